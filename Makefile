@@ -1,0 +1,33 @@
+# The two commands of the README:
+#   make run [APP=QuarnTool|morvex]   build and start a program
+#   make test                         build and run every test, plainly and under sanitizers
+APP ?= QuarnTool
+
+.PHONY: all deps build run test test-default test-asan clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+build: deps
+	cmake --preset default
+	cmake --build --preset default
+
+run: build
+	@if [ -x build/default/bin/$(APP) ]; then \
+	  exec build/default/bin/$(APP); \
+	else \
+	  echo "$(APP) is not built yet"; exit 1; \
+	fi
+
+test: deps test-default test-asan
+
+test-default:
+	cmake --workflow --preset default
+
+test-asan:
+	cmake --workflow --preset asan
+
+clean:
+	rm -rf build
