@@ -1,0 +1,32 @@
+#pragma once
+// Reads a state-machine file into the document.
+
+#include "document/model.hpp"
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace quarn {
+
+// ReadStateMachineFile's result besides 0 and a system error number.
+inline constexpr int kReadNoFile = -1;
+
+// The steps the editor window plugs into a read.
+struct ReaderHooks {
+    std::function<void(const std::u16string& path)> reportUsed;  // before the file is opened
+    std::function<void()> showModel;                             // after every attempt
+};
+
+// Resets the model, then reads model.path into it. Returns 0 when the file
+// was opened and parsed, -1 when the path is empty, names no existing file
+// or the file holds no text, and the system's error number when the file
+// exists but cannot be opened or read (also for a UTF-16 big-endian file).
+// The path stays as it is and modified is off afterwards in every case.
+int ReadStateMachineFile(StateMachineModel& model, const ReaderHooks& hooks = {});
+
+// Fills an already reset model from the decoded text of a file. Returns
+// false when the text is empty.
+bool ReadStateMachineText(StateMachineModel& model, std::u16string_view text);
+
+}  // namespace quarn
