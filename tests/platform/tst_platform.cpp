@@ -1,0 +1,198 @@
+#include "platform/dialog_units.hpp"
+#include "platform/message_box.hpp"
+#include "platform/settings_store.hpp"
+#include "platform/socket_startup.hpp"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace quarn;
+
+class TestPlatform : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void settingsReadDefaultThenStored();
+    void settingsLiveUnderCompanyAndProgram();
+    void settingsRemoveSection();
+
+    void messageBoxIcon_data();
+    void messageBoxIcon();
+    void realMessageBoxShowsTitleIconAndAnswers_data();
+    void realMessageBoxShowsTitleIconAndAnswers();
+
+    void dialogUnits_data();
+    void dialogUnits();
+
+    void socketStartupFailureIsReported();
+
+private:
+    QTemporaryDir settingsDir_;
+};
+
+void TestPlatform::init()
+{
+    QVERIFY(settingsDir_.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir_.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir_.path());
+    SettingsStore::SetCompanyKey(QStringLiteral("QuarnTool"));
+    SetMessageBoxHook({});
+}
+
+void TestPlatform::cleanup()
+{
+    SettingsStore::RemoveSection(QStringLiteral("upload"));
+    SettingsStore::RemoveSection(QStringLiteral("Recent File List"));
+    SetMessageBoxHook({});
+}
+
+void TestPlatform::settingsReadDefaultThenStored()
+{
+    QCOMPARE(SettingsStore::ReadString("upload", "pwd", "tovel"), QStringLiteral("tovel"));
+    SettingsStore::WriteString("upload", "pwd", "secret & more");
+    QCOMPARE(SettingsStore::ReadString("upload", "pwd", "tovel"), QStringLiteral("secret & more"));
+    // An entry of the same name in another section is another entry.
+    QCOMPARE(SettingsStore::ReadString("direct", "pwd", "none"), QStringLiteral("none"));
+}
+
+void TestPlatform::settingsLiveUnderCompanyAndProgram()
+{
+    SettingsStore::WriteString("Recent File List", "File1", "/home/u/office.xml");
+    QCOMPARE(SettingsStore::ProgramName(), QStringLiteral("tst_platform"));
+    QSettings direct(QStringLiteral("QuarnTool"), QStringLiteral("tst_platform"));
+    QCOMPARE(direct.value("Recent File List/File1").toString(), QStringLiteral("/home/u/office.xml"));
+    QVERIFY2(direct.fileName().startsWith(settingsDir_.path()), qPrintable(direct.fileName()));
+
+    // Another company key sees nothing of it.
+    SettingsStore::SetCompanyKey(QStringLiteral("Local AppWizard-Generated Applications"));
+    QCOMPARE(SettingsStore::ReadString("Recent File List", "File1", "-"), QStringLiteral("-"));
+}
+
+void TestPlatform::settingsRemoveSection()
+{
+    SettingsStore::WriteString("Recent File List", "File1", "a");
+    SettingsStore::WriteString("Recent File List", "File2", "b");
+    SettingsStore::WriteString("upload", "url", "quarn");
+    SettingsStore::RemoveSection("Recent File List");
+    QCOMPARE(SettingsStore::ReadString("Recent File List", "File2", "-"), QStringLiteral("-"));
+    QCOMPARE(SettingsStore::ReadString("upload", "url", "-"), QStringLiteral("quarn"));
+}
+
+void TestPlatform::messageBoxIcon_data()
+{
+    QTest::addColumn<MessageButtons>("buttons");
+    QTest::addColumn<QMessageBox::Icon>("icon");
+    QTest::newRow("ok") << MessageButtons::Ok << QMessageBox::Warning;
+    QTest::newRow("ok cancel") << MessageButtons::OkCancel << QMessageBox::Warning;
+    QTest::newRow("yes no") << MessageButtons::YesNo << QMessageBox::Question;
+    QTest::newRow("yes no cancel") << MessageButtons::YesNoCancel << QMessageBox::Question;
+}
+
+void TestPlatform::messageBoxIcon()
+{
+    QFETCH(MessageButtons, buttons);
+    QFETCH(QMessageBox::Icon, icon);
+    QMessageBox::Icon seen = QMessageBox::NoIcon;
+    SetMessageBoxHook([&](const QString&, MessageButtons, QMessageBox::Icon shown) {
+        seen = shown;
+        return MessageAnswer::Ok;
+    });
+    ShowMessageBox(nullptr, "text", buttons);
+    QCOMPARE(seen, icon);
+}
+
+void TestPlatform::realMessageBoxShowsTitleIconAndAnswers_data()
+{
+    QTest::addColumn<MessageButtons>("buttons");
+    QTest::addColumn<QMessageBox::StandardButton>("press");
+    QTest::addColumn<MessageAnswer>("answer");
+    QTest::addColumn<QMessageBox::Icon>("icon");
+    QTest::newRow("ok") << MessageButtons::Ok << QMessageBox::Ok << MessageAnswer::Ok
+                        << QMessageBox::Warning;
+    QTest::newRow("yes") << MessageButtons::YesNoCancel << QMessageBox::Yes << MessageAnswer::Yes
+                         << QMessageBox::Question;
+    QTest::newRow("no") << MessageButtons::YesNoCancel << QMessageBox::No << MessageAnswer::No
+                        << QMessageBox::Question;
+    QTest::newRow("cancel") << MessageButtons::YesNoCancel << QMessageBox::Cancel
+                            << MessageAnswer::Cancel << QMessageBox::Question;
+    QTest::newRow("escape") << MessageButtons::YesNoCancel << QMessageBox::NoButton
+                            << MessageAnswer::Cancel << QMessageBox::Question;
+}
+
+void TestPlatform::realMessageBoxShowsTitleIconAndAnswers()
+{
+    QFETCH(MessageButtons, buttons);
+    QFETCH(QMessageBox::StandardButton, press);
+    QFETCH(MessageAnswer, answer);
+    QFETCH(QMessageBox::Icon, icon);
+    SetMessageBoxTitle(QStringLiteral("QuarnTool"));
+
+    QString title;
+    QString text;
+    QMessageBox::Icon shownIcon = QMessageBox::NoIcon;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY2(box != nullptr, "no message box is open");
+        title = box->windowTitle();
+        text = box->text();
+        shownIcon = box->icon();
+        if (press == QMessageBox::NoButton)
+            QTest::keyClick(box, Qt::Key_Escape);
+        else
+            box->button(press)->click();
+    });
+    QCOMPARE(ShowMessageBox(nullptr, "Contents changed", buttons), answer);
+    QCOMPARE(title, QStringLiteral("QuarnTool"));
+    QCOMPARE(text, QStringLiteral("Contents changed"));
+    QCOMPARE(shownIcon, icon);
+}
+
+void TestPlatform::dialogUnits_data()
+{
+    QTest::addColumn<int>("baseWidth");
+    QTest::addColumn<int>("baseHeight");
+    QTest::addColumn<QRect>("units");
+    QTest::addColumn<QRect>("pixels");
+    QTest::newRow("exact") << 8 << 16 << QRect(4, 8, 40, 16) << QRect(8, 16, 80, 32);
+    QTest::newRow("classic font") << 6 << 13 << QRect(66, 36, 54, 15) << QRect(99, 59, 81, 24);
+    QTest::newRow("halves round up") << 6 << 12 << QRect(1, 1, 3, 3) << QRect(2, 2, 5, 5);
+    QTest::newRow("zero") << 7 << 15 << QRect(0, 0, 0, 0) << QRect(0, 0, 0, 0);
+}
+
+void TestPlatform::dialogUnits()
+{
+    QFETCH(int, baseWidth);
+    QFETCH(int, baseHeight);
+    QFETCH(QRect, units);
+    QFETCH(QRect, pixels);
+    const DialogUnits du(baseWidth, baseHeight);
+    QCOMPARE(du.rect(units.x(), units.y(), units.width(), units.height()), pixels);
+}
+
+void TestPlatform::socketStartupFailureIsReported()
+{
+    QStringList shown;
+    SetMessageBoxHook([&](const QString& text, MessageButtons buttons, QMessageBox::Icon) {
+        shown << text;
+        return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
+    });
+    QVERIFY(StartSocketLayerOrReport([] { return true; }));
+    QVERIFY(shown.isEmpty());
+    QVERIFY(!StartSocketLayerOrReport([] { return false; }));
+    QCOMPARE(shown, QStringList{QStringLiteral("Failed to initialize sockets")});
+
+    // A real font gives positive base units.
+    const DialogUnits du(QApplication::font());
+    QVERIFY(du.baseWidth() > 0 && du.baseHeight() > 0);
+}
+
+QTEST_MAIN(TestPlatform)
+#include "tst_platform.moc"
