@@ -1,0 +1,136 @@
+#include "document/ui/input_dlg.hpp"
+
+#include "document/condition_text.hpp"
+#include "platform/dialog_units.hpp"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+
+namespace quarn {
+
+namespace {
+
+const QString kTitle = QStringLiteral("Boolean input for");
+
+constexpr std::array<int, CInputDlg::kInputs> kListY{18, 36, 54, 72, 108, 126, 145, 162};
+
+struct Box {
+    int x, y, width, height;
+};
+
+// Gate outlines.
+constexpr std::array<Box, 3> kGateBoxes{{{114, 12, 42, 78}, {114, 102, 42, 78}, {198, 54, 42, 78}}};
+
+// Wires: eight inputs into the gates, then the gate outputs into the
+// output gate and from it to the output.
+constexpr std::array<Box, 15> kWires{{
+    {84, 24, 30, 1}, {84, 42, 30, 1}, {84, 60, 30, 1}, {84, 78, 30, 1},
+    {84, 114, 30, 1}, {84, 132, 30, 1}, {84, 150, 30, 1}, {84, 168, 30, 1},
+    {156, 48, 18, 1}, {156, 138, 18, 1}, {174, 48, 1, 18}, {174, 120, 1, 18},
+    {175, 65, 23, 1}, {174, 120, 24, 1}, {240, 90, 18, 1},
+}};
+
+QLabel* AddText(QWidget* parent, const DialogUnits& du, const QString& text, int x, int y)
+{
+    auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    label->adjustSize();
+    label->move(du.point(x, y));
+    return label;
+}
+
+QFrame* AddBlackFrame(QWidget* parent, const DialogUnits& du, const Box& box, bool filled)
+{
+    auto* frame = new QFrame(parent);
+    QPalette palette = frame->palette();
+    palette.setColor(QPalette::WindowText, Qt::black);
+    palette.setColor(QPalette::Window, Qt::black);
+    frame->setPalette(palette);
+    if (filled) {
+        frame->setAutoFillBackground(true);
+    } else {
+        frame->setFrameStyle(QFrame::Box | QFrame::Plain);
+        frame->setLineWidth(1);
+    }
+    frame->setGeometry(du.rect(box.x, box.y, box.width, box.height));
+    return frame;
+}
+
+}  // namespace
+
+CInputDlg::CInputDlg(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("CInputDlg"));
+    setWindowTitle(kTitle);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowCloseButtonHint);
+    const DialogUnits du(font());
+    setFixedSize(du.size(309, 213));
+
+    QStringList entries;
+    for (const auto& entry : ConditionInputList())
+        entries.append(QString::fromStdU16String(std::u16string(entry)));
+
+    for (int i = 0; i < kInputs; ++i) {
+        auto* list = new QComboBox(this);
+        list->setObjectName(QStringLiteral("control%1").arg(kFirstInputListId + i));
+        list->addItems(entries);
+        list->setMaxVisibleItems(8);
+        const QRect cell = du.rect(18, kListY[i], 60, 12);
+        list->setGeometry(cell.x(), cell.y(), cell.width(),
+                          std::max(cell.height(), list->sizeHint().height()));
+        lists_[i] = list;
+    }
+
+    for (const Box& box : kGateBoxes)
+        AddBlackFrame(this, du, box, false);
+    for (const Box& wire : kWires)
+        AddBlackFrame(this, du, wire, true);
+    AddText(this, du, QStringLiteral("&&"), 132, 48);
+    AddText(this, du, QStringLiteral(">=1"), 132, 132);
+    AddText(this, du, QStringLiteral(">=1"), 210, 90);
+    AddText(this, du, QStringLiteral("Output"), 264, 84);
+
+    relayLabel_ = new QLabel(QStringLiteral("R"), this);
+    relayLabel_->setObjectName(QStringLiteral("control%1").arg(kRelayLabelId));
+    relayLabel_->setTextFormat(Qt::PlainText);
+    relayLabel_->setGeometry(du.rect(264, 96, 18, 8));
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("control1"));
+    ok->setGeometry(du.rect(198, 186, 50, 14));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &CInputDlg::accept);
+
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("control2"));
+    cancel->setGeometry(du.rect(252, 186, 50, 14));
+    connect(cancel, &QPushButton::clicked, this, &CInputDlg::reject);
+
+    SetConditionText(QString());
+}
+
+void CInputDlg::SetConditionText(const QString& condition)
+{
+    const GateSelections selections = ParseConditionText(condition.toStdU16String());
+    for (int i = 0; i < kInputs; ++i)
+        lists_[i]->setCurrentIndex(static_cast<int>(selections[i]));
+}
+
+void CInputDlg::SetRelayLabel(const QString& label)
+{
+    relayLabel_->setText(label);
+    relayLabel_->adjustSize();
+    setWindowTitle(kTitle + QLatin1Char(' ') + label);
+}
+
+void CInputDlg::accept()
+{
+    for (int i = 0; i < kInputs; ++i)
+        selections_[i] = lists_[i]->currentText();
+    QDialog::accept();
+}
+
+}  // namespace quarn

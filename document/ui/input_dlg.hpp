@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <array>
+
+class QComboBox;
+class QLabel;
+
+namespace quarn {
+
+// Draws a relay's condition as a fixed circuit, four inputs into an AND
+// gate and four into an OR gate, both joined by a second OR gate, and lets
+// the user pick each of the eight inputs from a list.
+class CInputDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    static constexpr int kInputs = 8;
+    static constexpr int kFirstInputListId = 1201;  // 1201..1204 AND, 1205..1208 OR
+    static constexpr int kRelayLabelId = 1209;
+
+    explicit CInputDlg(QWidget* parent = nullptr);
+
+    // Selects the inputs the condition text stands for.
+    void SetConditionText(const QString& condition);
+    // The relay's name, such as "R 3"; also completes the caption.
+    void SetRelayLabel(const QString& label);
+
+    // After OK: the text of each list's selected entry, AND inputs first;
+    // empty where nothing is selected.
+    const std::array<QString, kInputs>& Selections() const { return selections_; }
+
+    QComboBox* InputList(int index) const { return lists_[index]; }
+
+public slots:
+    void accept() override;
+
+private:
+    std::array<QComboBox*, kInputs> lists_{};
+    std::array<QString, kInputs> selections_;
+    QLabel* relayLabel_ = nullptr;
+};
+
+}  // namespace quarn

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QDateTimeEdit>
+#include <QPointer>
+#include <QString>
+
+class QLineEdit;
+
+namespace quarn {
+
+// A date or time field that can also be blank. A blank field shows nothing
+// but keeps its value, so that showing it again brings that value back. The
+// user blanks a field with the Delete key or with "Delete" from its context
+// menu; every change the user makes, blanking included, is reported to the
+// field's window with a TimerFieldChanged event.
+class CDateTimeCtrlEx : public QDateTimeEdit {
+    Q_OBJECT
+
+public:
+    static constexpr int kDeleteCommandId = 133;
+    static inline const QString kBlankFormat = QStringLiteral(" ");
+
+    explicit CDateTimeCtrlEx(QWidget* parent = nullptr);
+
+    // Applies a display format. Returns false and changes nothing when the
+    // format is the current one already. The format " " blanks the field.
+    bool SetDisplayFormat(const QString& format);
+    const QString& CurrentFormat() const { return currentFormat_; }
+
+    // The format in which the field shows its value; set by the owner.
+    void SetNormalFormat(const QString& format) { normalFormat_ = format; }
+    const QString& NormalFormat() const { return normalFormat_; }
+
+    bool IsBlank() const { return currentFormat_ == kBlankFormat; }
+
+    // What the field shows; shorter than two characters while blank.
+    QString WindowText() const;
+
+    // Sets the value the field holds without reporting a change; a blank
+    // field stays blank.
+    void SetValue(const QDateTime& value);
+
+    // The "Delete" command of the context menu.
+    void OnDeleteCommand();
+
+    // The widget that received the last event seen by the field's filter:
+    // the field itself or its text line.
+    QObject* LastTarget() const { return lastTarget_; }
+
+    // The line that shows the text; a click on it does not step the value.
+    QLineEdit* TextLine() const { return lineEdit(); }
+
+protected:
+    QString textFromDateTime(const QDateTime& value) const override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    void OnValueChangedByUser();
+    void ShowContextMenu(const QPoint& globalPos);
+    void Notify();
+    void Redraw();
+    static void SetTextQuietly(QLineEdit* line, const QString& text);
+
+    QString currentFormat_;
+    QPointer<QObject> lastTarget_;
+    QString normalFormat_;
+    bool quiet_ = false;
+};
+
+}  // namespace quarn

@@ -1,0 +1,67 @@
+#include "editor/quarn_tool_app.hpp"
+
+#include "editor/editor_texts.hpp"
+#include "editor/quarn_tool_dlg.hpp"
+#include "editor/window_events.hpp"
+#include "platform/message_box.hpp"
+#include "platform/settings_store.hpp"
+#include "platform/socket_startup.hpp"
+
+#include <QApplication>
+#include <QIcon>
+
+namespace quarn {
+
+CQuarnToolApp::CQuarnToolApp(std::function<bool()> startSockets)
+    : startSockets_(std::move(startSockets))
+{
+}
+
+CQuarnToolApp::~CQuarnToolApp() = default;
+
+bool CQuarnToolApp::InitInstance()
+{
+    SetMessageBoxTitle(texts::ProgramName());
+    if (!StartSocketLayerOrReport(startSockets_))
+        return false;
+
+    SettingsStore::SetCompanyKey(texts::ProgramName());
+    recentFiles_.Load();
+
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/quarntool/quarntool.svg")));
+    mainWindow_ = std::make_unique<CQuarnToolDlg>(recentFiles_, fileDialogs_);
+    mainWindow_->SetRecentFileOpener([this](const QString& path) { return OpenRecentFile(path); });
+    return true;
+}
+
+int CQuarnToolApp::RunMainWindow()
+{
+    return mainWindow_ ? mainWindow_->exec() : 0;
+}
+
+void CQuarnToolApp::ExitInstance()
+{
+    mainWindow_.reset();
+    SettingsStore::SetCompanyKey(texts::ProgramName());
+    recentFiles_.Save();
+}
+
+int CQuarnToolApp::Run()
+{
+    if (!InitInstance())
+        return 1;
+    RunMainWindow();
+    ExitInstance();
+    return 0;
+}
+
+long long CQuarnToolApp::OpenRecentFile(const QString& path)
+{
+    if (!mainWindow_)
+        return 0;
+    OpenDocumentFileEvent open(path);
+    QCoreApplication::sendEvent(mainWindow_.get(), &open);
+    return open.result;
+}
+
+}  // namespace quarn

@@ -1,0 +1,392 @@
+#include "editor/quarn_tool_dlg.hpp"
+
+#include "editor/date_time_ctrl_ex.hpp"
+#include "editor/editor_texts.hpp"
+#include "editor/model_fields.hpp"
+#include "editor/recent_file_list.hpp"
+#include "editor/window_events.hpp"
+#include "platform/dialog_units.hpp"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace quarn {
+
+namespace {
+
+constexpr int kTimers = 8;
+constexpr int kRelays = 8;
+constexpr int kDays = 7;
+constexpr int kWidthUnits = 525;
+constexpr int kHeightUnits = 261;
+
+// Column of each timer field: x, width in dialog units, date or time.
+struct FieldColumn {
+    int x;
+    int width;
+    bool isDate;
+};
+constexpr std::array<FieldColumn, 4> kFieldColumns{{
+    {66, 54, true},    // ON date
+    {126, 60, false},  // ON time
+    {204, 54, true},   // OFF date
+    {264, 60, false},  // OFF time
+}};
+
+QLabel* AddText(QWidget* parent, const DialogUnits& du, const QString& text, int x, int y)
+{
+    auto* label = new QLabel(text, parent);
+    label->adjustSize();
+    label->move(du.point(x, y));
+    return label;
+}
+
+}  // namespace
+
+CQuarnToolDlg::CQuarnToolDlg(RecentFileList& recentFiles, FileDialogs& fileDialogs,
+                             QWidget* parent)
+    : QDialog(parent), recentFiles_(recentFiles), fileDialogs_(fileDialogs)
+{
+    setObjectName(QStringLiteral("CQuarnToolDlg"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    setSizeGripEnabled(false);
+    setWindowTitle(texts::ProgramName());
+    ResetModel(model_);
+
+    BuildControls();
+    ShowModel();
+    BuildMenus();
+
+    // Every date and time field starts blank, in its normal format.
+    for (int n = 0; n < kTimers; ++n) {
+        for (int column = 0; column < 4; ++column) {
+            CDateTimeCtrlEx* field = TimerField(n, column);
+            field->SetNormalFormat(kFieldColumns[column].isDate ? texts::DateFormat()
+                                                                : texts::TimeFormat());
+            field->SetDisplayFormat(field->NormalFormat());
+            field->SetDisplayFormat(CDateTimeCtrlEx::kBlankFormat);
+        }
+    }
+
+    setWindowIcon(QIcon(QStringLiteral(":/quarntool/quarntool.svg")));
+    recentFileOpener_ = [this](const QString& path) {
+        OpenDocumentFileEvent open(path);
+        QCoreApplication::sendEvent(this, &open);
+        return open.result;
+    };
+}
+
+CQuarnToolDlg::~CQuarnToolDlg() = default;
+
+void CQuarnToolDlg::BuildControls()
+{
+    content_ = new QWidget(this);
+    content_->setObjectName(QStringLiteral("grid"));
+    const DialogUnits du(font());
+
+    AddText(content_, du, QStringLiteral("ON"), 66, 6);
+    AddText(content_, du, QStringLiteral("OFF"), 204, 6);
+    AddText(content_, du, QStringLiteral("Date"), 66, 24);
+    AddText(content_, du, QStringLiteral("Time"), 132, 24);
+    AddText(content_, du, QStringLiteral("Date"), 204, 24);
+    AddText(content_, du, QStringLiteral("Time"), 264, 24);
+    AddText(content_, du, QStringLiteral("Day of week"), 342, 6);
+    static const std::array<const char*, kDays> dayNames{"Mo", "Tu", "We", "Th", "Fr", "Sa", "Su"};
+    for (int d = 0; d < kDays; ++d)
+        AddText(content_, du, QString::fromLatin1(dayNames[d]), 342 + 18 * d, 24);
+
+    for (int n = 0; n < kTimers; ++n) {
+        const int rowY = 36 + 18 * n;
+        AddText(content_, du, QStringLiteral("Timer T%1").arg(n), 24, rowY);
+
+        for (int column = 0; column < 4; ++column) {
+            const int id = kFirstTimerField + 4 * n + column;
+            auto* field = new CDateTimeCtrlEx(content_);
+            field->setObjectName(QStringLiteral("control%1").arg(id));
+            field->setGeometry(du.rect(kFieldColumns[column].x, rowY, kFieldColumns[column].width, 15));
+            field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            if (kFieldColumns[column].isDate) {
+                field->setCalendarPopup(true);
+                field->setDateRange(texts::FirstDate(), texts::LastDate());
+            }
+            controls_[id] = field;
+        }
+
+        for (int d = 0; d < kDays; ++d) {
+            const int id = kFirstWeekdayBox + kDays * n + d;
+            auto* box = new QCheckBox(content_);
+            box->setObjectName(QStringLiteral("control%1").arg(id));
+            const QRect cell = du.rect(342 + 18 * d, rowY + 2, 8, 10);
+            box->setGeometry(QRect(cell.topLeft(), cell.size().expandedTo(box->sizeHint())));
+            connect(box, &QCheckBox::clicked, this, [this, id] { OnWeekdayBox(id); });
+            controls_[id] = box;
+        }
+
+        const auto addButton = [&](int id, const QString& text, QRect geometry, auto handler) {
+            auto* button = new QPushButton(text, content_);
+            button->setObjectName(QStringLiteral("control%1").arg(id));
+            button->setAutoDefault(false);
+            button->setGeometry(geometry);
+            connect(button, &QPushButton::clicked, this, [this, id, handler] { (this->*handler)(id); });
+            controls_[id] = button;
+        };
+        addButton(kFirstAllDaysButton + n, QStringLiteral("A"), du.rect(474, 30 + 18 * n, 18, 14),
+                  &CQuarnToolDlg::OnAllDaysButton);
+        addButton(kFirstNoDaysButton + n, QStringLiteral("N"), du.rect(492, 30 + 18 * n, 20, 14),
+                  &CQuarnToolDlg::OnNoDaysButton);
+    }
+
+    for (int n = 0; n < kRelays; ++n) {
+        const int buttonId = kFirstRelayButton + n;
+        auto* button = new QPushButton(QStringLiteral("R%1").arg(n), content_);
+        button->setObjectName(QStringLiteral("control%1").arg(buttonId));
+        button->setAutoDefault(false);
+        button->setGeometry(du.rect(24 + 60 * n, 198, 50, 14));
+        connect(button, &QPushButton::clicked, this, [this, buttonId] { OnRelayButton(buttonId); });
+        controls_[buttonId] = button;
+
+        const int boxId = kFirstConditionBox + n;
+        auto* box = new QLineEdit(content_);
+        box->setObjectName(QStringLiteral("control%1").arg(boxId));
+        box->setReadOnly(true);
+        box->setGeometry(du.rect(24 + 60 * n, 216, 48, 24));
+        controls_[boxId] = box;
+    }
+
+    content_->setMinimumSize(du.size(kWidthUnits, kHeightUnits));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setSizeConstraint(QLayout::SetNoConstraint);
+    layout->addWidget(content_, 1, Qt::AlignLeft | Qt::AlignTop);
+    content_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    content_->resize(du.size(kWidthUnits, kHeightUnits));
+}
+
+void CQuarnToolDlg::BuildMenus()
+{
+    menuBar_ = new QMenuBar(this);
+    menuBar_->setObjectName(QStringLiteral("menuBar"));
+    layout()->setMenuBar(menuBar_);
+
+    fileMenu_ = menuBar_->addMenu(QStringLiteral("File"));
+    AddCommand(fileMenu_, QStringLiteral("New"), kFileNew);
+    AddCommand(fileMenu_, QStringLiteral("Open..."), kFileOpen);
+    AddCommand(fileMenu_, QStringLiteral("Save"), kFileSave);
+    AddCommand(fileMenu_, QStringLiteral("Save As ...."), kFileSaveAs);
+    fileMenu_->addSeparator();
+    for (int i = 0; i < RecentFileList::kCapacity; ++i) {
+        QAction* action = fileMenu_->addAction(QString());
+        action->setObjectName(QStringLiteral("command%1").arg(RecentFileList::kFirstCommandId + i));
+        action->setData(RecentFileList::kFirstCommandId + i);
+        connect(action, &QAction::triggered, this, [this, i] { OnRecentFile(i); });
+        recentActions_[i] = action;
+    }
+    commands_[kFileRecent] = recentActions_[0];
+    recentSeparator_ = fileMenu_->addSeparator();
+    AddCommand(fileMenu_, QStringLiteral("Exit"), kFileExit);
+    connect(fileMenu_, &QMenu::aboutToShow, this, &CQuarnToolDlg::UpdateRecentFileMenu);
+    UpdateRecentFileMenu();
+
+    QMenu* edit = menuBar_->addMenu(QStringLiteral("Edit"));
+    AddCommand(edit, QStringLiteral("Version..."), kEditVersion);
+
+    QMenu* extra = menuBar_->addMenu(QStringLiteral("Extra"));
+    AddCommand(extra, QStringLiteral("Direct control..."), kDirectControl);
+    extra->addSeparator();
+    AddCommand(extra, QStringLiteral("Upload to QUARN..."), kUpload);
+
+    // This desktop gives a window no system menu of its own to extend, so
+    // the About item gets a menu of its own at the end of the bar.
+    const QString about = texts::AboutMenuItem();
+    if (!about.isEmpty()) {
+        QMenu* help = menuBar_->addMenu(QStringLiteral("Help"));
+        QAction* action = help->addAction(about);
+        action->setObjectName(QStringLiteral("command%1").arg(kAboutBox));
+        action->setData(static_cast<int>(kAboutBox));
+        connect(action, &QAction::triggered, this, [this] { OnSysCommand(kAboutBox); });
+        commands_[kAboutBox] = action;
+    }
+}
+
+QAction* CQuarnToolDlg::AddCommand(QMenu* menu, const QString& text, int id)
+{
+    QAction* action = menu->addAction(text);
+    action->setObjectName(QStringLiteral("command%1").arg(id));
+    action->setData(id);
+    connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
+    commands_[id] = action;
+    return action;
+}
+
+void CQuarnToolDlg::RunCommand(int id)
+{
+    switch (id) {
+    case kFileNew:
+        OnFileNew();
+        break;
+    case kFileOpen:
+        OnFileOpen();
+        break;
+    case kFileSave:
+        OnFileSave();
+        break;
+    case kFileSaveAs:
+        OnFileSaveAs();
+        break;
+    case kFileExit:
+        OnFileExit();
+        break;
+    case kEditVersion:
+        OnEditVersion();
+        break;
+    case kDirectControl:
+        OnDirectControl();
+        break;
+    case kUpload:
+        OnUpload();
+        break;
+    default:
+        break;
+    }
+}
+
+QWidget* CQuarnToolDlg::Control(int id) const
+{
+    const auto it = controls_.find(id);
+    return it == controls_.end() ? nullptr : it->second;
+}
+
+CDateTimeCtrlEx* CQuarnToolDlg::TimerField(int timer, int column) const
+{
+    return static_cast<CDateTimeCtrlEx*>(Control(kFirstTimerField + 4 * timer + column));
+}
+
+QAction* CQuarnToolDlg::CommandAction(int id) const
+{
+    const auto it = commands_.find(id);
+    return it == commands_.end() ? nullptr : it->second;
+}
+
+void CQuarnToolDlg::SetRecentFileOpener(std::function<long long(const QString&)> opener)
+{
+    recentFileOpener_ = std::move(opener);
+}
+
+void CQuarnToolDlg::TakeFields()
+{
+    for (int n = 0; n < kTimers; ++n) {
+        TimerEntry& timer = model_.timers[n];
+        const auto text = [this, n](int column) -> CDateTimeCtrlEx* { return TimerField(n, column); };
+        timer.onDate = DateOfField(*text(0));
+        timer.onTime = TimeOfField(*text(1));
+        timer.offDate = DateOfField(*text(2));
+        timer.offTime = TimeOfField(*text(3));
+        for (int d = 0; d < kDays; ++d)
+            timer.weekdays[d] = static_cast<QCheckBox*>(Control(kFirstWeekdayBox + kDays * n + d))->isChecked();
+    }
+    for (int n = 0; n < kRelays; ++n)
+        model_.relays[n] = static_cast<QLineEdit*>(Control(kFirstConditionBox + n))->text().toStdU16String();
+}
+
+void CQuarnToolDlg::ShowModel()
+{
+    for (int n = 0; n < kTimers; ++n) {
+        const TimerEntry& timer = model_.timers[n];
+        ShowDateInField(*TimerField(n, 0), timer.onDate);
+        ShowTimeInField(*TimerField(n, 1), timer.onTime);
+        ShowDateInField(*TimerField(n, 2), timer.offDate);
+        ShowTimeInField(*TimerField(n, 3), timer.offTime);
+        for (int d = 0; d < kDays; ++d)
+            static_cast<QCheckBox*>(Control(kFirstWeekdayBox + kDays * n + d))->setChecked(timer.weekdays[d]);
+    }
+    for (int n = 0; n < kRelays; ++n) {
+        auto* box = static_cast<QLineEdit*>(Control(kFirstConditionBox + n));
+        box->setText(QString::fromStdU16String(model_.relays[n]));
+        box->setCursorPosition(0);
+    }
+}
+
+void CQuarnToolDlg::OnWeekdayBox(int /*id*/)
+{
+    // The box has toggled itself; the model learns of it at the next TakeFields.
+    model_.modified = true;
+}
+
+void CQuarnToolDlg::OnAllDaysButton(int id)
+{
+    const int n = id - kFirstAllDaysButton;
+    if (n < 0 || n >= kTimers)
+        return;
+    TakeFields();
+    SetWeekdayMask(model_, n, 255);
+    ShowModel();
+}
+
+void CQuarnToolDlg::OnNoDaysButton(int id)
+{
+    const int n = id - kFirstNoDaysButton;
+    if (n < 0 || n >= kTimers)
+        return;
+    TakeFields();
+    SetWeekdayMask(model_, n, 0);
+    ShowModel();
+}
+
+void CQuarnToolDlg::OnSysCommand(int id)
+{
+    if ((id & 0xFFF0) == kAboutBox)
+        OnAboutBox();
+}
+
+void CQuarnToolDlg::accept()
+{
+}
+
+void CQuarnToolDlg::reject()
+{
+    OnFileExit();
+}
+
+bool CQuarnToolDlg::event(QEvent* event)
+{
+    if (event->type() == kTimerFieldChangedEvent) {
+        model_.modified = true;
+        event->accept();
+        return true;
+    }
+    if (event->type() == kOpenDocumentFileEvent) {
+        auto* open = static_cast<OpenDocumentFileEvent*>(event);
+        open->result = OnOpenDocumentFile(open->path());
+        return true;
+    }
+    return QDialog::event(event);
+}
+
+void CQuarnToolDlg::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        event->accept();
+        return;
+    case Qt::Key_Escape:
+        event->accept();
+        reject();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+}  // namespace quarn

@@ -1,0 +1,54 @@
+#include "editor/version_dlg.hpp"
+
+#include "platform/dialog_units.hpp"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace quarn {
+
+CVersionDlg::CVersionDlg(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("CVersionDlg"));
+    setWindowTitle(QStringLiteral("Version"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    const DialogUnits du(font());
+    setFixedSize(du.size(339, 81));
+
+    // Created in tab order: OK first, so that it has the focus on opening.
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("control1"));
+    ok->setGeometry(du.rect(270, 24, 50, 14));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &CVersionDlg::accept);
+
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("control2"));
+    cancel->setGeometry(du.rect(270, 48, 50, 14));
+    connect(cancel, &QPushButton::clicked, this, &CVersionDlg::reject);
+
+    auto* label = new QLabel(QStringLiteral("Version:"), this);
+    label->setGeometry(du.rect(12, 24, 27, 8).united(QRect(du.point(12, 24), label->sizeHint())));
+
+    field_ = new QLineEdit(this);
+    field_->setObjectName(QStringLiteral("control%1").arg(kVersionFieldId));
+    field_->setGeometry(du.rect(54, 24, 192, 14));
+
+    ok->setFocus();
+}
+
+void CVersionDlg::SetVersionText(const QString& text)
+{
+    version_ = text;
+    field_->setText(text);
+    field_->setCursorPosition(0);
+}
+
+void CVersionDlg::accept()
+{
+    version_ = field_->text();
+    QDialog::accept();
+}
+
+}  // namespace quarn
