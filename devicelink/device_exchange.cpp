@@ -1,0 +1,175 @@
+#include "devicelink/device_exchange.hpp"
+
+#include <climits>
+#include <string>
+#include <thread>
+
+#include "devicelink/narrow_text.hpp"
+
+namespace quarn {
+
+namespace {
+
+std::u16string Ascii(const std::string& text)
+{
+    return std::u16string(text.begin(), text.end());
+}
+
+// Keeps the wait cursor up for the life of one exchange.
+class WaitCursorGuard {
+public:
+    explicit WaitCursorGuard(const std::function<void(bool)>& hook) : hook_(hook)
+    {
+        if (hook_)
+            hook_(true);
+    }
+    ~WaitCursorGuard()
+    {
+        if (hook_)
+            hook_(false);
+    }
+    WaitCursorGuard(const WaitCursorGuard&) = delete;
+    WaitCursorGuard& operator=(const WaitCursorGuard&) = delete;
+
+private:
+    const std::function<void(bool)>& hook_;
+};
+
+bool IsWhite(char16_t c)
+{
+    return c == u' ' || (c >= u'\t' && c <= u'\r');
+}
+
+// A decimal integer as "%d" reads it: optional white space, optional sign,
+// digits. Values beyond the 32-bit range are clamped.
+bool ReadInt(std::u16string_view text, std::size_t& pos, std::int32_t& value)
+{
+    while (pos < text.size() && IsWhite(text[pos]))
+        ++pos;
+    std::size_t p = pos;
+    bool negative = false;
+    if (p < text.size() && (text[p] == u'+' || text[p] == u'-')) {
+        negative = text[p] == u'-';
+        ++p;
+    }
+    if (p >= text.size() || text[p] < u'0' || text[p] > u'9')
+        return false;
+    long long magnitude = 0;
+    while (p < text.size() && text[p] >= u'0' && text[p] <= u'9') {
+        if (magnitude <= static_cast<long long>(INT_MAX) + 1)
+            magnitude = magnitude * 10 + (text[p] - u'0');
+        ++p;
+    }
+    long long signedValue = negative ? -magnitude : magnitude;
+    if (signedValue > INT_MAX)
+        signedValue = INT_MAX;
+    if (signedValue < INT_MIN)
+        signedValue = INT_MIN;
+    value = static_cast<std::int32_t>(signedValue);
+    pos = p;
+    return true;
+}
+
+}  // namespace
+
+void ExchangeHooks::DefaultPause(std::chrono::milliseconds duration)
+{
+    std::this_thread::sleep_for(duration);
+}
+
+std::u16string CannotConnectText(std::int32_t code)
+{
+    return u"Cannot connect: " + Ascii(std::to_string(code));
+}
+
+std::u16string StatusText(std::int32_t code)
+{
+    if (code == 200)
+        return {};
+    if (code == 401)
+        return u"Error: " + Ascii(std::to_string(code)) + u": Authorization required";
+    return u"Error: " + Ascii(std::to_string(code));
+}
+
+std::int32_t ParseStatusLine(std::u16string_view reply)
+{
+    constexpr std::u16string_view prefix = u"HTTP/1.";
+    if (reply.substr(0, prefix.size()) != prefix)
+        return 0;
+    std::size_t pos = prefix.size();
+    std::int32_t minor = 0;
+    if (!ReadInt(reply, pos, minor))
+        return 0;
+    std::int32_t status = 0;
+    // The white space between the two numbers is skipped as part of reading
+    // the second one.
+    if (!ReadInt(reply, pos, status))
+        return 0;
+    return status;
+}
+
+std::u16string ReceiveReply(const ReceiveChunk& receive, const ExchangeHooks& hooks)
+{
+    std::u16string reply;
+    std::size_t total = 0;
+    int attempts = 0;
+    char buffer[4096];
+    do {
+        const net::ReceiveResult got = receive(buffer, sizeof buffer - 1);
+        if (got.status == net::ReceiveStatus::TimedOut)
+            break;
+        if (got.status == net::ReceiveStatus::Data && got.count > 0) {
+            total += got.count;
+            buffer[got.count] = '\0';
+            reply += ToWide(static_cast<const char*>(buffer));
+            attempts = 1;
+        } else if (total > 0) {
+            break;
+        } else {
+            if (hooks.pause)
+                hooks.pause(kReceivePause);
+            else
+                ExchangeHooks::DefaultPause(kReceivePause);
+            ++attempts;
+        }
+    } while (attempts < kReceiveAttempts);
+    return reply;
+}
+
+ExchangeResult DeviceExchange(std::u16string_view host, std::string_view request, bool sendCheck,
+                              const ExchangeOptions& options)
+{
+    WaitCursorGuard cursor(options.hooks.waitCursor);
+    ExchangeResult result;
+
+    net::SocketResult connection = net::ConnectTcp(ToNarrow(host), options.port, options.connectTimeLimit);
+    if (!connection.socket.Valid()) {
+        result.code = connection.error;
+        result.socketFailure = true;
+        result.text = CannotConnectText(result.code);
+        return result;
+    }
+
+    // The send gets the same limit as a receive, so a peer that never reads
+    // cannot hold the program either.
+    const int sendError = net::SendAll(connection.socket, request, options.receiveTimeLimit);
+    if (sendError != 0 && sendCheck) {
+        result.code = sendError;
+        result.socketFailure = true;
+        result.text = CannotConnectText(result.code);
+        return result;
+    }
+
+    net::Socket& socket = connection.socket;
+    const auto limit = options.receiveTimeLimit;
+    result.reply = ReceiveReply(
+        [&socket, limit](char* buffer, std::size_t size) { return net::Receive(socket, buffer, size, limit); },
+        options.hooks);
+    socket.Close();
+
+    result.code = ParseStatusLine(result.reply);
+    result.text = StatusText(result.code);
+    return result;
+}
+
+}  // namespace quarn

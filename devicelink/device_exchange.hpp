@@ -1,0 +1,77 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "devicelink/socket_layer.hpp"
+
+namespace quarn {
+
+// What an exchange does to the world around it, replaceable by the windows
+// (the wait cursor) and by tests (the pause between receive attempts).
+struct ExchangeHooks {
+    // Called with true when the exchange starts and false when it ends.
+    std::function<void(bool)> waitCursor = [](bool) {};
+    // Waits between two empty receive attempts.
+    std::function<void(std::chrono::milliseconds)> pause = DefaultPause;
+
+    static void DefaultPause(std::chrono::milliseconds duration);
+};
+
+inline constexpr std::uint16_t kControllerPort = 80;
+inline constexpr std::chrono::milliseconds kConnectTimeLimit{10000};
+inline constexpr std::chrono::milliseconds kReceiveTimeLimit{10000};
+inline constexpr std::chrono::milliseconds kReceivePause{1000};
+inline constexpr int kReceiveAttempts = 10;
+
+struct ExchangeOptions {
+    std::uint16_t port = kControllerPort;
+    // How long a connect may take before it fails with net::kTimedOut.
+    std::chrono::milliseconds connectTimeLimit = kConnectTimeLimit;
+    // How long one receive waits for data before the reply is taken as ended.
+    std::chrono::milliseconds receiveTimeLimit = kReceiveTimeLimit;
+    ExchangeHooks hooks;
+};
+
+struct ExchangeResult {
+    // The reply's status code (0 when it has none), or the socket layer's
+    // error number when socketFailure is set.
+    std::int32_t code = 0;
+    bool socketFailure = false;
+    // Everything received, each chunk converted by itself up to its first
+    // zero byte.
+    std::u16string reply;
+    // The outcome for the user; empty after a 200 reply, which the caller
+    // judges.
+    std::u16string text;
+};
+
+// One HTTP/1.0 request on a fresh connection to host: connect, send request
+// in full, read until the peer closes. With sendCheck a failed send ends the
+// exchange as a socket failure; without it the reply is still read.
+ExchangeResult DeviceExchange(std::u16string_view host, std::string_view request, bool sendCheck,
+                              const ExchangeOptions& options = {});
+
+// The status code at the start of a reply read as "HTTP/1.%d %d"; 0 when the
+// reply does not start that way.
+std::int32_t ParseStatusLine(std::u16string_view reply);
+
+// "Cannot connect: <code>"
+std::u16string CannotConnectText(std::int32_t code);
+
+// The outcome text for a status code: empty for 200, the authorization text
+// for 401, "Error: <code>" otherwise.
+std::u16string StatusText(std::int32_t code);
+
+// The receive loop over any source of chunks: at most 4095 bytes per call.
+// Before any data an empty attempt is followed by a pause, up to ten times;
+// after data the first empty attempt ends the reply. A time-out ends it at
+// once.
+using ReceiveChunk = std::function<net::ReceiveResult(char* buffer, std::size_t size)>;
+std::u16string ReceiveReply(const ReceiveChunk& receive, const ExchangeHooks& hooks);
+
+}  // namespace quarn

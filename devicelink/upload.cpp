@@ -1,0 +1,208 @@
+#include "devicelink/upload.hpp"
+
+#include <cerrno>
+#include <cstdio>
+#include <cwctype>
+#include <filesystem>
+#include <memory>
+
+#include "devicelink/base64.hpp"
+#include "devicelink/narrow_text.hpp"
+
+namespace quarn {
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+FileHandle OpenForReading(std::u16string_view path)
+{
+#ifdef _WIN32
+    return FileHandle(_wfopen(reinterpret_cast<const wchar_t*>(std::u16string(path).c_str()), L"rb"));
+#else
+    // The path's UTF-16 text becomes the system's file-name bytes (UTF-8).
+    const std::filesystem::path native{std::u16string(path)};
+    return FileHandle(std::fopen(native.c_str(), "rb"));
+#endif
+}
+
+// The next token from pos that does not contain delimiter; empty at the end.
+std::u16string_view NextToken(std::u16string_view text, std::size_t& pos, char16_t delimiter)
+{
+    if (pos >= text.size())
+        return {};
+    while (pos < text.size() && text[pos] == delimiter)
+        ++pos;
+    if (pos >= text.size())
+        return {};
+    std::size_t end = text.find(delimiter, pos);
+    if (end == std::u16string_view::npos)
+        end = text.size();
+    const std::u16string_view token = text.substr(pos, end - pos);
+    pos = end + 1;
+    return token;
+}
+
+std::u16string Trim(std::u16string_view text)
+{
+    auto white = [](char16_t c) { return std::iswspace(static_cast<wint_t>(c)) != 0; };
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && white(text[begin]))
+        ++begin;
+    while (end > begin && white(text[end - 1]))
+        --end;
+    return std::u16string(text.substr(begin, end - begin));
+}
+
+}  // namespace
+
+std::string TextModeContent(std::string_view raw)
+{
+    std::string content;
+    content.reserve(raw.size());
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        const char c = raw[i];
+        if (c == '\0' || c == '\x1A')
+            break;
+        if (c == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n')
+            continue;
+        content.push_back(c);
+    }
+    return content;
+}
+
+UploadContent ReadUploadContent(std::u16string_view path)
+{
+    UploadContent result;
+    errno = 0;
+    FileHandle file = OpenForReading(path);
+    if (!file) {
+        result.error = errno != 0 ? errno : ENOENT;
+        return result;
+    }
+    std::string raw;
+    char buffer[8192];
+    for (;;) {
+        const std::size_t got = std::fread(buffer, 1, sizeof buffer, file.get());
+        raw.append(buffer, got);
+        if (got < sizeof buffer)
+            break;
+    }
+    if (std::ferror(file.get())) {
+        // A folder opens on some systems and fails only here.
+        result.error = errno != 0 ? errno : EIO;
+        return result;
+    }
+    result.bytes = TextModeContent(raw);
+    return result;
+}
+
+std::u16string CannotOpenText(std::u16string_view path, int error)
+{
+    const std::string number = std::to_string(error);
+    return u"Cannot open file " + std::u16string(path) + u" for reading (" +
+           std::u16string(number.begin(), number.end()) + u")";
+}
+
+std::string CredentialsToken(std::u16string_view password)
+{
+    const std::string credentials = "admin:" + ToNarrow(password);
+    CBase64 codec;
+    codec.EncodeString(credentials.c_str());
+    return codec.GetText();
+}
+
+std::string BuildUploadRequest(std::string_view token, std::string_view content)
+{
+    std::string request;
+    request.reserve(200 + token.size() + content.size());
+    request += "POST /";
+    request += ToNarrow(kUploadPage);
+    request += " HTTP/1.0\r\n";
+    request += "logoff: true\r\n";
+    request += "Authorization: Basic ";
+    request += token;
+    request += "\r\n";
+    request += "boundary=1234567890\r\n";
+    request += "--1234567890\r\n";
+    request += "name=\"file\"\r\n\r\n";
+    request += content;
+    request += "\r\n";
+    request += "--1234567890--\r\n";
+    request += "\r\n";
+    return request;
+}
+
+std::u16string StatusElementText(std::u16string_view reply)
+{
+    constexpr std::u16string_view marker = u"name=\"status\"";
+    const std::size_t found = reply.find(marker);
+    if (found == std::u16string_view::npos || found == 0)
+        return {};
+    std::size_t pos = found;
+    std::u16string_view message;
+    if (!NextToken(reply, pos, u'<').empty() && !NextToken(reply, pos, u'>').empty())
+        message = NextToken(reply, pos, u'<');
+    std::u16string text = Trim(message);
+    if (text.empty())
+        text = kPageResponseUnknown;
+    return text;
+}
+
+UploadOutcome UploadStateMachine(std::u16string_view host, std::u16string_view path, std::u16string_view password,
+                                 const UploadOptions& options)
+{
+    const auto& cursorHook = options.exchange.hooks.waitCursor;
+    if (cursorHook)
+        cursorHook(true);
+    struct CursorOff {
+        const std::function<void(bool)>& hook;
+        ~CursorOff()
+        {
+            if (hook)
+                hook(false);
+        }
+    } cursorOff{cursorHook};
+
+    UploadOutcome outcome;
+    const std::string token = CredentialsToken(password);
+
+    // The whole text-mode content goes out, however long the file is.
+    std::string content;
+    if (!path.empty()) {
+        UploadContent file = ReadUploadContent(path);
+        if (file.error != 0) {
+            const std::u16string text = CannotOpenText(path, file.error);
+            if (options.variant == UploadVariant::Editor) {
+                if (options.showMessage)
+                    options.showMessage(text);
+                outcome.code = kUploadFileNotOpened;
+            } else {
+                outcome.code = file.error;
+                outcome.text = text;
+            }
+            return outcome;
+        }
+        content = std::move(file.bytes);
+    }
+
+    const ExchangeResult exchange =
+        DeviceExchange(host, BuildUploadRequest(token, content), /*sendCheck=*/false, options.exchange);
+    outcome.code = exchange.code;
+    if (exchange.socketFailure) {
+        outcome.text = CannotConnectText(exchange.code);
+        return outcome;
+    }
+    if (exchange.code != 200) {
+        outcome.text = exchange.text;
+        return outcome;
+    }
+    outcome.text = StatusElementText(exchange.reply);
+    return outcome;
+}
+
+}  // namespace quarn

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "devicelink/device_exchange.hpp"
+
+namespace quarn {
+
+// The two programs differ only in how they report a file that cannot be
+// opened: the editor shows the text at once and returns kUploadFileNotOpened
+// with an empty result text; the converter returns the error number with the
+// text.
+enum class UploadVariant { Editor, Converter };
+
+inline constexpr std::int32_t kUploadFileNotOpened = 1000;
+inline constexpr std::u16string_view kUploadPage = u"state_machine_mp.html";
+inline constexpr std::u16string_view kPageResponseUnknown = u"page response unknown";
+
+struct UploadOptions {
+    UploadVariant variant = UploadVariant::Converter;
+    ExchangeOptions exchange;
+    // Shows a text to the user at once (the editor's message box).
+    std::function<void(const std::u16string&)> showMessage;
+};
+
+struct UploadOutcome {
+    // The reply's status code (0 without a readable status line), the socket
+    // error number when no connection was made, or the failed open's error.
+    std::int32_t code = 0;
+    // The text for the user; may be empty.
+    std::u16string text;
+};
+
+// Sends the state-machine file at path to the controller at host as a POST
+// with Basic credentials "admin:<password>" and turns the reply into a text.
+UploadOutcome UploadStateMachine(std::u16string_view host, std::u16string_view path, std::u16string_view password,
+                                 const UploadOptions& options = {});
+
+// The parts of an upload, each usable by itself.
+
+// The file's bytes as a text-mode read gives them: CR LF becomes LF, a byte
+// 26 (CTRL-Z) ends the content, and so does a zero byte.
+std::string TextModeContent(std::string_view raw);
+
+struct UploadContent {
+    int error = 0;  // errno of the failed open or read, 0 on success
+    std::string bytes;
+};
+
+// Reads the whole file at path through TextModeContent.
+UploadContent ReadUploadContent(std::u16string_view path);
+
+// "Cannot open file <path> for reading (<error>)"
+std::u16string CannotOpenText(std::u16string_view path, int error);
+
+// The Base64 token of "admin:" followed by the narrow password.
+std::string CredentialsToken(std::u16string_view password);
+
+// The complete request bytes of an upload.
+std::string BuildUploadRequest(std::string_view token, std::string_view content);
+
+// The controller's message from a 200 reply: the text after the tag that
+// follows the status element's marker. Empty when the marker is missing;
+// "page response unknown" when the message is empty or white space.
+std::u16string StatusElementText(std::u16string_view reply);
+
+}  // namespace quarn
