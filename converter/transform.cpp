@@ -1,0 +1,86 @@
+#include "converter/transform.hpp"
+
+#include "converter/result_code.hpp"
+#include "converter/stylesheet_path.hpp"
+#include "converter/text_utf8.hpp"
+#include "converter/xslt_engine.hpp"
+
+namespace quarn {
+
+namespace {
+
+void CopyLines(const std::vector<std::string>& from, std::vector<std::u16string>& to)
+{
+    for (const std::string& line : from) {
+        to.push_back(Utf8ToUtf16(line));
+    }
+}
+
+TransformOutcome Fail(TransformOutcome outcome, std::uint32_t code, const XsltEngine& engine)
+{
+    outcome.status = TransformStatus::Failure;
+    outcome.code = code;
+    CopyLines(engine.Diagnostics(), outcome.diagnostics);
+    return outcome;
+}
+
+}  // namespace
+
+std::u16string DefaultStylesheetPath()
+{
+    return StylesheetPathBeside(ExecutablePath());
+}
+
+std::u16string DeriveDestination(std::u16string_view source)
+{
+    return std::u16string(source) + u".xml";
+}
+
+TransformOutcome TransformXmiToXml(std::u16string_view source, std::u16string_view destination)
+{
+    return TransformXmiToXml(source, destination, DefaultStylesheetPath());
+}
+
+TransformOutcome TransformXmiToXml(std::u16string_view source, std::u16string_view destination,
+                                   std::u16string_view stylesheetPath)
+{
+    TransformOutcome outcome;
+    if (source.empty()) {
+        return outcome;
+    }
+    outcome.destination = destination.empty() ? DeriveDestination(source) : std::u16string(destination);
+
+    XsltEngine engine;
+    if (!engine.LoadStylesheet(Utf16ToUtf8(stylesheetPath))) {
+        return Fail(std::move(outcome), kCodeGeneralFailure, engine);
+    }
+    if (!engine.LoadSource(Utf16ToUtf8(source))) {
+        return Fail(std::move(outcome), kCodeGeneralFailure, engine);
+    }
+    const bool transformed = engine.Transform();
+    CopyLines(engine.Notes(), outcome.notes);
+    if (!transformed) {
+        return Fail(std::move(outcome), kCodeGeneralFailure, engine);
+    }
+    if (const int error = engine.SaveResult(Utf16ToUtf8(outcome.destination)); error != 0) {
+        return Fail(std::move(outcome), CodeFromErrno(error), engine);
+    }
+    outcome.status = TransformStatus::Success;
+    CopyLines(engine.Diagnostics(), outcome.diagnostics);
+    return outcome;
+}
+
+std::u16string TransformOutcomeText(const TransformOutcome& outcome)
+{
+    switch (outcome.status) {
+    case TransformStatus::Success:
+        return u"File transformed successfully";
+    case TransformStatus::Failure:
+        return FailureText(outcome.code);
+    case TransformStatus::NothingDone:
+        break;
+    }
+    return {};
+}
+
+}  // namespace quarn

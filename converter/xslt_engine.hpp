@@ -1,0 +1,40 @@
+#pragma once
+// One transformation's use of libxml2/libxslt: the three documents and the
+// hooks that keep the engine quiet and sandboxed while they live. Paths are
+// UTF-8. Used from one thread at a time.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quarn {
+
+class XsltEngine {
+public:
+    // Installs the diagnostic capture, the entity loader that refuses
+    // everything not asked for, and the document loader; the destructor puts
+    // the previous ones back and frees every document.
+    XsltEngine();
+    ~XsltEngine();
+    XsltEngine(const XsltEngine&) = delete;
+    XsltEngine& operator=(const XsltEngine&) = delete;
+
+    // Each returns false when the step failed; diagnostics() says why.
+    bool LoadStylesheet(const std::string& path);
+    bool LoadSource(const std::string& path);
+    bool Transform();
+    // Serialises the result (as the stylesheet's xsl:output asks) into path,
+    // created or emptied. Returns 0 or the system's error number.
+    int SaveResult(const std::string& path);
+
+    // xsl:message texts and engine warnings of Transform, one entry a line.
+    const std::vector<std::string>& Notes() const;
+    // Parser and engine errors, one entry a line.
+    const std::vector<std::string>& Diagnostics() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace quarn
