@@ -144,6 +144,16 @@ void CDateTimeCtrlEx::Redraw()
         QDateTimeEdit::setDisplayFormat(displayFormat());
 }
 
+void CDateTimeCtrlEx::focusInEvent(QFocusEvent* event)
+{
+    // The picker would select its first section in the text, which a blank
+    // field does not show.
+    if (IsBlank())
+        QAbstractSpinBox::focusInEvent(event);
+    else
+        QDateTimeEdit::focusInEvent(event);
+}
+
 bool CDateTimeCtrlEx::event(QEvent* event)
 {
     // Enter and Escape show a blank field but are no change of their own:

@@ -54,6 +54,7 @@ protected:
     QString textFromDateTime(const QDateTime& value) const override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool event(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     void OnValueChangedByUser();

@@ -1,0 +1,479 @@
+#include "document/ui/input_dlg.hpp"
+#include "editor/about_dlg.hpp"
+#include "editor/date_time_ctrl_ex.hpp"
+#include "editor/quarn_tool_dlg.hpp"
+#include "editor/recent_file_list.hpp"
+#include "editor/version_dlg.hpp"
+#include "editor_test_support.hpp"
+#include "platform/dialog_units.hpp"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+using namespace quarn;
+using namespace quarn::test;
+
+namespace {
+
+QStringList Selections(const CInputDlg& dialog)
+{
+    QStringList texts;
+    for (int i = 0; i < CInputDlg::kInputs; ++i)
+        texts << dialog.InputList(i)->currentText();
+    return texts;
+}
+
+// Opens relay n's condition dialog, lets act look at it and change it, then
+// confirms (accept) or cancels it. Returns what the dialog showed on opening.
+QStringList EditRelay(CQuarnToolDlg& window, int n, const std::function<void(CInputDlg&)>& act,
+                      bool accept, QString* caption = nullptr)
+{
+    QStringList shown;
+    WhenModalOpens<CInputDlg>([&](CInputDlg& dialog) {
+        shown = Selections(dialog);
+        if (caption != nullptr)
+            *caption = dialog.windowTitle();
+        if (act)
+            act(dialog);
+        if (accept)
+            dialog.findChild<QPushButton*>(QStringLiteral("control1"))->click();
+        else
+            dialog.reject();
+    });
+    static_cast<QPushButton*>(window.Control(CQuarnToolDlg::kFirstRelayButton + n))->click();
+    return shown;
+}
+
+void Select(CInputDlg& dialog, int list, const QString& text)
+{
+    QComboBox* combo = dialog.InputList(list);
+    const int index = combo->findText(text);
+    QVERIFY2(index >= 0, qPrintable(text));
+    combo->setCurrentIndex(index);
+}
+
+QString ConditionBox(const CQuarnToolDlg& window, int n)
+{
+    return static_cast<QLineEdit*>(window.Control(CQuarnToolDlg::kFirstConditionBox + n))->text();
+}
+
+QCheckBox* Weekday(const CQuarnToolDlg& window, int timer, int day)
+{
+    return static_cast<QCheckBox*>(window.Control(CQuarnToolDlg::kFirstWeekdayBox + 7 * timer + day));
+}
+
+enum class Change {
+    DateKey,
+    WeekdayClick,
+    RelayCancelled,
+    RelayAccepted,
+    AllDays,
+    NoDays,
+    VersionChanged,
+    VersionUnchanged,
+    VersionCancelled,
+};
+
+}  // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void setUpShowsEmptyDocument();
+    void enterDoesNotCloseTheWindow();
+    void controlsSitAtTheirPlacesAndStayOnResize_data();
+    void controlsSitAtTheirPlacesAndStayOnResize();
+    void menusCarryTheirCommands();
+
+    void changesSetModified_data();
+    void changesSetModified();
+    void allAndNoDaysButtonsWorkOnTheirRowOnly();
+    void fieldsAndModelRoundTrip();
+
+    void conditionDialogOpensEmptyAsNeutral();
+    void conditionDialogBuildsTheWorkedExample();
+    void conditionDialogShowsWhatItCanOfForeignText();
+    void conditionBoxesAreReadOnly();
+
+    void versionDialogKeepsTextAndFocusOnOk();
+    void aboutBoxOpensForSystemCommands_data();
+    void aboutBoxOpensForSystemCommands();
+
+private:
+    QTemporaryDir settingsDir_;
+    RecentFileList recent_;
+    ScriptedFileDialogs files_;
+    CQuarnToolDlg* window_ = nullptr;
+};
+
+void TestMainWindow::initTestCase()
+{
+    QVERIFY(settingsDir_.isValid());
+    UsePrivateSettings(settingsDir_.path());
+}
+
+void TestMainWindow::init()
+{
+    window_ = new CQuarnToolDlg(recent_, files_);
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window_));
+}
+
+void TestMainWindow::cleanup()
+{
+    delete window_;
+    window_ = nullptr;
+}
+
+void TestMainWindow::setUpShowsEmptyDocument()
+{
+    QCOMPARE(window_->windowTitle(), QStringLiteral("QuarnTool"));
+    for (int id = 1000; id < 1032; ++id) {
+        auto* field = qobject_cast<CDateTimeCtrlEx*>(window_->Control(id));
+        QVERIFY2(field != nullptr, qPrintable(QStringLiteral("no date-time field %1").arg(id)));
+        QVERIFY2(field->IsBlank() && field->WindowText().size() < 2,
+                 qPrintable(QStringLiteral("field %1 shows '%2'").arg(id).arg(field->WindowText())));
+        const bool isDate = (id - 1000) % 4 == 0 || (id - 1000) % 4 == 2;
+        QCOMPARE(field->NormalFormat(), isDate ? QStringLiteral("yyyy/MM/dd") : QStringLiteral("HH:mm:ss"));
+        QCOMPARE(field->calendarPopup(), isDate);
+    }
+    for (int id = 1100; id < 1156; ++id)
+        QVERIFY(!qobject_cast<QCheckBox*>(window_->Control(id))->isChecked());
+    for (int n = 0; n < 8; ++n)
+        QCOMPARE(ConditionBox(*window_, n), QString());
+    QVERIFY(!window_->Model().modified);
+    QVERIFY(!window_->windowIcon().isNull());
+
+    // The model the window starts with is the reset one.
+    StateMachineModel empty;
+    ResetModel(empty);
+    window_->TakeFields();
+    QVERIFY(window_->Model() == empty);
+}
+
+void TestMainWindow::enterDoesNotCloseTheWindow()
+{
+    QTest::keyClick(window_, Qt::Key_Return);
+    QVERIFY(window_->isVisible());
+
+    // Not on a button with the focus either: it must not be pressed.
+    auto* relay = static_cast<QPushButton*>(window_->Control(1203));
+    relay->setFocus();
+    QTest::keyClick(relay, Qt::Key_Return);
+    QTest::keyClick(relay, Qt::Key_Enter);
+    QVERIFY(QApplication::activeModalWidget() == nullptr || QApplication::activeModalWidget() == window_);
+
+    CDateTimeCtrlEx* field = window_->TimerField(2, 1);
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_Return);
+    QVERIFY(window_->isVisible());
+    QVERIFY(!window_->Model().modified);
+}
+
+void TestMainWindow::controlsSitAtTheirPlacesAndStayOnResize_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QRect>("units");
+    QTest::newRow("T0 ON date") << 1000 << QRect(66, 36, 54, 15);
+    QTest::newRow("T7 ON time") << 1029 << QRect(126, 162, 60, 15);
+    QTest::newRow("T3 OFF date") << 1014 << QRect(204, 90, 54, 15);
+    QTest::newRow("T7 OFF time") << 1031 << QRect(264, 162, 60, 15);
+    QTest::newRow("A of T0") << 1239 << QRect(474, 30, 18, 14);
+    QTest::newRow("N of T7") << 1254 << QRect(492, 156, 20, 14);
+    QTest::newRow("R0") << 1200 << QRect(24, 198, 50, 14);
+    QTest::newRow("R7") << 1207 << QRect(444, 198, 50, 14);
+    QTest::newRow("condition R0") << 1218 << QRect(24, 216, 48, 24);
+    QTest::newRow("condition R7") << 1225 << QRect(444, 216, 48, 24);
+}
+
+void TestMainWindow::controlsSitAtTheirPlacesAndStayOnResize()
+{
+    QFETCH(int, id);
+    QFETCH(QRect, units);
+    const DialogUnits du(window_->font());
+    QWidget* control = window_->Control(id);
+    QVERIFY(control != nullptr);
+    const QRect expected = du.rect(units.x(), units.y(), units.width(), units.height());
+    QCOMPARE(control->geometry(), expected);
+    const QPoint onWindow = control->mapTo(window_, QPoint(0, 0));
+
+    for (const QSize size : {QSize(300, 200), QSize(1600, 1000)}) {
+        window_->resize(size);
+        QApplication::processEvents();
+        QCOMPARE(control->mapTo(window_, QPoint(0, 0)), onWindow);
+        QCOMPARE(control->size(), expected.size());
+    }
+}
+
+void TestMainWindow::menusCarryTheirCommands()
+{
+    const QList<std::pair<int, QString>> items{
+        {57600, "New"},           {57601, "Open..."},
+        {57603, "Save"},          {32773, "Save As ...."},
+        {32774, "Exit"},          {32779, "Version..."},
+        {32778, "Direct control..."}, {32775, "Upload to QUARN..."},
+        {16, "&About QuarnTool..."},
+    };
+    for (const auto& [id, text] : items) {
+        QAction* action = window_->CommandAction(id);
+        QVERIFY2(action != nullptr, qPrintable(QStringLiteral("no command %1").arg(id)));
+        QCOMPARE(action->text(), text);
+        QCOMPARE(action->data().toInt(), id);
+    }
+    // With no recent files the placeholder shows, disabled.
+    window_->UpdateRecentFileMenu();
+    QAction* placeholder = window_->CommandAction(57616);
+    QCOMPARE(placeholder->text(), QStringLiteral("Recent File"));
+    QVERIFY(!placeholder->isEnabled());
+}
+
+void TestMainWindow::changesSetModified_data()
+{
+    QTest::addColumn<Change>("change");
+    QTest::addColumn<bool>("modified");
+    QTest::newRow("key in a date field") << Change::DateKey << true;
+    QTest::newRow("weekday click") << Change::WeekdayClick << true;
+    QTest::newRow("relay button, dialog cancelled") << Change::RelayCancelled << true;
+    QTest::newRow("relay button, dialog confirmed") << Change::RelayAccepted << true;
+    QTest::newRow("A button") << Change::AllDays << false;
+    QTest::newRow("N button") << Change::NoDays << false;
+    QTest::newRow("Version changed") << Change::VersionChanged << true;
+    QTest::newRow("Version confirmed unchanged") << Change::VersionUnchanged << false;
+    QTest::newRow("Version cancelled after editing") << Change::VersionCancelled << false;
+}
+
+void TestMainWindow::changesSetModified()
+{
+    QFETCH(Change, change);
+    QFETCH(bool, modified);
+    window_->Model().version = u"office";
+
+    const auto runVersion = [this](const QString& typed, bool accept) {
+        WhenModalOpens<CVersionDlg>([typed, accept](CVersionDlg& dialog) {
+            auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("control1238"));
+            field->setText(typed);
+            if (accept)
+                dialog.findChild<QPushButton*>(QStringLiteral("control1"))->click();
+            else
+                dialog.reject();
+        });
+        window_->CommandAction(CQuarnToolDlg::kEditVersion)->trigger();
+    };
+
+    switch (change) {
+    case Change::DateKey: {
+        CDateTimeCtrlEx* field = window_->TimerField(0, 0);
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_Up);
+        QVERIFY(!field->IsBlank());
+        break;
+    }
+    case Change::WeekdayClick:
+        QTest::mouseClick(Weekday(*window_, 5, 2), Qt::LeftButton, {}, QPoint(4, 4));
+        QVERIFY(Weekday(*window_, 5, 2)->isChecked());
+        break;
+    case Change::RelayCancelled:
+        EditRelay(*window_, 2, [](CInputDlg& d) { Select(d, 0, "T4"); }, false);
+        QCOMPARE(ConditionBox(*window_, 2), QString());
+        break;
+    case Change::RelayAccepted:
+        EditRelay(*window_, 2, {}, true);
+        QCOMPARE(ConditionBox(*window_, 2), QString());
+        break;
+    case Change::AllDays:
+        static_cast<QPushButton*>(window_->Control(1239 + 4))->click();
+        break;
+    case Change::NoDays:
+        static_cast<QPushButton*>(window_->Control(1247 + 4))->click();
+        break;
+    case Change::VersionChanged:
+        runVersion("office 2", true);
+        QCOMPARE(window_->Model().version, std::u16string(u"office 2"));
+        break;
+    case Change::VersionUnchanged:
+        runVersion("office", true);
+        break;
+    case Change::VersionCancelled:
+        runVersion("something else", false);
+        QCOMPARE(window_->Model().version, std::u16string(u"office"));
+        break;
+    }
+    QCOMPARE(window_->Model().modified, modified);
+
+    // An unchanged version text leaves an earlier change reported.
+    if (change == Change::VersionUnchanged) {
+        window_->Model().modified = true;
+        runVersion("office", true);
+        QVERIFY(window_->Model().modified);
+    }
+}
+
+void TestMainWindow::allAndNoDaysButtonsWorkOnTheirRowOnly()
+{
+    QTest::mouseClick(Weekday(*window_, 0, 0), Qt::LeftButton, {}, QPoint(4, 4));
+    QTest::mouseClick(Weekday(*window_, 0, 4), Qt::LeftButton, {}, QPoint(4, 4));
+    window_->Model().modified = false;
+
+    static_cast<QPushButton*>(window_->Control(1239 + 3))->click();
+    for (int d = 0; d < 7; ++d) {
+        QVERIFY(Weekday(*window_, 3, d)->isChecked());
+        QCOMPARE(Weekday(*window_, 0, d)->isChecked(), d == 0 || d == 4);
+    }
+    QCOMPARE(WeekdayMask(window_->Model(), 3), 127);
+    QCOMPARE(WeekdayMask(window_->Model(), 0), 1 + 16);
+
+    static_cast<QPushButton*>(window_->Control(1247 + 3))->click();
+    for (int d = 0; d < 7; ++d)
+        QVERIFY(!Weekday(*window_, 3, d)->isChecked());
+    QVERIFY(!window_->Model().modified);
+}
+
+void TestMainWindow::fieldsAndModelRoundTrip()
+{
+    StateMachineModel& model = window_->Model();
+    model.timers[1].onDate = CalendarDate{2013, 2, 8};
+    model.timers[1].onTime = TimeOfDay{10, 0, 0};
+    model.timers[1].offDate = CalendarDate{2013, 2, 10};
+    model.timers[1].offTime = TimeOfDay{18, 30, 0};
+    model.timers[1].weekdays = {false, false, false, false, false, true, true};
+    model.timers[7].offTime = TimeOfDay{22, 0, 5};
+    model.relays[3] = u"(#T0&&#T1)||#R2";
+    const StateMachineModel expected = model;
+    window_->ShowModel();
+
+    QCOMPARE(window_->TimerField(1, 0)->WindowText(), QStringLiteral("2013/02/08"));
+    QCOMPARE(window_->TimerField(1, 1)->WindowText(), QStringLiteral("10:00:00"));
+    QCOMPARE(window_->TimerField(1, 2)->WindowText(), QStringLiteral("2013/02/10"));
+    QCOMPARE(window_->TimerField(1, 3)->WindowText(), QStringLiteral("18:30:00"));
+    QVERIFY(window_->TimerField(7, 2)->IsBlank());
+    QCOMPARE(window_->TimerField(7, 3)->WindowText(), QStringLiteral("22:00:05"));
+    QCOMPARE(ConditionBox(*window_, 3), QStringLiteral("(#T0&&#T1)||#R2"));
+    QVERIFY(!model.modified);
+
+    window_->TakeFields();
+    QVERIFY(window_->Model() == expected);
+
+    // Delete blanks a field; the model then has no value there.
+    CDateTimeCtrlEx* onTime = window_->TimerField(1, 1);
+    onTime->setFocus();
+    QTest::keyClick(onTime, Qt::Key_Delete);
+    window_->TakeFields();
+    QVERIFY(!model.timers[1].onTime.has_value());
+    QVERIFY(model.modified);
+
+    // Showing an empty document blanks every field again.
+    ResetModel(model);
+    window_->ShowModel();
+    QVERIFY(window_->TimerField(1, 0)->IsBlank());
+    QVERIFY(window_->TimerField(7, 3)->IsBlank());
+    QVERIFY(!Weekday(*window_, 1, 6)->isChecked());
+}
+
+void TestMainWindow::conditionDialogOpensEmptyAsNeutral()
+{
+    QString caption;
+    const QStringList shown = EditRelay(*window_, 3, {}, true, &caption);
+    QCOMPARE(shown, (QStringList{"1", "1", "1", "1", "0", "0", "0", "0"}));
+    QCOMPARE(caption, QStringLiteral("Boolean input for R 3"));
+    QCOMPARE(window_->Model().relays[3], std::u16string());
+
+    CInputDlg dialog;
+    QCOMPARE(dialog.InputList(0)->count(), 22);
+    QStringList entries;
+    for (int i = 0; i < 22; ++i)
+        entries << dialog.InputList(7)->itemText(i);
+    QCOMPARE(entries, (QStringList{"0", "1", "T0", "T1", "T2", "T3", "T4", "T5", "T6", "T7", "R0",
+                                   "R1", "R2", "R3", "R4", "R5", "R6", "R7", "S0", "S1", "S2", "S3"}));
+    dialog.SetRelayLabel(QStringLiteral("R 5"));
+    QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("control1209"))->text(), QStringLiteral("R 5"));
+}
+
+void TestMainWindow::conditionDialogBuildsTheWorkedExample()
+{
+    EditRelay(*window_, 3, [](CInputDlg& d) {
+        Select(d, 0, "T0");
+        Select(d, 1, "T1");
+        Select(d, 4, "R2");
+    }, true);
+    QCOMPARE(window_->Model().relays[3], std::u16string(u"(#T0&&#T1)||#R2"));
+    QCOMPARE(ConditionBox(*window_, 3), QStringLiteral("(#T0&&#T1)||#R2"));
+
+    // Opening it again shows the same selections; Cancel after a change keeps the condition.
+    const QStringList shown = EditRelay(*window_, 3, [](CInputDlg& d) { Select(d, 7, "S3"); }, false);
+    QCOMPARE(shown, (QStringList{"T0", "T1", "1", "1", "R2", "0", "0", "0"}));
+    QCOMPARE(window_->Model().relays[3], std::u16string(u"(#T0&&#T1)||#R2"));
+}
+
+void TestMainWindow::conditionDialogShowsWhatItCanOfForeignText()
+{
+    window_->Model().relays[6] = u"#X7||#T2";
+    window_->ShowModel();
+    const QStringList shown = EditRelay(*window_, 6, {}, true);
+    QCOMPARE(shown, (QStringList{"1", "1", "1", "1", "0", "T2", "0", "0"}));
+    QCOMPARE(ConditionBox(*window_, 6), QStringLiteral("#T2"));
+}
+
+void TestMainWindow::conditionBoxesAreReadOnly()
+{
+    auto* box = static_cast<QLineEdit*>(window_->Control(1220));
+    QVERIFY(box->isReadOnly());
+    box->setFocus();
+    QTest::keyClicks(box, "#T1");
+    QCOMPARE(box->text(), QString());
+    QVERIFY(!window_->Model().modified);
+}
+
+void TestMainWindow::versionDialogKeepsTextAndFocusOnOk()
+{
+    CVersionDlg dialog;
+    dialog.SetVersionText(QStringLiteral("a<b & c"));
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Version"));
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QCOMPARE(QApplication::focusWidget(), dialog.findChild<QPushButton*>(QStringLiteral("control1")));
+    QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("control1238"))->text(), QStringLiteral("a<b & c"));
+    dialog.findChild<QLineEdit*>(QStringLiteral("control1238"))->setText(QString());
+    dialog.accept();
+    QCOMPARE(dialog.VersionText(), QString());
+}
+
+void TestMainWindow::aboutBoxOpensForSystemCommands_data()
+{
+    QTest::addColumn<int>("command");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("16") << 16 << true;
+    QTest::newRow("31") << 31 << true;
+    QTest::newRow("32") << 32 << false;
+    QTest::newRow("0") << 0 << false;
+}
+
+void TestMainWindow::aboutBoxOpensForSystemCommands()
+{
+    QFETCH(int, command);
+    QFETCH(bool, opens);
+    bool opened = false;
+    QString title;
+    WhenModalOpens<CAboutDlg>([&](CAboutDlg& dialog) {
+        opened = true;
+        title = dialog.windowTitle();
+        dialog.accept();
+    });
+    window_->OnSysCommand(command);
+    QApplication::processEvents();
+    QCOMPARE(opened, opens);
+    if (opens)
+        QCOMPARE(title, QStringLiteral("About QuarnTool"));
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_main_window.moc"
