@@ -1,0 +1,88 @@
+#include "tests/devicelink/test_peer.hpp"
+
+namespace quarn::testing {
+
+namespace {
+
+bool RequestComplete(const std::string& request)
+{
+    if (request.rfind("POST", 0) == 0)
+        return request.find("--1234567890--\r\n\r\n") != std::string::npos;
+    return request.find("\r\n\r\n") != std::string::npos;
+}
+
+}  // namespace
+
+TestPeer::TestPeer(std::vector<std::string> chunks, Ending ending, std::chrono::milliseconds gap)
+    : chunks_(std::move(chunks)), ending_(ending), gap_(gap)
+{
+    net::StartSocketLayer();
+    net::SocketResult listening = net::ListenTcp("127.0.0.1", 0);
+    listener_ = std::move(listening.socket);
+    port_ = net::LocalPort(listener_);
+    thread_ = std::thread([this] { Serve(); });
+}
+
+TestPeer::~TestPeer()
+{
+    stop_ = true;
+    if (thread_.joinable())
+        thread_.join();
+}
+
+const std::string& TestPeer::Request()
+{
+    if (thread_.joinable())
+        thread_.join();
+    return request_;
+}
+
+void TestPeer::Serve()
+{
+    using namespace std::chrono_literals;
+    net::Socket connection;
+    while (!stop_ && !connection.Valid())
+        connection = net::Accept(listener_, 50ms).socket;
+    if (!connection.Valid())
+        return;
+    if (ending_ == Ending::CloseAtOnce)
+        return;
+
+    char buffer[4096];
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (!RequestComplete(request_) && std::chrono::steady_clock::now() < deadline && !stop_) {
+        const net::ReceiveResult got = net::Receive(connection, buffer, sizeof buffer, 50ms);
+        if (got.status == net::ReceiveStatus::Data)
+            request_.append(buffer, got.count);
+        else if (got.status != net::ReceiveStatus::TimedOut)
+            break;
+    }
+
+    if (ending_ == Ending::StaySilent) {
+        while (!stop_) {
+            const net::ReceiveResult got = net::Receive(connection, buffer, sizeof buffer, 50ms);
+            if (got.status == net::ReceiveStatus::Closed || got.status == net::ReceiveStatus::Failed)
+                return;
+        }
+        return;
+    }
+
+    for (const std::string& chunk : chunks_) {
+        if (gap_.count() > 0)
+            std::this_thread::sleep_for(gap_);
+        net::SendAll(connection, chunk, 5s);
+    }
+    // Let the client read everything before the connection goes.
+    net::ShutdownSend(connection);
+    while (net::Receive(connection, buffer, sizeof buffer, 2s).status == net::ReceiveStatus::Data) {
+    }
+}
+
+std::uint16_t ClosedPort()
+{
+    net::StartSocketLayer();
+    net::SocketResult listening = net::ListenTcp("127.0.0.1", 0);
+    return net::LocalPort(listening.socket);  // closed again when listening goes
+}
+
+}  // namespace quarn::testing

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "devicelink/socket_layer.hpp"
+
+namespace quarn::testing {
+
+// A one-connection controller stand-in on a free loopback port. It reads one
+// request (up to the empty line of a GET, or the closing boundary of an
+// upload), keeps its bytes, then answers with the given chunks, each sent by
+// itself, and closes; or closes at once, or stays silent until it goes.
+class TestPeer {
+public:
+    enum class Ending { Reply, CloseAtOnce, StaySilent };
+
+    explicit TestPeer(std::vector<std::string> chunks, Ending ending = Ending::Reply,
+                      std::chrono::milliseconds gap = std::chrono::milliseconds(0));
+    ~TestPeer();
+    TestPeer(const TestPeer&) = delete;
+    TestPeer& operator=(const TestPeer&) = delete;
+
+    std::uint16_t Port() const { return port_; }
+    // The request as received; waits until the peer is done with it.
+    const std::string& Request();
+
+private:
+    void Serve();
+
+    std::vector<std::string> chunks_;
+    Ending ending_;
+    std::chrono::milliseconds gap_;
+    net::Socket listener_;
+    std::uint16_t port_ = 0;
+    std::string request_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+// A port on which nothing listens.
+std::uint16_t ClosedPort();
+
+}  // namespace quarn::testing

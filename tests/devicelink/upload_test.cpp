@@ -1,0 +1,198 @@
+#include "devicelink/upload.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "tests/devicelink/test_peer.hpp"
+
+namespace quarn {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::TestPeer;
+
+const std::string kReplyWithMessage =
+    "HTTP/1.0 200 OK\r\n\r\n<html><body><td name=\"status\"><b> Accepted: 1 timer </b></td></body></html>";
+
+// The request the controller gets for content with the password "tovel".
+std::string ExpectedRequest(const std::string& token, const std::string& content)
+{
+    return "POST /state_machine_mp.html HTTP/1.0\r\n"
+           "logoff: true\r\n"
+           "Authorization: Basic " + token + "\r\n"
+           "boundary=1234567890\r\n"
+           "--1234567890\r\n"
+           "name=\"file\"\r\n\r\n" + content + "\r\n"
+           "--1234567890--\r\n"
+           "\r\n";
+}
+
+class UploadTest : public ::testing::Test {
+protected:
+    std::filesystem::path dir_;
+
+    void SetUp() override
+    {
+        dir_ = std::filesystem::temp_directory_path() /
+               ("quarn-upload-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        std::filesystem::create_directories(dir_);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+
+    std::u16string WriteFile(const std::string& name, const std::string& bytes)
+    {
+        const std::filesystem::path path = dir_ / name;
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path.u16string();
+    }
+
+    UploadOptions Options(std::uint16_t port)
+    {
+        UploadOptions options;
+        options.exchange.port = port;
+        options.exchange.connectTimeLimit = 2s;
+        options.exchange.receiveTimeLimit = 2s;
+        options.exchange.hooks.pause = [](std::chrono::milliseconds) {};
+        return options;
+    }
+};
+
+TEST_F(UploadTest, SendsTheRequestByteForByteAndReturnsTheMessage)
+{
+    const std::string file = "\xEF\xBB\xBF<?xml version=\"1.0\"?>\r\n<statemachine>\r\n</statemachine>\r\n";
+    TestPeer peer({kReplyWithMessage});
+    const UploadOutcome outcome = UploadStateMachine(u"127.0.0.1", WriteFile("sm.xml", file), u"tovel",
+                                                     Options(peer.Port()));
+    EXPECT_EQ(peer.Request(),
+              ExpectedRequest("YWRtaW46dG92ZWw=",
+                              "\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<statemachine>\n</statemachine>\n"));
+    EXPECT_EQ(outcome.code, 200);
+    EXPECT_EQ(outcome.text, u"Accepted: 1 timer");
+}
+
+TEST_F(UploadTest, EmptyFileAndEmptyPassword)
+{
+    TestPeer peer({kReplyWithMessage});
+    const UploadOutcome outcome = UploadStateMachine(u"127.0.0.1", WriteFile("empty.xml", ""), u"", Options(peer.Port()));
+    EXPECT_EQ(peer.Request(), ExpectedRequest("YWRtaW46", ""));
+    EXPECT_EQ(outcome.code, 200);
+}
+
+TEST_F(UploadTest, FileLongerThanOneBufferIsSentWhole)
+{
+    std::string file;
+    std::string sent;
+    for (int i = 0; i < 600; ++i) {
+        const std::string line = "<state id=\"R" + std::to_string(i % 8) + "_on\"/>";
+        file += line + "\r\n";
+        sent += line + "\n";
+    }
+    ASSERT_GT(sent.size(), 8192u);
+    TestPeer peer({kReplyWithMessage});
+    UploadStateMachine(u"127.0.0.1", WriteFile("big.xml", file), u"tovel", Options(peer.Port()));
+    EXPECT_EQ(peer.Request(), ExpectedRequest("YWRtaW46dG92ZWw=", sent));
+}
+
+TEST(TextModeContent, ReadsLikeATextModeStream)
+{
+    const struct {
+        std::string raw;
+        std::string content;
+    } cases[] = {
+        {"a\r\nb\r\n", "a\nb\n"},
+        {"lone\rcr\r", "lone\rcr\r"},
+        {"\r\r\n", "\r\n"},
+        {"before\x1A" "after", "before"},
+        {std::string("before\0after", 12), "before"},
+        {"\xEF\xBB\xBFx", "\xEF\xBB\xBFx"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TextModeContent(c.raw), c.content) << c.raw;
+}
+
+TEST_F(UploadTest, PasswordOutsideTheNarrowEncodingSendsTheDefaultCharacter)
+{
+    // "admin:\u20ac" cannot be written in the plain locale; the euro sign
+    // becomes '?', so the token is that of "admin:?".
+    EXPECT_EQ(CredentialsToken(u"\u20ac"), "YWRtaW46Pw==");
+}
+
+TEST_F(UploadTest, FileThatCannotBeOpenedSendsNothing)
+{
+    const std::u16string missing = (dir_ / "missing.xml").u16string();
+    const std::u16string expected = u"Cannot open file " + missing + u" for reading (2)";
+    ASSERT_EQ(ENOENT, 2);
+
+    TestPeer peer({kReplyWithMessage});
+    UploadOptions converter = Options(peer.Port());
+    const UploadOutcome byConverter = UploadStateMachine(u"127.0.0.1", missing, u"tovel", converter);
+    EXPECT_EQ(byConverter.code, ENOENT);
+    EXPECT_EQ(byConverter.text, expected);
+
+    UploadOptions editor = Options(peer.Port());
+    editor.variant = UploadVariant::Editor;
+    std::u16string shown;
+    editor.showMessage = [&](const std::u16string& text) { shown = text; };
+    const UploadOutcome byEditor = UploadStateMachine(u"127.0.0.1", missing, u"tovel", editor);
+    EXPECT_EQ(byEditor.code, kUploadFileNotOpened);
+    EXPECT_EQ(byEditor.text, u"");
+    EXPECT_EQ(shown, expected);
+
+    // A folder is not a file either.
+    const UploadOutcome folder = UploadStateMachine(u"127.0.0.1", dir_.u16string(), u"tovel", converter);
+    EXPECT_EQ(folder.code, EISDIR);
+}
+
+TEST_F(UploadTest, RepliesBecomeResultTexts)
+{
+    const struct {
+        std::string reply;
+        std::int32_t code;
+        std::u16string text;
+    } cases[] = {
+        {kReplyWithMessage, 200, u"Accepted: 1 timer"},
+        {"HTTP/1.1 401 Unauthorized\r\n\r\n", 401, u"Error: 401: Authorization required"},
+        {"HTTP/1.0 500 Oops\r\n\r\n<p name=\"status\"><b>x</b></p>", 500, u"Error: 500"},
+        {"no status line", 0, u"Error: 0"},
+        {"HTTP/1.0 200 OK\r\n\r\n<p>no status element</p>", 200, u""},
+    };
+    const std::u16string path = WriteFile("sm.xml", "<statemachine/>");
+    for (const auto& c : cases) {
+        TestPeer peer({c.reply});
+        const UploadOutcome outcome = UploadStateMachine(u"127.0.0.1", path, u"tovel", Options(peer.Port()));
+        EXPECT_EQ(outcome.code, c.code) << c.reply;
+        EXPECT_EQ(outcome.text, c.text) << c.reply;
+    }
+
+    const UploadOutcome refused =
+        UploadStateMachine(u"127.0.0.1", path, u"tovel", Options(testing::ClosedPort()));
+    EXPECT_EQ(refused.code, ECONNREFUSED);
+    EXPECT_EQ(refused.text, CannotConnectText(ECONNREFUSED));
+}
+
+TEST(StatusElementText, TakesTheTextAfterTheTagThatFollowsTheMarker)
+{
+    const struct {
+        std::u16string_view reply;
+        std::u16string_view text;
+    } cases[] = {
+        // A tag, then the message.
+        {u"HTTP/1.0 200\r\n\r\n<td name=\"status\"><b>  Done\t</b></td>", u"Done"},
+        // Text, then the closing tag: what follows that tag is the message.
+        {u"HTTP/1.0 200\r\n\r\n<p name=\"status\">ignored</p>after<br>", u"after"},
+        {u"HTTP/1.0 200\r\n\r\n<p name=\"status\">ignored</p>\r\n<br>", u"page response unknown"},
+        {u"HTTP/1.0 200\r\n\r\n<p name=\"status\">", u"page response unknown"},
+        {u"HTTP/1.0 200\r\n\r\n<p name=\"status\"><b>tail without tag", u"tail without tag"},
+        {u"HTTP/1.0 200\r\n\r\n<p name=\"other\"><b>x</b>", u""},
+        {u"name=\"status\"><b>at the very start</b>", u""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(StatusElementText(c.reply), c.text) << std::string(c.reply.begin(), c.reply.end());
+}
+
+}  // namespace
+}  // namespace quarn
