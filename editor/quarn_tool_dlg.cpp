@@ -66,6 +66,7 @@ CQuarnToolDlg::CQuarnToolDlg(RecentFileList& recentFiles, FileDialogs& fileDialo
     BuildControls();
     ShowModel();
     BuildMenus();
+    resize(content_->width(), content_->height() + menuBar_->sizeHint().height());
 
     // Every date and time field starts blank, in its normal format.
     for (int n = 0; n < kTimers; ++n) {
