@@ -19,6 +19,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <limits>
+
 namespace quarn {
 
 namespace {
@@ -160,6 +162,9 @@ void CQuarnToolDlg::BuildControls()
         auto* box = new QLineEdit(content_);
         box->setObjectName(QStringLiteral("control%1").arg(boxId));
         box->setReadOnly(true);
+        // A condition read from a file may be of any length; cutting it here
+        // would cut it in the next saved file too.
+        box->setMaxLength(std::numeric_limits<int>::max());
         box->setGeometry(du.rect(24 + 60 * n, 216, 48, 24));
         controls_[boxId] = box;
     }

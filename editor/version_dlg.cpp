@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <limits>
+
 namespace quarn {
 
 CVersionDlg::CVersionDlg(QWidget* parent) : QDialog(parent)
@@ -34,6 +36,7 @@ CVersionDlg::CVersionDlg(QWidget* parent) : QDialog(parent)
     field_ = new QLineEdit(this);
     field_->setObjectName(QStringLiteral("control%1").arg(kVersionFieldId));
     field_->setGeometry(du.rect(54, 24, 192, 14));
+    field_->setMaxLength(std::numeric_limits<int>::max());
 
     ok->setFocus();
 }

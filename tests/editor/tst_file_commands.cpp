@@ -23,7 +23,7 @@ const QString kSaveChanges = QStringLiteral("Contents changed; do you want to sa
 const QString kCannotRead = QStringLiteral("Cannot open the file for reading");
 const QString kCannotWrite = QStringLiteral("Cannot open the file for writing");
 
-enum class Command { New, Open, Exit, Recent, CloseBox, EscapeKey };
+enum class Command { New, Open, Exit, Recent, CloseBox, EscapeKey, EscapeInDateField };
 
 QByteArray ReadBytes(const QString& path)
 {
@@ -158,6 +158,12 @@ void TestFileCommands::Run(Command command)
     case Command::EscapeKey:
         QTest::keyClick(window_, Qt::Key_Escape);
         break;
+    case Command::EscapeInDateField: {
+        QWidget* field = window_->Control(CQuarnToolDlg::kFirstTimerField + 2);
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_Escape);
+        break;
+    }
     }
 }
 
@@ -218,6 +224,8 @@ void TestFileCommands::questionsAndAnswers_data()
                                    << exitQuestion << true << true;
     QTest::newRow("Escape, Cancel") << Command::EscapeKey << false << MessageAnswer::Cancel << ""
                                     << exitQuestion << true << false;
+    QTest::newRow("Escape in a date field, No") << Command::EscapeInDateField << false
+                                                << MessageAnswer::No << "" << exitQuestion << true << true;
     QTest::newRow("recent entry, Cancel") << Command::Recent << false << MessageAnswer::Cancel << ""
                                           << QStringList{kSaveChanges} << true << false;
     QTest::newRow("recent entry, Yes, save dialog cancelled")

@@ -348,6 +348,10 @@ void TestMainWindow::fieldsAndModelRoundTrip()
     model.timers[1].weekdays = {false, false, false, false, false, true, true};
     model.timers[7].offTime = TimeOfDay{22, 0, 5};
     model.relays[3] = u"(#T0&&#T1)||#R2";
+    // Conditions from other tools can be long; none may be cut.
+    for (int i = 0; i < 9000; ++i)
+        model.relays[5] += u"#S1||";
+    model.relays[5] += u"#S2";
     const StateMachineModel expected = model;
     window_->ShowModel();
 
@@ -442,9 +446,10 @@ void TestMainWindow::versionDialogKeepsTextAndFocusOnOk()
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     QCOMPARE(QApplication::focusWidget(), dialog.findChild<QPushButton*>(QStringLiteral("control1")));
     QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("control1238"))->text(), QStringLiteral("a<b & c"));
-    dialog.findChild<QLineEdit*>(QStringLiteral("control1238"))->setText(QString());
+    const QString longText(40000, QLatin1Char('v'));
+    dialog.findChild<QLineEdit*>(QStringLiteral("control1238"))->setText(longText);
     dialog.accept();
-    QCOMPARE(dialog.VersionText(), QString());
+    QCOMPARE(dialog.VersionText(), longText);
 }
 
 void TestMainWindow::aboutBoxOpensForSystemCommands_data()
