@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
@@ -122,6 +123,8 @@ void CQuarnToolDlg::BuildControls()
                 field->setCalendarPopup(true);
                 field->setDateRange(texts::FirstDate(), texts::LastDate());
             }
+            // Until a value is set, a field holds the moment the window opened.
+            field->SetValue(QDateTime::currentDateTime());
             controls_[id] = field;
         }
 
