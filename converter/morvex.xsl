@@ -1,7 +1,1072 @@
 <?xml version="1.0" encoding="utf-8"?>
+<!--
+  morvex.xsl: turns a UML state machine exported as XMI into a QUARN
+  state-machine file.
+
+  Reads UML 2.x XMI (Eclipse UML2/Papyrus, Enterprise Architect, MagicDraw/
+  Cameo, Visual Paradigm, Modelio, StarUML) and UML 1.x XMI (ArgoUML and
+  other Novosoft/Netbeans writers) whatever the namespace versions: elements
+  are recognised by local name and by the part of xmi:type after the colon,
+  references are resolved by id, and tool extensions are never read.
+
+  Relay convention: a relay is a region holding two states, its number comes
+  from the region's name ("R3", "R3 pump", "Relay 3") or else from its states'
+  names ("Roff3"/"Ron3", "R3 off"/"R3 on"), the off state is the one named off
+  or else the target of the region's initial transition, and the guard of the
+  transition from off to on is the relay's condition. Timers come from comment
+  lines such as "T0 ON 07:30:00 OFF 22:00:00 Mo Tu We Th Fr".
+
+  Everything that cannot be mapped is reported with xsl:message as
+    <kind> "<name>" (id <id>) not mapped: <reason>
+  and the transformation still succeeds. docs/converter.md describes the
+  mapping for users.
+-->
 <xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">
+
   <xsl:output method="xml" encoding="utf-8" indent="yes"/>
+  <xsl:strip-space elements="*"/>
+
+  <xsl:variable name="upper" select="'ABCDEFGHIJKLMNOPQRSTUVWXYZ'"/>
+  <xsl:variable name="lower" select="'abcdefghijklmnopqrstuvwxyz'"/>
+  <xsl:variable name="alnum" select="'ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_'"/>
+  <!-- Days before each month in a common year, three digits each. -->
+  <xsl:variable name="days-before" select="'000031059090120151181212243273304334'"/>
+  <xsl:variable name="days-in" select="'312831303130313130313031'"/>
+
+  <!-- Every model element outside tool extensions, by xmi:id or xmi.id. -->
+  <xsl:key name="el"
+           match="*[not(ancestor-or-self::*[local-name()='Extension' or local-name()='XMI.extension'])]"
+           use="@*[local-name()='id' and namespace-uri()!=''] | @xmi.id"/>
+
+  <!-- Transitions by the id of their source, wherever they are kept. -->
+  <xsl:key name="from"
+           match="*[(local-name()='transition' or local-name()='Transition'
+                     or local-name()='Behavioral_Elements.State_Machines.Transition'
+                     or substring-after(@*[local-name()='type' and namespace-uri()!=''], ':')='Transition')
+                    and not(@xmi.idref) and not(@*[local-name()='idref'])
+                    and not(ancestor::*[local-name()='Extension' or local-name()='XMI.extension'])]"
+           use="@source | *[local-name()='source']/@*[local-name()='idref']
+                | *[local-name()='Transition.source'
+                    or local-name()='Behavioral_Elements.State_Machines.Transition.source']/*/@xmi.idref"/>
+
+  <!-- Vertices by the region that holds them: a UML 2 region, or a UML 1
+       composite state, which plays the part of a region. -->
+  <xsl:key name="in-region"
+           match="*[local-name()='subvertex'
+                    and not(ancestor::*[local-name()='Extension' or local-name()='XMI.extension'])]"
+           use="generate-id(..)"/>
+  <xsl:key name="in-region"
+           match="*[not(@xmi.idref)][parent::*[local-name()='CompositeState.subvertex'
+                    or local-name()='Behavioral_Elements.State_Machines.CompositeState.subvertex']]"
+           use="generate-id(../..)"/>
+
+  <xsl:variable name="machines"
+                select="//*[(substring-after(@*[local-name()='type' and namespace-uri()!=''], ':')='StateMachine'
+                             or local-name()='StateMachine'
+                             or local-name()='Behavioral_Elements.State_Machines.StateMachine')
+                            and not(@xmi.idref) and not(@*[local-name()='idref'])
+                            and not(ancestor::*[local-name()='Extension' or local-name()='XMI.extension'])]"/>
+
+  <!-- The converted state machine: the first one with a relay, else the first. -->
+  <xsl:variable name="machine-gid">
+    <xsl:call-template name="choose-machine">
+      <xsl:with-param name="index" select="1"/>
+    </xsl:call-template>
+  </xsl:variable>
+  <xsl:variable name="machine" select="$machines[generate-id()=$machine-gid]"/>
+
+  <!-- The relays of the converted machine, in document order:
+       "{n}region;off;on;switch;condition|" per relay region, with generated
+       ids. The first entry for a number is the one that counts. -->
+  <xsl:variable name="relay-table">
+    <xsl:for-each select="$machine">
+      <xsl:for-each select="descendant::*[(local-name()='region' or local-name()='CompositeState'
+                                           or local-name()='Behavioral_Elements.State_Machines.CompositeState')
+                                          and not(@xmi.idref)
+                                          and not(ancestor::*[local-name()='Extension' or local-name()='XMI.extension'])]">
+        <xsl:variable name="analysis">
+          <xsl:call-template name="analyse-region">
+            <xsl:with-param name="region" select="."/>
+          </xsl:call-template>
+        </xsl:variable>
+        <xsl:if test="starts-with($analysis, 'ok;')">
+          <xsl:variable name="rest" select="substring-after($analysis, 'ok;')"/>
+          <xsl:value-of select="concat('{', substring-before($rest, ';'), '}', generate-id(), ';',
+                                       substring-after($rest, ';'), '|')"/>
+        </xsl:if>
+      </xsl:for-each>
+    </xsl:for-each>
+  </xsl:variable>
+
+  <!-- Timer lines of all comments, in document order:
+       "{n}" + comment id + TAB + line + LF, n as written after the T. -->
+  <xsl:variable name="timer-lines">
+    <xsl:for-each select="//*[(substring-after(@*[local-name()='type' and namespace-uri()!=''], ':')='Comment'
+                               or local-name()='ownedComment' or local-name()='Comment'
+                               or local-name()='Foundation.Core.Comment')
+                              and not(@xmi.idref) and not(@*[local-name()='idref'])
+                              and not(ancestor::*[local-name()='Extension' or local-name()='XMI.extension'])]">
+      <xsl:variable name="id">
+        <xsl:call-template name="id-of"/>
+      </xsl:variable>
+      <xsl:call-template name="collect-timer-lines">
+        <xsl:with-param name="text" select="translate(concat(@body, *[local-name()='body'],
+                                             *[local-name()='Comment.body' or local-name()='Foundation.Core.Comment.body'],
+                                             @name[not(../@body)]), '&#13;', '&#10;')"/>
+        <xsl:with-param name="id" select="$id"/>
+      </xsl:call-template>
+    </xsl:for-each>
+  </xsl:variable>
+
+  <!-- ================================================================ -->
+
   <xsl:template match="/">
-    <statemachine><version/><parallel/></statemachine>
+    <statemachine>
+      <version>
+        <xsl:for-each select="$machine">
+          <xsl:call-template name="name-of"/>
+        </xsl:for-each>
+      </version>
+      <xsl:call-template name="timers">
+        <xsl:with-param name="n" select="0"/>
+      </xsl:call-template>
+      <parallel>
+        <xsl:call-template name="relays">
+          <xsl:with-param name="n" select="0"/>
+        </xsl:call-template>
+      </parallel>
+    </statemachine>
+    <xsl:call-template name="report"/>
   </xsl:template>
+
+  <!-- ===================== relays ===================== -->
+
+  <xsl:template name="relays">
+    <xsl:param name="n"/>
+    <xsl:if test="$n &lt;= 7">
+      <xsl:variable name="entry" select="substring-before(substring-after($relay-table, concat('{', $n, '}')), '|')"/>
+      <xsl:if test="$entry != ''">
+        <xsl:variable name="region-gid" select="substring-before($entry, ';')"/>
+        <xsl:variable name="e2" select="substring-after($entry, ';')"/>
+        <xsl:variable name="off-gid" select="substring-before($e2, ';')"/>
+        <xsl:variable name="e3" select="substring-after($e2, ';')"/>
+        <xsl:variable name="on-gid" select="substring-before($e3, ';')"/>
+        <xsl:variable name="e4" select="substring-after($e3, ';')"/>
+        <xsl:variable name="switch-gid" select="substring-before($e4, ';')"/>
+        <xsl:variable name="condition" select="substring-after($e4, ';')"/>
+        <state id="R{$n}" initial="Roff{$n}">
+          <state id="Roff{$n}">
+            <onentry><send type="relay"><content>F<xsl:value-of select="$n"/></content></send></onentry>
+            <transition target="Ron{$n}" cond="{$condition}"><xsl:text> </xsl:text></transition>
+          </state>
+          <state id="Ron{$n}">
+            <onentry><send type="relay"><content>N<xsl:value-of select="$n"/></content></send></onentry>
+            <transition target="Roff{$n}" cond="!({$condition})"><xsl:text> </xsl:text></transition>
+          </state>
+        </state>
+        <xsl:call-template name="check-relay-transitions">
+          <xsl:with-param name="n" select="$n"/>
+          <xsl:with-param name="off" select="key('in-region', $region-gid)[generate-id()=$off-gid]"/>
+          <xsl:with-param name="on" select="key('in-region', $region-gid)[generate-id()=$on-gid]"/>
+          <xsl:with-param name="switch-gid" select="$switch-gid"/>
+          <xsl:with-param name="condition" select="$condition"/>
+        </xsl:call-template>
+      </xsl:if>
+      <xsl:call-template name="relays">
+        <xsl:with-param name="n" select="$n + 1"/>
+      </xsl:call-template>
+    </xsl:if>
+  </xsl:template>
+
+  <!-- Reports the transitions of a mapped relay that the file cannot hold:
+       a guard back to off that is not the negation, and every other
+       transition leaving the relay's two states. -->
+  <xsl:template name="check-relay-transitions">
+    <xsl:param name="n"/>
+    <xsl:param name="off"/>
+    <xsl:param name="on"/>
+    <xsl:param name="switch-gid"/>
+    <xsl:param name="condition"/>
+    <xsl:variable name="off-id" select="string(($off/@*[local-name()='id' and namespace-uri()!=''] | $off/@xmi.id)[1])"/>
+    <xsl:variable name="on-id" select="string(($on/@*[local-name()='id' and namespace-uri()!=''] | $on/@xmi.id)[1])"/>
+    <xsl:for-each select="key('from', $off-id)[generate-id() != $switch-gid]">
+      <xsl:call-template name="note">
+        <xsl:with-param name="kind" select="'transition'"/>
+        <xsl:with-param name="reason" select="concat('relay R', $n, ' switches only from off to on on its condition and back; this further transition leaving its off state is left out')"/>
+      </xsl:call-template>
+    </xsl:for-each>
+    <xsl:for-each select="key('from', $on-id)">
+      <xsl:variable name="target">
+        <xsl:call-template name="target-of"/>
+      </xsl:variable>
+      <xsl:choose>
+        <xsl:when test="$target = $off-id">
+          <xsl:variable name="raw">
+            <xsl:call-template name="guard-text">
+              <xsl:with-param name="t" select="."/>
+            </xsl:call-template>
+          </xsl:variable>
+          <xsl:variable name="guard">
+            <xsl:call-template name="controller-syntax">
+              <xsl:with-param name="text" select="$raw"/>
+            </xsl:call-template>
+          </xsl:variable>
+          <xsl:if test="$guard != '' and $guard != concat('!(', $condition, ')')
+                        and not($guard = concat('!', $condition)
+                                and translate($condition, '&amp;|!()', '') = $condition)">
+            <xsl:call-template name="note">
+              <xsl:with-param name="kind" select="'transition'"/>
+              <xsl:with-param name="reason" select="concat('its guard &quot;', $raw, '&quot; is not the negation of &quot;', $condition, '&quot;; relay R', $n, ' switches off on !(', $condition, ') instead')"/>
+            </xsl:call-template>
+          </xsl:if>
+        </xsl:when>
+        <xsl:otherwise>
+          <xsl:call-template name="note">
+            <xsl:with-param name="kind" select="'transition'"/>
+            <xsl:with-param name="reason" select="concat('relay R', $n, ' switches only from off to on on its condition and back; this further transition leaving its on state is left out')"/>
+          </xsl:call-template>
+        </xsl:otherwise>
+      </xsl:choose>
+    </xsl:for-each>
+  </xsl:template>
+
+  <!-- Analyses one region (or UML 1 composite state). Returns
+         "container"                 it holds no simple state: nothing to say
+         "no;<reason>"               not a relay
+         "ok;n;off;on;switch;cond"   a relay (generated ids) -->
+  <xsl:template name="analyse-region">
+    <xsl:param name="region"/>
+    <xsl:variable name="vertices" select="key('in-region', generate-id($region))"/>
+    <xsl:variable name="states"
+                  select="$vertices[substring-after(@*[local-name()='type' and namespace-uri()!=''], ':')='State'
+                                    or local-name()='SimpleState' or local-name()='CompositeState'
+                                    or local-name()='SubmachineState' or local-name()='State'
+                                    or local-name()='Behavioral_Elements.State_Machines.SimpleState'
+                                    or local-name()='Behavioral_Elements.State_Machines.CompositeState'
+                                    or local-name()='Behavioral_Elements.State_Machines.SubmachineState'
+                                    or local-name()='Behavioral_Elements.State_Machines.State']"/>
+    <xsl:variable name="simple"
+                  select="$states[not(*[local-name()='region'] or local-name()='CompositeState'
+                                      or local-name()='Behavioral_Elements.State_Machines.CompositeState')]"/>
+    <xsl:variable name="region-name">
+      <xsl:for-each select="$region">
+        <xsl:call-template name="name-of"/>
+      </xsl:for-each>
+    </xsl:variable>
+    <xsl:variable name="region-number">
+      <xsl:call-template name="number-from-region-name">
+        <xsl:with-param name="name" select="$region-name"/>
+      </xsl:call-template>
+    </xsl:variable>
+    <xsl:variable name="state-numbers">
+      <xsl:for-each select="$states">
+        <xsl:call-template name="number-from-state-name"/>
+      </xsl:for-each>
+    </xsl:variable>
+    <xsl:variable name="n">
+      <xsl:choose>
+        <xsl:when test="$region-number != ''">
+          <xsl:value-of select="$region-number"/>
+        </xsl:when>
+        <xsl:otherwise>
+          <xsl:value-of select="substring($state-numbers, 1, 1)"/>
+        </xsl:otherwise>
+      </xsl:choose>
+    </xsl:variable>
+    <xsl:choose>
+      <xsl:when test="not($simple)">container</xsl:when>
+      <xsl:when test="$n = ''">no;neither its name nor its states' names give a relay number R0 to R7</xsl:when>
+      <xsl:when test="$region-number = '' and translate($state-numbers, $n, '') != ''">no;its states' names give different relay numbers</xsl:when>
+      <xsl:when test="count($states) &lt; 2">no;it holds only one state, a relay needs an off and an on state</xsl:when>
+      <xsl:otherwise>
+        <xsl:variable name="named-off">
+          <xsl:for-each select="$states">
+            <xsl:variable name="nn">
+              <xsl:call-template name="plain-name"/>
+            </xsl:variable>
+            <xsl:if test="$nn = 'off' or $nn = concat('roff', $n) or $nn = concat('r', $n, 'off')">
+              <xsl:value-of select="concat(generate-id(), ' ')"/>
+            </xsl:if>
+          </xsl:for-each>
+        </xsl:variable>
+        <xsl:variable name="initial-targets">
+          <xsl:for-each select="$vertices[(substring-after(@*[local-name()='type' and namespace-uri()!=''], ':')='Pseudostate'
+                                            and (not(@kind) or @kind='initial'))
+                                           or ((local-name()='Pseudostate'
+                                                or local-name()='Behavioral_Elements.State_Machines.Pseudostate')
+                                               and (@kind='initial' or *[@xmi.value='initial']))]">
+            <xsl:variable name="pid" select="string((@*[local-name()='id' and namespace-uri()!=''] | @xmi.id)[1])"/>
+            <xsl:for-each select="key('from', $pid)">
+              <xsl:variable name="target">
+                <xsl:call-template name="target-of"/>
+              </xsl:variable>
+              <xsl:for-each select="$states[(@*[local-name()='id' and namespace-uri()!=''] | @xmi.id) = $target]">
+                <xsl:value-of select="concat(generate-id(), ' ')"/>
+              </xsl:for-each>
+            </xsl:for-each>
+          </xsl:for-each>
+        </xsl:variable>
+        <xsl:variable name="off-gid">
+          <xsl:choose>
+            <xsl:when test="$named-off != ''">
+              <xsl:value-of select="substring-before($named-off, ' ')"/>
+            </xsl:when>
+            <xsl:otherwise>
+              <xsl:value-of select="substring-before($initial-targets, ' ')"/>
+            </xsl:otherwise>
+          </xsl:choose>
+        </xsl:variable>
+        <xsl:variable name="named-on">
+          <xsl:for-each select="$states">
+            <xsl:variable name="nn">
+              <xsl:call-template name="plain-name"/>
+            </xsl:variable>
+            <xsl:if test="generate-id() != $off-gid
+                          and ($nn = 'on' or $nn = concat('ron', $n) or $nn = concat('r', $n, 'on'))">
+              <xsl:value-of select="concat(generate-id(), ' ')"/>
+            </xsl:if>
+          </xsl:for-each>
+        </xsl:variable>
+        <xsl:variable name="on-gid">
+          <xsl:choose>
+            <xsl:when test="count($states) = 2">
+              <xsl:value-of select="generate-id($states[generate-id() != $off-gid])"/>
+            </xsl:when>
+            <xsl:otherwise>
+              <xsl:value-of select="substring-before($named-on, ' ')"/>
+            </xsl:otherwise>
+          </xsl:choose>
+        </xsl:variable>
+        <xsl:choose>
+          <xsl:when test="substring-after($named-off, ' ') != ''">no;more than one of its states is named off</xsl:when>
+          <xsl:when test="$off-gid = ''">no;none of its states is named off and no initial transition leads to one of them</xsl:when>
+          <xsl:when test="$on-gid = ''">
+            <xsl:value-of select="concat('no;it holds ', count($states), ' states and none of the others is named on')"/>
+          </xsl:when>
+          <xsl:when test="count($states) &gt; 2 and substring-after($named-on, ' ') != ''">no;more than one of its states is named on</xsl:when>
+          <xsl:otherwise>
+            <xsl:call-template name="analyse-switch">
+              <xsl:with-param name="n" select="$n"/>
+              <xsl:with-param name="off" select="$states[generate-id() = $off-gid]"/>
+              <xsl:with-param name="on" select="$states[generate-id() = $on-gid]"/>
+            </xsl:call-template>
+          </xsl:otherwise>
+        </xsl:choose>
+      </xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
+  <!-- Second half of the analysis: the transition from off to on and its guard. -->
+  <xsl:template name="analyse-switch">
+    <xsl:param name="n"/>
+    <xsl:param name="off"/>
+    <xsl:param name="on"/>
+    <xsl:variable name="off-id" select="string(($off/@*[local-name()='id' and namespace-uri()!=''] | $off/@xmi.id)[1])"/>
+    <xsl:variable name="on-id" select="string(($on/@*[local-name()='id' and namespace-uri()!=''] | $on/@xmi.id)[1])"/>
+    <xsl:variable name="off-name">
+      <xsl:for-each select="$off">
+        <xsl:call-template name="name-of"/>
+      </xsl:for-each>
+    </xsl:variable>
+    <xsl:variable name="on-name">
+      <xsl:for-each select="$on">
+        <xsl:call-template name="name-of"/>
+      </xsl:for-each>
+    </xsl:variable>
+    <xsl:variable name="switch-gid">
+      <xsl:for-each select="key('from', $off-id)">
+        <xsl:variable name="target">
+          <xsl:call-template name="target-of"/>
+        </xsl:variable>
+        <xsl:if test="$target = $on-id">
+          <xsl:value-of select="concat(generate-id(), ' ')"/>
+        </xsl:if>
+      </xsl:for-each>
+    </xsl:variable>
+    <xsl:variable name="switch" select="key('from', $off-id)[generate-id() = substring-before($switch-gid, ' ')]"/>
+    <xsl:variable name="raw">
+      <xsl:call-template name="guard-text">
+        <xsl:with-param name="t" select="$switch"/>
+      </xsl:call-template>
+    </xsl:variable>
+    <xsl:variable name="condition">
+      <xsl:call-template name="controller-syntax">
+        <xsl:with-param name="text" select="$raw"/>
+      </xsl:call-template>
+    </xsl:variable>
+    <xsl:variable name="syntax-error">
+      <xsl:call-template name="syntax-error">
+        <xsl:with-param name="s" select="$condition"/>
+      </xsl:call-template>
+    </xsl:variable>
+    <xsl:variable name="switch-id" select="string(($switch/@*[local-name()='id' and namespace-uri()!=''] | $switch/@xmi.id)[1])"/>
+    <xsl:choose>
+      <xsl:when test="not($switch)">
+        <xsl:value-of select="concat('no;no transition leads from its off state &quot;', $off-name, '&quot; to its on state &quot;', $on-name, '&quot;')"/>
+      </xsl:when>
+      <xsl:when test="$condition = ''">
+        <xsl:value-of select="concat('no;the transition (id ', $switch-id, ') from &quot;', $off-name, '&quot; to &quot;', $on-name, '&quot; has no guard')"/>
+      </xsl:when>
+      <xsl:when test="$syntax-error != ''">
+        <xsl:value-of select="concat('no;the guard &quot;', $raw, '&quot; of the transition (id ', $switch-id, ') from &quot;', $off-name, '&quot; to &quot;', $on-name, '&quot; is not a controller condition (', $syntax-error, ')')"/>
+      </xsl:when>
+      <xsl:otherwise>
+        <xsl:value-of select="concat('ok;', $n, ';', generate-id($off), ';', generate-id($on), ';', generate-id($switch), ';', $condition)"/>
+      </xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
+  <!-- The relay number 0-7 in a region name: "R3", "R3 pump", "Relay 3". -->
+  <xsl:template name="number-from-region-name">
+    <xsl:param name="name"/>
+    <xsl:variable name="s" select="normalize-space(translate($name, $upper, $lower))"/>
+    <xsl:variable name="rest">
+      <xsl:choose>
+        <xsl:when test="starts-with($s, 'relay')">
+          <xsl:value-of select="normalize-space(substring($s, 6))"/>
+        </xsl:when>
+        <xsl:when test="starts-with($s, 'r')">
+          <xsl:value-of select="substring($s, 2)"/>
+        </xsl:when>
+      </xsl:choose>
+    </xsl:variable>
+    <xsl:variable name="digit" select="substring($rest, 1, 1)"/>
+    <xsl:if test="$digit != '' and contains('01234567', $digit)
+                  and (substring($rest, 2, 1) = '' or not(contains($alnum, substring($rest, 2, 1))))">
+      <xsl:value-of select="$digit"/>
+    </xsl:if>
+  </xsl:template>
+
+  <!-- The relay number in the context state's name: "Roff3", "Ron3",
+       "R3 off", "R3 on" (any case, spaces, "_" and "-" ignored). -->
+  <xsl:template name="number-from-state-name">
+    <xsl:variable name="nn">
+      <xsl:call-template name="plain-name"/>
+    </xsl:variable>
+    <xsl:variable name="candidate">
+      <xsl:choose>
+        <xsl:when test="starts-with($nn, 'roff') and string-length($nn) = 5">
+          <xsl:value-of select="substring($nn, 5, 1)"/>
+        </xsl:when>
+        <xsl:when test="starts-with($nn, 'ron') and string-length($nn) = 4">
+          <xsl:value-of select="substring($nn, 4, 1)"/>
+        </xsl:when>
+        <xsl:when test="starts-with($nn, 'r') and substring($nn, 3) = 'off'">
+          <xsl:value-of select="substring($nn, 2, 1)"/>
+        </xsl:when>
+        <xsl:when test="starts-with($nn, 'r') and substring($nn, 3) = 'on'">
+          <xsl:value-of select="substring($nn, 2, 1)"/>
+        </xsl:when>
+      </xsl:choose>
+    </xsl:variable>
+    <xsl:if test="$candidate != '' and contains('01234567', $candidate)">
+      <xsl:value-of select="$candidate"/>
+    </xsl:if>
+  </xsl:template>
+
+  <!-- The context element's name in lower case without spaces, "_" and "-". -->
+  <xsl:template name="plain-name">
+    <xsl:variable name="name">
+      <xsl:call-template name="name-of"/>
+    </xsl:variable>
+    <xsl:value-of select="translate(translate($name, $upper, $lower), ' _-&#9;', '')"/>
+  </xsl:template>
+
+  <!-- ===================== guards ===================== -->
+
+  <!-- The guard text of transition t, in whichever form the tool wrote it. -->
+  <xsl:template name="guard-text">
+    <xsl:param name="t"/>
+    <xsl:variable name="g"
+                  select="(key('el', string($t/@guard))
+                           | $t[not(@guard)]/*[local-name()='guard']
+                           | $t/*[local-name()='Transition.guard'
+                                  or local-name()='Behavioral_Elements.State_Machines.Transition.guard']/*)[1]"/>
+    <xsl:variable name="spec" select="$g/*[local-name()='specification']"/>
+    <xsl:choose>
+      <xsl:when test="normalize-space($spec/*[local-name()='body'])">
+        <xsl:value-of select="$spec/*[local-name()='body']"/>
+      </xsl:when>
+      <xsl:when test="normalize-space($spec/@body)">
+        <xsl:value-of select="$spec/@body"/>
+      </xsl:when>
+      <xsl:when test="normalize-space($g/@specification)">
+        <xsl:value-of select="$g/@specification"/>
+      </xsl:when>
+      <xsl:when test="normalize-space($spec/@value)">
+        <xsl:value-of select="$spec/@value"/>
+      </xsl:when>
+      <xsl:when test="normalize-space($g//*[local-name()='BooleanExpression'
+                                            or local-name()='Foundation.Data_Types.BooleanExpression']/@body)">
+        <xsl:value-of select="$g//*[local-name()='BooleanExpression'
+                                    or local-name()='Foundation.Data_Types.BooleanExpression']/@body"/>
+      </xsl:when>
+      <xsl:otherwise>
+        <xsl:value-of select="$g//*[local-name()='Expression.body'
+                                    or local-name()='Foundation.Data_Types.Expression.body']"/>
+      </xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
+  <!-- A guard in the controller's syntax: white space dropped, enclosing
+       [ ] removed, and "#" put before T0-T7, R0-R7 and S0-S3 written without. -->
+  <xsl:template name="controller-syntax">
+    <xsl:param name="text"/>
+    <xsl:variable name="compact" select="translate($text, ' &#9;&#10;&#13;', '')"/>
+    <xsl:variable name="bare">
+      <xsl:choose>
+        <xsl:when test="starts-with($compact, '[') and substring($compact, string-length($compact)) = ']'">
+          <xsl:value-of select="substring($compact, 2, string-length($compact) - 2)"/>
+        </xsl:when>
+        <xsl:otherwise>
+          <xsl:value-of select="$compact"/>
+        </xsl:otherwise>
+      </xsl:choose>
+    </xsl:variable>
+    <xsl:call-template name="add-hashes">
+      <xsl:with-param name="s" select="$bare"/>
+      <xsl:with-param name="previous" select="''"/>
+    </xsl:call-template>
+  </xsl:template>
+
+  <xsl:template name="add-hashes">
+    <xsl:param name="s"/>
+    <xsl:param name="previous"/>
+    <xsl:if test="$s != ''">
+      <xsl:variable name="c" select="substring($s, 1, 1)"/>
+      <xsl:variable name="digit" select="substring($s, 2, 1)"/>
+      <xsl:variable name="after" select="substring($s, 3, 1)"/>
+      <xsl:if test="$previous != '#' and ($previous = '' or not(contains($alnum, $previous)))
+                    and (($c = 'T' or $c = 'R') and $digit != '' and contains('01234567', $digit)
+                         or $c = 'S' and $digit != '' and contains('0123', $digit))
+                    and ($after = '' or not(contains($alnum, $after)))">#</xsl:if>
+      <xsl:value-of select="$c"/>
+      <xsl:call-template name="add-hashes">
+        <xsl:with-param name="s" select="substring($s, 2)"/>
+        <xsl:with-param name="previous" select="$c"/>
+      </xsl:call-template>
+    </xsl:if>
+  </xsl:template>
+
+  <!-- Empty when s is made only of the controller's operands (#T0-#T7,
+       #R0-#R7, #S0-#S3, 0, 1), operators (!, &&, ||) and balanced
+       parentheses; else a short description of the first fault. -->
+  <xsl:template name="syntax-error">
+    <xsl:param name="s"/>
+    <xsl:param name="depth" select="0"/>
+    <xsl:variable name="c" select="substring($s, 1, 1)"/>
+    <xsl:variable name="two" select="substring($s, 1, 2)"/>
+    <xsl:variable name="step">
+      <xsl:choose>
+        <xsl:when test="$s = ''">0</xsl:when>
+        <xsl:when test="$c = '#' and (substring($s, 2, 1) = 'T' or substring($s, 2, 1) = 'R')
+                        and substring($s, 3, 1) != '' and contains('01234567', substring($s, 3, 1))">3</xsl:when>
+        <xsl:when test="$c = '#' and substring($s, 2, 1) = 'S'
+                        and substring($s, 3, 1) != '' and contains('0123', substring($s, 3, 1))">3</xsl:when>
+        <xsl:when test="$c = '0' or $c = '1' or $c = '!' or $c = '(' or $c = ')'">1</xsl:when>
+        <xsl:when test="$two = '&amp;&amp;' or $two = '||'">2</xsl:when>
+        <xsl:otherwise>0</xsl:otherwise>
+      </xsl:choose>
+    </xsl:variable>
+    <xsl:variable name="next" select="substring($s, $step + 1, 1)"/>
+    <xsl:variable name="new-depth" select="$depth + number($c = '(') - number($c = ')')"/>
+    <xsl:choose>
+      <xsl:when test="$s = '' and $depth != 0">unbalanced parentheses</xsl:when>
+      <xsl:when test="$s = ''"/>
+      <xsl:when test="$step = 0">
+        <xsl:value-of select="concat('unexpected &quot;', $s, '&quot;')"/>
+      </xsl:when>
+      <xsl:when test="$new-depth &lt; 0">unbalanced parentheses</xsl:when>
+      <xsl:when test="$step = 3 and $next != '' and contains('0123456789', $next)">
+        <xsl:value-of select="concat('unexpected &quot;', $s, '&quot;')"/>
+      </xsl:when>
+      <xsl:otherwise>
+        <xsl:call-template name="syntax-error">
+          <xsl:with-param name="s" select="substring($s, $step + 1)"/>
+          <xsl:with-param name="depth" select="$new-depth"/>
+        </xsl:call-template>
+      </xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
+  <!-- ===================== timers ===================== -->
+
+  <xsl:template name="collect-timer-lines">
+    <xsl:param name="text"/>
+    <xsl:param name="id"/>
+    <xsl:if test="$text != ''">
+      <xsl:variable name="line">
+        <xsl:choose>
+          <xsl:when test="contains($text, '&#10;')">
+            <xsl:value-of select="normalize-space(substring-before($text, '&#10;'))"/>
+          </xsl:when>
+          <xsl:otherwise>
+            <xsl:value-of select="normalize-space($text)"/>
+          </xsl:otherwise>
+        </xsl:choose>
+      </xsl:variable>
+      <xsl:variable name="first" select="substring-before(concat($line, ' '), ' ')"/>
+      <xsl:variable name="index">
+        <xsl:choose>
+          <xsl:when test="starts-with($first, '#T')">
+            <xsl:value-of select="substring($first, 3)"/>
+          </xsl:when>
+          <xsl:when test="starts-with($first, 'T')">
+            <xsl:value-of select="substring($first, 2)"/>
+          </xsl:when>
+        </xsl:choose>
+      </xsl:variable>
+      <xsl:if test="$index != '' and translate($index, '0123456789', '') = ''
+                    and contains(concat(' ', translate($line, $lower, $upper), ' '), ' OFF ')">
+        <xsl:value-of select="concat('{', $index, '}', $id, '&#9;', $line, '&#10;')"/>
+      </xsl:if>
+      <xsl:call-template name="collect-timer-lines">
+        <xsl:with-param name="text" select="substring-after($text, '&#10;')"/>
+        <xsl:with-param name="id" select="$id"/>
+      </xsl:call-template>
+    </xsl:if>
+  </xsl:template>
+
+  <!-- Writes the timer elements in index order; the first line for an index counts. -->
+  <xsl:template name="timers">
+    <xsl:param name="n"/>
+    <xsl:if test="$n &lt;= 7">
+      <xsl:variable name="entry" select="substring-before(substring-after($timer-lines, concat('{', $n, '}')), '&#10;')"/>
+      <xsl:if test="$entry != ''">
+        <xsl:variable name="line" select="substring-after($entry, '&#9;')"/>
+        <xsl:variable name="parsed">
+          <xsl:call-template name="parse-timer">
+            <xsl:with-param name="tokens" select="concat(substring-after($line, ' '), ' ')"/>
+          </xsl:call-template>
+        </xsl:variable>
+        <xsl:if test="starts-with($parsed, 'ok;')">
+          <xsl:variable name="p2" select="substring-after($parsed, 'ok;')"/>
+          <xsl:variable name="p3" select="substring-after($p2, ';')"/>
+          <timer id="{$n}" start="{substring-before($p2, ';')}" end="{substring-before($p3, ';')}"
+                 dow="{substring-after($p3, ';')}"><xsl:text> </xsl:text></timer>
+        </xsl:if>
+      </xsl:if>
+      <xsl:call-template name="timers">
+        <xsl:with-param name="n" select="$n + 1"/>
+      </xsl:call-template>
+    </xsl:if>
+  </xsl:template>
+
+  <!-- Reports every timer line that gives no timer element. -->
+  <xsl:template name="report-timer-lines">
+    <xsl:param name="rest" select="$timer-lines"/>
+    <xsl:param name="seen" select="''"/>
+    <xsl:if test="$rest != ''">
+      <xsl:variable name="entry" select="substring-before($rest, '&#10;')"/>
+      <xsl:variable name="index" select="substring-before(substring-after($entry, '{'), '}')"/>
+      <xsl:variable name="id" select="substring-before(substring-after($entry, '}'), '&#9;')"/>
+      <xsl:variable name="line" select="substring-after($entry, '&#9;')"/>
+      <xsl:variable name="parsed">
+        <xsl:call-template name="parse-timer">
+          <xsl:with-param name="tokens" select="concat(substring-after($line, ' '), ' ')"/>
+        </xsl:call-template>
+      </xsl:variable>
+      <xsl:variable name="reason">
+        <xsl:choose>
+          <xsl:when test="string-length($index) != 1 or not(contains('01234567', $index))">there is no timer T<xsl:value-of select="$index"/>, only T0 to T7</xsl:when>
+          <xsl:when test="contains($seen, concat('{', $index, '}'))">an earlier line already gives timer T<xsl:value-of select="$index"/></xsl:when>
+          <xsl:when test="not(starts-with($parsed, 'ok;'))">
+            <xsl:value-of select="$parsed"/>
+          </xsl:when>
+        </xsl:choose>
+      </xsl:variable>
+      <xsl:if test="$reason != ''">
+        <xsl:message>
+          <xsl:value-of select="concat('timer line &quot;', $line, '&quot; (id ', $id, ') not mapped: ', $reason)"/>
+        </xsl:message>
+      </xsl:if>
+      <xsl:call-template name="report-timer-lines">
+        <xsl:with-param name="rest" select="substring-after($rest, '&#10;')"/>
+        <xsl:with-param name="seen" select="concat($seen, '{', $index, '}')"/>
+      </xsl:call-template>
+    </xsl:if>
+  </xsl:template>
+
+  <!-- Parses what follows "Tn": [ON [date] time] OFF [date] time [weekdays].
+       Tokens end with a space. Returns "ok;start;end;dow" or a reason. -->
+  <xsl:template name="parse-timer">
+    <xsl:param name="tokens"/>
+    <xsl:variable name="first" select="translate(substring-before($tokens, ' '), $lower, $upper)"/>
+    <xsl:variable name="start">
+      <xsl:choose>
+        <xsl:when test="$first = 'ON'">
+          <xsl:call-template name="parse-point">
+            <xsl:with-param name="tokens" select="substring-after($tokens, ' ')"/>
+          </xsl:call-template>
+        </xsl:when>
+        <xsl:when test="$first = 'OFF'">0;<xsl:value-of select="$tokens"/></xsl:when>
+        <xsl:otherwise>x;it should go on with ON or OFF</xsl:otherwise>
+      </xsl:choose>
+    </xsl:variable>
+    <xsl:variable name="after-start" select="substring-after($start, ';')"/>
+    <xsl:choose>
+      <xsl:when test="starts-with($start, 'x;')">
+        <xsl:value-of select="$after-start"/>
+      </xsl:when>
+      <xsl:when test="translate(substring-before($after-start, ' '), $lower, $upper) != 'OFF'">
+        <xsl:value-of select="'OFF should follow the ON time'"/>
+      </xsl:when>
+      <xsl:otherwise>
+        <xsl:variable name="end">
+          <xsl:call-template name="parse-point">
+            <xsl:with-param name="tokens" select="substring-after($after-start, ' ')"/>
+          </xsl:call-template>
+        </xsl:variable>
+        <xsl:choose>
+          <xsl:when test="starts-with($end, 'x;')">
+            <xsl:value-of select="substring-after($end, ';')"/>
+          </xsl:when>
+          <xsl:otherwise>
+            <xsl:variable name="dow">
+              <xsl:call-template name="weekday-mask">
+                <xsl:with-param name="tokens" select="substring-after($end, ';')"/>
+              </xsl:call-template>
+            </xsl:variable>
+            <xsl:choose>
+              <xsl:when test="starts-with($dow, 'x;')">
+                <xsl:value-of select="substring-after($dow, ';')"/>
+              </xsl:when>
+              <xsl:otherwise>
+                <xsl:value-of select="concat('ok;', substring-before($start, ';'), ';', substring-before($end, ';'), ';', $dow)"/>
+              </xsl:otherwise>
+            </xsl:choose>
+          </xsl:otherwise>
+        </xsl:choose>
+      </xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
+  <!-- "[date] time rest" -> "value;rest", or "x;reason". The value is the
+       seconds since 2000-01-01 00:00:00 (a bare time without a date). -->
+  <xsl:template name="parse-point">
+    <xsl:param name="tokens"/>
+    <xsl:variable name="t1" select="substring-before($tokens, ' ')"/>
+    <xsl:choose>
+      <xsl:when test="contains($t1, '/') or contains($t1, '-')">
+        <xsl:variable name="days">
+          <xsl:call-template name="date-days">
+            <xsl:with-param name="date" select="translate($t1, '-', '/')"/>
+          </xsl:call-template>
+        </xsl:variable>
+        <xsl:variable name="t2" select="substring-before(substring-after($tokens, ' '), ' ')"/>
+        <xsl:variable name="seconds">
+          <xsl:call-template name="time-seconds">
+            <xsl:with-param name="time" select="$t2"/>
+          </xsl:call-template>
+        </xsl:variable>
+        <xsl:choose>
+          <xsl:when test="$days = 'x'">
+            <xsl:value-of select="concat('x;&quot;', $t1, '&quot; is not a date from 2000/01/01 to 2099/12/31')"/>
+          </xsl:when>
+          <xsl:when test="$seconds = 'x'">
+            <xsl:value-of select="concat('x;&quot;', $t2, '&quot; is not a time of day hh:mm:ss')"/>
+          </xsl:when>
+          <xsl:otherwise>
+            <xsl:value-of select="concat(format-number($days * 86400 + $seconds, '0'), ';',
+                                         substring-after(substring-after($tokens, ' '), ' '))"/>
+          </xsl:otherwise>
+        </xsl:choose>
+      </xsl:when>
+      <xsl:otherwise>
+        <xsl:variable name="seconds">
+          <xsl:call-template name="time-seconds">
+            <xsl:with-param name="time" select="$t1"/>
+          </xsl:call-template>
+        </xsl:variable>
+        <xsl:choose>
+          <xsl:when test="$seconds = 'x'">
+            <xsl:value-of select="concat('x;&quot;', $t1, '&quot; is not a time of day hh:mm:ss')"/>
+          </xsl:when>
+          <xsl:otherwise>
+            <xsl:value-of select="concat($seconds, ';', substring-after($tokens, ' '))"/>
+          </xsl:otherwise>
+        </xsl:choose>
+      </xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
+  <!-- "yyyy/mm/dd" -> days since 2000-01-01, or "x". -->
+  <xsl:template name="date-days">
+    <xsl:param name="date"/>
+    <xsl:variable name="y" select="substring-before($date, '/')"/>
+    <xsl:variable name="m" select="substring-before(substring-after($date, '/'), '/')"/>
+    <xsl:variable name="d" select="substring-after(substring-after($date, '/'), '/')"/>
+    <xsl:variable name="leap" select="number($y mod 4 = 0)"/>
+    <xsl:choose>
+      <xsl:when test="string-length($y) != 4 or translate($y, '0123456789', '') != ''
+                      or string-length($m) &lt; 1 or string-length($m) &gt; 2 or translate($m, '0123456789', '') != ''
+                      or string-length($d) &lt; 1 or string-length($d) &gt; 2 or translate($d, '0123456789', '') != ''">x</xsl:when>
+      <xsl:when test="$y &lt; 2000 or $y &gt; 2099 or $m &lt; 1 or $m &gt; 12 or $d &lt; 1">x</xsl:when>
+      <xsl:when test="$d &gt; number(substring($days-in, ($m - 1) * 2 + 1, 2)) + $leap * number($m = 2)">x</xsl:when>
+      <xsl:otherwise>
+        <xsl:value-of select="($y - 2000) * 365 + floor(($y - 2000 + 3) div 4)
+                              + number(substring($days-before, ($m - 1) * 3 + 1, 3))
+                              + $leap * number($m &gt; 2) + $d - 1"/>
+      </xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
+  <!-- "hh:mm:ss" or "hh:mm" -> seconds, or "x". -->
+  <xsl:template name="time-seconds">
+    <xsl:param name="time"/>
+    <xsl:variable name="h" select="substring-before($time, ':')"/>
+    <xsl:variable name="ms" select="substring-after($time, ':')"/>
+    <xsl:variable name="m">
+      <xsl:choose>
+        <xsl:when test="contains($ms, ':')">
+          <xsl:value-of select="substring-before($ms, ':')"/>
+        </xsl:when>
+        <xsl:otherwise>
+          <xsl:value-of select="$ms"/>
+        </xsl:otherwise>
+      </xsl:choose>
+    </xsl:variable>
+    <xsl:variable name="s">
+      <xsl:choose>
+        <xsl:when test="contains($ms, ':')">
+          <xsl:value-of select="substring-after($ms, ':')"/>
+        </xsl:when>
+        <xsl:otherwise>0</xsl:otherwise>
+      </xsl:choose>
+    </xsl:variable>
+    <xsl:choose>
+      <xsl:when test="string-length($h) &lt; 1 or string-length($h) &gt; 2 or translate($h, '0123456789', '') != ''
+                      or string-length($m) != 2 or translate($m, '0123456789', '') != ''
+                      or string-length($s) &lt; 1 or string-length($s) &gt; 2 or translate($s, '0123456789', '') != ''">x</xsl:when>
+      <xsl:when test="$h &gt; 23 or $m &gt; 59 or $s &gt; 59">x</xsl:when>
+      <xsl:otherwise>
+        <xsl:value-of select="$h * 3600 + $m * 60 + $s"/>
+      </xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
+  <!-- "Mo Tu ..." (tokens ending with a space) -> mask, bit 0 Monday to
+       bit 6 Sunday, or "x;reason". -->
+  <xsl:template name="weekday-mask">
+    <xsl:param name="tokens"/>
+    <xsl:param name="mask" select="0"/>
+    <xsl:param name="seen" select="''"/>
+    <xsl:variable name="day" select="translate(substring-before($tokens, ' '), $lower, $upper)"/>
+    <xsl:variable name="position" select="string-length(substring-before('MOTUWETHFRSASU', $day)) div 2"/>
+    <xsl:choose>
+      <xsl:when test="normalize-space($tokens) = ''">
+        <xsl:value-of select="$mask"/>
+      </xsl:when>
+      <xsl:when test="string-length($day) != 2 or not(contains('MOTUWETHFRSASU', $day))
+                      or $position != floor($position)">
+        <xsl:value-of select="concat('x;&quot;', substring-before($tokens, ' '), '&quot; is not a weekday (Mo Tu We Th Fr Sa Su)')"/>
+      </xsl:when>
+      <xsl:otherwise>
+        <xsl:call-template name="weekday-mask">
+          <xsl:with-param name="tokens" select="substring-after($tokens, ' ')"/>
+          <xsl:with-param name="mask">
+            <xsl:choose>
+              <xsl:when test="contains($seen, $day)">
+                <xsl:value-of select="$mask"/>
+              </xsl:when>
+              <xsl:otherwise>
+                <xsl:value-of select="$mask + number(substring('001002004008016032064', $position * 3 + 1, 3))"/>
+              </xsl:otherwise>
+            </xsl:choose>
+          </xsl:with-param>
+          <xsl:with-param name="seen" select="concat($seen, $day, ' ')"/>
+        </xsl:call-template>
+      </xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
+  <!-- ===================== report ===================== -->
+
+  <xsl:template name="report">
+    <xsl:variable name="machine-name">
+      <xsl:for-each select="$machine">
+        <xsl:call-template name="name-of"/>
+      </xsl:for-each>
+    </xsl:variable>
+    <xsl:if test="not($machine)">
+      <xsl:for-each select="/*">
+        <xsl:call-template name="note">
+          <xsl:with-param name="kind" select="'model'"/>
+          <xsl:with-param name="reason" select="'it holds no UML state machine, so the result has no relays'"/>
+        </xsl:call-template>
+      </xsl:for-each>
+    </xsl:if>
+    <xsl:for-each select="$machines[generate-id() != $machine-gid]">
+      <xsl:call-template name="note">
+        <xsl:with-param name="kind" select="'state machine'"/>
+        <xsl:with-param name="reason" select="concat('only one state machine is converted, &quot;', $machine-name, '&quot;')"/>
+      </xsl:call-template>
+    </xsl:for-each>
+
+    <!-- Regions of the converted machine that are not relays, and relay
+         regions whose number an earlier region already took. -->
+    <xsl:for-each select="$machine/descendant::*[(local-name()='region' or local-name()='CompositeState'
+                                                  or local-name()='Behavioral_Elements.State_Machines.CompositeState')
+                                                 and not(@xmi.idref)
+                                                 and not(ancestor::*[local-name()='Extension' or local-name()='XMI.extension'])]">
+      <xsl:variable name="analysis">
+        <xsl:call-template name="analyse-region">
+          <xsl:with-param name="region" select="."/>
+        </xsl:call-template>
+      </xsl:variable>
+      <xsl:variable name="n" select="substring-before(substring-after($analysis, 'ok;'), ';')"/>
+      <xsl:choose>
+        <xsl:when test="starts-with($analysis, 'no;')">
+          <xsl:call-template name="note">
+            <xsl:with-param name="kind" select="'region'"/>
+            <xsl:with-param name="reason" select="concat('it is not a relay: ', substring-after($analysis, 'no;'))"/>
+          </xsl:call-template>
+        </xsl:when>
+        <xsl:when test="starts-with($analysis, 'ok;')
+                        and substring-before(substring-after($relay-table, concat('{', $n, '}')), ';') != generate-id()">
+          <xsl:call-template name="note">
+            <xsl:with-param name="kind" select="'region'"/>
+            <xsl:with-param name="reason" select="concat('an earlier region already gives relay R', $n)"/>
+          </xsl:call-template>
+        </xsl:when>
+      </xsl:choose>
+    </xsl:for-each>
+
+    <!-- Every simple state that did not become a relay's off or on state. -->
+    <xsl:for-each select="//*[(substring-after(@*[local-name()='type' and namespace-uri()!=''], ':')='State'
+                               or local-name()='SimpleState' or local-name()='SubmachineState' or local-name()='State'
+                               or local-name()='Behavioral_Elements.State_Machines.SimpleState'
+                               or local-name()='Behavioral_Elements.State_Machines.SubmachineState'
+                               or local-name()='Behavioral_Elements.State_Machines.State')
+                              and not(*[local-name()='region'])
+                              and not(@xmi.idref) and not(@*[local-name()='idref'])
+                              and not(ancestor::*[local-name()='Extension' or local-name()='XMI.extension'])]">
+      <xsl:variable name="gid" select="generate-id()"/>
+      <xsl:variable name="region"
+                    select="parent::*[local-name()='region']
+                            | parent::*[local-name()='CompositeState.subvertex'
+                                        or local-name()='Behavioral_Elements.State_Machines.CompositeState.subvertex']/.."/>
+      <xsl:variable name="region-gid" select="generate-id($region)"/>
+      <xsl:variable name="region-name">
+        <xsl:for-each select="$region">
+          <xsl:call-template name="name-of"/>
+        </xsl:for-each>
+      </xsl:variable>
+      <xsl:variable name="reason">
+        <xsl:choose>
+          <xsl:when test="not($machine) or not(ancestor::*[generate-id() = $machine-gid])">
+            <xsl:value-of select="concat('it is not part of the converted state machine &quot;', $machine-name, '&quot;')"/>
+          </xsl:when>
+          <xsl:when test="not($region)">it is not inside a region of the state machine</xsl:when>
+          <xsl:otherwise>
+            <xsl:variable name="analysis">
+              <xsl:call-template name="analyse-region">
+                <xsl:with-param name="region" select="$region"/>
+              </xsl:call-template>
+            </xsl:variable>
+            <xsl:variable name="n" select="substring-before(substring-after($analysis, 'ok;'), ';')"/>
+            <xsl:variable name="entry" select="substring-before(substring-after($relay-table, concat('{', $n, '}')), '|')"/>
+            <xsl:choose>
+              <xsl:when test="not(starts-with($analysis, 'ok;'))">
+                <xsl:value-of select="concat('its region &quot;', $region-name, '&quot; is not a relay')"/>
+              </xsl:when>
+              <xsl:when test="substring-before($entry, ';') != $region-gid">
+                <xsl:value-of select="concat('its region &quot;', $region-name, '&quot; repeats relay R', $n)"/>
+              </xsl:when>
+              <xsl:when test="contains(concat(';', $entry, ';'), concat(';', $gid, ';'))"/>
+              <xsl:otherwise>
+                <xsl:value-of select="concat('relay R', $n, ' has only an off and an on state; this is a further state of its region &quot;', $region-name, '&quot;')"/>
+              </xsl:otherwise>
+            </xsl:choose>
+          </xsl:otherwise>
+        </xsl:choose>
+      </xsl:variable>
+      <xsl:if test="$reason != ''">
+        <xsl:call-template name="note">
+          <xsl:with-param name="kind" select="'state'"/>
+          <xsl:with-param name="reason" select="$reason"/>
+        </xsl:call-template>
+      </xsl:if>
+    </xsl:for-each>
+
+    <xsl:call-template name="report-timer-lines"/>
+  </xsl:template>
+
+  <!-- One report line about the context element. -->
+  <xsl:template name="note">
+    <xsl:param name="kind"/>
+    <xsl:param name="reason"/>
+    <xsl:variable name="name">
+      <xsl:call-template name="name-of"/>
+    </xsl:variable>
+    <xsl:variable name="id">
+      <xsl:call-template name="id-of"/>
+    </xsl:variable>
+    <xsl:message>
+      <xsl:value-of select="concat($kind, ' &quot;', $name, '&quot; (id ', $id, ') not mapped: ', $reason)"/>
+    </xsl:message>
+  </xsl:template>
+
+  <!-- ===================== helpers ===================== -->
+
+  <xsl:template name="name-of">
+    <xsl:choose>
+      <xsl:when test="@name">
+        <xsl:value-of select="@name"/>
+      </xsl:when>
+      <xsl:otherwise>
+        <xsl:value-of select="*[local-name()='ModelElement.name' or local-name()='Foundation.Core.ModelElement.name']"/>
+      </xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
+  <xsl:template name="id-of">
+    <xsl:value-of select="(@*[local-name()='id' and namespace-uri()!=''] | @xmi.id)[1]"/>
+  </xsl:template>
+
+  <!-- The id of the context transition's target. -->
+  <xsl:template name="target-of">
+    <xsl:value-of select="(@target | *[local-name()='target']/@*[local-name()='idref']
+                           | *[local-name()='Transition.target'
+                               or local-name()='Behavioral_Elements.State_Machines.Transition.target']/*/@xmi.idref)[1]"/>
+  </xsl:template>
+
+  <!-- Walks the machines in document order and gives the generated id of
+       the first with a relay region, else of the first machine. -->
+  <xsl:template name="choose-machine">
+    <xsl:param name="index"/>
+    <xsl:choose>
+      <xsl:when test="$index &gt; count($machines)">
+        <xsl:if test="$machines">
+          <xsl:value-of select="generate-id($machines[1])"/>
+        </xsl:if>
+      </xsl:when>
+      <xsl:otherwise>
+        <xsl:variable name="found">
+          <xsl:for-each select="$machines[$index]/descendant::*[(local-name()='region' or local-name()='CompositeState'
+                                                                  or local-name()='Behavioral_Elements.State_Machines.CompositeState')
+                                                                 and not(@xmi.idref)
+                                                                 and not(ancestor::*[local-name()='Extension' or local-name()='XMI.extension'])]">
+            <xsl:variable name="analysis">
+              <xsl:call-template name="analyse-region">
+                <xsl:with-param name="region" select="."/>
+              </xsl:call-template>
+            </xsl:variable>
+            <xsl:if test="starts-with($analysis, 'ok;')">ok</xsl:if>
+          </xsl:for-each>
+        </xsl:variable>
+        <xsl:choose>
+          <xsl:when test="$found != ''">
+            <xsl:value-of select="generate-id($machines[$index])"/>
+          </xsl:when>
+          <xsl:otherwise>
+            <xsl:call-template name="choose-machine">
+              <xsl:with-param name="index" select="$index + 1"/>
+            </xsl:call-template>
+          </xsl:otherwise>
+        </xsl:choose>
+      </xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
 </xsl:stylesheet>
