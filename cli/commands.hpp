@@ -1,0 +1,21 @@
+#pragma once
+// One registration function per command family. Each adds its subcommands
+// to the program's CLI::App. A command that fails prints its message on
+// stderr and ends with `throw CLI::RuntimeError(status)`; main turns that
+// into the exit status without printing anything more.
+
+#include <CLI/CLI.hpp>
+
+namespace quarn::cli {
+
+// Exit statuses shared by the commands.
+inline constexpr int kExitFailed = 1;     // the operation itself failed
+inline constexpr int kExitBadInput = 2;   // the command line or an input file is unusable
+
+// show, write
+void AddFileCommands(CLI::App& app);
+
+// convert
+void AddConvertCommand(CLI::App& app);
+
+}  // namespace quarn::cli

@@ -1,0 +1,123 @@
+// quarnctl show and quarnctl write: the state-machine file from the command
+// line, through the same reader and writer as the editor.
+#include "cli/commands.hpp"
+#include "cli/model_json.hpp"
+#include "document/reader.hpp"
+#include "document/utf8.hpp"
+#include "document/writer.hpp"
+
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+
+namespace quarn::cli {
+
+namespace {
+
+constexpr const char* kCannotRead = "Cannot open the file for reading";
+constexpr const char* kWeekdayNames[] = {"Mo", "Tu", "We", "Th", "Fr", "Sa", "Su"};
+
+std::string DateCell(const std::optional<CalendarDate>& date)
+{
+    return date ? DateText(*date) : std::string("-");
+}
+
+std::string TimeCell(const std::optional<TimeOfDay>& time)
+{
+    return time ? TimeText(*time) : std::string("-");
+}
+
+std::string Padded(std::string text, std::size_t width)
+{
+    if (text.size() < width)
+        text.append(width - text.size(), ' ');
+    return text;
+}
+
+void PrintTable(const StateMachineModel& model, std::ostream& out)
+{
+    out << "Version: " << EncodeUtf8(model.version) << "\n\n";
+    out << "Timer  ON date     ON time   OFF date    OFF time  Weekdays\n";
+    for (int n = 0; n < kTimerCount; ++n) {
+        const TimerEntry& timer = model.timers[n];
+        out << Padded("T" + std::to_string(n), 7) << Padded(DateCell(timer.onDate), 12)
+            << Padded(TimeCell(timer.onTime), 10) << Padded(DateCell(timer.offDate), 12)
+            << Padded(TimeCell(timer.offTime), 10);
+        for (int d = 0; d < kWeekdayCount; ++d)
+            out << (d > 0 ? " " : "") << (timer.weekdays[d] ? kWeekdayNames[d] : "--");
+        out << '\n';
+    }
+    out << "\nRelay  Condition\n";
+    for (int n = 0; n < kRelayCount; ++n) {
+        const std::string condition = EncodeUtf8(model.relays[n]);
+        out << Padded("R" + std::to_string(n), 7) << (condition.empty() ? "(not used)" : condition) << '\n';
+    }
+}
+
+void Show(const std::string& file, bool asJson)
+{
+    StateMachineModel model;
+    model.path = DecodeUtf8(file);
+    if (ReadStateMachineFile(model) != 0) {
+        std::cerr << kCannotRead << '\n';
+        throw CLI::RuntimeError(kExitFailed);
+    }
+    if (asJson)
+        std::cout << ModelToJson(model).dump(2) << '\n';
+    else
+        PrintTable(model, std::cout);
+}
+
+void Write(const std::string& jsonFile, const std::string& file)
+{
+    std::ifstream in(jsonFile, std::ios::binary);
+    if (!in) {
+        std::cerr << "quarnctl: " << jsonFile << ": cannot be read\n";
+        throw CLI::RuntimeError(kExitBadInput);
+    }
+    const nlohmann::json input = nlohmann::json::parse(in, nullptr, false);
+    if (input.is_discarded()) {
+        std::cerr << "quarnctl: " << jsonFile << ": not valid JSON\n";
+        throw CLI::RuntimeError(kExitBadInput);
+    }
+    StateMachineModel model;
+    if (const std::string error = ModelFromJson(input, model); !error.empty()) {
+        std::cerr << "quarnctl: " << jsonFile << ": " << error << '\n';
+        throw CLI::RuntimeError(kExitBadInput);
+    }
+    model.path = DecodeUtf8(file);
+    const WriteOutcome outcome = WriteStateMachineFile(model);
+    if (!outcome.written()) {
+        std::cerr << EncodeUtf8(outcome.text.empty() ? std::u16string(kCannotWriteText) : outcome.text)
+                  << '\n';
+        throw CLI::RuntimeError(kExitFailed);
+    }
+}
+
+}  // namespace
+
+void AddFileCommands(CLI::App& app)
+{
+    struct ShowOptions {
+        std::string file;
+        bool json = false;
+    };
+    auto showOptions = std::make_shared<ShowOptions>();
+    CLI::App* show = app.add_subcommand("show", "Print a state-machine file's timers and relay conditions");
+    show->add_flag("--json", showOptions->json, "Print the document as JSON");
+    show->add_option("FILE", showOptions->file, "State-machine file")->required();
+    show->callback([showOptions] { Show(showOptions->file, showOptions->json); });
+
+    struct WriteOptions {
+        std::string model;
+        std::string file;
+    };
+    auto writeOptions = std::make_shared<WriteOptions>();
+    CLI::App* write = app.add_subcommand("write", "Write a state-machine file from a JSON document");
+    write->add_option("MODEL.json", writeOptions->model, "The document as JSON")->required();
+    write->add_option("FILE", writeOptions->file, "State-machine file to write")->required();
+    write->callback([writeOptions] { Write(writeOptions->model, writeOptions->file); });
+}
+
+}  // namespace quarn::cli
