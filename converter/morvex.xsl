@@ -76,7 +76,7 @@
   <xsl:variable name="machine" select="$machines[generate-id()=$machine-gid]"/>
 
   <!-- The relays of the converted machine, in document order:
-       "{n}region;off;on;switch;condition|" per relay region, with generated
+       "{n}region;off;on;switch;condition" and a line feed per relay region, with generated
        ids. The first entry for a number is the one that counts. -->
   <xsl:variable name="relay-table">
     <xsl:for-each select="$machine">
@@ -92,7 +92,7 @@
         <xsl:if test="starts-with($analysis, 'ok;')">
           <xsl:variable name="rest" select="substring-after($analysis, 'ok;')"/>
           <xsl:value-of select="concat('{', substring-before($rest, ';'), '}', generate-id(), ';',
-                                       substring-after($rest, ';'), '|')"/>
+                                       substring-after($rest, ';'), '&#10;')"/>
         </xsl:if>
       </xsl:for-each>
     </xsl:for-each>
@@ -144,7 +144,7 @@
   <xsl:template name="relays">
     <xsl:param name="n"/>
     <xsl:if test="$n &lt;= 7">
-      <xsl:variable name="entry" select="substring-before(substring-after($relay-table, concat('{', $n, '}')), '|')"/>
+      <xsl:variable name="entry" select="substring-before(substring-after($relay-table, concat('{', $n, '}')), '&#10;')"/>
       <xsl:if test="$entry != ''">
         <xsl:variable name="region-gid" select="substring-before($entry, ';')"/>
         <xsl:variable name="e2" select="substring-after($entry, ';')"/>
@@ -213,7 +213,10 @@
           </xsl:variable>
           <xsl:if test="$guard != '' and $guard != concat('!(', $condition, ')')
                         and not($guard = concat('!', $condition)
-                                and translate($condition, '&amp;|!()', '') = $condition)">
+                                and translate($condition, '&amp;|!()', '') = $condition)
+                        and $condition != concat('!(', $guard, ')')
+                        and not($condition = concat('!', $guard)
+                                and translate($guard, '&amp;|!()', '') = $guard)">
             <xsl:call-template name="note">
               <xsl:with-param name="kind" select="'transition'"/>
               <xsl:with-param name="reason" select="concat('its guard &quot;', $raw, '&quot; is not the negation of &quot;', $condition, '&quot;; relay R', $n, ' switches off on !(', $condition, ') instead')"/>
@@ -965,7 +968,7 @@
               </xsl:call-template>
             </xsl:variable>
             <xsl:variable name="n" select="substring-before(substring-after($analysis, 'ok;'), ';')"/>
-            <xsl:variable name="entry" select="substring-before(substring-after($relay-table, concat('{', $n, '}')), '|')"/>
+            <xsl:variable name="entry" select="substring-before(substring-after($relay-table, concat('{', $n, '}')), '&#10;')"/>
             <xsl:choose>
               <xsl:when test="not(starts-with($analysis, 'ok;'))">
                 <xsl:value-of select="concat('its region &quot;', $region-name, '&quot; is not a relay')"/>
