@@ -54,6 +54,7 @@ ControlResult SendControlRequest(std::u16string_view host, std::string_view quer
     ControlResult result;
     const ExchangeResult exchange = DeviceExchange(host, BuildControlRequest(query), /*sendCheck=*/true, options);
     result.code = exchange.code;
+    result.socketFailure = exchange.socketFailure;
     if (exchange.socketFailure)
         return result;
     if (exchange.code == 200)

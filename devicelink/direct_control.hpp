@@ -32,6 +32,7 @@ struct ControlResult {
     // The status code (0 without a readable status line), or the socket
     // error number when the connection or the send failed.
     std::int32_t code = 0;
+    bool socketFailure = false;
     // The relay mask of a 200 reply that carries one.
     std::optional<std::int32_t> mask;
 };

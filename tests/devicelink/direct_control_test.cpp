@@ -80,6 +80,7 @@ TEST(DirectControl, FailuresCarryNoMask)
     }
     const ControlResult refused = SendControlRequest(u"127.0.0.1", "control.html", Options(testing::ClosedPort()));
     EXPECT_EQ(refused.code, ECONNREFUSED);
+    EXPECT_TRUE(refused.socketFailure);
     EXPECT_FALSE(refused.mask.has_value());
 }
 
