@@ -234,7 +234,8 @@
   </xsl:template>
 
   <!-- Analyses one region (or UML 1 composite state). Returns
-         "container"                 it holds no simple state: nothing to say
+         "container"                 only composite states and no relay number:
+                                     nothing to say, its inner regions count
          "no;<reason>"               not a relay
          "ok;n;off;on;switch;cond"   a relay (generated ids) -->
   <xsl:template name="analyse-region">
@@ -249,8 +250,14 @@
                                     or local-name()='Behavioral_Elements.State_Machines.SubmachineState'
                                     or local-name()='Behavioral_Elements.State_Machines.State']"/>
     <xsl:variable name="simple"
-                  select="$states[not(*[local-name()='region'] or local-name()='CompositeState'
-                                      or local-name()='Behavioral_Elements.State_Machines.CompositeState')]"/>
+                  select="$states[not(*[local-name()='region']/*[local-name()='subvertex' and substring-after(@*[local-name()='type' and namespace-uri()!=''], ':')='State']
+                                 or *[local-name()='CompositeState.subvertex'
+                                      or local-name()='Behavioral_Elements.State_Machines.CompositeState.subvertex']/*[
+                                        local-name()='SimpleState' or local-name()='CompositeState' or local-name()='SubmachineState'
+                                        or local-name()='Behavioral_Elements.State_Machines.SimpleState'
+                                        or local-name()='Behavioral_Elements.State_Machines.CompositeState'
+                                        or local-name()='Behavioral_Elements.State_Machines.SubmachineState'
+                                        or local-name()='Behavioral_Elements.State_Machines.State'])]"/>
     <xsl:variable name="region-name">
       <xsl:for-each select="$region">
         <xsl:call-template name="name-of"/>
@@ -277,7 +284,7 @@
       </xsl:choose>
     </xsl:variable>
     <xsl:choose>
-      <xsl:when test="not($simple)">container</xsl:when>
+      <xsl:when test="not($simple) and $n = ''">container</xsl:when>
       <xsl:when test="$n = ''">no;neither its name nor its states' names give a relay number R0 to R7</xsl:when>
       <xsl:when test="$region-number = '' and translate($state-numbers, $n, '') != ''">no;its states' names give different relay numbers</xsl:when>
       <xsl:when test="count($states) &lt; 2">no;it holds only one state, a relay needs an off and an on state</xsl:when>
@@ -935,13 +942,25 @@
       </xsl:choose>
     </xsl:for-each>
 
-    <!-- Every simple state that did not become a relay's off or on state. -->
+    <!-- Every simple state (a composite state without inner states counts as
+         one) that did not become a relay's off or on state. -->
     <xsl:for-each select="//*[(substring-after(@*[local-name()='type' and namespace-uri()!=''], ':')='State'
                                or local-name()='SimpleState' or local-name()='SubmachineState' or local-name()='State'
+                               or local-name()='CompositeState'
                                or local-name()='Behavioral_Elements.State_Machines.SimpleState'
                                or local-name()='Behavioral_Elements.State_Machines.SubmachineState'
+                               or local-name()='Behavioral_Elements.State_Machines.CompositeState'
                                or local-name()='Behavioral_Elements.State_Machines.State')
-                              and not(*[local-name()='region'])
+                              and not(*[local-name()='region']/*[local-name()='subvertex' and substring-after(@*[local-name()='type' and namespace-uri()!=''], ':')='State']
+                                 or *[local-name()='CompositeState.subvertex'
+                                      or local-name()='Behavioral_Elements.State_Machines.CompositeState.subvertex']/*[
+                                        local-name()='SimpleState' or local-name()='CompositeState' or local-name()='SubmachineState'
+                                        or local-name()='Behavioral_Elements.State_Machines.SimpleState'
+                                        or local-name()='Behavioral_Elements.State_Machines.CompositeState'
+                                        or local-name()='Behavioral_Elements.State_Machines.SubmachineState'
+                                        or local-name()='Behavioral_Elements.State_Machines.State'])
+                              and not(parent::*[local-name()='StateMachine.top'
+                                                or local-name()='Behavioral_Elements.State_Machines.StateMachine.top'])
                               and not(@xmi.idref) and not(@*[local-name()='idref'])
                               and not(ancestor::*[local-name()='Extension' or local-name()='XMI.extension'])]">
       <xsl:variable name="gid" select="generate-id()"/>
