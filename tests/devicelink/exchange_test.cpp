@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/socket.h>
+
 #include "tests/devicelink/test_peer.hpp"
 
 namespace quarn {
@@ -166,6 +168,34 @@ TEST(DeviceExchange, FailedConnectionsAreSocketFailures)
         EXPECT_EQ(recorder.pauses, 0) << host;
         EXPECT_EQ(recorder.cursor, "+-") << host;
     }
+}
+
+TEST(DeviceExchange, ConnectGivesUpAtTheTimeLimit)
+{
+    // A listener whose backlog is full takes no further connection: the
+    // connect waits until it gives up.
+    net::StartSocketLayer();
+    net::SocketResult listener = net::ListenTcp("127.0.0.1", 0);
+    ASSERT_TRUE(listener.socket.Valid());
+    ASSERT_EQ(::listen(listener.socket.Handle(), 0), 0);
+    const std::uint16_t port = net::LocalPort(listener.socket);
+    net::SocketResult queued = net::ConnectTcp("127.0.0.1", port, 2s);
+    ASSERT_TRUE(queued.socket.Valid());
+
+    Recorder recorder;
+    ExchangeOptions options = recorder.Options(port);
+    options.connectTimeLimit = 300ms;
+    const auto start = std::chrono::steady_clock::now();
+    const ExchangeResult result = DeviceExchange(u"127.0.0.1", "GET / HTTP/1.0\r\n\r\n", true, options);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+    EXPECT_TRUE(result.socketFailure);
+    EXPECT_EQ(result.code, net::kTimedOut);
+    EXPECT_EQ(result.text, CannotConnectText(net::kTimedOut));
+
+    // Without a limit of its own the programs give up after ten seconds.
+    EXPECT_EQ(ExchangeOptions{}.connectTimeLimit, 10s);
+    EXPECT_EQ(ExchangeOptions{}.receiveTimeLimit, 10s);
+    EXPECT_EQ(ExchangeOptions{}.port, 80);
 }
 
 TEST(ReceiveReply, ErrorAfterDataKeepsWhatArrived)
