@@ -105,15 +105,16 @@ CommandResult RunCommand(const std::vector<std::string>& command)
 {
     CommandResult result;
     int out[2];
-    if (pipe(out) != 0)
+    char errorTemplate[] = "/tmp/quarn-command-XXXXXX";
+    const int errorFd = mkstemp(errorTemplate);
+    if (errorFd < 0 || pipe(out) != 0)
         return result;
     std::vector<std::string> arguments = command;
     std::vector<char*> argv = Argv(arguments);
     const pid_t pid = fork();
     if (pid == 0) {
         dup2(out[1], STDOUT_FILENO);
-        const int devNull = open("/dev/null", O_WRONLY);
-        dup2(devNull, STDERR_FILENO);
+        dup2(errorFd, STDERR_FILENO);
         close(out[0]);
         close(out[1]);
         execvp(argv[0], argv.data());
@@ -128,6 +129,12 @@ CommandResult RunCommand(const std::vector<std::string>& command)
     int status = 0;
     waitpid(pid, &status, 0);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    close(errorFd);
+    std::ifstream errors(errorTemplate);
+    std::stringstream text;
+    text << errors.rdbuf();
+    result.error = text.str();
+    std::remove(errorTemplate);
     return result;
 }
 

@@ -32,6 +32,7 @@ private:
 struct CommandResult {
     int status = -1;
     std::string output;  // stdout
+    std::string error;   // stderr
 };
 
 // Runs a program with arguments, without a shell; stdout is captured.
