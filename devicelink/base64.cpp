@@ -10,6 +10,8 @@ namespace {
 constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 constexpr std::uint8_t kNotInAlphabet = 254;
 constexpr std::uint8_t kPad = 255;
+// Larger inputs would overflow the 32-bit sizes; they give empty results.
+constexpr std::uint32_t kMaxInput = 0x40000000;
 
 // Built once for the whole process. A byte with its top bit set looks up like
 // the same byte without it.
@@ -71,6 +73,8 @@ void CBase64::EncodeString(const char* text)
 
 void CBase64::Encode(const void* bytes, std::uint32_t count)
 {
+    if (count > kMaxInput)
+        count = 0;
     LoadBytes(bytes, count);
     // Twice the input always holds the four characters per three bytes once
     // the buffer has its minimum size of 4096.
@@ -105,6 +109,8 @@ void CBase64::DecodeString(const char* text)
 void CBase64::Decode(const char* text, std::uint32_t count)
 {
     const DecodeTable& table = Table();
+    if (count > kMaxInput)
+        count = 0;
     LoadText(text, count);
     ReserveBytes(count);
     std::uint32_t k = 0;

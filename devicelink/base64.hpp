@@ -14,7 +14,7 @@ struct Base64Group {
 
 // Base64 codec (standard alphabet, '=' padding, no line breaks). Both buffers
 // are owned by the object, always zero-terminated, grow in steps of 4096 bytes
-// and are reused by later calls.
+// and are reused by later calls. An input over 1 GiB is treated as empty.
 class CBase64 {
 public:
     CBase64() = default;
