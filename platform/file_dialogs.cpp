@@ -1,5 +1,6 @@
 #include "platform/file_dialogs.hpp"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 
@@ -26,7 +27,7 @@ QString RunDialog(QWidget* parent, const QString& initialPath, bool save)
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    return QFileInfo(dialog.selectedFiles().constFirst()).absoluteFilePath();
+    return QDir::toNativeSeparators(QFileInfo(dialog.selectedFiles().constFirst()).absoluteFilePath());
 }
 
 }  // namespace
