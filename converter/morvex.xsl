@@ -393,7 +393,21 @@
         </xsl:if>
       </xsl:for-each>
     </xsl:variable>
-    <xsl:variable name="switch" select="key('from', $off-id)[generate-id() = substring-before($switch-gid, ' ')]"/>
+    <!-- Of several transitions from off to on, the first with a guard. -->
+    <xsl:variable name="guarded-gid">
+      <xsl:for-each select="key('from', $off-id)[contains($switch-gid, concat(generate-id(), ' '))]">
+        <xsl:variable name="text">
+          <xsl:call-template name="guard-text">
+            <xsl:with-param name="t" select="."/>
+          </xsl:call-template>
+        </xsl:variable>
+        <xsl:if test="normalize-space($text) != ''">
+          <xsl:value-of select="concat(generate-id(), ' ')"/>
+        </xsl:if>
+      </xsl:for-each>
+    </xsl:variable>
+    <xsl:variable name="switch"
+                  select="key('from', $off-id)[generate-id() = substring-before(concat($guarded-gid, $switch-gid), ' ')]"/>
     <xsl:variable name="raw">
       <xsl:call-template name="guard-text">
         <xsl:with-param name="t" select="$switch"/>
@@ -615,7 +629,7 @@
           </xsl:otherwise>
         </xsl:choose>
       </xsl:variable>
-      <xsl:variable name="first" select="substring-before(concat($line, ' '), ' ')"/>
+      <xsl:variable name="first" select="translate(substring-before(concat($line, ' '), ' '), $lower, $upper)"/>
       <xsl:variable name="index">
         <xsl:choose>
           <xsl:when test="starts-with($first, '#T')">

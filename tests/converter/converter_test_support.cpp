@@ -1,0 +1,117 @@
+#include "converter_test_support.hpp"
+
+#include "converter/text_utf8.hpp"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace quarn::test {
+
+TempFolder::TempFolder()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "quarn-conv-XXXXXX").string();
+    if (mkdtemp(pattern.data()) != nullptr) {
+        path_ = pattern;
+    }
+}
+
+TempFolder::~TempFolder()
+{
+    if (!path_.empty()) {
+        std::error_code ignored;
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ignored);
+        std::filesystem::remove_all(path_, ignored);
+    }
+}
+
+bool WriteText(const std::string& path, std::string_view text)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    return static_cast<bool>(out);
+}
+
+std::string ReadText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool Exists(const std::string& path)
+{
+    std::error_code ignored;
+    return std::filesystem::exists(path, ignored);
+}
+
+std::string Stylesheet()
+{
+    return QUARN_STYLESHEET;
+}
+
+std::string FixturePath(std::string_view name)
+{
+    return std::string(QUARN_CONVERTER_FIXTURES) + "/" + std::string(name);
+}
+
+std::string SamplePath(std::string_view relative)
+{
+    return std::string(QUARN_XMI_SAMPLES) + "/" + std::string(relative);
+}
+
+int ReplaceAll(std::string& text, std::string_view from, std::string_view to)
+{
+    int count = 0;
+    std::size_t at = 0;
+    while (!from.empty() && (at = text.find(from, at)) != std::string::npos) {
+        text.replace(at, from.size(), to);
+        at += to.size();
+        ++count;
+    }
+    return count;
+}
+
+bool Conversion::HasNote(std::string_view part) const
+{
+    for (const std::string& note : notes) {
+        if (note.find(part) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string Conversion::AllNotes() const
+{
+    std::string all;
+    for (const std::string& note : notes) {
+        all += note + "\n";
+    }
+    return all;
+}
+
+Conversion ConvertFile(const std::string& xmiPath, const std::string& stylesheet)
+{
+    TempFolder folder;
+    const std::string destination = folder.File("out.xml");
+    Conversion result;
+    result.outcome = TransformXmiToXml(Utf8ToUtf16(xmiPath), Utf8ToUtf16(destination), Utf8ToUtf16(stylesheet));
+    result.output = ReadText(destination);
+    for (const std::u16string& note : result.outcome.notes) {
+        result.notes.push_back(Utf16ToUtf8(note));
+    }
+    return result;
+}
+
+Conversion ConvertText(std::string_view xmi, const std::string& stylesheet)
+{
+    TempFolder folder;
+    const std::string source = folder.File("model.xmi");
+    WriteText(source, xmi);
+    return ConvertFile(source, stylesheet);
+}
+
+}  // namespace quarn::test

@@ -1,0 +1,203 @@
+// The steps of a transformation and how each can fail.
+#include "converter/result_code.hpp"
+#include "converter/text_utf8.hpp"
+#include "converter/transform.hpp"
+#include "converter_test_support.hpp"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+namespace quarn {
+namespace {
+
+using test::Exists;
+using test::ReadText;
+using test::TempFolder;
+using test::WriteText;
+
+constexpr const char* kSource = "<?xml version=\"1.0\"?><model name=\"m\"><item>one</item></model>";
+
+// Copies the source's text into a small result and says something on the way.
+constexpr const char* kCopyStylesheet = R"(<?xml version="1.0"?>
+<xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">
+  <xsl:output method="xml" encoding="utf-8"/>
+  <xsl:template match="/">
+    <xsl:message>looked at <xsl:value-of select="/model/@name"/></xsl:message>
+    <result><xsl:value-of select="/model/item"/></result>
+  </xsl:template>
+</xsl:stylesheet>
+)";
+
+class TransformTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(WriteText(source, kSource));
+        ASSERT_TRUE(WriteText(stylesheet, kCopyStylesheet));
+    }
+
+    TransformOutcome Run(const std::string& from, const std::string& to, const std::string& sheet)
+    {
+        return TransformXmiToXml(Utf8ToUtf16(from), Utf8ToUtf16(to), Utf8ToUtf16(sheet));
+    }
+
+    TempFolder folder;
+    std::string source = folder.File("model.xmi");
+    std::string stylesheet = folder.File("sheet.xsl");
+    std::string destination = folder.File("model.xml");
+};
+
+TEST_F(TransformTest, WritesTheResultAndKeepsTheMessages)
+{
+    testing::internal::CaptureStderr();
+    const TransformOutcome outcome = Run(source, destination, stylesheet);
+    const std::string printed = testing::internal::GetCapturedStderr();
+
+    EXPECT_EQ(outcome.status, TransformStatus::Success);
+    EXPECT_EQ(outcome.code, 0u);
+    EXPECT_EQ(ReadText(destination), "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<result>one</result>\n");
+    ASSERT_EQ(outcome.notes.size(), 1u);
+    EXPECT_EQ(outcome.notes[0], u"looked at m");
+    EXPECT_EQ(printed, "") << "the engine must not print";
+}
+
+TEST_F(TransformTest, EmptySourceDoesNothing)
+{
+    const TransformOutcome outcome = Run("", destination, stylesheet);
+    EXPECT_EQ(outcome.status, TransformStatus::NothingDone);
+    EXPECT_TRUE(TransformOutcomeText(outcome).empty());
+    EXPECT_FALSE(Exists(destination));
+    EXPECT_FALSE(Exists(folder.File(".xml")));
+}
+
+TEST_F(TransformTest, EmptyDestinationIsTheSourceWithXmlAppended)
+{
+    const TransformOutcome outcome = Run(source, "", stylesheet);
+    EXPECT_EQ(outcome.status, TransformStatus::Success);
+    EXPECT_EQ(Utf16ToUtf8(outcome.destination), source + ".xml");
+    EXPECT_NE(ReadText(source + ".xml").find("<result>one</result>"), std::string::npos);
+}
+
+TEST_F(TransformTest, ExistingDestinationIsReplacedWhole)
+{
+    ASSERT_TRUE(WriteText(destination, std::string(5000, 'x')));
+    EXPECT_EQ(Run(source, destination, stylesheet).status, TransformStatus::Success);
+    EXPECT_EQ(ReadText(destination), "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<result>one</result>\n");
+}
+
+// A failed load ends with the general failure code, before anything is
+// written; a destination that exists stays as it was.
+TEST_F(TransformTest, FailedLoadsLeaveTheDestinationAlone)
+{
+    const std::string notWellFormed = folder.File("broken.xml");
+    ASSERT_TRUE(WriteText(notWellFormed, "<model><item>one</model>"));
+    const std::string notAStylesheet = folder.File("plain.xsl");
+    ASSERT_TRUE(WriteText(notAStylesheet, "<?xml version=\"1.0\"?><just-data/>"));
+    ASSERT_TRUE(WriteText(destination, "previous"));
+
+    struct Row {
+        const char* what;
+        std::string source;
+        std::string stylesheet;
+    };
+    const Row rows[] = {
+        {"missing stylesheet", source, folder.File("none.xsl")},
+        {"stylesheet not well formed", source, notWellFormed},
+        {"not a stylesheet", source, notAStylesheet},
+        {"missing source", folder.File("none.xmi"), stylesheet},
+        {"source not well formed", notWellFormed, stylesheet},
+        {"source on the network", "http://127.0.0.1:9/model.xmi", stylesheet},
+    };
+    for (const Row& row : rows) {
+        testing::internal::CaptureStderr();
+        const TransformOutcome outcome = Run(row.source, destination, row.stylesheet);
+        const std::string printed = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(outcome.status, TransformStatus::Failure) << row.what;
+        EXPECT_EQ(outcome.code, kCodeGeneralFailure) << row.what;
+        EXPECT_EQ(Utf16ToUtf8(TransformOutcomeText(outcome)), "Some error occured Unspecified error (80004005)")
+            << row.what;
+        EXPECT_EQ(ReadText(destination), "previous") << row.what;
+        EXPECT_EQ(printed, "") << row.what;
+    }
+}
+
+TEST_F(TransformTest, ParserDiagnosticsAreKeptForTheCaller)
+{
+    const std::string notWellFormed = folder.File("broken.xmi");
+    ASSERT_TRUE(WriteText(notWellFormed, "<model><item>one</model>"));
+    const TransformOutcome outcome = Run(notWellFormed, destination, stylesheet);
+    ASSERT_FALSE(outcome.diagnostics.empty());
+    EXPECT_NE(Utf16ToUtf8(outcome.diagnostics.front()).find("broken.xmi"), std::string::npos);
+}
+
+TEST_F(TransformTest, StylesheetThatStopsItselfFails)
+{
+    ASSERT_TRUE(WriteText(stylesheet, R"(<?xml version="1.0"?>
+<xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">
+  <xsl:template match="/"><out/><xsl:message terminate="yes">cannot go on</xsl:message></xsl:template>
+</xsl:stylesheet>)"));
+    const TransformOutcome outcome = Run(source, destination, stylesheet);
+    EXPECT_EQ(outcome.status, TransformStatus::Failure);
+    EXPECT_EQ(outcome.code, kCodeGeneralFailure);
+    EXPECT_FALSE(Exists(destination));
+}
+
+TEST_F(TransformTest, OutputThatIsNoStateMachineStillSucceeds)
+{
+    ASSERT_TRUE(WriteText(stylesheet, R"(<?xml version="1.0"?>
+<xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">
+  <xsl:template match="/"><hello/></xsl:template>
+</xsl:stylesheet>)"));
+    const TransformOutcome outcome = Run(source, destination, stylesheet);
+    EXPECT_EQ(outcome.status, TransformStatus::Success);
+    EXPECT_NE(ReadText(destination).find("<hello/>"), std::string::npos);
+}
+
+TEST_F(TransformTest, UnwritableDestinationsFailAtTheSaveStep)
+{
+    struct Row {
+        const char* what;
+        std::string destination;
+        std::uint32_t code;
+    };
+    std::filesystem::create_directory(folder.File("a-folder"));
+    const Row rows[] = {
+        {"missing folder", folder.File("missing/model.xml"), kCodePathNotFound},
+        {"a folder", folder.File("a-folder"), kCodeAccessDenied},
+    };
+    for (const Row& row : rows) {
+        const TransformOutcome outcome = Run(source, row.destination, stylesheet);
+        EXPECT_EQ(outcome.status, TransformStatus::Failure) << row.what;
+        EXPECT_EQ(outcome.code, row.code) << row.what;
+        EXPECT_EQ(outcome.notes.size(), 1u) << "the transformation itself ran: " << row.what;
+    }
+}
+
+TEST_F(TransformTest, WriteProtectedFolderFailsWithAccessDenied)
+{
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "permissions do not bind the superuser";
+    }
+    const std::string locked = folder.File("locked");
+    ASSERT_EQ(mkdir(locked.c_str(), 0555), 0);
+    const TransformOutcome outcome = Run(source, locked + "/model.xml", stylesheet);
+    EXPECT_EQ(outcome.code, kCodeAccessDenied);
+    EXPECT_EQ(Utf16ToUtf8(TransformOutcomeText(outcome)), "Some error occured Access is denied. (80070005)");
+}
+
+// The test program lies in the same folder as the programs, so the
+// stylesheet copied there by the build is the default one.
+TEST_F(TransformTest, DefaultStylesheetLiesBesideTheExecutable)
+{
+    EXPECT_TRUE(Exists(Utf16ToUtf8(DefaultStylesheetPath())));
+    const TransformOutcome outcome = TransformXmiToXml(Utf8ToUtf16(source), Utf8ToUtf16(destination));
+    EXPECT_EQ(outcome.status, TransformStatus::Success);
+    EXPECT_NE(ReadText(destination).find("<statemachine>"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quarn
