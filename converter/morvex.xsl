@@ -207,9 +207,16 @@
             </xsl:call-template>
           </xsl:variable>
           <xsl:variable name="guard">
-            <xsl:call-template name="controller-syntax">
-              <xsl:with-param name="text" select="$raw"/>
-            </xsl:call-template>
+            <xsl:choose>
+              <xsl:when test="string-length($raw) &gt; 1000">
+                <xsl:value-of select="$raw"/>
+              </xsl:when>
+              <xsl:otherwise>
+                <xsl:call-template name="controller-syntax">
+                  <xsl:with-param name="text" select="$raw"/>
+                </xsl:call-template>
+              </xsl:otherwise>
+            </xsl:choose>
           </xsl:variable>
           <xsl:if test="$guard != '' and $guard != concat('!(', $condition, ')')
                         and not($guard = concat('!', $condition)
@@ -413,10 +420,14 @@
         <xsl:with-param name="t" select="$switch"/>
       </xsl:call-template>
     </xsl:variable>
+    <!-- A guard is looked at character by character, so overlong ones are
+         turned away before. -->
     <xsl:variable name="condition">
-      <xsl:call-template name="controller-syntax">
-        <xsl:with-param name="text" select="$raw"/>
-      </xsl:call-template>
+      <xsl:if test="string-length($raw) &lt;= 1000">
+        <xsl:call-template name="controller-syntax">
+          <xsl:with-param name="text" select="$raw"/>
+        </xsl:call-template>
+      </xsl:if>
     </xsl:variable>
     <xsl:variable name="syntax-error">
       <xsl:call-template name="syntax-error">
@@ -427,6 +438,9 @@
     <xsl:choose>
       <xsl:when test="not($switch)">
         <xsl:value-of select="concat('no;no transition leads from its off state &quot;', $off-name, '&quot; to its on state &quot;', $on-name, '&quot;')"/>
+      </xsl:when>
+      <xsl:when test="string-length($raw) &gt; 1000">
+        <xsl:value-of select="concat('no;the guard of the transition (id ', $switch-id, ') from &quot;', $off-name, '&quot; to &quot;', $on-name, '&quot; is longer than 1000 characters')"/>
       </xsl:when>
       <xsl:when test="$condition = ''">
         <xsl:value-of select="concat('no;the transition (id ', $switch-id, ') from &quot;', $off-name, '&quot; to &quot;', $on-name, '&quot; has no guard')"/>
@@ -572,42 +586,46 @@
     </xsl:if>
   </xsl:template>
 
-  <!-- Empty when s is made only of the controller's operands (#T0-#T7,
-       #R0-#R7, #S0-#S3, 0, 1), operators (!, &&, ||) and balanced
-       parentheses; else a short description of the first fault. -->
+  <!-- Empty when s is a condition of the controller: operands #T0-#T7,
+       #R0-#R7, #S0-#S3, 0 and 1, joined by && and ||, negated by !, grouped
+       by parentheses; else a short description of the first fault.
+       operand tells whether an operand (or "!" or "(") must come next. -->
   <xsl:template name="syntax-error">
     <xsl:param name="s"/>
     <xsl:param name="depth" select="0"/>
+    <xsl:param name="operand" select="true()"/>
     <xsl:variable name="c" select="substring($s, 1, 1)"/>
     <xsl:variable name="two" select="substring($s, 1, 2)"/>
-    <xsl:variable name="step">
+    <xsl:variable name="kind">
       <xsl:choose>
-        <xsl:when test="$s = ''">0</xsl:when>
         <xsl:when test="$c = '#' and (substring($s, 2, 1) = 'T' or substring($s, 2, 1) = 'R')
-                        and substring($s, 3, 1) != '' and contains('01234567', substring($s, 3, 1))">3</xsl:when>
+                        and substring($s, 3, 1) != '' and contains('01234567', substring($s, 3, 1))
+                        and not(substring($s, 4, 1) != '' and contains('0123456789', substring($s, 4, 1)))">operand3</xsl:when>
         <xsl:when test="$c = '#' and substring($s, 2, 1) = 'S'
-                        and substring($s, 3, 1) != '' and contains('0123', substring($s, 3, 1))">3</xsl:when>
-        <xsl:when test="$c = '0' or $c = '1' or $c = '!' or $c = '(' or $c = ')'">1</xsl:when>
-        <xsl:when test="$two = '&amp;&amp;' or $two = '||'">2</xsl:when>
-        <xsl:otherwise>0</xsl:otherwise>
+                        and substring($s, 3, 1) != '' and contains('0123', substring($s, 3, 1))
+                        and not(substring($s, 4, 1) != '' and contains('0123456789', substring($s, 4, 1)))">operand3</xsl:when>
+        <xsl:when test="($c = '0' or $c = '1')
+                        and not(substring($s, 2, 1) != '' and contains('0123456789', substring($s, 2, 1)))">operand1</xsl:when>
+        <xsl:when test="$c = '!'">not</xsl:when>
+        <xsl:when test="$c = '('">open</xsl:when>
+        <xsl:when test="$c = ')'">close</xsl:when>
+        <xsl:when test="$two = '&amp;&amp;' or $two = '||'">join</xsl:when>
       </xsl:choose>
     </xsl:variable>
-    <xsl:variable name="next" select="substring($s, $step + 1, 1)"/>
-    <xsl:variable name="new-depth" select="$depth + number($c = '(') - number($c = ')')"/>
     <xsl:choose>
+      <xsl:when test="$s = '' and $operand">it ends where an operand should follow</xsl:when>
       <xsl:when test="$s = '' and $depth != 0">unbalanced parentheses</xsl:when>
       <xsl:when test="$s = ''"/>
-      <xsl:when test="$step = 0">
+      <xsl:when test="$kind = '' or ($operand and ($kind = 'close' or $kind = 'join'))
+                      or (not($operand) and not($kind = 'close' or $kind = 'join'))">
         <xsl:value-of select="concat('unexpected &quot;', $s, '&quot;')"/>
       </xsl:when>
-      <xsl:when test="$new-depth &lt; 0">unbalanced parentheses</xsl:when>
-      <xsl:when test="$step = 3 and $next != '' and contains('0123456789', $next)">
-        <xsl:value-of select="concat('unexpected &quot;', $s, '&quot;')"/>
-      </xsl:when>
+      <xsl:when test="$kind = 'close' and $depth = 0">unbalanced parentheses</xsl:when>
       <xsl:otherwise>
         <xsl:call-template name="syntax-error">
-          <xsl:with-param name="s" select="substring($s, $step + 1)"/>
-          <xsl:with-param name="depth" select="$new-depth"/>
+          <xsl:with-param name="s" select="substring($s, 2 + 2 * number($kind = 'operand3') + number($kind = 'join'))"/>
+          <xsl:with-param name="depth" select="$depth + number($kind = 'open') - number($kind = 'close')"/>
+          <xsl:with-param name="operand" select="$kind = 'not' or $kind = 'open' or $kind = 'join'"/>
         </xsl:call-template>
       </xsl:otherwise>
     </xsl:choose>
@@ -615,7 +633,33 @@
 
   <!-- ===================== timers ===================== -->
 
+  <!-- Long texts are halved at a line end first, so that no comment,
+       however many lines it has, nests the templates deeply. -->
   <xsl:template name="collect-timer-lines">
+    <xsl:param name="text"/>
+    <xsl:param name="id"/>
+    <xsl:variable name="rest" select="substring($text, 501)"/>
+    <xsl:choose>
+      <xsl:when test="contains($rest, '&#10;')">
+        <xsl:call-template name="collect-timer-lines">
+          <xsl:with-param name="text" select="concat(substring($text, 1, 500), substring-before($rest, '&#10;'))"/>
+          <xsl:with-param name="id" select="$id"/>
+        </xsl:call-template>
+        <xsl:call-template name="collect-timer-lines">
+          <xsl:with-param name="text" select="substring-after($rest, '&#10;')"/>
+          <xsl:with-param name="id" select="$id"/>
+        </xsl:call-template>
+      </xsl:when>
+      <xsl:otherwise>
+        <xsl:call-template name="collect-short-text">
+          <xsl:with-param name="text" select="$text"/>
+          <xsl:with-param name="id" select="$id"/>
+        </xsl:call-template>
+      </xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
+  <xsl:template name="collect-short-text">
     <xsl:param name="text"/>
     <xsl:param name="id"/>
     <xsl:if test="$text != ''">
@@ -644,7 +688,7 @@
                     and contains(concat(' ', translate($line, $lower, $upper), ' '), ' OFF ')">
         <xsl:value-of select="concat('{', $index, '}', $id, '&#9;', $line, '&#10;')"/>
       </xsl:if>
-      <xsl:call-template name="collect-timer-lines">
+      <xsl:call-template name="collect-short-text">
         <xsl:with-param name="text" select="substring-after($text, '&#10;')"/>
         <xsl:with-param name="id" select="$id"/>
       </xsl:call-template>

@@ -185,7 +185,14 @@ TEST(StylesheetTest, GuardFormsAndControllerSyntax)
         {"timer out of range", BodyGuard("T8 || T0"), "", "is not a controller condition"},
         {"a word", BodyGuard("denyGuard"), "", "is not a controller condition"},
         {"open parenthesis", BodyGuard("(T0 || T1"), "", "unbalanced parentheses"},
-        {"closing first", BodyGuard(")T0("), "", "unbalanced parentheses"},
+        {"closing first", BodyGuard(")T0("), "", "unexpected \")#T0(\""},
+        {"closing too often", BodyGuard("(T0))"), "", "unbalanced parentheses"},
+        {"dangling operator", BodyGuard("T0 ||"), "", "it ends where an operand should follow"},
+        {"two operands", BodyGuard("T0 T1"), "", "unexpected \"T0T1\""},
+        {"operator first", BodyGuard("&amp;&amp; T1"), "", "unexpected"},
+        {"single ampersand", BodyGuard("T0 &amp; T1"), "", "unexpected \"&#T1\""},
+        {"two-digit operand", BodyGuard("#T01"), "", "unexpected"},
+        {"negated group", BodyGuard("!(!T0 || (S1 &amp;&amp; 0))"), "!(!#T0||(#S1&amp;&amp;0))", ""},
     };
     for (const Row& row : rows) {
         std::string model = UmlModel("R6", "off", "on", false, row.guard);
@@ -325,6 +332,29 @@ TEST(StylesheetTest, RelaysAndTimersAreWrittenInIndexOrderFirstOneCounting)
     EXPECT_TRUE(result.HasNote("state \"off\" (id az) not mapped: its region \"R5\" repeats relay R5"));
     EXPECT_TRUE(result.HasNote("timer line \"T5 OFF 03:00:00\" (id c) not mapped: an earlier line already gives timer T5"));
     EXPECT_TRUE(result.HasNote("state machine \"first\" (id empty) not mapped: only one state machine is converted, \"second\""));
+}
+
+// Texts are walked by recursive templates; long ones must neither fail the
+// transformation nor hide a timer at their end.
+TEST(StylesheetTest, LongCommentsAndGuardsAreHandled)
+{
+    std::string comment;
+    for (int line = 0; line < 6000; ++line) {
+        comment += (line % 3 == 0) ? "\n" : "Some documentation of the plant, line " + std::to_string(line) + "\n";
+    }
+    comment += "T6 OFF 00:00:01 Su";
+    std::string guard = "T0";
+    while (guard.size() < 5000) {
+        guard += " || T1";
+    }
+    const Conversion result = ConvertText(UmlModel("R1", "off", "on", false, BodyGuard(guard), "", comment));
+    ASSERT_EQ(result.outcome.status, TransformStatus::Success) << result.AllNotes();
+    EXPECT_NE(result.output.find("<timer id=\"6\" start=\"0\" end=\"1\" dow=\"64\">"), std::string::npos);
+    EXPECT_TRUE(result.HasNote("is longer than 1000 characters")) << result.AllNotes();
+
+    guard.resize(2 + 6 * 164);
+    const Conversion shorter = ConvertText(UmlModel("R1", "off", "on", false, BodyGuard(guard)));
+    EXPECT_NE(shorter.output.find("<state id=\"R1\""), std::string::npos) << shorter.AllNotes();
 }
 
 TEST(StylesheetTest, ModelWithoutStateMachineGivesAnEmptyFileAndSaysSo)
