@@ -767,14 +767,14 @@
             <xsl:with-param name="tokens" select="substring-after($tokens, ' ')"/>
           </xsl:call-template>
         </xsl:when>
-        <xsl:when test="$first = 'OFF'">0;<xsl:value-of select="$tokens"/></xsl:when>
+        <xsl:when test="$first = 'OFF'">0;T;<xsl:value-of select="$tokens"/></xsl:when>
         <xsl:otherwise>x;it should go on with ON or OFF</xsl:otherwise>
       </xsl:choose>
     </xsl:variable>
-    <xsl:variable name="after-start" select="substring-after($start, ';')"/>
+    <xsl:variable name="after-start" select="substring-after(substring-after($start, ';'), ';')"/>
     <xsl:choose>
       <xsl:when test="starts-with($start, 'x;')">
-        <xsl:value-of select="$after-start"/>
+        <xsl:value-of select="substring-after($start, ';')"/>
       </xsl:when>
       <xsl:when test="translate(substring-before($after-start, ' '), $lower, $upper) != 'OFF'">
         <xsl:value-of select="'OFF should follow the ON time'"/>
@@ -789,10 +789,14 @@
           <xsl:when test="starts-with($end, 'x;')">
             <xsl:value-of select="substring-after($end, ';')"/>
           </xsl:when>
+          <xsl:when test="substring-before(substring-after($start, ';'), ';')
+                          != substring-before(substring-after($end, ';'), ';')">
+            <xsl:value-of select="'ON and OFF need a date both or neither'"/>
+          </xsl:when>
           <xsl:otherwise>
             <xsl:variable name="dow">
               <xsl:call-template name="weekday-mask">
-                <xsl:with-param name="tokens" select="substring-after($end, ';')"/>
+                <xsl:with-param name="tokens" select="substring-after(substring-after($end, ';'), ';')"/>
               </xsl:call-template>
             </xsl:variable>
             <xsl:choose>
@@ -809,8 +813,9 @@
     </xsl:choose>
   </xsl:template>
 
-  <!-- "[date] time rest" -> "value;rest", or "x;reason". The value is the
-       seconds since 2000-01-01 00:00:00 (a bare time without a date). -->
+  <!-- "[date] time rest" -> "value;D;rest" (with a date) or "value;T;rest"
+       (a bare time), or "x;reason". The value is the seconds since
+       2000-01-01 00:00:00. -->
   <xsl:template name="parse-point">
     <xsl:param name="tokens"/>
     <xsl:variable name="t1" select="substring-before($tokens, ' ')"/>
@@ -829,13 +834,13 @@
         </xsl:variable>
         <xsl:choose>
           <xsl:when test="$days = 'x'">
-            <xsl:value-of select="concat('x;&quot;', $t1, '&quot; is not a date from 2000/01/01 to 2099/12/31')"/>
+            <xsl:value-of select="concat('x;&quot;', $t1, '&quot; is not a date from 2001/01/01 to 2099/12/31')"/>
           </xsl:when>
           <xsl:when test="$seconds = 'x'">
             <xsl:value-of select="concat('x;&quot;', $t2, '&quot; is not a time of day hh:mm:ss')"/>
           </xsl:when>
           <xsl:otherwise>
-            <xsl:value-of select="concat(format-number($days * 86400 + $seconds, '0'), ';',
+            <xsl:value-of select="concat(format-number($days * 86400 + $seconds, '0'), ';D;',
                                          substring-after(substring-after($tokens, ' '), ' '))"/>
           </xsl:otherwise>
         </xsl:choose>
@@ -851,14 +856,15 @@
             <xsl:value-of select="concat('x;&quot;', $t1, '&quot; is not a time of day hh:mm:ss')"/>
           </xsl:when>
           <xsl:otherwise>
-            <xsl:value-of select="concat($seconds, ';', substring-after($tokens, ' '))"/>
+            <xsl:value-of select="concat($seconds, ';T;', substring-after($tokens, ' '))"/>
           </xsl:otherwise>
         </xsl:choose>
       </xsl:otherwise>
     </xsl:choose>
   </xsl:template>
 
-  <!-- "yyyy/mm/dd" -> days since 2000-01-01, or "x". -->
+  <!-- "yyyy/mm/dd" -> days since 2000-01-01, or "x". Dates start in 2001:
+       smaller values stand for bare times of day in the file. -->
   <xsl:template name="date-days">
     <xsl:param name="date"/>
     <xsl:variable name="y" select="substring-before($date, '/')"/>
@@ -869,7 +875,7 @@
       <xsl:when test="string-length($y) != 4 or translate($y, '0123456789', '') != ''
                       or string-length($m) &lt; 1 or string-length($m) &gt; 2 or translate($m, '0123456789', '') != ''
                       or string-length($d) &lt; 1 or string-length($d) &gt; 2 or translate($d, '0123456789', '') != ''">x</xsl:when>
-      <xsl:when test="$y &lt; 2000 or $y &gt; 2099 or $m &lt; 1 or $m &gt; 12 or $d &lt; 1">x</xsl:when>
+      <xsl:when test="$y &lt; 2001 or $y &gt; 2099 or $m &lt; 1 or $m &gt; 12 or $d &lt; 1">x</xsl:when>
       <xsl:when test="$d &gt; number(substring($days-in, ($m - 1) * 2 + 1, 2)) + $leap * number($m = 2)">x</xsl:when>
       <xsl:otherwise>
         <xsl:value-of select="($y - 2000) * 365 + floor(($y - 2000 + 3) div 4)
