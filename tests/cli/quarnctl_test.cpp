@@ -176,8 +176,8 @@ TEST_F(Quarnctl, ShowPrintsATable)
 TEST_F(Quarnctl, FileThatCannotBeReadFailsWithStatusOne)
 {
     Write(Path("empty.xml"), "");
-    for (const std::string& name : {"missing.xml", "empty.xml"}) {
-        for (const std::string& flag : {"", "--json "}) {
+    for (const std::string name : {"missing.xml", "empty.xml"}) {
+        for (const std::string flag : {"", "--json "}) {
             const Run run = Quarn("show " + flag + Quoted(Path(name)));
             EXPECT_EQ(run.status, 1) << name;
             EXPECT_EQ(run.out, "") << name;
@@ -228,7 +228,7 @@ TEST_F(Quarnctl, UnfitInputIsRejectedWithStatusTwoAndTouchesNoFile)
 
 TEST_F(Quarnctl, UsageErrorsFailWithStatusTwo)
 {
-    for (const std::string& arguments : {"", "show", "write only-one.json", "frobnicate"}) {
+    for (const std::string arguments : {"", "show", "write only-one.json", "frobnicate"}) {
         const Run run = Quarn(arguments);
         EXPECT_EQ(run.status, 2) << "quarnctl " << arguments;
         EXPECT_FALSE(run.err.empty()) << "quarnctl " << arguments;

@@ -1,0 +1,244 @@
+#include "document/reader.hpp"
+
+#include "document/file_access.hpp"
+#include "document/timer_value.hpp"
+#include "document/utf8.hpp"
+#include "xml/pug.hpp"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <vector>
+
+namespace quarn {
+
+namespace {
+
+// Hands a decoded text to the parser in portions.
+class TextReader : public pug::text_source {
+public:
+    explicit TextReader(std::u16string_view text) : text_(text) {}
+
+    std::size_t read(char16_t* buffer, std::size_t max) override
+    {
+        const std::size_t count = std::min(max, text_.size());
+        text_.copy(buffer, count);
+        text_.remove_prefix(count);
+        return count;
+    }
+
+private:
+    std::u16string_view text_;
+};
+
+// The file's bytes as text: by byte-order mark UTF-8 or UTF-16
+// little-endian, otherwise UTF-8; CR LF becomes LF. A UTF-16 big-endian
+// file is refused with EINVAL.
+int DecodeFileText(std::string_view bytes, std::u16string& text)
+{
+    if (bytes.starts_with("\xFE\xFF"))
+        return EINVAL;
+    if (bytes.starts_with("\xFF\xFE"))
+        text = DecodeUtf16Le(bytes.substr(2));
+    else if (bytes.starts_with("\xEF\xBB\xBF"))
+        text = DecodeUtf8(bytes.substr(3));
+    else
+        text = DecodeUtf8(bytes);
+
+    std::size_t out = 0;
+    for (std::size_t in = 0; in < text.size(); ++in) {
+        if (text[in] == u'\r' && in + 1 < text.size() && text[in + 1] == u'\n')
+            continue;
+        text[out++] = text[in];
+    }
+    text.resize(out);
+    return 0;
+}
+
+bool IsSpace(char16_t c)
+{
+    return c == u' ' || (c >= u'\t' && c <= u'\r');
+}
+
+// Leading white space, an optional sign and decimal digits; anything else
+// ends the number. Gives the magnitude (saturated just above 2^32) and sign.
+struct ParsedNumber {
+    std::uint64_t magnitude = 0;
+    bool negative = false;
+};
+
+ParsedNumber ParseNumber(const char16_t* text)
+{
+    ParsedNumber number;
+    if (text == nullptr)
+        return number;
+    while (IsSpace(*text))
+        ++text;
+    if (*text == u'+' || *text == u'-') {
+        number.negative = *text == u'-';
+        ++text;
+    }
+    for (; *text >= u'0' && *text <= u'9'; ++text) {
+        if (number.magnitude <= UINT32_MAX)
+            number.magnitude = number.magnitude * 10 + static_cast<std::uint64_t>(*text - u'0');
+    }
+    return number;
+}
+
+std::int32_t SignedNumber(const char16_t* text)
+{
+    const ParsedNumber number = ParseNumber(text);
+    if (number.negative)
+        return number.magnitude > std::uint64_t{1} << 31 ? INT32_MIN
+                                                         : static_cast<std::int32_t>(-static_cast<std::int64_t>(number.magnitude));
+    return number.magnitude > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(number.magnitude);
+}
+
+std::uint32_t UnsignedNumber(const char16_t* text)
+{
+    const ParsedNumber number = ParseNumber(text);
+    if (number.magnitude > UINT32_MAX)
+        return UINT32_MAX;
+    const auto value = static_cast<std::uint32_t>(number.magnitude);
+    return number.negative ? 0u - value : value;
+}
+
+const char16_t* AttributeValue(pug::xml_node node, const char16_t* name)
+{
+    return node.get_attribute(name).value();
+}
+
+std::u16string_view ViewOf(const char16_t* text)
+{
+    return text == nullptr ? std::u16string_view{} : std::u16string_view{text};
+}
+
+std::u16string UnescapedCondition(std::u16string_view text)
+{
+    std::u16string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text.substr(i).starts_with(u"&amp;")) {
+            out += u'&';
+            i += 4;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+void ReadTimer(StateMachineModel& model, pug::xml_node element)
+{
+    const std::int32_t n = SignedNumber(AttributeValue(element, u"id"));
+    if (n < 0 || n >= kTimerCount)
+        return;
+    const std::int32_t mask = SignedNumber(AttributeValue(element, u"dow"));
+    const DecodedTimerValue start = DecodeTimerValue(UnsignedNumber(AttributeValue(element, u"start")));
+    const DecodedTimerValue end = DecodeTimerValue(UnsignedNumber(AttributeValue(element, u"end")));
+
+    TimerEntry& timer = model.timers[n];
+    timer.onTime = start.time;
+    timer.offTime = end.time;
+    // Values before 2001 are taken as bare times of day; year 0 has no date.
+    if (start.date.year > 2000 && end.date.year > 2000) {
+        timer.onDate = start.date;
+        timer.offDate = end.date;
+    }
+    SetWeekdayMask(model, n, mask);
+}
+
+std::vector<pug::xml_node> ChildStates(pug::xml_node node)
+{
+    std::vector<pug::xml_node> found;
+    node.collect_children_by_name(u"state", found);
+    std::erase_if(found, [](pug::xml_node child) { return child.kind() != pug::kind_element; });
+    return found;
+}
+
+void ReadRelay(StateMachineModel& model, pug::xml_node relay)
+{
+    const std::u16string_view id = ViewOf(AttributeValue(relay, u"id"));
+    if (id.size() != 2 || id[0] != u'R' || id[1] < u'0' || id[1] > u'7')
+        return;
+    const int n = id[1] - u'0';
+
+    const std::vector<pug::xml_node> halves = ChildStates(relay);
+    if (halves.size() != 2)
+        return;
+    const std::u16string_view offId = ViewOf(AttributeValue(halves[0], u"id"));
+    const std::u16string_view onId = ViewOf(AttributeValue(halves[1], u"id"));
+    if (offId.size() != 5 || !offId.starts_with(u"Roff") || onId.size() != 4 || !onId.starts_with(u"Ron"))
+        return;
+
+    pug::xml_node transition = halves[0].find_first_by_name(u"transition");
+    if (transition.empty())
+        return;
+    model.relays[n] = UnescapedCondition(ViewOf(AttributeValue(transition, u"cond")));
+}
+
+}  // namespace
+
+bool ReadStateMachineText(StateMachineModel& model, std::u16string_view text)
+{
+    pug::xml_parser parser;
+    TextReader source(text);
+    if (!parser.parse_stream(&source))
+        return false;
+    pug::xml_node root = parser.root();
+
+    pug::xml_node machine = root.find_first_by_name(u"statemachine");
+    if (!machine.empty()) {
+        pug::xml_node version = machine.find_first_by_name(u"version");
+        model.version = std::u16string(ViewOf(version.find_first_by_kind(pug::kind_text).value()));
+
+        std::vector<pug::xml_node> timers;
+        machine.collect_by_name(u"timer", timers);
+        for (pug::xml_node timer : timers)
+            ReadTimer(model, timer);
+    }
+
+    pug::xml_node parallel = root.find_first_by_name(u"parallel");
+    if (!parallel.empty()) {
+        for (pug::xml_node relay : ChildStates(parallel))
+            ReadRelay(model, relay);
+    }
+    return true;
+}
+
+namespace {
+
+int ReadInto(StateMachineModel& model, const ReaderHooks& hooks)
+{
+    if (model.path.empty() || !FileExists(model.path))
+        return kReadNoFile;
+    if (hooks.reportUsed)
+        hooks.reportUsed(model.path);
+
+    std::string bytes;
+    if (const int error = ReadWholeFile(model.path, bytes); error != 0)
+        return error;
+    std::u16string text;
+    if (const int error = DecodeFileText(bytes, text); error != 0)
+        return error;
+    bytes = std::string();
+    if (!ReadStateMachineText(model, text)) {
+        ResetModel(model);
+        return kReadNoFile;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int ReadStateMachineFile(StateMachineModel& model, const ReaderHooks& hooks)
+{
+    ResetModel(model);
+    const int result = ReadInto(model, hooks);
+    model.modified = false;
+    if (hooks.showModel)
+        hooks.showModel();
+    return result;
+}
+
+}  // namespace quarn
