@@ -10,7 +10,6 @@
 #ifndef _WIN32
 #include <csignal>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -174,90 +173,6 @@ TEST(WriteFile, MissingFolderFailsAndKeepsTheChangesOfStepOne)
 }
 
 #ifndef _WIN32
-
-mode_t Mode(const fs::path& path)
-{
-    struct stat info {};
-    ::stat(path.c_str(), &info);
-    return info.st_mode & 07777;
-}
-
-TEST(WriteFile, NewFileGetsUmaskPermissionsAndReplacedFileKeepsItsOwn)
-{
-    test::ScratchFolder folder;
-    const mode_t mask = ::umask(022);
-    StateMachineModel model = test::OfficeModel();
-    model.path = test::U16Path(folder / "new.xml");
-    ASSERT_TRUE(WriteStateMachineFile(model).written());
-    EXPECT_EQ(Mode(folder / "new.xml"), 0644u);
-
-    test::WriteBytes(folder / "old.xml", "old contents");
-    ::chmod((folder / "old.xml").c_str(), 0640);
-    model.path = test::U16Path(folder / "old.xml");
-    ASSERT_TRUE(WriteStateMachineFile(model).written());
-    ::umask(mask);
-    EXPECT_EQ(Mode(folder / "old.xml"), 0640u);
-    EXPECT_EQ(test::ReadBytes(folder / "old.xml"), test::Fixture("office.xml"));
-    EXPECT_EQ(folder.Listing(), "new.xml\nold.xml\n");
-}
-
-TEST(WriteFile, WritesThroughASymbolicLink)
-{
-    test::ScratchFolder folder;
-    test::WriteBytes(folder / "target.xml", "old");
-    fs::create_symlink("target.xml", folder / "link.xml");
-    StateMachineModel model = test::OfficeModel();
-    model.path = test::U16Path(folder / "link.xml");
-    ASSERT_TRUE(WriteStateMachineFile(model).written());
-    EXPECT_TRUE(fs::is_symlink(folder / "link.xml"));
-    EXPECT_EQ(test::ReadBytes(folder / "target.xml"), test::Fixture("office.xml"));
-}
-
-// A failed write reports failure, leaves the old file as it was and leaves
-// no temporary file behind.
-void ExpectFailedWriteLeavesOldFile(const test::ScratchFolder& folder, const fs::path& target,
-                                    const std::string& listing)
-{
-    StateMachineModel model = test::OfficeModel();
-    model.path = test::U16Path(target);
-    const WriteOutcome outcome = WriteStateMachineFile(model);
-    EXPECT_EQ(outcome.code, WriteResult::kNotWritten);
-    EXPECT_EQ(outcome.text, u"Cannot open the file for writing");
-    EXPECT_EQ(test::ReadBytes(target), "old contents");
-    EXPECT_EQ(folder.Listing(), listing);
-}
-
-TEST(WriteFile, WriteProtectedFileIsNotReplaced)
-{
-    if (test::RunningAsRoot())
-        GTEST_SKIP() << "permissions do not apply to root";
-    test::ScratchFolder folder;
-    test::WriteBytes(folder / "office.xml", "old contents");
-    ::chmod((folder / "office.xml").c_str(), 0444);
-    ExpectFailedWriteLeavesOldFile(folder, folder / "office.xml", "office.xml\n");
-}
-
-TEST(WriteFile, ReadOnlyFolderFails)
-{
-    if (test::RunningAsRoot())
-        GTEST_SKIP() << "permissions do not apply to root";
-    test::ScratchFolder folder;
-    test::WriteBytes(folder / "office.xml", "old contents");
-    ::chmod(folder.path().c_str(), 0555);
-    ExpectFailedWriteLeavesOldFile(folder, folder / "office.xml", "office.xml\n");
-    ::chmod(folder.path().c_str(), 0755);
-}
-
-TEST(WriteFile, DirectoryAsTargetFails)
-{
-    test::ScratchFolder folder;
-    fs::create_directory(folder / "office.xml");
-    StateMachineModel model = test::OfficeModel();
-    model.path = test::U16Path(folder / "office.xml");
-    EXPECT_EQ(WriteStateMachineFile(model).code, WriteResult::kNotWritten);
-    EXPECT_TRUE(fs::is_directory(folder / "office.xml"));
-    EXPECT_EQ(folder.Listing(), "office.xml\n");
-}
 
 // A disk that fills up while the file is written: the file size limit makes
 // the write fail part way, in a child process so the limit stays there.

@@ -1,0 +1,41 @@
+#include "document/utf8.hpp"
+
+#include <gtest/gtest.h>
+
+namespace quarn {
+namespace {
+
+TEST(Utf8, EncodesAndDecodesEveryPlane)
+{
+    const std::u16string withNul(u"A\u00e9\u20ac\U0001F600\u0000z", 7);
+    const std::string bytes("A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\0z", 12);
+    EXPECT_EQ(EncodeUtf8(withNul), bytes);
+    EXPECT_EQ(DecodeUtf8(bytes), withNul);
+}
+
+TEST(Utf8, MalformedInputBecomesReplacementCharacters)
+{
+    const std::pair<std::string, std::u16string> decodeCases[] = {
+        {"a\x80z", u"a\uFFFDz"},                  // stray continuation byte
+        {"a\xC3", u"a\uFFFD"},                    // cut short at the end
+        {"a\xE2\x82z", u"a\uFFFDz"},              // cut short before an ASCII byte
+        {"\xC0\xAF", u"\uFFFD\uFFFD"},            // overlong form
+        {"\xED\xA0\x80", u"\uFFFD"},              // encoded surrogate
+        {"\xF4\x90\x80\x80", u"\uFFFD"},          // beyond U+10FFFF
+        {"\xFF", u"\uFFFD"},
+    };
+    for (const auto& [bytes, text] : decodeCases)
+        EXPECT_EQ(DecodeUtf8(bytes), text) << testing::PrintToString(bytes);
+
+    EXPECT_EQ(EncodeUtf8(u"a\xD800z"), "a\xEF\xBF\xBDz");
+    EXPECT_EQ(EncodeUtf8(u"\xDC00"), "\xEF\xBF\xBD");
+}
+
+TEST(Utf8, Utf16LittleEndian)
+{
+    EXPECT_EQ(DecodeUtf16Le(std::string("A\0\xAC\x20=\xD8\0\xDE", 8)), u"A\u20ac\U0001F600");
+    EXPECT_EQ(DecodeUtf16Le(std::string("A\0B", 3)), u"A\uFFFD");
+}
+
+}  // namespace
+}  // namespace quarn
