@@ -1,8 +1,8 @@
 #include "document/reader.hpp"
 
 #include "document/file_access.hpp"
+#include "document/file_text.hpp"
 #include "document/timer_value.hpp"
-#include "document/utf8.hpp"
 #include "xml/pug.hpp"
 
 #include <algorithm>
@@ -30,30 +30,6 @@ public:
 private:
     std::u16string_view text_;
 };
-
-// The file's bytes as text: by byte-order mark UTF-8 or UTF-16
-// little-endian, otherwise UTF-8; CR LF becomes LF. A UTF-16 big-endian
-// file is refused with EINVAL.
-int DecodeFileText(std::string_view bytes, std::u16string& text)
-{
-    if (bytes.starts_with("\xFE\xFF"))
-        return EINVAL;
-    if (bytes.starts_with("\xFF\xFE"))
-        text = DecodeUtf16Le(bytes.substr(2));
-    else if (bytes.starts_with("\xEF\xBB\xBF"))
-        text = DecodeUtf8(bytes.substr(3));
-    else
-        text = DecodeUtf8(bytes);
-
-    std::size_t out = 0;
-    for (std::size_t in = 0; in < text.size(); ++in) {
-        if (text[in] == u'\r' && in + 1 < text.size() && text[in + 1] == u'\n')
-            continue;
-        text[out++] = text[in];
-    }
-    text.resize(out);
-    return 0;
-}
 
 bool IsSpace(char16_t c)
 {
