@@ -121,4 +121,54 @@ void PrintTo(const TimeOfDay& time, std::ostream* out)
     *out << int(time.hour) << ':' << int(time.minute) << ':' << int(time.second);
 }
 
+namespace {
+
+void PrintText(const std::u16string& text, std::ostream* out)
+{
+    *out << '"';
+    for (const char16_t c : text) {
+        if (c >= 0x20 && c < 0x7F)
+            *out << static_cast<char>(c);
+        else
+            *out << "\\u" << std::hex << int(c) << std::dec;
+    }
+    *out << '"';
+}
+
+template <typename T>
+void PrintField(const std::optional<T>& field, std::ostream* out)
+{
+    if (field)
+        PrintTo(*field, out);
+    else
+        *out << "blank";
+}
+
+}  // namespace
+
+void PrintTo(const StateMachineModel& model, std::ostream* out)
+{
+    *out << "\n  version ";
+    PrintText(model.version, out);
+    *out << " path ";
+    PrintText(model.path, out);
+    *out << (model.modified ? " modified" : "");
+    for (int n = 0; n < kTimerCount; ++n) {
+        const TimerEntry& timer = model.timers[n];
+        *out << "\n  T" << n << ' ';
+        PrintField(timer.onDate, out);
+        *out << ' ';
+        PrintField(timer.onTime, out);
+        *out << " - ";
+        PrintField(timer.offDate, out);
+        *out << ' ';
+        PrintField(timer.offTime, out);
+        *out << " days " << WeekdayMask(model, n);
+    }
+    for (int n = 0; n < kRelayCount; ++n) {
+        *out << "\n  R" << n << ' ';
+        PrintText(model.relays[n], out);
+    }
+}
+
 }  // namespace quarn

@@ -48,5 +48,6 @@ namespace quarn {
 
 void PrintTo(const CalendarDate& date, std::ostream* out);
 void PrintTo(const TimeOfDay& time, std::ostream* out);
+void PrintTo(const StateMachineModel& model, std::ostream* out);
 
 }  // namespace quarn
