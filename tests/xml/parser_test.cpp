@@ -1,0 +1,294 @@
+#include "tests/xml/render.hpp"
+#include "xml/pug.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using xmltest::render;
+using xmltest::widen;
+
+struct parse_case {
+    const char* input;
+    const char* expected;
+    std::uint32_t options = pug::opt_all;
+};
+
+std::ostream& operator<<(std::ostream& out, const parse_case& c)
+{
+    return out << "input: " << c.input;
+}
+
+std::string parse_and_render(const std::u16string& text, std::uint32_t options = pug::opt_all)
+{
+    pug::xml_parser parser;
+    pug::string_source source(text);
+    if (!parser.parse_stream(&source, options))
+        return "failed";
+    return render(parser.root());
+}
+
+class ParseOptAll : public testing::TestWithParam<parse_case> {};
+
+TEST_P(ParseOptAll, BuildsTree)
+{
+    EXPECT_EQ(parse_and_render(widen(GetParam().input), GetParam().options), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(EdgeCases, ParseOptAll, testing::Values(
+    // text is collapsed; attribute values too
+    parse_case{"<a>  hello   world  </a>", R"(doc{a{"hello world"}})"},
+    parse_case{"<a x=\"  one \t two\r\n  three  \"/>", "doc{a[x=one two three]}"},
+    // references stay as written
+    parse_case{"<c x=\"A &amp; B\">1 &lt; 2</c>", R"(doc{c[x=A &amp; B]{"1 &lt; 2"}})"},
+    // end tags are not compared; a stray end tag at the top keeps the document current
+    parse_case{"<a></b><c/>", "doc{a;c}"},
+    parse_case{"</x></y><a/>", "doc{a}"},
+    // mixed content
+    parse_case{"<a>x<b/>y</a>", R"(doc{a{"x";b}})"},
+    parse_case{"<a>x<b>z</b>y</a>", R"(doc{a{"x";b{"z"};"y"}})"},
+    parse_case{"<a>\r\n\t<b/>\n\t<c/>\n</a>", "doc{a{b;c}}"},
+    // quoting
+    parse_case{"<a x='1>\"2' y=\"'>\"/>", "doc{a[x=1>\"2,y='>]}"},
+    parse_case{"<a x = \"1\"\ty\n=\n'2'/>", "doc{a[x=1,y=2]}"},
+    // declaration ahead of the root
+    parse_case{"<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<root/>",
+               "doc{?xml[version=1.0,encoding=utf-8];root}"},
+    parse_case{"<?pi?><?pj a=\"1\" ?><r/>", "doc{?pi;?pj[a=1];r}"},
+    // text ahead of the first element is dropped
+    parse_case{"text before<a/>", "doc{a}"},
+    // names: a leading digit, a colon, non-ASCII letters
+    parse_case{"<1a b:c=\"v\" d-e.f_g=\"w\"/>", "doc{1a[b:c=v,d-e.f_g=w]}"},
+    // comments, CDATA and INCLUDE sections
+    parse_case{"<a><!--  note  --></a>", "doc{a{<!--note-->}}"},
+    parse_case{"<a><![CDATA[ <x> & \"y\" ]]>t</a>", R"(doc{a{<cdata:<x> & "y">;"t"}})"},
+    parse_case{"<a><![INCLUDE[ inc ]]></a>", "doc{a{<include:inc>}}"},
+    // DOCTYPE without a subset does not end the parse
+    parse_case{"<!DOCTYPE html><p/>", "doc{!DOCTYPE[html=html](~);p}"},
+    parse_case{"<!DOCTYPE r SYSTEM \"r.dtd\"><r/>", "doc{!DOCTYPE[r=r,SYSTEM=SYSTEM,~=r.dtd](~);r}"},
+    parse_case{"<!DOCTYPE r PUBLIC '-//X//Y' \"y.dtd\" ><r/>",
+               "doc{!DOCTYPE[r=r,PUBLIC=PUBLIC,~=-//X//Y,~=y.dtd](~);r}"},
+    // DOCTYPE with a subset ends the parse after it
+    parse_case{"<?xml version=\"1.0\"?><!DOCTYPE r [<!ELEMENT r ANY>]><r/>",
+               "doc{?xml[version=1.0];!DOCTYPE[r=r](<!ELEMENT){!ELEMENT r(ANY)}}"},
+    parse_case{"<!DOCTYPE r [ <!ENTITY % p \"a>b\" > <!ENTITY  e 'x'>\n"
+               "<!ATTLIST r id CDATA #IMPLIED> <!NOTATION n SYSTEM \"n\"> <!FOO f  bar  baz > ]><r/>",
+               "doc{!DOCTYPE[r=r]( <!ENTITY){!ENTITY %p(\"a>b\");!ENTITY e('x');"
+               "!ATTLIST r(id CDATA #IMPLIED);!NOTATION n(SYSTEM \"n\");!ENTITY f(bar baz)}}"},
+    parse_case{"<!DOCTYPE r [<!ENTITY %q 'v'><![INCLUDE[<!ELEMENT x ANY>]]>]>",
+               "doc{!DOCTYPE[r=r](<!ENTITY){!ENTITY %q('v');<include:<!ELEMENT x ANY>>}}"},
+    // nested brackets in the subset are counted
+    parse_case{"<!DOCTYPE r [<!ENTITY e \"[x]\">]><r/>", "doc{!DOCTYPE[r=r](<!ENTITY){!ENTITY e(\"[x]\")}}"},
+    // a declaration outside a DOCTYPE still becomes a node
+    parse_case{"<!ELEMENT e (#PCDATA)><e/>", "doc{!ELEMENT e((#PCDATA));e}"},
+    // not well-formed input
+    parse_case{"<a b c=\"1\">t</a>", R"(doc{a[b,c=1]{"t"}})"},
+    parse_case{"<a b=1 c=\"2\"/>", "doc{a[b,1,c=2]}"},
+    parse_case{"<<a/>", "doc{a}"},
+    parse_case{"< a/><!x><!Doc/><b/>", "doc{!ENTITY ~(~);b}"},
+    parse_case{"<?pi <a/>", "doc{?pi;a}"},
+    parse_case{"<a>x</a>tail<b/>", R"(doc{a{"x"};"tail";b})"}));
+
+// Whatever is left open at the end of the text stays as far as it got, and
+// the scan stops at the terminating zero.
+INSTANTIATE_TEST_SUITE_P(Unterminated, ParseOptAll, testing::Values(
+    parse_case{"<", "doc"}, parse_case{"&", "doc"}, parse_case{"<a", "doc{a}"}, parse_case{"<a ", "doc{a}"},
+    parse_case{"<a x", "doc{a[x]}"}, parse_case{"<a x=", "doc{a[x]}"}, parse_case{"<a x=\"abc", "doc{a[x=abc]}"},
+    parse_case{"<a/", "doc{a}"}, parse_case{"<a>&", R"(doc{a{"&"}})"}, parse_case{"<a>hello", R"(doc{a{"hello"}})"},
+    parse_case{"<a>x</a", R"(doc{a{"x"}})"}, parse_case{"<a>x<", R"(doc{a{"x"}})"},
+    parse_case{"<a><!-- abc", "doc{a{<!--abc-->}}"}, parse_case{"<a><!--", "doc{a{<!---->}}"},
+    parse_case{"<!-", "doc"}, parse_case{"<!- x", "doc"},
+    parse_case{"<![CDATA[abc", "doc{<cdata:abc>}"}, parse_case{"<![CDA", "doc"},
+    parse_case{"<![INCLUDE[ x ]]", "doc{<include:x ]]>}"}, parse_case{"<!DOCTYPE", "doc{!DOCTYPE[=](~)}"},
+    parse_case{"<!DOCTYPE r \"lit", "doc{!DOCTYPE[r=r,~=lit](~)}"},
+    parse_case{"<!DOCTYPE r [ <!ELEMENT r ANY> [ ", "doc{!DOCTYPE[r=r]( <!ELEMENT){!ELEMENT r(ANY)}}"},
+    parse_case{"<!DOCTYPE r [", "doc{!DOCTYPE[r=r]()}"}, parse_case{"<!ENTITY", "doc{!ENTITY ~(~)}"},
+    parse_case{"<!ENTITY e \"a>", "doc{!ENTITY e(\"a>)}"}, parse_case{"<?x", "doc{?x}"},
+    parse_case{"<?x a='1'", "doc{?x[a=1]}"}));
+
+// Which scanning state follows each construct: text right after it is kept
+// in content scan and dropped in markup scan.
+INSTANTIATE_TEST_SUITE_P(StateAfterConstruct, ParseOptAll, testing::Values(
+    parse_case{"<r>t</r>", R"(doc{r{"t"}})"},                                       // ">" of a start tag
+    parse_case{"<r x=\"1\">t</r>", R"(doc{r[x=1]{"t"}})"},                          // ... with attributes
+    parse_case{"<r><b x=\"1\"/>t</r>", R"(doc{r{b[x=1];"t"}})"},                    // "/>" right after a value
+    parse_case{"<?xml version=\"1.0\"?>t<r/>", R"(doc{?xml[version=1.0];"t";r})"},  // ... ending a declaration
+    parse_case{"<r><b/>t</r>", "doc{r{b}}"},                                        // "/>" after a name
+    parse_case{"<r><b x=\"1\" />t</r>", "doc{r{b[x=1]}}"},                          // "/>" after white space
+    parse_case{"<r><b>x</b>t</r>", R"(doc{r{b{"x"};"t"}})"},                        // end tag after text
+    parse_case{"<r><b><c/></b>t</r>", "doc{r{b{c}}}"},                              // other end tag
+    parse_case{"<r><!--c-->t</r>", R"(doc{r{<!--c-->;"t"}})"},                      // comment
+    parse_case{"<r><![CDATA[c]]>t</r>", R"(doc{r{<cdata:c>;"t"}})"},                // CDATA
+    parse_case{"<r><![INCLUDE[c]]>t</r>", R"(doc{r{<include:c>;"t"}})"},            // INCLUDE
+    parse_case{"<r><!DOCTYPE d>t</r>", "doc{r{!DOCTYPE[d=d](~)}}"},                 // DOCTYPE
+    parse_case{"<r><!ENTITY e 'v'>t</r>", "doc{r{!ENTITY e('v')}}"}));              // declaration
+
+// The other option sets: each construct is skipped or kept raw when its bit is off.
+constexpr std::uint32_t all_but(std::uint32_t bits)
+{
+    return pug::opt_all & ~bits;
+}
+
+INSTANTIATE_TEST_SUITE_P(OtherOptions, ParseOptAll, testing::Values(
+    parse_case{"<!DOCTYPE r [<!ELEMENT r ANY>]><r/>", "doc{!DOCTYPE[r=r](<!ELEMENT){!ELEMENT r(ANY)};r}",
+               all_but(pug::opt_subset_only)},
+    parse_case{"<!DOCTYPE r [ <!ELEMENT  r ANY> ]><r/>", "doc{!DOCTYPE[r=r]( <!ELEMENT  r ANY> )}",
+               all_but(pug::opt_parse_subset)},
+    parse_case{"<!DOCTYPE r [ <!ELEMENT  r ANY> ]><r/>", "doc{!DOCTYPE[r=r](<!ELEMENT  r ANY>);r}",
+               all_but(pug::opt_parse_subset | pug::opt_subset_only | pug::opt_collapse)},
+    parse_case{"<!DOCTYPE r [ <!ELEMENT r ANY> ]><r/>", "doc{!DOCTYPE[r=r]( <!ELEMENT r ANY> );r}",
+               all_but(pug::opt_parse_subset | pug::opt_subset_only | pug::opt_trim_subset)},
+    parse_case{"<!DOCTYPE r [<!ELEMENT r ANY>]><r/>", "doc", all_but(pug::opt_doctype)},
+    parse_case{"<!DOCTYPE r><r><![INCLUDE[i]]>t</r>", R"(doc{r{"t"}})", all_but(pug::opt_doctype)},
+    parse_case{"<?xml version=\"1.0\"?><r/>", "doc{r}", all_but(pug::opt_instructions)},
+    parse_case{"<r><!-- c -->t</r>", R"(doc{r{"t"}})", all_but(pug::opt_comments)},
+    parse_case{"<r><!-- c --></r>", "doc{r{<!-- c -->}}", all_but(pug::opt_trim_comments)},
+    parse_case{"<r><![CDATA[ <c> ]]>t</r>", R"(doc{r{"t"}})", all_but(pug::opt_cdata)},
+    parse_case{"<r><![CDATA[ c ]]></r>", "doc{r{<cdata: c >}}", all_but(pug::opt_trim_cdata)},
+    parse_case{"<r> a  b </r>", R"(doc{r{" a  b "}})", all_but(pug::opt_trim_text)},
+    parse_case{"<r> a  b </r>", R"(doc{r{"a  b"}})", all_but(pug::opt_collapse)},
+    parse_case{"<r x=\" a  b \"/>", "doc{r[x= a  b ]}", all_but(pug::opt_trim_attributes)},
+    parse_case{"<!ENTITY e  'a  b'  >", "doc{!ENTITY e('a  b'  )}", all_but(pug::opt_trim_declarations)},
+    parse_case{"<r>t</r>", R"(doc{r{"t"}})", 0x0001 | 0x0020 | 0x8000}));
+
+TEST(ParseStream, NamesTakeLettersBeyondAscii)
+{
+    pug::xml_parser parser;
+    pug::string_source source(u"<caf\u00e9 \u00e4\u4e2d=\"1\"/>");
+    ASSERT_TRUE(parser.parse_stream(&source));
+    pug::xml_node element = parser.root().child(0);
+    EXPECT_EQ(std::u16string(element.name()), u"caf\u00e9");
+    EXPECT_EQ(element.find_attribute(u"\u00e4\u4e2d").value_text(), u"1");
+}
+
+TEST(ParseStream, NeedsAStreamAndAtLeastOneCharacter)
+{
+    pug::xml_parser parser;
+    EXPECT_FALSE(parser.parse_stream(nullptr));
+
+    pug::string_source empty(u"");
+    EXPECT_FALSE(parser.parse_stream(&empty));
+    EXPECT_TRUE(parser.root().empty());
+
+    pug::string_source blank(u" \r\n\t ");
+    ASSERT_TRUE(parser.parse_stream(&blank));
+    EXPECT_EQ(parser.root().kind(), pug::kind_document);
+    EXPECT_EQ(parser.root().child_count(), 0u);
+}
+
+TEST(ParseStream, SetsOptionsToAllAndRecordsWhereItStopped)
+{
+    pug::xml_parser parser;
+    pug::string_source first(u"<a/>");
+    ASSERT_TRUE(parser.parse_stream(&first, pug::opt_comments));
+    EXPECT_EQ(parser.options(), pug::opt_comments);
+
+    const std::u16string text = u"<!DOCTYPE r [<!ELEMENT r ANY>]><r/>";
+    pug::string_source second(text);
+    ASSERT_TRUE(parser.parse_stream(&second));
+    EXPECT_EQ(parser.options(), pug::opt_all);
+    EXPECT_EQ(parser.end() - parser.buffer(), static_cast<std::ptrdiff_t>(text.find(u'>', text.find(u']'))));
+}
+
+// A source that hands out one character per call, so the buffer is built from
+// many pieces, and that then reports a read error as the end.
+class trickle_source : public pug::text_source {
+public:
+    explicit trickle_source(std::u16string text) : text_(std::move(text)) {}
+    std::size_t read(char16_t* buf, std::size_t max) override
+    {
+        calls_ += 1;
+        EXPECT_LE(max, 4095u);
+        if (position_ >= text_.size())
+            return 0;
+        buf[0] = text_[position_++];
+        return 1;
+    }
+    int calls_ = 0;
+
+private:
+    std::u16string text_;
+    std::size_t position_ = 0;
+};
+
+TEST(ParseStream, ReadsTheWholeStreamInPieces)
+{
+    std::u16string text = u"<r>";
+    for (int i = 0; i < 3000; ++i)
+        text += u"<v>" + widen(std::to_string(i)) + u"</v>";
+    text += u"</r>";
+
+    pug::xml_parser parser;
+    trickle_source source(text);
+    ASSERT_TRUE(parser.parse_stream(&source));
+    EXPECT_EQ(parser.buffer_size(), text.size());
+    pug::xml_node r = parser.root().child(0);
+    ASSERT_EQ(r.child_count(), 3000u);
+    EXPECT_EQ(std::u16string(r.child(2999).child(0).value()), u"2999");
+}
+
+TEST(ParseStream, ANulCharacterEndsTheTextThere)
+{
+    const std::u16string text(u"<a>x\0<b/></a><c/>", 17);
+    pug::xml_parser parser;
+    pug::string_source source(text);
+    ASSERT_TRUE(parser.parse_stream(&source));
+    EXPECT_EQ(render(parser.root()), R"(doc{a{"x"}})");
+    EXPECT_EQ(parser.end() - parser.buffer(), 4);
+
+    pug::string_source only_nul(std::u16string_view(u"\0", 1));
+    ASSERT_TRUE(parser.parse_stream(&only_nul));
+    EXPECT_EQ(parser.root().child_count(), 0u);
+}
+
+TEST(ParseStream, ValuesPointIntoTheBuffer)
+{
+    pug::xml_parser parser;
+    pug::string_source source(u"<a x=\"1\">t</a>");
+    ASSERT_TRUE(parser.parse_stream(&source));
+    const pug::node_record* a = parser.root().child(0).record();
+    const char16_t* begin = parser.buffer();
+    const char16_t* end = begin + parser.buffer_size();
+    const auto inside = [&](const char16_t* p) { return p >= begin && p < end; };
+    EXPECT_TRUE(a->name_in_buffer && a->value_in_buffer && inside(a->name));
+    EXPECT_TRUE(a->attributes[0]->name_in_buffer && inside(a->attributes[0]->name));
+    EXPECT_TRUE(a->attributes[0]->value_in_buffer && inside(a->attributes[0]->value));
+    EXPECT_TRUE(inside(a->children[0]->value));
+}
+
+TEST(ParseStream, GrowsArraysByTheGrowthIncrement)
+{
+    pug::xml_parser parser;
+    pug::string_source source(u"<r a='1' b='2'><x/><y/><z/></r>");
+    ASSERT_TRUE(parser.parse_stream(&source));
+    const pug::node_record* r = parser.root().child(0).record();
+    EXPECT_EQ(r->attribute_capacity, 5);  // room for one, then four more
+    EXPECT_EQ(r->child_capacity, 5);
+    EXPECT_EQ(parser.root().child(0).child(0).record()->child_capacity, 1);
+}
+
+TEST(TrimText, TrimsAndCollapsesInPlace)
+{
+    struct row {
+        const char16_t* input;
+        const char16_t* trimmed;
+        const char16_t* collapsed;
+    };
+    const row rows[] = {
+        {u"", u"", u""},
+        {u" \t\r\n", u"", u""},
+        {u"a", u"a", u"a"},
+        {u"  a \x01 b\t\tc  ", u"a \x01 b\t\tc", u"a b c"},
+        {u"\x1f" u"x\x20", u"x", u"x"},
+    };
+    for (const row& r : rows) {
+        std::u16string a(r.input);
+        std::u16string b(r.input);
+        EXPECT_EQ(std::u16string(pug::trim_text(a.data())), r.trimmed) << xmltest::narrow(r.input);
+        EXPECT_EQ(std::u16string(pug::collapse_text(b.data())), r.collapsed) << xmltest::narrow(r.input);
+    }
+}
+
+}  // namespace
