@@ -18,4 +18,7 @@ void AddFileCommands(CLI::App& app);
 // convert
 void AddConvertCommand(CLI::App& app);
 
+// upload, relays, switch
+void AddDeviceCommands(CLI::App& app);
+
 }  // namespace quarn::cli

@@ -16,6 +16,7 @@ int main(int argc, char** argv)
 
     quarn::cli::AddFileCommands(app);
     quarn::cli::AddConvertCommand(app);
+    quarn::cli::AddDeviceCommands(app);
 
     try {
         app.parse(argc, argv);
