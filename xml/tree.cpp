@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <type_traits>
 
 namespace pug {
 
@@ -12,29 +13,58 @@ namespace detail {
 
 namespace {
 
-template <typename T>
-T** new_array(std::int32_t room)
+// A record and its first array entries live in one allocation: a new record
+// with room for one attribute and one child costs a single malloc. Arrays that
+// outgrow that room move to the heap; release_node tells the two apart.
+struct node_block {
+    node_record record;
+    attribute_record* first_attribute;
+    node_record* first_child;
+};
+
+static_assert(std::is_standard_layout_v<node_block>);
+
+node_block* block_of(node_record* node)
 {
-    if (room <= 0)
-        return nullptr;
-    return static_cast<T**>(std::malloc(sizeof(T*) * static_cast<std::size_t>(room)));
+    return reinterpret_cast<node_block*>(node);
 }
 
 // Makes room for one more entry; false when memory fails.
 template <typename T>
-bool reserve_one(T**& array, std::uint32_t count, std::int32_t& capacity, std::int32_t step)
+bool reserve_one(T**& array, T** inline_slot, std::uint32_t count, std::int32_t& capacity, std::int32_t step)
 {
     if (static_cast<std::int64_t>(count) < capacity && array)
         return true;
     const std::int64_t wanted = static_cast<std::int64_t>(count) + (step > 0 ? step : 1);
     if (wanted > INT32_MAX)
         return false;
-    void* grown = std::realloc(array, sizeof(T*) * static_cast<std::size_t>(wanted));
+    const std::size_t size = sizeof(T*) * static_cast<std::size_t>(wanted);
+    void* grown = nullptr;
+    if (array == inline_slot) {
+        grown = std::malloc(size);
+        if (grown && count > 0)
+            std::memcpy(grown, array, sizeof(T*) * count);
+    } else {
+        grown = std::realloc(array, size);
+    }
     if (!grown)
         return false;
     array = static_cast<T**>(grown);
     capacity = static_cast<std::int32_t>(wanted);
     return true;
+}
+
+// Allocates an array of room entries: the inline slot for one, the heap for more.
+template <typename T>
+bool new_array(T**& array, T** inline_slot, std::int32_t room)
+{
+    if (room <= 0)
+        array = nullptr;
+    else if (room == 1)
+        array = inline_slot;
+    else
+        array = static_cast<T**>(std::malloc(sizeof(T*) * static_cast<std::size_t>(room)));
+    return room <= 0 || array != nullptr;
 }
 
 char16_t empty_string[1] = {0};
@@ -48,16 +78,16 @@ char16_t* empty_text()
 
 node_record* new_node(node_kind kind, std::int32_t attribute_room, std::int32_t child_room, bool in_buffer)
 {
-    auto* node = static_cast<node_record*>(std::malloc(sizeof(node_record)));
-    if (!node)
+    auto* block = static_cast<node_block*>(std::malloc(sizeof(node_block)));
+    if (!block)
         return nullptr;
+    node_record* node = &block->record;
     *node = node_record{nullptr, nullptr, in_buffer, kind, 0, 0, nullptr, 0, 0, nullptr, nullptr, in_buffer};
-    node->attributes = new_array<attribute_record>(attribute_room);
-    node->children = new_array<node_record>(child_room);
-    if ((attribute_room > 0 && !node->attributes) || (child_room > 0 && !node->children)) {
-        std::free(node->attributes);
-        std::free(node->children);
-        std::free(node);
+    const bool attributes_made = new_array(node->attributes, &block->first_attribute, attribute_room);
+    if (!attributes_made || !new_array(node->children, &block->first_child, child_room)) {
+        if (attributes_made && node->attributes != &block->first_attribute)
+            std::free(node->attributes);
+        std::free(block);
         return nullptr;
     }
     node->attribute_capacity = attribute_room > 0 ? attribute_room : 0;
@@ -67,7 +97,8 @@ node_record* new_node(node_kind kind, std::int32_t attribute_room, std::int32_t 
 
 bool append_child(node_record* parent, node_record* child, std::int32_t step)
 {
-    if (!reserve_one(parent->children, parent->child_count, parent->child_capacity, step))
+    if (!reserve_one(parent->children, &block_of(parent)->first_child, parent->child_count, parent->child_capacity,
+                     step))
         return false;
     child->parent = parent;
     parent->children[parent->child_count++] = child;
@@ -76,7 +107,8 @@ bool append_child(node_record* parent, node_record* child, std::int32_t step)
 
 attribute_record* append_attribute(node_record* node, std::int32_t step, bool in_buffer)
 {
-    if (!reserve_one(node->attributes, node->attribute_count, node->attribute_capacity, step))
+    if (!reserve_one(node->attributes, &block_of(node)->first_attribute, node->attribute_count,
+                     node->attribute_capacity, step))
         return nullptr;
     auto* attribute = static_cast<attribute_record*>(std::malloc(sizeof(attribute_record)));
     if (!attribute)
@@ -96,13 +128,16 @@ void release_node(node_record* node)
             std::free(attribute->value);
         std::free(attribute);
     }
-    std::free(node->attributes);
-    std::free(node->children);
+    node_block* block = block_of(node);
+    if (node->attributes != &block->first_attribute)
+        std::free(node->attributes);
+    if (node->children != &block->first_child)
+        std::free(node->children);
     if (!node->name_in_buffer)
         std::free(node->name);
     if (!node->value_in_buffer)
         std::free(node->value);
-    std::free(node);
+    std::free(block);
 }
 
 }  // namespace detail
