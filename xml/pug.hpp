@@ -185,9 +185,16 @@ private:
 // Owns one document: the tree of records and the parse buffer its parsed
 // names and values point into.
 //
-// Parsing is forgiving and in place; it never reports a syntax error. A NUL
-// character in the stream ends the text: the parse stops there exactly as at
-// the end of the stream, and what follows it is ignored.
+// Parsing is forgiving and in place; it never reports a syntax error and never
+// reads past the zero that ends the buffer. Input that is not XML is read so:
+// - A NUL character in the stream ends the text: the parse stops there exactly
+//   as at the end of the stream, and what follows it is ignored.
+// - A construct cut off by the end of the text (comment, CDATA, INCLUDE, quoted
+//   value, text) keeps its partial content; an unclosed element stays open.
+// - An attribute without "=" or with an unquoted value has no value; the
+//   unquoted characters are read as the next attribute names.
+// - An instruction without its closing "?>" ends with its tag.
+// - An end tag inside a parsed DOCTYPE subset never leaves the doctype node.
 class xml_parser {
 public:
     xml_parser() = default;
