@@ -81,6 +81,11 @@ INSTANTIATE_TEST_SUITE_P(EdgeCases, ParseOptAll, testing::Values(
                "doc{!DOCTYPE[r=r](<!ENTITY){!ENTITY %q('v');<include:<!ELEMENT x ANY>>}}"},
     // nested brackets in the subset are counted
     parse_case{"<!DOCTYPE r [<!ENTITY e \"[x]\">]><r/>", "doc{!DOCTYPE[r=r](<!ENTITY){!ENTITY e(\"[x]\")}}"},
+    // an end tag inside the subset does not leave the doctype
+    parse_case{"<!DOCTYPE r [</x></y><!ELEMENT a ANY>]>", "doc{!DOCTYPE[r=r](</x></y><!ELEMENT){!ELEMENT a(ANY)}}"},
+    // a DOCTYPE inside a subset: its own subset ends the whole parse
+    parse_case{"<!DOCTYPE a [<!DOCTYPE b [<!ENTITY e 'v'>]><!ELEMENT x ANY>]><r/>",
+               "doc{!DOCTYPE[a=a](<!DOCTYPE b){!DOCTYPE[b=b](<!ENTITY){!ENTITY e('v')}}}"},
     // a declaration outside a DOCTYPE still becomes a node
     parse_case{"<!ELEMENT e (#PCDATA)><e/>", "doc{!ELEMENT e((#PCDATA));e}"},
     // not well-formed input
@@ -136,6 +141,9 @@ INSTANTIATE_TEST_SUITE_P(OtherOptions, ParseOptAll, testing::Values(
                all_but(pug::opt_subset_only)},
     parse_case{"<!DOCTYPE r [ <!ELEMENT  r ANY> ]><r/>", "doc{!DOCTYPE[r=r]( <!ELEMENT  r ANY> )}",
                all_but(pug::opt_parse_subset)},
+    parse_case{"<!DOCTYPE a [<!DOCTYPE b [<!ENTITY e 'v'>]><!ELEMENT x ANY>]><r/>",
+               "doc{!DOCTYPE[a=a](<!DOCTYPE b){!DOCTYPE[b=b](<!ENTITY){!ENTITY e('v')};!ELEMENT x(ANY)};r}",
+               all_but(pug::opt_subset_only)},
     parse_case{"<!DOCTYPE r [ <!ELEMENT  r ANY> ]><r/>", "doc{!DOCTYPE[r=r](<!ELEMENT  r ANY>);r}",
                all_but(pug::opt_parse_subset | pug::opt_subset_only | pug::opt_collapse)},
     parse_case{"<!DOCTYPE r [ <!ELEMENT r ANY> ]><r/>", "doc{!DOCTYPE[r=r]( <!ELEMENT r ANY> );r}",
