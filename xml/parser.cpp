@@ -669,9 +669,17 @@ char16_t* collapse_text(char16_t* value)
         return value;
     while (is_space(*value))
         ++value;
-    char16_t* out = value;
+    // Text that is already normal (single spaces between words) is only read.
+    char16_t* p = value;
+    for (;; ++p) {
+        if (*p == 0)
+            return value;
+        if (is_space(*p) && (*p != u' ' || is_space(p[1]) || p[1] == 0))
+            break;
+    }
+    char16_t* out = p;
     bool pending_space = false;
-    for (char16_t* p = value; *p; ++p) {
+    for (; *p; ++p) {
         if (is_space(*p)) {
             pending_space = true;
             continue;
