@@ -96,15 +96,15 @@ bool write_open(text_sink& out, const node_record* node)
             out.write(u"/>");
             return false;
         }
-        out.write(u">");
         if (node->child_count == 1 && node->children[0]->kind == kind_text) {
+            out.write(u">");
             out.write(view(node->children[0]->value));
             out.write(u"</");
             out.write(name_or_anonymous(node));
             out.write(u">");
             return false;
         }
-        out.write(u"\n");
+        out.write(u">\n");
         return true;
     }
     case kind_text:
@@ -165,14 +165,13 @@ bool write_open(text_sink& out, const node_record* node)
 void write_close(text_sink& out, const node_record* node, const indent_stack& indent)
 {
     if (node->kind == kind_doctype) {
-        out.write(u"]>");
+        out.write(u"]>\n");
     } else {
         out.write(indent.text());
         out.write(u"</");
         out.write(name_or_anonymous(node));
-        out.write(u">");
+        out.write(u">\n");
     }
-    out.write(u"\n");
     out.flush();
 }
 
