@@ -232,11 +232,15 @@ std::string ApplyFault(Fault fault, std::string reply)
                std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
     }
     case Fault::Oversize:
-        reply.insert(bodyStart, "<!-- " + std::string(20 * 1024, 'x') + " -->\r\n");
+    case Fault::ZeroByte: {
+        reply.insert(bodyStart, fault == Fault::Oversize ? "<!-- " + std::string(20 * 1024, 'x') + " -->\r\n"
+                                                         : std::string(1, '\0'));
+        // The body grew: its length header would now be wrong.
+        const std::size_t length = reply.find("Content-Length: ");
+        if (length != std::string::npos && length < bodyStart)
+            reply.erase(length, reply.find("\r\n", length) + 2 - length);
         return reply;
-    case Fault::ZeroByte:
-        reply.insert(bodyStart, std::string(1, '\0'));
-        return reply;
+    }
     default:
         return reply;
     }
