@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QIcon>
 #include <QPixmap>
 #include <QTextStream>
 
@@ -55,8 +54,5 @@ int main(int argc, char* argv[])
     app.processEvents();
     ok = save(condition, QStringLiteral("quarntool-condition-dialog.png")) && ok;
 
-    const QPixmap icon = QIcon(QStringLiteral(":/quarntool/quarntool.svg")).pixmap(128);
-    const QString iconPath = folder.filePath(QStringLiteral("quarntool-icon.png"));
-    ok = icon.save(iconPath) && ok;
     return ok ? 0 : 1;
 }
