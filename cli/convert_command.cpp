@@ -1,6 +1,6 @@
 // quarnctl convert: the converter's XMI transformation from the command line.
 #include "cli/commands.hpp"
-#include "converter/text_utf8.hpp"
+#include "document/utf8.hpp"
 #include "converter/transform.hpp"
 
 #include <iostream>
@@ -17,20 +17,20 @@ void Convert(const std::string& source, const std::string& destination, const st
         std::cerr << "quarnctl: no XMI file given\n";
         throw CLI::RuntimeError(kExitBadInput);
     }
-    const std::u16string stylesheetPath = stylesheet.empty() ? DefaultStylesheetPath() : Utf8ToUtf16(stylesheet);
+    const std::u16string stylesheetPath = stylesheet.empty() ? DefaultStylesheetPath() : DecodeUtf8(stylesheet);
     const TransformOutcome outcome =
-        TransformXmiToXml(Utf8ToUtf16(source), Utf8ToUtf16(destination), stylesheetPath);
+        TransformXmiToXml(DecodeUtf8(source), DecodeUtf8(destination), stylesheetPath);
     for (const std::u16string& note : outcome.notes) {
-        std::cerr << Utf16ToUtf8(note) << '\n';
+        std::cerr << EncodeUtf8(note) << '\n';
     }
     if (outcome.status != TransformStatus::Success) {
         for (const std::u16string& line : outcome.diagnostics) {
-            std::cerr << Utf16ToUtf8(line) << '\n';
+            std::cerr << EncodeUtf8(line) << '\n';
         }
-        std::cerr << Utf16ToUtf8(TransformOutcomeText(outcome)) << '\n';
+        std::cerr << EncodeUtf8(TransformOutcomeText(outcome)) << '\n';
         throw CLI::RuntimeError(kExitFailed);
     }
-    std::cout << Utf16ToUtf8(TransformOutcomeText(outcome)) << ": " << Utf16ToUtf8(outcome.destination) << '\n';
+    std::cout << EncodeUtf8(TransformOutcomeText(outcome)) << ": " << EncodeUtf8(outcome.destination) << '\n';
 }
 
 }  // namespace

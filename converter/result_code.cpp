@@ -1,6 +1,6 @@
 #include "converter/result_code.hpp"
 
-#include "converter/text_utf8.hpp"
+#include "document/utf8.hpp"
 
 #include <cerrno>
 #include <cstdio>
@@ -50,7 +50,7 @@ std::u16string DescribeResultCode(std::uint32_t code)
 {
     for (const KnownCode& known : kKnownCodes) {
         if (known.code == code) {
-            return Utf8ToUtf16(known.text);
+            return DecodeUtf8(known.text);
         }
     }
     char buffer[32];
@@ -59,14 +59,14 @@ std::u16string DescribeResultCode(std::uint32_t code)
     } else {
         std::snprintf(buffer, sizeof buffer, "Unknown error 0x%0lX", static_cast<unsigned long>(code));
     }
-    return Utf8ToUtf16(buffer);
+    return DecodeUtf8(buffer);
 }
 
 std::u16string FailureText(std::uint32_t code)
 {
     char hex[16];
     std::snprintf(hex, sizeof hex, "%x", static_cast<unsigned>(code));
-    return u"Some error occured " + DescribeResultCode(code) + u" (" + Utf8ToUtf16(hex) + u")";
+    return u"Some error occured " + DescribeResultCode(code) + u" (" + DecodeUtf8(hex) + u")";
 }
 
 }  // namespace quarn

@@ -1,6 +1,6 @@
 #include "converter/stylesheet_path.hpp"
 
-#include "converter/text_utf8.hpp"
+#include "document/utf8.hpp"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -30,7 +30,7 @@ std::u16string ExecutablePath()
             return {};
         }
         if (static_cast<std::size_t>(length) < buffer.size()) {
-            return Utf8ToUtf16(std::string_view(buffer.data(), static_cast<std::size_t>(length)));
+            return DecodeUtf8(std::string_view(buffer.data(), static_cast<std::size_t>(length)));
         }
         buffer.resize(buffer.size() * 2);
     }

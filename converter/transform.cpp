@@ -2,7 +2,7 @@
 
 #include "converter/result_code.hpp"
 #include "converter/stylesheet_path.hpp"
-#include "converter/text_utf8.hpp"
+#include "document/utf8.hpp"
 #include "converter/xslt_engine.hpp"
 
 namespace quarn {
@@ -12,7 +12,7 @@ namespace {
 void CopyLines(const std::vector<std::string>& from, std::vector<std::u16string>& to)
 {
     for (const std::string& line : from) {
-        to.push_back(Utf8ToUtf16(line));
+        to.push_back(DecodeUtf8(line));
     }
 }
 
@@ -51,10 +51,10 @@ TransformOutcome TransformXmiToXml(std::u16string_view source, std::u16string_vi
     outcome.destination = destination.empty() ? DeriveDestination(source) : std::u16string(destination);
 
     XsltEngine engine;
-    if (!engine.LoadStylesheet(Utf16ToUtf8(stylesheetPath))) {
+    if (!engine.LoadStylesheet(EncodeUtf8(stylesheetPath))) {
         return Fail(std::move(outcome), kCodeGeneralFailure, engine);
     }
-    if (!engine.LoadSource(Utf16ToUtf8(source))) {
+    if (!engine.LoadSource(EncodeUtf8(source))) {
         return Fail(std::move(outcome), kCodeGeneralFailure, engine);
     }
     const bool transformed = engine.Transform();
@@ -62,7 +62,7 @@ TransformOutcome TransformXmiToXml(std::u16string_view source, std::u16string_vi
     if (!transformed) {
         return Fail(std::move(outcome), kCodeGeneralFailure, engine);
     }
-    if (const int error = engine.SaveResult(Utf16ToUtf8(outcome.destination)); error != 0) {
+    if (const int error = engine.SaveResult(EncodeUtf8(outcome.destination)); error != 0) {
         return Fail(std::move(outcome), CodeFromErrno(error), engine);
     }
     outcome.status = TransformStatus::Success;

@@ -1,6 +1,6 @@
 #include "converter/xslt_engine.hpp"
 
-#include "converter/text_utf8.hpp"
+#include "document/utf8.hpp"
 
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
@@ -164,7 +164,7 @@ xmlDocPtr SafeDocumentLoader(const xmlChar* uri, xmlDictPtr dict, int /*options*
 std::FILE* OpenForWriting(const std::string& path)
 {
 #ifdef _WIN32
-    const std::u16string wide = Utf8ToUtf16(path);
+    const std::u16string wide = DecodeUtf8(path);
     return _wfopen(reinterpret_cast<const wchar_t*>(wide.c_str()), L"wb");
 #else
     return std::fopen(path.c_str(), "wb");

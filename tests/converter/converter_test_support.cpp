@@ -1,6 +1,6 @@
 #include "converter_test_support.hpp"
 
-#include "converter/text_utf8.hpp"
+#include "document/utf8.hpp"
 
 #include <cstdlib>
 #include <filesystem>
@@ -98,10 +98,10 @@ Conversion ConvertFile(const std::string& xmiPath, const std::string& stylesheet
     TempFolder folder;
     const std::string destination = folder.File("out.xml");
     Conversion result;
-    result.outcome = TransformXmiToXml(Utf8ToUtf16(xmiPath), Utf8ToUtf16(destination), Utf8ToUtf16(stylesheet));
+    result.outcome = TransformXmiToXml(DecodeUtf8(xmiPath), DecodeUtf8(destination), DecodeUtf8(stylesheet));
     result.output = ReadText(destination);
     for (const std::u16string& note : result.outcome.notes) {
-        result.notes.push_back(Utf16ToUtf8(note));
+        result.notes.push_back(EncodeUtf8(note));
     }
     return result;
 }

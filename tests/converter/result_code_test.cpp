@@ -1,6 +1,6 @@
 #include "converter/result_code.hpp"
 #include "converter/stylesheet_path.hpp"
-#include "converter/text_utf8.hpp"
+#include "document/utf8.hpp"
 #include "converter/transform.hpp"
 
 #include <gtest/gtest.h>
@@ -28,14 +28,14 @@ TEST(ResultCodeTest, DescriptionsOfTheCodesAndTheFallbackTexts)
         {0x00001234u, "Unknown error 0x1234"},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(Utf16ToUtf8(DescribeResultCode(row.code)), row.text) << std::hex << row.code;
+        EXPECT_EQ(EncodeUtf8(DescribeResultCode(row.code)), row.text) << std::hex << row.code;
     }
 }
 
 TEST(ResultCodeTest, FailureTextShowsTheDescriptionAndTheCodeInLowerCaseHex)
 {
-    EXPECT_EQ(Utf16ToUtf8(FailureText(0x80004005u)), "Some error occured Unspecified error (80004005)");
-    EXPECT_EQ(Utf16ToUtf8(FailureText(0x8007000Eu)),
+    EXPECT_EQ(EncodeUtf8(FailureText(0x80004005u)), "Some error occured Unspecified error (80004005)");
+    EXPECT_EQ(EncodeUtf8(FailureText(0x8007000Eu)),
               "Some error occured Not enough memory resources are available to complete this operation. (8007000e)");
 }
 
@@ -60,7 +60,7 @@ TEST(StylesheetPathTest, FolderOfTheExecutableFollowedByTheFileName)
 
 TEST(StylesheetPathTest, ExecutablePathIsThisTestProgram)
 {
-    const std::string path = Utf16ToUtf8(ExecutablePath());
+    const std::string path = EncodeUtf8(ExecutablePath());
     EXPECT_NE(path.find("converter_tests"), std::string::npos) << path;
 }
 

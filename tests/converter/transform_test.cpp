@@ -1,6 +1,6 @@
 // The steps of a transformation and how each can fail.
 #include "converter/result_code.hpp"
-#include "converter/text_utf8.hpp"
+#include "document/utf8.hpp"
 #include "converter/transform.hpp"
 #include "converter_test_support.hpp"
 
@@ -42,7 +42,7 @@ protected:
 
     TransformOutcome Run(const std::string& from, const std::string& to, const std::string& sheet)
     {
-        return TransformXmiToXml(Utf8ToUtf16(from), Utf8ToUtf16(to), Utf8ToUtf16(sheet));
+        return TransformXmiToXml(DecodeUtf8(from), DecodeUtf8(to), DecodeUtf8(sheet));
     }
 
     TempFolder folder;
@@ -78,7 +78,7 @@ TEST_F(TransformTest, EmptyDestinationIsTheSourceWithXmlAppended)
 {
     const TransformOutcome outcome = Run(source, "", stylesheet);
     EXPECT_EQ(outcome.status, TransformStatus::Success);
-    EXPECT_EQ(Utf16ToUtf8(outcome.destination), source + ".xml");
+    EXPECT_EQ(EncodeUtf8(outcome.destination), source + ".xml");
     EXPECT_NE(ReadText(source + ".xml").find("<result>one</result>"), std::string::npos);
 }
 
@@ -118,7 +118,7 @@ TEST_F(TransformTest, FailedLoadsLeaveTheDestinationAlone)
         const std::string printed = testing::internal::GetCapturedStderr();
         EXPECT_EQ(outcome.status, TransformStatus::Failure) << row.what;
         EXPECT_EQ(outcome.code, kCodeGeneralFailure) << row.what;
-        EXPECT_EQ(Utf16ToUtf8(TransformOutcomeText(outcome)), "Some error occured Unspecified error (80004005)")
+        EXPECT_EQ(EncodeUtf8(TransformOutcomeText(outcome)), "Some error occured Unspecified error (80004005)")
             << row.what;
         EXPECT_EQ(ReadText(destination), "previous") << row.what;
         EXPECT_EQ(printed, "") << row.what;
@@ -131,7 +131,7 @@ TEST_F(TransformTest, ParserDiagnosticsAreKeptForTheCaller)
     ASSERT_TRUE(WriteText(notWellFormed, "<model><item>one</model>"));
     const TransformOutcome outcome = Run(notWellFormed, destination, stylesheet);
     ASSERT_FALSE(outcome.diagnostics.empty());
-    EXPECT_NE(Utf16ToUtf8(outcome.diagnostics.front()).find("broken.xmi"), std::string::npos);
+    EXPECT_NE(EncodeUtf8(outcome.diagnostics.front()).find("broken.xmi"), std::string::npos);
 }
 
 TEST_F(TransformTest, StylesheetThatStopsItselfFails)
@@ -186,15 +186,15 @@ TEST_F(TransformTest, WriteProtectedFolderFailsWithAccessDenied)
     ASSERT_EQ(mkdir(locked.c_str(), 0555), 0);
     const TransformOutcome outcome = Run(source, locked + "/model.xml", stylesheet);
     EXPECT_EQ(outcome.code, kCodeAccessDenied);
-    EXPECT_EQ(Utf16ToUtf8(TransformOutcomeText(outcome)), "Some error occured Access is denied. (80070005)");
+    EXPECT_EQ(EncodeUtf8(TransformOutcomeText(outcome)), "Some error occured Access is denied. (80070005)");
 }
 
 // The test program lies in the same folder as the programs, so the
 // stylesheet copied there by the build is the default one.
 TEST_F(TransformTest, DefaultStylesheetLiesBesideTheExecutable)
 {
-    EXPECT_TRUE(Exists(Utf16ToUtf8(DefaultStylesheetPath())));
-    const TransformOutcome outcome = TransformXmiToXml(Utf8ToUtf16(source), Utf8ToUtf16(destination));
+    EXPECT_TRUE(Exists(EncodeUtf8(DefaultStylesheetPath())));
+    const TransformOutcome outcome = TransformXmiToXml(DecodeUtf8(source), DecodeUtf8(destination));
     EXPECT_EQ(outcome.status, TransformStatus::Success);
     EXPECT_NE(ReadText(destination).find("<statemachine>"), std::string::npos);
 }
