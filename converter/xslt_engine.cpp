@@ -1,5 +1,6 @@
 #include "converter/xslt_engine.hpp"
 
+#include "document/file_access.hpp"
 #include "document/utf8.hpp"
 
 #include <libxml/parser.h>
@@ -15,10 +16,8 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
-#ifdef _WIN32
-#include <cwchar>
-#endif
 
 namespace quarn {
 
@@ -159,16 +158,6 @@ xmlDocPtr SafeDocumentLoader(const xmlChar* uri, xmlDictPtr dict, int /*options*
     }
     return ReadAllowed(reinterpret_cast<const char*>(uri),
                        type == XSLT_LOAD_STYLESHEET ? kStylesheetOptions : kSourceOptions, dict);
-}
-
-std::FILE* OpenForWriting(const std::string& path)
-{
-#ifdef _WIN32
-    const std::u16string wide = DecodeUtf8(path);
-    return _wfopen(reinterpret_cast<const wchar_t*>(wide.c_str()), L"wb");
-#else
-    return std::fopen(path.c_str(), "wb");
-#endif
 }
 
 }  // namespace
@@ -312,19 +301,14 @@ int XsltEngine::SaveResult(const std::string& path)
         d.diagnostics.Flush();
         return ENOMEM;
     }
-    std::FILE* file = OpenForWriting(path);
-    if (file == nullptr) {
-        const int error = errno != 0 ? errno : EIO;
-        xmlFree(bytes);
-        return error;
-    }
-    int error = 0;
-    if (length > 0 && std::fwrite(bytes, 1, static_cast<std::size_t>(length), file) != static_cast<std::size_t>(length)) {
-        error = errno != 0 ? errno : EIO;
-    }
-    if (std::fclose(file) != 0 && error == 0) {
-        error = errno != 0 ? errno : EIO;
-    }
+    // The destination is replaced all or nothing: a write that fails half way
+    // leaves the file that was there before, not a truncated one. The
+    // replacement reports failure without a number, so the system's error
+    // number is taken from what the failing call left behind.
+    const std::string_view text(reinterpret_cast<const char*>(bytes), length > 0 ? static_cast<std::size_t>(length) : 0);
+    errno = 0;
+    const bool replaced = ReplaceFileContents(DecodeUtf8(path), text);
+    const int error = replaced ? 0 : (errno != 0 ? errno : EACCES);
     xmlFree(bytes);
     return error;
 }

@@ -23,8 +23,10 @@ public:
     bool LoadStylesheet(const std::string& path);
     bool LoadSource(const std::string& path);
     bool Transform();
-    // Serialises the result (as the stylesheet's xsl:output asks) into path,
-    // created or emptied. Returns 0 or the system's error number.
+    // Serialises the result (as the stylesheet's xsl:output asks) into path
+    // through a temporary file beside it that replaces path only once it is
+    // written whole; on failure path keeps what it held. Returns 0 or the
+    // system's error number.
     int SaveResult(const std::string& path);
 
     // xsl:message texts and engine warnings of Transform, one entry a line.

@@ -6,10 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <csignal>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 namespace quarn {
 namespace {
@@ -123,6 +128,57 @@ TEST_F(TransformTest, FailedLoadsLeaveTheDestinationAlone)
         EXPECT_EQ(ReadText(destination), "previous") << row.what;
         EXPECT_EQ(printed, "") << row.what;
     }
+}
+
+// Lowers the largest file this process may write, for one scope.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &previous_);
+        rlimit lowered = previous_;
+        lowered.rlim_cur = bytes;
+        active_ = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &previous_);
+        std::signal(SIGXFSZ, previousHandler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    bool Active() const { return active_; }
+
+private:
+    rlimit previous_{};
+    void (*previousHandler_)(int) = nullptr;
+    bool active_ = false;
+};
+
+// A save that fails half way (here: the file may not grow past 20 bytes)
+// keeps the destination that was there, byte for byte, and leaves no
+// temporary file behind.
+TEST_F(TransformTest, SaveThatFailsHalfWayKeepsTheOldDestination)
+{
+    const std::string previous = "previous\r\nbytes";
+    ASSERT_TRUE(WriteText(destination, previous));
+    TransformOutcome outcome;
+    {
+        FileSizeLimit limit(20);
+        ASSERT_TRUE(limit.Active());
+        outcome = Run(source, destination, stylesheet);
+    }
+    EXPECT_EQ(outcome.status, TransformStatus::Failure);
+    EXPECT_EQ(outcome.notes.size(), 1u) << "the transformation itself ran";
+    EXPECT_EQ(ReadText(destination), previous);
+
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"model.xmi", "model.xml", "sheet.xsl"}));
 }
 
 TEST_F(TransformTest, ParserDiagnosticsAreKeptForTheCaller)
