@@ -1,0 +1,135 @@
+#include "devicelink/ui/direct_dlg.hpp"
+
+#include "devicelink/controller_host.hpp"
+#include "devicelink/direct_control.hpp"
+#include "devicelink/ui/relay_button.hpp"
+#include "devicelink/ui/window_exchange.hpp"
+#include "platform/dialog_units.hpp"
+#include "platform/settings_store.hpp"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace quarn {
+
+namespace {
+
+const QString kSection = QStringLiteral("direct");
+const QString kUrlEntry = QStringLiteral("url");
+
+constexpr int kRelayX = 7;
+constexpr int kRelayStep = 28;
+
+}  // namespace
+
+CDirectDlg::CDirectDlg(QWidget* parent) : QDialog(parent)
+{
+    m_url = SettingsStore::ReadString(
+        kSection, kUrlEntry,
+        QString::fromUtf16(kDefaultControllerHost.data(), static_cast<qsizetype>(kDefaultControllerHost.size())));
+
+    setObjectName(QStringLiteral("CDirectDlg"));
+    setWindowTitle(QStringLiteral("QuarnTool: Direct control"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    const DialogUnits du(font());
+    setFixedSize(du.size(238, 78));
+
+    auto* label = new QLabel(QStringLiteral("QUARN url:"), this);
+    label->setTextFormat(Qt::PlainText);
+    label->move(du.point(kRelayX, 10));
+    label->adjustSize();
+
+    url_ = new QLineEdit(this);
+    url_->setObjectName(QStringLiteral("control%1").arg(kUrlId));
+    url_->setGeometry(du.rect(50, 8, 120, 14));
+    label->setBuddy(url_);
+
+    for (int i = 0; i < kRelays; ++i) {
+        auto* button = new CRelayButton(QStringLiteral("R%1").arg(i), this);
+        button->setObjectName(QStringLiteral("control%1").arg(kFirstRelayId + i));
+        button->setAutoDefault(false);
+        button->setGeometry(du.rect(kRelayX + kRelayStep * i, 32, 24, 16));
+        connect(button, &QPushButton::clicked, this, [this, i] { OnRelayButton(kFirstRelayId + i); });
+        relays_[i] = button;
+    }
+
+    auto* exitButton = new QPushButton(QStringLiteral("Exit"), this);
+    exitButton->setObjectName(QStringLiteral("control1"));
+    exitButton->setDefault(true);
+    exitButton->setGeometry(du.rect(177, 58, 54, 14));
+    connect(exitButton, &QPushButton::clicked, this, &CDirectDlg::accept);
+}
+
+CDirectDlg::~CDirectDlg()
+{
+    SettingsStore::WriteString(kSection, kUrlEntry, m_url);
+}
+
+void CDirectDlg::setVisible(bool visible)
+{
+    // The relay states are asked for before the window first shows.
+    if (visible && !initialised_) {
+        initialised_ = true;
+        OnInitDialog();
+    }
+    QDialog::setVisible(visible);
+}
+
+void CDirectDlg::OnInitDialog()
+{
+    url_->setText(m_url);
+    for (CRelayButton* button : relays_)
+        button->SetCheckState(Qt::Unchecked);
+    SendControlRequest(kControlPage);
+}
+
+bool CDirectDlg::SendControlRequest(std::string_view query)
+{
+    const ControlResult result = quarn::SendControlRequest(m_url.toStdU16String(), query, WindowExchangeOptions());
+    if (!result.mask)
+        return false;
+    QCoreApplication::postEvent(this, new RelayStatesEvent(*result.mask));
+    return true;
+}
+
+void CDirectDlg::OnRelayButton(int id)
+{
+    const int relay = id - kFirstRelayId;
+    if (relay < 0 || relay >= kRelays)
+        return;
+    // A changed address takes effect with this switch.
+    m_url = url_->text();
+    CRelayButton* button = relays_[relay];
+    const bool on = button->CheckState() == Qt::Checked;
+    // Only a reported relay mask says what the controller did; without one
+    // (an error, an unreadable reply, no connection) the relay's state is
+    // not known.
+    if (!SendControlRequest(RelayQuery(relay, on)))
+        button->SetCheckState(Qt::PartiallyChecked);
+}
+
+void CDirectDlg::OnRelayStates(std::int32_t mask)
+{
+    for (int i = 0; i < kRelays; ++i)
+        relays_[i]->SetCheckState(RelayOn(mask, i) ? Qt::Checked : Qt::Unchecked);
+}
+
+void CDirectDlg::accept()
+{
+    m_url = url_->text();
+    QDialog::accept();
+}
+
+bool CDirectDlg::event(QEvent* event)
+{
+    if (event->type() == kRelayStatesEvent) {
+        OnRelayStates(static_cast<RelayStatesEvent*>(event)->mask());
+        event->accept();
+        return true;
+    }
+    return QDialog::event(event);
+}
+
+}  // namespace quarn

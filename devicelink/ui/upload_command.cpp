@@ -1,0 +1,60 @@
+#include "devicelink/ui/upload_command.hpp"
+
+#include "devicelink/controller_host.hpp"
+#include "devicelink/ui/window_exchange.hpp"
+#include "devicelink/upload.hpp"
+#include "platform/message_box.hpp"
+#include "platform/settings_store.hpp"
+
+namespace quarn {
+
+namespace {
+
+const QString kSection = QStringLiteral("upload");
+const QString kUrlEntry = QStringLiteral("url");
+const QString kPasswordEntry = QStringLiteral("pwd");
+
+QString Text(std::u16string_view text)
+{
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+QString StoredUploadUrl()
+{
+    return SettingsStore::ReadString(kSection, kUrlEntry, Text(kDefaultControllerHost));
+}
+
+QString StoredUploadPassword()
+{
+    return SettingsStore::ReadString(kSection, kPasswordEntry, Text(kDefaultUploadPassword));
+}
+
+void RunUploadCommand(QWidget* parent, UploadDlgVariant variant, const QString& path)
+{
+    CUploadDlg dialog(variant, parent);
+    dialog.m_url = StoredUploadUrl();
+    dialog.m_password = StoredUploadPassword();
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+
+    UploadOptions options;
+    options.exchange = WindowExchangeOptions();
+    if (variant == UploadDlgVariant::Editor) {
+        options.variant = UploadVariant::Editor;
+        options.showMessage = [parent](const std::u16string& text) {
+            ShowMessageBox(parent, QString::fromStdU16String(text), MessageButtons::Ok);
+        };
+    } else {
+        options.variant = UploadVariant::Converter;
+    }
+    const UploadOutcome outcome = UploadStateMachine(dialog.m_url.toStdU16String(), path.toStdU16String(),
+                                                     dialog.m_password.toStdU16String(), options);
+
+    SettingsStore::WriteString(kSection, kUrlEntry, dialog.m_url);
+    SettingsStore::WriteString(kSection, kPasswordEntry, dialog.m_password);
+    ShowMessageBox(parent, QString::fromStdU16String(outcome.text), MessageButtons::Ok);
+}
+
+}  // namespace quarn

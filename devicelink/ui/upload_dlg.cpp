@@ -1,0 +1,137 @@
+#include "devicelink/ui/upload_dlg.hpp"
+
+#include "platform/dialog_units.hpp"
+#include "platform/message_box.hpp"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QValidator>
+
+namespace quarn {
+
+namespace {
+
+struct Layout {
+    const char* title;
+    const char* urlLabel;
+    int urlId;
+    int passwordId;
+    int urlLabelWidth;
+};
+
+constexpr Layout kEditorLayout{"Upload file to the QUARN", "URL:", 1227, 1228, 32};
+constexpr Layout kConverterLayout{"Upload state machine file to QUARN LAN", "QUARN URL:", 1006, 1007, 32};
+
+const Layout& LayoutOf(UploadDlgVariant variant)
+{
+    return variant == UploadDlgVariant::Editor ? kEditorLayout : kConverterLayout;
+}
+
+// Refuses typing that would make the text longer than limit, but keeps a
+// longer text put there by the program, and lets the user shorten it.
+class TypingLimit final : public QValidator {
+public:
+    TypingLimit(QLineEdit* field, int limit) : QValidator(field), field_(field), limit_(limit) {}
+
+    State validate(QString& input, int& /*pos*/) const override
+    {
+        const qsizetype before = field_->text().size();
+        if (input.size() > limit_ && input.size() > before)
+            return Invalid;
+        return Acceptable;
+    }
+
+private:
+    QLineEdit* field_;
+    int limit_;
+};
+
+QLabel* AddLabel(QWidget* parent, const DialogUnits& du, const QString& text, int x, int y, int width,
+                 int height)
+{
+    auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setGeometry(du.rect(x, y, width, height));
+    label->adjustSize();
+    return label;
+}
+
+}  // namespace
+
+QString TooManyCharactersText(int limit)
+{
+    return QStringLiteral("Enter no more than %1 characters.").arg(limit);
+}
+
+CUploadDlg::CUploadDlg(UploadDlgVariant variant, QWidget* parent) : QDialog(parent), variant_(variant)
+{
+    const Layout& layout = LayoutOf(variant);
+    setObjectName(QStringLiteral("CUploadDlg"));
+    setWindowTitle(QString::fromLatin1(layout.title));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    const DialogUnits du(font());
+    setFixedSize(du.size(292, 84));
+
+    // Fields first, so that Tab runs address, password, OK, Cancel.
+    url_ = new QLineEdit(this);
+    url_->setObjectName(QStringLiteral("control%1").arg(layout.urlId));
+    url_->setGeometry(du.rect(66, 12, 132, 14));
+    if (variant == UploadDlgVariant::Editor)
+        url_->setValidator(new TypingLimit(url_, kEditorUrlLimit));
+
+    password_ = new QLineEdit(this);
+    password_->setObjectName(QStringLiteral("control%1").arg(layout.passwordId));
+    password_->setEchoMode(QLineEdit::Password);
+    password_->setGeometry(du.rect(66, 42, 48, 14));
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("control1"));
+    ok->setDefault(true);
+    ok->setGeometry(du.rect(222, 12, 50, 14));
+    connect(ok, &QPushButton::clicked, this, &CUploadDlg::accept);
+
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("control2"));
+    cancel->setGeometry(du.rect(222, 42, 50, 14));
+    connect(cancel, &QPushButton::clicked, this, &CUploadDlg::reject);
+
+    AddLabel(this, du, QString::fromLatin1(layout.urlLabel), 12, 12, layout.urlLabelWidth, 8)->setBuddy(url_);
+    AddLabel(this, du, QStringLiteral("Password:"), 12, 42, 34, 8)->setBuddy(password_);
+}
+
+int CUploadDlg::UrlId() const
+{
+    return LayoutOf(variant_).urlId;
+}
+
+int CUploadDlg::PasswordId() const
+{
+    return LayoutOf(variant_).passwordId;
+}
+
+void CUploadDlg::setVisible(bool visible)
+{
+    if (visible && !isVisible()) {
+        url_->setText(m_url);
+        password_->setText(m_password);
+        url_->setFocus();
+        url_->selectAll();
+    }
+    QDialog::setVisible(visible);
+}
+
+void CUploadDlg::accept()
+{
+    if (variant_ == UploadDlgVariant::Editor && url_->text().size() > kEditorUrlLimit) {
+        ShowMessageBox(this, TooManyCharactersText(kEditorUrlLimit), MessageButtons::Ok);
+        url_->setFocus();
+        url_->selectAll();
+        return;
+    }
+    m_url = url_->text();
+    m_password = password_->text();
+    QDialog::accept();
+}
+
+}  // namespace quarn
