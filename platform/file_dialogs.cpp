@@ -8,20 +8,21 @@ namespace quarn {
 
 namespace {
 
-QString RunDialog(QWidget* parent, const QString& initialPath, bool save)
+QString RunDialog(QWidget* parent, const FileDialogRequest& request)
 {
     QFileDialog dialog(parent);
-    dialog.setNameFilters(StateMachineFileFilters().split(QStringLiteral(";;")));
-    dialog.setDefaultSuffix(QStringLiteral("xml"));
-    if (save) {
+    dialog.setNameFilters(request.nameFilters.split(QStringLiteral(";;")));
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    if (request.save) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmReplace);
     } else {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setFileMode(request.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     }
-    if (!initialPath.isEmpty()) {
-        const QFileInfo info(initialPath);
+    if (!request.initialPath.isEmpty()) {
+        const QFileInfo info(request.initialPath);
         dialog.setDirectory(info.absolutePath());
         dialog.selectFile(info.fileName());
     }
@@ -42,14 +43,35 @@ QString StateMachineFileFilters()
 #endif
 }
 
+FileDialogRequest StateMachineFileRequest(bool save, const QString& initialPath)
+{
+    FileDialogRequest request;
+    request.save = save;
+    request.initialPath = initialPath;
+    request.nameFilters = StateMachineFileFilters();
+    request.defaultSuffix = QStringLiteral("xml");
+    return request;
+}
+
+QString FileDialogs::AskPath(QWidget* parent, const FileDialogRequest& request)
+{
+    return request.save ? AskSavePath(parent, request.initialPath)
+                        : AskOpenPath(parent, request.initialPath);
+}
+
+QString DesktopFileDialogs::AskPath(QWidget* parent, const FileDialogRequest& request)
+{
+    return RunDialog(parent, request);
+}
+
 QString DesktopFileDialogs::AskOpenPath(QWidget* parent, const QString& initialPath)
 {
-    return RunDialog(parent, initialPath, false);
+    return RunDialog(parent, StateMachineFileRequest(false, initialPath));
 }
 
 QString DesktopFileDialogs::AskSavePath(QWidget* parent, const QString& initialPath)
 {
-    return RunDialog(parent, initialPath, true);
+    return RunDialog(parent, StateMachineFileRequest(true, initialPath));
 }
 
 }  // namespace quarn

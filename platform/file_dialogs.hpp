@@ -6,11 +6,26 @@ class QWidget;
 
 namespace quarn {
 
-// The open and save questions for state-machine files. Commands ask through
-// this interface so that tests can answer in place of the user.
+// What one open or save question asks for.
+struct FileDialogRequest {
+    bool save = false;           // save-as dialog; otherwise open-file
+    QString initialPath;         // its folder is shown, its name filled in
+    QString nameFilters;         // Qt notation: "xml files (*.xml);;All Files (*)"
+    QString defaultSuffix;       // added to a name typed without one; no dot
+    bool fileMustExist = true;   // open: the chosen file must exist, not just its folder
+    bool confirmReplace = true;  // save: ask before replacing an existing file
+};
+
+// The open and save questions for files. Commands ask through this interface
+// so that tests can answer in place of the user.
 class FileDialogs {
 public:
     virtual ~FileDialogs() = default;
+
+    // Asks as request says and returns the chosen full path, or an empty
+    // string when the user cancels. By default the state-machine questions
+    // below answer it, so an implementation need only provide those two.
+    virtual QString AskPath(QWidget* parent, const FileDialogRequest& request);
 
     // Both start at initialPath (its folder, its name filled in) and return
     // the chosen full path, or an empty string when the user cancels.
@@ -23,11 +38,16 @@ public:
 // an existing folder and asks before replacing a file.
 class DesktopFileDialogs final : public FileDialogs {
 public:
+    QString AskPath(QWidget* parent, const FileDialogRequest& request) override;
     QString AskOpenPath(QWidget* parent, const QString& initialPath) override;
     QString AskSavePath(QWidget* parent, const QString& initialPath) override;
 };
 
 // The name filters both dialogs offer, in Qt's notation.
 QString StateMachineFileFilters();
+
+// The state-machine question: open (existing file) or save (asks before
+// replacing), filters as above, default suffix "xml".
+FileDialogRequest StateMachineFileRequest(bool save, const QString& initialPath);
 
 }  // namespace quarn

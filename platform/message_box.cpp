@@ -20,6 +20,12 @@ MessageBoxHook& HookStorage()
     return hook;
 }
 
+DetailedMessageBoxHook& DetailedHookStorage()
+{
+    static DetailedMessageBoxHook hook;
+    return hook;
+}
+
 QMessageBox::StandardButtons ButtonsOf(MessageButtons buttons)
 {
     switch (buttons) {
@@ -82,20 +88,44 @@ QMessageBox::Icon MessageBoxIcon(MessageButtons buttons)
                : QMessageBox::Warning;
 }
 
-MessageAnswer ShowMessageBox(QWidget* parent, const QString& text, MessageButtons buttons)
+namespace {
+
+MessageAnswer ShowBox(QWidget* parent, const QString& text, MessageButtons buttons,
+                      QMessageBox::Icon icon, const QString& details)
 {
-    const QMessageBox::Icon icon = MessageBoxIcon(buttons);
+    if (DetailedHookStorage())
+        return DetailedHookStorage()(text, buttons, icon, details);
     if (HookStorage())
         return HookStorage()(text, buttons, icon);
 
     QMessageBox box(icon, MessageBoxTitle(), text, ButtonsOf(buttons), parent);
     box.setEscapeButton(EscapeButtonOf(buttons));
+    if (!details.isEmpty())
+        box.setDetailedText(details);
     return AnswerOf(box.exec());
+}
+
+}  // namespace
+
+MessageAnswer ShowMessageBox(QWidget* parent, const QString& text, MessageButtons buttons)
+{
+    return ShowBox(parent, text, buttons, MessageBoxIcon(buttons), {});
+}
+
+MessageAnswer ShowMessageBox(QWidget* parent, const QString& text, QMessageBox::Icon icon,
+                             const QString& details)
+{
+    return ShowBox(parent, text, MessageButtons::Ok, icon, details);
 }
 
 void SetMessageBoxHook(MessageBoxHook hook)
 {
     HookStorage() = std::move(hook);
+}
+
+void SetDetailedMessageBoxHook(DetailedMessageBoxHook hook)
+{
+    DetailedHookStorage() = std::move(hook);
 }
 
 }  // namespace quarn

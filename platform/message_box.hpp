@@ -25,11 +25,23 @@ QMessageBox::Icon MessageBoxIcon(MessageButtons buttons);
 MessageAnswer ShowMessageBox(QWidget* parent, const QString& text,
                              MessageButtons buttons = MessageButtons::Ok);
 
+// An OK box with the given icon; details, when not empty, are offered
+// under the box's "Show Details..." button.
+MessageAnswer ShowMessageBox(QWidget* parent, const QString& text, QMessageBox::Icon icon,
+                             const QString& details = {});
+
 // Tests answer message boxes through this hook instead of showing them; an
 // empty hook restores the real boxes.
 using MessageBoxHook =
     std::function<MessageAnswer(const QString& text, MessageButtons buttons,
                                 QMessageBox::Icon icon)>;
 void SetMessageBoxHook(MessageBoxHook hook);
+
+// The same with the box's details as well; while set it answers every box
+// in place of the hook above.
+using DetailedMessageBoxHook =
+    std::function<MessageAnswer(const QString& text, MessageButtons buttons,
+                                QMessageBox::Icon icon, const QString& details)>;
+void SetDetailedMessageBoxHook(DetailedMessageBoxHook hook);
 
 }  // namespace quarn

@@ -1,9 +1,11 @@
 #include "platform/dialog_units.hpp"
+#include "platform/file_dialogs.hpp"
 #include "platform/message_box.hpp"
 #include "platform/settings_store.hpp"
 #include "platform/socket_startup.hpp"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
@@ -28,6 +30,10 @@ private slots:
     void messageBoxIcon();
     void realMessageBoxShowsTitleIconAndAnswers_data();
     void realMessageBoxShowsTitleIconAndAnswers();
+    void messageBoxWithIconAndDetails();
+
+    void desktopFileDialogAsksAsRequested_data();
+    void desktopFileDialogAsksAsRequested();
 
     void dialogUnits_data();
     void dialogUnits();
@@ -52,6 +58,7 @@ void TestPlatform::cleanup()
     SettingsStore::RemoveSection(QStringLiteral("upload"));
     SettingsStore::RemoveSection(QStringLiteral("Recent File List"));
     SetMessageBoxHook({});
+    SetDetailedMessageBoxHook({});
 }
 
 void TestPlatform::settingsReadDefaultThenStored()
@@ -153,6 +160,96 @@ void TestPlatform::realMessageBoxShowsTitleIconAndAnswers()
     QCOMPARE(title, QStringLiteral("QuarnTool"));
     QCOMPARE(text, QStringLiteral("Contents changed"));
     QCOMPARE(shownIcon, icon);
+}
+
+void TestPlatform::messageBoxWithIconAndDetails()
+{
+    SetMessageBoxTitle(QStringLiteral("morvex"));
+    QString title;
+    QString text;
+    QString details;
+    QMessageBox::Icon shownIcon = QMessageBox::NoIcon;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY2(box != nullptr, "no message box is open");
+        title = box->windowTitle();
+        text = box->text();
+        details = box->detailedText();
+        shownIcon = box->icon();
+        box->button(QMessageBox::Ok)->click();
+    });
+    QCOMPARE(ShowMessageBox(nullptr, "Done", QMessageBox::Information, "first\nsecond"),
+             MessageAnswer::Ok);
+    QCOMPARE(title, QStringLiteral("morvex"));
+    QCOMPARE(text, QStringLiteral("Done"));
+    QCOMPARE(details, QStringLiteral("first\nsecond"));
+    QCOMPARE(shownIcon, QMessageBox::Information);
+
+    // The detailed hook sees every box, the plain ones with empty details.
+    QStringList seen;
+    SetDetailedMessageBoxHook([&](const QString& shown, MessageButtons, QMessageBox::Icon icon,
+                                  const QString& more) {
+        seen << QStringLiteral("%1|%2|%3").arg(shown).arg(int(icon)).arg(more);
+        return MessageAnswer::Ok;
+    });
+    ShowMessageBox(nullptr, "Plain", MessageButtons::Ok);
+    ShowMessageBox(nullptr, "Rich", QMessageBox::Information, "notes");
+    QCOMPARE(seen, (QStringList{QStringLiteral("Plain|%1|").arg(int(QMessageBox::Warning)),
+                                QStringLiteral("Rich|%1|notes").arg(int(QMessageBox::Information))}));
+}
+
+void TestPlatform::desktopFileDialogAsksAsRequested_data()
+{
+    QTest::addColumn<bool>("save");
+    QTest::addColumn<bool>("mustExist");
+    QTest::addColumn<bool>("confirm");
+    QTest::addColumn<int>("fileMode");
+    QTest::newRow("open existing") << false << true << true << int(QFileDialog::ExistingFile);
+    QTest::newRow("open any name") << false << false << true << int(QFileDialog::AnyFile);
+    QTest::newRow("save, confirm") << true << true << true << int(QFileDialog::AnyFile);
+    QTest::newRow("save, no question") << true << true << false << int(QFileDialog::AnyFile);
+}
+
+void TestPlatform::desktopFileDialogAsksAsRequested()
+{
+    QFETCH(bool, save);
+    QFETCH(bool, mustExist);
+    QFETCH(bool, confirm);
+    QFETCH(int, fileMode);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+
+    FileDialogRequest request;
+    request.save = save;
+    request.initialPath = folder.filePath(QStringLiteral("model.xmi"));
+    request.nameFilters = QStringLiteral("xmi files (*.xmi);;All files (*)");
+    request.defaultSuffix = QStringLiteral("xmi");
+    request.fileMustExist = mustExist;
+    request.confirmReplace = confirm;
+
+    QStringList filters;
+    QString suffix;
+    int shownMode = -1;
+    bool asksToReplace = false;
+    bool saving = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        QVERIFY2(dialog != nullptr, "no file dialog is open");
+        filters = dialog->nameFilters();
+        suffix = dialog->defaultSuffix();
+        shownMode = int(dialog->fileMode());
+        asksToReplace = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+        saving = dialog->acceptMode() == QFileDialog::AcceptSave;
+        dialog->reject();
+    });
+    DesktopFileDialogs dialogs;
+    QCOMPARE(dialogs.AskPath(nullptr, request), QString());
+    QCOMPARE(filters, (QStringList{QStringLiteral("xmi files (*.xmi)"), QStringLiteral("All files (*)")}));
+    QCOMPARE(suffix, QStringLiteral("xmi"));
+    QCOMPARE(shownMode, fileMode);
+    QCOMPARE(saving, save);
+    if (save)
+        QCOMPARE(asksToReplace, confirm);
 }
 
 void TestPlatform::dialogUnits_data()
