@@ -1,0 +1,99 @@
+// Parses the 10 MB benchmark document once with one parser, counting only the
+// parse when run under callgrind:
+//   valgrind --tool=callgrind --collect-atstart=no quarn_parse_once pug
+// Instruction counts do not change with the load of a shared machine.
+#include "bench/sample_documents.hpp"
+#include "document/file_text.hpp"
+#include "xml/pug.hpp"
+
+#include <libxml/parser.h>
+#include <tinyxml2.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#if __has_include(<valgrind/callgrind.h>)
+#include <valgrind/callgrind.h>
+#define QUARN_COUNT_START() CALLGRIND_START_INSTRUMENTATION
+#define QUARN_COUNT_STOP() CALLGRIND_STOP_INSTRUMENTATION
+#else
+#define QUARN_COUNT_START() (void)0
+#define QUARN_COUNT_STOP() (void)0
+#endif
+
+namespace {
+
+std::size_t CountOpenings(const std::string& bytes)
+{
+    std::size_t count = 0;
+    const char* p = bytes.data();
+    const char* end = p + bytes.size();
+    while ((p = static_cast<const char*>(std::memchr(p, '<', static_cast<std::size_t>(end - p)))) != nullptr) {
+        ++count;
+        ++p;
+    }
+    return count;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    const std::string_view which = argc > 1 ? argv[1] : "";
+    const std::string bytes = quarn::bench::StateMachineLikeDocument(10 * 1024 * 1024);
+    std::size_t result = 0;
+    if (which == "memchr") {
+        QUARN_COUNT_START();
+        result = CountOpenings(bytes);
+        QUARN_COUNT_STOP();
+    } else if (which == "pug") {
+        QUARN_COUNT_START();
+        {
+            std::u16string text;
+            quarn::DecodeFileText(bytes, text);
+            pug::string_source source(text);
+            pug::xml_parser parser;
+            parser.parse_stream(&source);
+            result = parser.root().child_count();
+        }
+        QUARN_COUNT_STOP();
+    } else if (which == "pug-decode") {
+        QUARN_COUNT_START();
+        std::u16string text;
+        quarn::DecodeFileText(bytes, text);
+        result = text.size();
+        QUARN_COUNT_STOP();
+    } else if (which == "pug-parse") {
+        std::u16string text;
+        quarn::DecodeFileText(bytes, text);
+        QUARN_COUNT_START();
+        {
+            pug::string_source source(text);
+            pug::xml_parser parser;
+            parser.parse_stream(&source);
+            result = parser.root().child_count();
+        }
+        QUARN_COUNT_STOP();
+    } else if (which == "tinyxml2") {
+        QUARN_COUNT_START();
+        {
+            tinyxml2::XMLDocument document;
+            result = document.Parse(bytes.data(), bytes.size()) == tinyxml2::XML_SUCCESS ? 1 : 0;
+        }
+        QUARN_COUNT_STOP();
+    } else if (which == "libxml2") {
+        QUARN_COUNT_START();
+        xmlDocPtr document =
+            xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), "bench.xml", nullptr, XML_PARSE_NONET);
+        result = document ? 1 : 0;
+        xmlFreeDoc(document);
+        QUARN_COUNT_STOP();
+    } else {
+        std::fprintf(stderr, "usage: quarn_parse_once memchr|pug|pug-decode|pug-parse|tinyxml2|libxml2\n");
+        return 2;
+    }
+    std::printf("%s: %zu bytes, result %zu\n", std::string(which).c_str(), bytes.size(), result);
+    return 0;
+}

@@ -1,0 +1,193 @@
+// The pug parser and serializer against tinyxml2 and libxml2, in one process
+// on the same bytes, and against a single memchr pass as the floor.
+#include "bench/sample_documents.hpp"
+#include "document/file_text.hpp"
+#include "document/utf8.hpp"
+#include "xml/pug.hpp"
+
+#include <benchmark/benchmark.h>
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <tinyxml2.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr std::size_t kDocumentBytes = 10 * 1024 * 1024;
+
+const std::string& Document()
+{
+    static const std::string bytes = quarn::bench::StateMachineLikeDocument(kDocumentBytes);
+    return bytes;
+}
+
+void SetThroughput(benchmark::State& state, std::size_t bytes)
+{
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(bytes));
+}
+
+// The floor: one pass that finds every "<" with memchr.
+void BM_Parse_MemchrFloor(benchmark::State& state)
+{
+    const std::string& bytes = Document();
+    for (auto _ : state) {
+        std::size_t count = 0;
+        const char* p = bytes.data();
+        const char* end = p + bytes.size();
+        while ((p = static_cast<const char*>(std::memchr(p, '<', static_cast<std::size_t>(end - p)))) != nullptr) {
+            ++count;
+            ++p;
+        }
+        benchmark::DoNotOptimize(count);
+    }
+    SetThroughput(state, bytes.size());
+}
+BENCHMARK(BM_Parse_MemchrFloor)->Unit(benchmark::kMillisecond);
+
+// What the state-machine reader does: bytes -> UTF-16 (byte-order mark, CR LF)
+// -> parse_stream, then the tree is released.
+void BM_Parse_Pug(benchmark::State& state)
+{
+    const std::string& bytes = Document();
+    std::size_t nodes = 0;
+    for (auto _ : state) {
+        std::u16string text;
+        quarn::DecodeFileText(bytes, text);
+        pug::string_source source(text);
+        pug::xml_parser parser;
+        if (!parser.parse_stream(&source))
+            state.SkipWithError("pug parse failed");
+        nodes = parser.root().child_count();
+        benchmark::DoNotOptimize(parser.root().record());
+    }
+    benchmark::DoNotOptimize(nodes);
+    SetThroughput(state, bytes.size());
+}
+BENCHMARK(BM_Parse_Pug)->Unit(benchmark::kMillisecond);
+
+// The parts of the above, to see where the time goes.
+void BM_Parse_PugDecodeOnly(benchmark::State& state)
+{
+    const std::string& bytes = Document();
+    for (auto _ : state) {
+        std::u16string text;
+        quarn::DecodeFileText(bytes, text);
+        benchmark::DoNotOptimize(text.data());
+    }
+    SetThroughput(state, bytes.size());
+}
+BENCHMARK(BM_Parse_PugDecodeOnly)->Unit(benchmark::kMillisecond);
+
+void BM_Parse_PugParseOnly(benchmark::State& state)
+{
+    const std::string& bytes = Document();
+    std::u16string text;
+    quarn::DecodeFileText(bytes, text);
+    for (auto _ : state) {
+        pug::string_source source(text);
+        pug::xml_parser parser;
+        parser.parse_stream(&source);
+        benchmark::DoNotOptimize(parser.root().record());
+    }
+    SetThroughput(state, bytes.size());
+}
+BENCHMARK(BM_Parse_PugParseOnly)->Unit(benchmark::kMillisecond);
+
+void BM_Parse_Tinyxml2(benchmark::State& state)
+{
+    const std::string& bytes = Document();
+    for (auto _ : state) {
+        tinyxml2::XMLDocument document;
+        if (document.Parse(bytes.data(), bytes.size()) != tinyxml2::XML_SUCCESS)
+            state.SkipWithError("tinyxml2 parse failed");
+        benchmark::DoNotOptimize(document.RootElement());
+    }
+    SetThroughput(state, bytes.size());
+}
+BENCHMARK(BM_Parse_Tinyxml2)->Unit(benchmark::kMillisecond);
+
+void BM_Parse_Libxml2(benchmark::State& state)
+{
+    const std::string& bytes = Document();
+    for (auto _ : state) {
+        xmlDocPtr document =
+            xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), "bench.xml", nullptr, XML_PARSE_NONET);
+        if (!document)
+            state.SkipWithError("libxml2 parse failed");
+        benchmark::DoNotOptimize(document);
+        xmlFreeDoc(document);
+    }
+    SetThroughput(state, bytes.size());
+}
+BENCHMARK(BM_Parse_Libxml2)->Unit(benchmark::kMillisecond);
+
+// Writing: each library serializes the tree it built from the document into
+// UTF-8 bytes in memory, indented.
+struct PugTree {
+    std::u16string text;
+    pug::xml_parser parser;
+    PugTree()
+    {
+        quarn::DecodeFileText(Document(), text);
+        pug::string_source source(text);
+        parser.parse_stream(&source);
+    }
+};
+
+void BM_Write_Pug(benchmark::State& state)
+{
+    static PugTree tree;
+    std::size_t size = 0;
+    for (auto _ : state) {
+        pug::string_sink sink;
+        tree.parser.root().write_tree(sink);
+        const std::string bytes = quarn::EncodeUtf8(sink.text());
+        size = bytes.size();
+        benchmark::DoNotOptimize(bytes.data());
+    }
+    state.counters["out_bytes"] = static_cast<double>(size);
+    SetThroughput(state, size);
+}
+BENCHMARK(BM_Write_Pug)->Unit(benchmark::kMillisecond);
+
+void BM_Write_Tinyxml2(benchmark::State& state)
+{
+    static tinyxml2::XMLDocument document;
+    static const bool parsed = document.Parse(Document().data(), Document().size()) == tinyxml2::XML_SUCCESS;
+    if (!parsed)
+        state.SkipWithError("tinyxml2 parse failed");
+    std::size_t size = 0;
+    for (auto _ : state) {
+        tinyxml2::XMLPrinter printer;
+        document.Print(&printer);
+        size = static_cast<std::size_t>(printer.CStrSize());
+        benchmark::DoNotOptimize(printer.CStr());
+    }
+    state.counters["out_bytes"] = static_cast<double>(size);
+    SetThroughput(state, size);
+}
+BENCHMARK(BM_Write_Tinyxml2)->Unit(benchmark::kMillisecond);
+
+void BM_Write_Libxml2(benchmark::State& state)
+{
+    static xmlDocPtr document = xmlReadMemory(Document().data(), static_cast<int>(Document().size()), "bench.xml",
+                                              nullptr, XML_PARSE_NONET | XML_PARSE_NOBLANKS);
+    if (!document)
+        state.SkipWithError("libxml2 parse failed");
+    std::size_t size = 0;
+    for (auto _ : state) {
+        xmlChar* bytes = nullptr;
+        int length = 0;
+        xmlDocDumpFormatMemory(document, &bytes, &length, 1);
+        size = static_cast<std::size_t>(length);
+        benchmark::DoNotOptimize(bytes);
+        xmlFree(bytes);
+    }
+    state.counters["out_bytes"] = static_cast<double>(size);
+    SetThroughput(state, size);
+}
+BENCHMARK(BM_Write_Libxml2)->Unit(benchmark::kMillisecond);
+
+}  // namespace
