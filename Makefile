@@ -3,7 +3,7 @@
 #   make test                         build and run every test, plainly and under sanitizers
 APP ?= QuarnTool
 
-.PHONY: all deps build run test test-default test-asan clean
+.PHONY: all deps build run test test-default test-asan clean fuzz
 
 all: build
 
@@ -28,6 +28,14 @@ test-default:
 
 test-asan:
 	cmake --workflow --preset asan
+
+# Each fuzz target for FUZZ_SECONDS (default 60); findings in build/fuzz/findings.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	@bash scripts/install-fuzz-deps.sh
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+	bash fuzz/run.sh $(FUZZ_SECONDS)
 
 clean:
 	rm -rf build
