@@ -1,0 +1,155 @@
+#include "converter/ui/morvex_dlg.hpp"
+
+#include "converter/transform.hpp"
+#include "converter/ui/converter_commands.hpp"
+#include "converter/ui/morvex_texts.hpp"
+#include "platform/dialog_units.hpp"
+#include "platform/file_dialogs.hpp"
+
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace quarn {
+
+namespace {
+
+QLineEdit* AddField(QWidget* parent, const DialogUnits& du, int id, int x, int y)
+{
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(QStringLiteral("control%1").arg(id));
+    field->setGeometry(du.rect(x, y, 192, 12));
+    return field;
+}
+
+QLabel* AddLabel(QWidget* parent, const DialogUnits& du, const QString& text, int x, int y,
+                 int width, int height)
+{
+    auto* label = new QLabel(text, parent);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setGeometry(du.rect(x, y, width, height));
+    return label;
+}
+
+}  // namespace
+
+CMorvexDlg::CMorvexDlg(FileDialogs& fileDialogs, QWidget* parent)
+    : QDialog(parent), fileDialogs_(fileDialogs)
+{
+    setObjectName(QStringLiteral("CMorvexDlg"));
+    // Title bar and sizing border only: no system menu, close, minimise or
+    // maximise box.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setWindowTitle(morvex_texts::WindowTitle());
+    setWindowIcon(QIcon(QStringLiteral(":/morvex/morvex.svg")));
+
+    // Controls in tab order; none is in a layout, so resizing moves nothing.
+    const DialogUnits du(font());
+    sourceField_ = AddField(this, du, kSourceField, 96, 18);
+    QPushButton* browseSource = AddButton(kSourceBrowse, morvex_texts::BrowseButton(), 288, 18, 50, 14);
+    QPushButton* transform = AddButton(kTransform, morvex_texts::TransformButton(), 96, 42, 132, 18);
+    destinationField_ = AddField(this, du, kDestinationField, 96, 78);
+    QPushButton* browseDestination =
+        AddButton(kDestinationBrowse, morvex_texts::BrowseButton(), 288, 78, 50, 14);
+    QPushButton* upload = AddButton(kUpload, morvex_texts::UploadButton(), 96, 102, 132, 18);
+    QPushButton* exit = AddButton(kExit, morvex_texts::ExitButton(), 288, 108, 50, 14);
+    exit->setDefault(true);
+    AddLabel(this, du, morvex_texts::SourceLabel(), 6, 18, 48, 8);
+    AddLabel(this, du, morvex_texts::DestinationLabel(), 6, 78, 78, 24);
+
+    QWidget* order[] = {sourceField_, browseSource, transform, destinationField_,
+                        browseDestination, upload, exit};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    connect(sourceField_, &QLineEdit::textChanged, this, &CMorvexDlg::OnSourceChanged);
+    connect(browseSource, &QPushButton::clicked, this, &CMorvexDlg::OnBrowseSource);
+    connect(browseDestination, &QPushButton::clicked, this, &CMorvexDlg::OnBrowseDestination);
+    connect(transform, &QPushButton::clicked, this, &CMorvexDlg::OnTransform);
+    connect(upload, &QPushButton::clicked, this, &CMorvexDlg::OnUpload);
+    connect(exit, &QPushButton::clicked, this, &QDialog::accept);
+    // Enter in either field ends the program, as Exit does.
+    connect(sourceField_, &QLineEdit::returnPressed, this, &QDialog::accept);
+    connect(destinationField_, &QLineEdit::returnPressed, this, &QDialog::accept);
+
+    resize(du.size(kWidth, kHeight));
+    sourceField_->setFocus();
+}
+
+QPushButton* CMorvexDlg::AddButton(int id, const QString& text, int x, int y, int width, int height)
+{
+    const DialogUnits du(font());
+    auto* button = new QPushButton(text, this);
+    button->setObjectName(QStringLiteral("control%1").arg(id));
+    button->setGeometry(du.rect(x, y, width, height));
+    return button;
+}
+
+void CMorvexDlg::TakeFields()
+{
+    source_ = sourceField_->text();
+    destination_ = destinationField_->text();
+}
+
+void CMorvexDlg::ShowPaths()
+{
+    if (sourceField_->text() != source_)
+        sourceField_->setText(source_);
+    if (destinationField_->text() != destination_)
+        destinationField_->setText(destination_);
+}
+
+void CMorvexDlg::OnSourceChanged()
+{
+    TakeFields();
+    destination_ = QString::fromStdU16String(DeriveDestination(source_.toStdU16String()));
+    ShowPaths();
+}
+
+void CMorvexDlg::OnBrowseSource()
+{
+    TakeFields();
+    FileDialogRequest request;
+    request.initialPath = source_;
+    request.nameFilters = morvex_texts::SourceFilters();
+    request.defaultSuffix = QStringLiteral("xmi");
+    request.fileMustExist = false;
+    const QString chosen = fileDialogs_.AskPath(this, request);
+    if (chosen.isEmpty())
+        return;
+    source_ = chosen;
+    destination_ = QString::fromStdU16String(DeriveDestination(source_.toStdU16String()));
+    ShowPaths();
+}
+
+void CMorvexDlg::OnBrowseDestination()
+{
+    TakeFields();
+    FileDialogRequest request;
+    request.save = true;
+    request.initialPath = destination_;
+    request.nameFilters = morvex_texts::DestinationFilters();
+    request.defaultSuffix = QStringLiteral("xml");
+    request.confirmReplace = false;
+    const QString chosen = fileDialogs_.AskPath(this, request);
+    if (chosen.isEmpty())
+        return;
+    destination_ = chosen;
+    ShowPaths();
+}
+
+void CMorvexDlg::OnTransform()
+{
+    TakeFields();
+    RunTransformCommand(this, source_, destination_);
+}
+
+void CMorvexDlg::OnUpload()
+{
+    TakeFields();
+    RunConverterUploadCommand(this, destination_);
+}
+
+}  // namespace quarn
