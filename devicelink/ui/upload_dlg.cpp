@@ -32,20 +32,35 @@ const Layout& LayoutOf(UploadDlgVariant variant)
 // longer text put there by the program, and lets the user shorten it.
 class TypingLimit final : public QValidator {
 public:
-    TypingLimit(QLineEdit* field, int limit) : QValidator(field), field_(field), limit_(limit) {}
+    TypingLimit(QLineEdit* field, int limit) : QValidator(field), limit_(limit), length_(field->text().size())
+    {
+        // The field already holds the new text while it is being validated,
+        // so remember the length of the last text it kept.
+        connect(field, &QLineEdit::textChanged, this, [this](const QString& text) { length_ = text.size(); });
+    }
 
     State validate(QString& input, int& /*pos*/) const override
     {
-        const qsizetype before = field_->text().size();
-        if (input.size() > limit_ && input.size() > before)
+        if (input.size() > limit_ && input.size() > length_)
             return Invalid;
         return Acceptable;
     }
 
 private:
-    QLineEdit* field_;
     int limit_;
+    qsizetype length_;
 };
+
+// Puts text into a field that takes at most limit characters typed. The
+// field checks its text while it changes, so the limit is put on afresh
+// after the text is in: a longer text stays whole.
+void SetLimitedText(QLineEdit* field, const QString& text, int limit)
+{
+    delete field->validator();
+    field->setValidator(nullptr);
+    field->setText(text);
+    field->setValidator(new TypingLimit(field, limit));
+}
 
 QLabel* AddLabel(QWidget* parent, const DialogUnits& du, const QString& text, int x, int y, int width,
                  int height)
@@ -77,8 +92,6 @@ CUploadDlg::CUploadDlg(UploadDlgVariant variant, QWidget* parent) : QDialog(pare
     url_ = new QLineEdit(this);
     url_->setObjectName(QStringLiteral("control%1").arg(layout.urlId));
     url_->setGeometry(du.rect(66, 12, 132, 14));
-    if (variant == UploadDlgVariant::Editor)
-        url_->setValidator(new TypingLimit(url_, kEditorUrlLimit));
 
     password_ = new QLineEdit(this);
     password_->setObjectName(QStringLiteral("control%1").arg(layout.passwordId));
@@ -113,7 +126,10 @@ int CUploadDlg::PasswordId() const
 void CUploadDlg::setVisible(bool visible)
 {
     if (visible && !isVisible()) {
-        url_->setText(m_url);
+        if (variant_ == UploadDlgVariant::Editor)
+            SetLimitedText(url_, m_url, kEditorUrlLimit);
+        else
+            url_->setText(m_url);
         password_->setText(m_password);
         url_->setFocus();
         url_->selectAll();

@@ -1,0 +1,350 @@
+// The upload dialog in both variants and the upload command both programs
+// share, against a loopback peer.
+#include "devicelink/ui/upload_command.hpp"
+#include "devicelink/ui/upload_dlg.hpp"
+#include "devicelink/ui/window_exchange.hpp"
+#include "tests/devicelink/test_peer.hpp"
+#include "tests/editor/editor_test_support.hpp"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <memory>
+
+using namespace quarn;
+using namespace quarn::test;
+using quarn::testing::ClosedPort;
+using quarn::testing::TestPeer;
+
+Q_DECLARE_METATYPE(quarn::UploadDlgVariant)
+
+namespace {
+
+const QString kLongAddress = QStringLiteral("controller-in-the-basement.example.org");  // 38 characters
+
+// What the user does in the upload dialog once it is open.
+struct DialogHand {
+    QString seenUrl;
+    QString seenPassword;
+    bool opened = false;
+};
+
+void AnswerDialog(DialogHand& hand, const QString& url, const QString& password, bool ok)
+{
+    WhenModalOpens<CUploadDlg>([&hand, url, password, ok](CUploadDlg& dialog) {
+        hand.opened = true;
+        hand.seenUrl = dialog.UrlField()->text();
+        hand.seenPassword = dialog.PasswordField()->text();
+        dialog.UrlField()->setText(url);
+        dialog.PasswordField()->setText(password);
+        if (ok)
+            dialog.findChild<QPushButton*>(QStringLiteral("control1"))->click();
+        else
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+    });
+}
+
+}  // namespace
+
+class TestUploadCommand : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void variants_data();
+    void variants();
+    void editorFieldTakesThirtyCharactersTyped();
+    void longStoredAddress_data();
+    void longStoredAddress();
+    void outcomes_data();
+    void outcomes();
+    void settingsStoredAfterFailureAndOfferedNextTime();
+    void cancelStoresNothing();
+    void fileThatCannotBeOpened_data();
+    void fileThatCannotBeOpened();
+    void exchangesShowTheWaitCursor();
+
+private:
+    QString FilePath(const QString& name) const { return QDir(files_.path()).filePath(name); }
+    QString WriteFile(const QByteArray& bytes);
+
+    QTemporaryDir settingsDir_;
+    QTemporaryDir files_;
+    std::unique_ptr<MessageBoxScript> boxes_;
+};
+
+void TestUploadCommand::initTestCase()
+{
+    QVERIFY(settingsDir_.isValid());
+    QVERIFY(files_.isValid());
+    UsePrivateSettings(settingsDir_.path());
+}
+
+void TestUploadCommand::init()
+{
+    SettingsStore::RemoveSection(QStringLiteral("upload"));
+    boxes_ = std::make_unique<MessageBoxScript>();
+}
+
+void TestUploadCommand::cleanup()
+{
+    boxes_.reset();
+    SetWindowExchangePortForTesting(0);
+}
+
+QString TestUploadCommand::WriteFile(const QByteArray& bytes)
+{
+    const QString path = FilePath(QStringLiteral("upload.xml"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return {};
+    return path;
+}
+
+void TestUploadCommand::variants_data()
+{
+    QTest::addColumn<UploadDlgVariant>("variant");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("urlLabel");
+    QTest::addColumn<int>("urlId");
+    QTest::addColumn<int>("passwordId");
+
+    QTest::newRow("editor") << UploadDlgVariant::Editor << "Upload file to the QUARN" << "URL:" << 1227 << 1228;
+    QTest::newRow("converter") << UploadDlgVariant::Converter << "Upload state machine file to QUARN LAN"
+                               << "QUARN URL:" << 1006 << 1007;
+}
+
+void TestUploadCommand::variants()
+{
+    QFETCH(UploadDlgVariant, variant);
+    QFETCH(QString, title);
+    QFETCH(QString, urlLabel);
+    QFETCH(int, urlId);
+    QFETCH(int, passwordId);
+
+    CUploadDlg dialog(variant);
+    dialog.m_url = QStringLiteral("quarn-1");
+    dialog.m_password = QStringLiteral("pw");
+    dialog.show();
+    QCOMPARE(dialog.windowTitle(), title);
+
+    auto* url = dialog.findChild<QLineEdit*>(QStringLiteral("control%1").arg(urlId));
+    auto* password = dialog.findChild<QLineEdit*>(QStringLiteral("control%1").arg(passwordId));
+    QVERIFY2(url != nullptr, "no address field");
+    QVERIFY2(password != nullptr, "no password field");
+    QCOMPARE(url->text(), QStringLiteral("quarn-1"));
+    QCOMPARE(password->text(), QStringLiteral("pw"));
+    QCOMPARE(password->echoMode(), QLineEdit::Password);
+
+    QStringList labels;
+    for (const QLabel* label : dialog.findChildren<QLabel*>())
+        labels << label->text();
+    QVERIFY2(labels.contains(urlLabel), qPrintable(labels.join('|')));
+    QVERIFY(labels.contains(QStringLiteral("Password:")));
+    auto* ok = dialog.findChild<QPushButton*>(QStringLiteral("control1"));
+    auto* cancel = dialog.findChild<QPushButton*>(QStringLiteral("control2"));
+    QVERIFY(ok != nullptr && cancel != nullptr);
+    QCOMPARE(ok->text(), QStringLiteral("OK"));
+    QCOMPARE(cancel->text(), QStringLiteral("Cancel"));
+    QVERIFY(ok->isDefault());
+
+    // Escape keeps the members; OK takes the fields.
+    url->setText(QStringLiteral("typed"));
+    password->setText(QStringLiteral("secret"));
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    QCOMPARE(dialog.m_url, QStringLiteral("quarn-1"));
+    QCOMPARE(dialog.m_password, QStringLiteral("pw"));
+
+    dialog.show();
+    QCOMPARE(url->text(), QStringLiteral("quarn-1"));
+    url->setText(QStringLiteral("typed"));
+    password->setText(QStringLiteral("secret"));
+    ok->click();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(dialog.m_url, QStringLiteral("typed"));
+    QCOMPARE(dialog.m_password, QStringLiteral("secret"));
+}
+
+void TestUploadCommand::editorFieldTakesThirtyCharactersTyped()
+{
+    const QString typed = QStringLiteral("abcdefghijklmnopqrstuvwxyz0123456789");  // 36
+    CUploadDlg editor(UploadDlgVariant::Editor);
+    editor.show();
+    QTest::keyClicks(editor.UrlField(), typed);
+    QCOMPARE(editor.UrlField()->text(), typed.left(30));
+
+    CUploadDlg converter(UploadDlgVariant::Converter);
+    converter.show();
+    QTest::keyClicks(converter.UrlField(), typed);
+    QCOMPARE(converter.UrlField()->text(), typed);
+}
+
+void TestUploadCommand::longStoredAddress_data()
+{
+    QTest::addColumn<UploadDlgVariant>("variant");
+    QTest::addColumn<QStringList>("messages");
+
+    QTest::newRow("editor refuses it") << UploadDlgVariant::Editor
+                                       << QStringList{QStringLiteral("Enter no more than 30 characters.")};
+    QTest::newRow("converter takes it") << UploadDlgVariant::Converter << QStringList{};
+}
+
+void TestUploadCommand::longStoredAddress()
+{
+    QFETCH(UploadDlgVariant, variant);
+    QFETCH(QStringList, messages);
+
+    CUploadDlg dialog(variant);
+    dialog.m_url = kLongAddress;
+    dialog.show();
+    QCOMPARE(dialog.UrlField()->text(), kLongAddress);
+
+    dialog.findChild<QPushButton*>(QStringLiteral("control1"))->click();
+    QCOMPARE(boxes_->shown, messages);
+    if (messages.isEmpty()) {
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.m_url, kLongAddress);
+        return;
+    }
+    QVERIFY2(dialog.isVisible(), "the dialog closed with an address that is too long");
+    QCOMPARE(dialog.m_url, kLongAddress);
+
+    // The user may shorten it, but not lengthen it, and then OK goes through.
+    dialog.UrlField()->setCursorPosition(kLongAddress.size());
+    QTest::keyClick(dialog.UrlField(), Qt::Key_X);
+    QCOMPARE(dialog.UrlField()->text(), kLongAddress);
+    for (int i = 0; i < 8; ++i)
+        QTest::keyClick(dialog.UrlField(), Qt::Key_Backspace);
+    dialog.findChild<QPushButton*>(QStringLiteral("control1"))->click();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(dialog.m_url, kLongAddress.left(30));
+}
+
+void TestUploadCommand::outcomes_data()
+{
+    QTest::addColumn<UploadDlgVariant>("variant");
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<QString>("message");
+
+    for (const auto& [name, variant] : {std::pair{"editor", UploadDlgVariant::Editor},
+                                        std::pair{"converter", UploadDlgVariant::Converter}}) {
+        QTest::addRow("%s, 200 with message", name)
+            << variant
+            << QByteArray("HTTP/1.0 200 OK\r\n\r\n<html><p name=\"status\"><b> Upload accepted </b></p></html>")
+            << "Upload accepted";
+        QTest::addRow("%s, 200 without status element", name)
+            << variant << QByteArray("HTTP/1.0 200 OK\r\n\r\n<html>done</html>") << "";
+        QTest::addRow("%s, 401", name) << variant << QByteArray("HTTP/1.1 401 Unauthorized\r\n\r\n")
+                                       << "Error: 401: Authorization required";
+    }
+}
+
+void TestUploadCommand::outcomes()
+{
+    QFETCH(UploadDlgVariant, variant);
+    QFETCH(QByteArray, reply);
+    QFETCH(QString, message);
+
+    const QString path = WriteFile("<statemachine/>\r\n");
+    TestPeer peer({reply.toStdString()});
+    SetWindowExchangePortForTesting(peer.Port());
+    DialogHand hand;
+    AnswerDialog(hand, QStringLiteral("127.0.0.1"), QStringLiteral("secret"), true);
+    RunUploadCommand(nullptr, variant, path);
+
+    QVERIFY(hand.opened);
+    QCOMPARE(boxes_->shown, QStringList{message});
+    const std::string& request = peer.Request();
+    QVERIFY2(request.rfind("POST /state_machine_mp.html HTTP/1.0\r\n", 0) == 0, request.c_str());
+    QVERIFY2(request.find("Authorization: Basic YWRtaW46c2VjcmV0\r\n") != std::string::npos, request.c_str());
+    QVERIFY2(request.find("\r\n\r\n<statemachine/>\n\r\n--1234567890--\r\n\r\n") != std::string::npos,
+             request.c_str());
+}
+
+void TestUploadCommand::settingsStoredAfterFailureAndOfferedNextTime()
+{
+    const QString path = WriteFile("<statemachine/>\r\n");
+    SetWindowExchangePortForTesting(ClosedPort());
+
+    // An empty store offers the default host name and password.
+    DialogHand first;
+    AnswerDialog(first, QStringLiteral("127.0.0.1"), QStringLiteral("new password"), true);
+    RunUploadCommand(nullptr, UploadDlgVariant::Editor, path);
+    QCOMPARE(first.seenUrl, QStringLiteral("quarn"));
+    QCOMPARE(first.seenPassword, QStringLiteral("tovel"));
+    QCOMPARE(boxes_->shown.size(), 1);
+    QVERIFY2(boxes_->shown.at(0).startsWith(QStringLiteral("Cannot connect: ")), qPrintable(boxes_->shown.at(0)));
+
+    DialogHand second;
+    AnswerDialog(second, QStringLiteral("127.0.0.1"), QStringLiteral("x"), false);
+    RunUploadCommand(nullptr, UploadDlgVariant::Converter, path);
+    QCOMPARE(second.seenUrl, QStringLiteral("127.0.0.1"));
+    QCOMPARE(second.seenPassword, QStringLiteral("new password"));
+}
+
+void TestUploadCommand::cancelStoresNothing()
+{
+    DialogHand hand;
+    AnswerDialog(hand, QStringLiteral("somewhere"), QStringLiteral("pw"), false);
+    RunUploadCommand(nullptr, UploadDlgVariant::Editor, FilePath(QStringLiteral("never-read.xml")));
+    QVERIFY(hand.opened);
+    QCOMPARE(boxes_->shown, QStringList());
+    QCOMPARE(SettingsStore::ReadString("upload", "url", "-"), QStringLiteral("-"));
+    QCOMPARE(SettingsStore::ReadString("upload", "pwd", "-"), QStringLiteral("-"));
+}
+
+void TestUploadCommand::fileThatCannotBeOpened_data()
+{
+    QTest::addColumn<UploadDlgVariant>("variant");
+    QTest::addColumn<bool>("emptyBoxAfter");
+
+    // The editor shows the text from within the upload and then the empty
+    // result; the converter shows the text as the result.
+    QTest::newRow("editor") << UploadDlgVariant::Editor << true;
+    QTest::newRow("converter") << UploadDlgVariant::Converter << false;
+}
+
+void TestUploadCommand::fileThatCannotBeOpened()
+{
+    QFETCH(UploadDlgVariant, variant);
+    QFETCH(bool, emptyBoxAfter);
+
+    const QString missing = FilePath(QStringLiteral("missing.xml"));
+    SetWindowExchangePortForTesting(ClosedPort());
+    DialogHand hand;
+    AnswerDialog(hand, QStringLiteral("127.0.0.1"), QStringLiteral("pw"), true);
+    RunUploadCommand(nullptr, variant, missing);
+
+    QStringList expected{QStringLiteral("Cannot open file %1 for reading (2)").arg(missing)};
+    if (emptyBoxAfter)
+        expected << QString();
+    QCOMPARE(boxes_->shown, expected);
+    QCOMPARE(SettingsStore::ReadString("upload", "url", "-"), QStringLiteral("127.0.0.1"));
+}
+
+void TestUploadCommand::exchangesShowTheWaitCursor()
+{
+    const ExchangeOptions options = WindowExchangeOptions();
+    QCOMPARE(options.port, std::uint16_t{80});
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+    options.hooks.waitCursor(true);
+    QVERIFY(QApplication::overrideCursor() != nullptr);
+    QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    options.hooks.waitCursor(false);
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+
+    SetWindowExchangePortForTesting(4321);
+    QCOMPARE(WindowExchangeOptions().port, std::uint16_t{4321});
+    SetWindowExchangePortForTesting(0);
+    QCOMPARE(WindowExchangeOptions().port, std::uint16_t{80});
+}
+
+QTEST_MAIN(TestUploadCommand)
+#include "tst_upload_command.moc"
