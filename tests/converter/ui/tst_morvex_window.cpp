@@ -1,0 +1,473 @@
+// The converter window: its layout, the destination that follows the
+// source, the file questions, the transform and upload buttons, closing,
+// and the program's start-up.
+#include "converter/ui/converter_commands.hpp"
+#include "converter/ui/morvex_app.hpp"
+#include "converter/ui/morvex_dlg.hpp"
+#include "converter/ui/morvex_texts.hpp"
+#include "devicelink/ui/upload_dlg.hpp"
+#include "devicelink/ui/window_exchange.hpp"
+#include "platform/dialog_units.hpp"
+#include "tests/devicelink/test_peer.hpp"
+#include "tests/editor/editor_test_support.hpp"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <vector>
+
+using namespace quarn;
+
+namespace {
+
+// Answers every file question from a queue (empty: cancelled) and keeps
+// what was asked.
+class RecordingFileDialogs final : public FileDialogs {
+public:
+    QStringList answers;
+    std::vector<FileDialogRequest> asked;
+
+    QString AskPath(QWidget*, const FileDialogRequest& request) override
+    {
+        asked.push_back(request);
+        return answers.isEmpty() ? QString() : answers.takeFirst();
+    }
+    QString AskOpenPath(QWidget*, const QString&) override { return {}; }
+    QString AskSavePath(QWidget*, const QString&) override { return {}; }
+};
+
+// One shown message box with everything it showed.
+struct ShownBox {
+    QString text;
+    QMessageBox::Icon icon;
+    QString details;
+};
+
+// Records every box, with its icon and details, and answers OK.
+class BoxRecorder {
+public:
+    BoxRecorder()
+    {
+        SetDetailedMessageBoxHook([this](const QString& text, MessageButtons, QMessageBox::Icon icon,
+                                         const QString& details) {
+            boxes.push_back({text, icon, details});
+            return MessageAnswer::Ok;
+        });
+    }
+    ~BoxRecorder() { SetDetailedMessageBoxHook({}); }
+    BoxRecorder(const BoxRecorder&) = delete;
+    BoxRecorder& operator=(const BoxRecorder&) = delete;
+
+    QStringList Texts() const
+    {
+        QStringList texts;
+        for (const ShownBox& box : boxes)
+            texts << box.text;
+        return texts;
+    }
+
+    std::vector<ShownBox> boxes;
+};
+
+QByteArray ReadBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool WriteBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+}  // namespace
+
+class TestMorvexWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void layoutTitleAndTabOrder();
+    void destinationFollowsEveryChangeOfTheSource_data();
+    void destinationFollowsEveryChangeOfTheSource();
+    void handTypedDestinationLastsUntilTheSourceChanges();
+    void browsingAsksWithTheRightQuestions();
+    void cancelledQuestionsChangeNothing();
+    void closesOnExitEnterAndEscape_data();
+    void closesOnExitEnterAndEscape();
+
+    void transformReportsItsOutcome();
+    void transformWithEmptySourceDoesNothing();
+
+    void uploadWithEmptyDestinationAsksNothing();
+    void uploadOfAMissingFileSaysSo();
+    void uploadSendsTheFileAndKeepsTheSettings();
+
+    void socketFailureEndsBeforeAnyWindow();
+    void startUpOpensTheConverterStore();
+
+private:
+    QLineEdit* Field(int id) const;
+    QPushButton* Button(int id) const;
+    void Type(int fieldId, const QString& text) const;
+
+    QTemporaryDir settingsDir_;
+    QTemporaryDir work_;
+    RecordingFileDialogs dialogs_;
+    std::unique_ptr<CMorvexDlg> window_;
+};
+
+void TestMorvexWindow::init()
+{
+    QVERIFY(settingsDir_.isValid());
+    QVERIFY(work_.isValid());
+    test::UsePrivateSettings(settingsDir_.path());
+    SettingsStore::SetCompanyKey(morvex_texts::CompanyKey());
+    dialogs_ = RecordingFileDialogs();
+    window_ = std::make_unique<CMorvexDlg>(dialogs_);
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+}
+
+void TestMorvexWindow::cleanup()
+{
+    window_.reset();
+    SettingsStore::RemoveSection(QStringLiteral("upload"));
+    SetWindowExchangePortForTesting(0);
+}
+
+QLineEdit* TestMorvexWindow::Field(int id) const
+{
+    return window_->findChild<QLineEdit*>(QStringLiteral("control%1").arg(id));
+}
+
+QPushButton* TestMorvexWindow::Button(int id) const
+{
+    return window_->findChild<QPushButton*>(QStringLiteral("control%1").arg(id));
+}
+
+// Types into a field as the user does: focus, then keys; an empty text
+// clears the field with backspaces.
+void TestMorvexWindow::Type(int fieldId, const QString& text) const
+{
+    QLineEdit* field = Field(fieldId);
+    field->setFocus();
+    if (text.isEmpty()) {
+        field->end(false);
+        while (!field->text().isEmpty())
+            QTest::keyClick(field, Qt::Key_Backspace);
+        return;
+    }
+    QTest::keyClicks(field, text);
+}
+
+void TestMorvexWindow::layoutTitleAndTabOrder()
+{
+    QCOMPARE(window_->windowTitle(), QStringLiteral("QUARN XMI to XML converter V1"));
+    const Qt::WindowFlags flags = window_->windowFlags();
+    QVERIFY2(!(flags & Qt::WindowCloseButtonHint), "the window has a close box");
+    QVERIFY2(!(flags & Qt::WindowSystemMenuHint), "the window has a system menu");
+    QVERIFY2(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)),
+             "the window has a minimise or maximise box");
+    QVERIFY(!window_->windowIcon().isNull());
+
+    struct Place {
+        int id;
+        QRect units;
+        QString text;
+    };
+    const Place places[] = {
+        {1000, {96, 18, 192, 12}, {}},
+        {1001, {288, 18, 50, 14}, "Browse..."},
+        {1004, {96, 42, 132, 18}, "Transform XMI to XML"},
+        {1002, {96, 78, 192, 12}, {}},
+        {1003, {288, 78, 50, 14}, "Browse..."},
+        {1005, {96, 102, 132, 18}, "Upload XML to QUARN..."},
+        {1, {288, 108, 50, 14}, "Exit"},
+    };
+    const DialogUnits du(window_->font());
+    QCOMPARE(window_->size(), du.size(375, 146));
+    window_->resize(window_->size() * 2);
+    QWidget* expectedNext = nullptr;
+    for (const Place& place : places) {
+        auto* control = window_->findChild<QWidget*>(QStringLiteral("control%1").arg(place.id));
+        QVERIFY2(control != nullptr, qPrintable(QStringLiteral("control %1 is missing").arg(place.id)));
+        QCOMPARE(control->geometry(), du.rect(place.units.x(), place.units.y(), place.units.width(),
+                                              place.units.height()));
+        if (auto* button = qobject_cast<QPushButton*>(control))
+            QCOMPARE(button->text(), place.text);
+        if (expectedNext != nullptr)
+            QCOMPARE(expectedNext, control);
+        expectedNext = control->nextInFocusChain();
+    }
+    QVERIFY(Button(1)->isDefault());
+    QVERIFY(Field(1000)->text().isEmpty() && Field(1002)->text().isEmpty());
+}
+
+void TestMorvexWindow::destinationFollowsEveryChangeOfTheSource_data()
+{
+    QTest::addColumn<QStringList>("typed");  // typed in turn; "" clears the field
+    QTest::addColumn<QString>("destination");
+    QTest::newRow("one letter") << QStringList{"a"} << "a.xml";
+    QTest::newRow("emptied") << QStringList{"a", ""} << ".xml";
+    QTest::newRow("extension stays") << QStringList{"/m/model.xmi"} << "/m/model.xmi.xml";
+    QTest::newRow("retyped") << QStringList{"old", "", "new"} << "new.xml";
+}
+
+void TestMorvexWindow::destinationFollowsEveryChangeOfTheSource()
+{
+    QFETCH(QStringList, typed);
+    QFETCH(QString, destination);
+    for (const QString& text : typed)
+        Type(1000, text);
+    QCOMPARE(Field(1002)->text(), destination);
+}
+
+void TestMorvexWindow::handTypedDestinationLastsUntilTheSourceChanges()
+{
+    Type(1000, "m.xmi");
+    Type(1002, "");
+    Type(1002, "out.xml");
+    QCOMPARE(Field(1002)->text(), QStringLiteral("out.xml"));
+    QCOMPARE(Field(1000)->text(), QStringLiteral("m.xmi"));
+
+    // One more key in the source, and the typed destination is gone.
+    Type(1000, "x");
+    QCOMPARE(Field(1002)->text(), QStringLiteral("m.xmix.xml"));
+
+    // A destination chosen with its Browse button goes the same way.
+    dialogs_.answers = {QStringLiteral("/tmp/chosen.xml")};
+    QTest::mouseClick(Button(1003), Qt::LeftButton);
+    QCOMPARE(Field(1002)->text(), QStringLiteral("/tmp/chosen.xml"));
+    Type(1000, "");
+    QCOMPARE(Field(1002)->text(), QStringLiteral(".xml"));
+}
+
+void TestMorvexWindow::browsingAsksWithTheRightQuestions()
+{
+    Type(1000, "/m/first.xmi");
+    dialogs_.answers = {QStringLiteral("/tmp/chosen.xml"), QStringLiteral("/data/model.xmi")};
+    QTest::mouseClick(Button(1003), Qt::LeftButton);
+    QTest::mouseClick(Button(1001), Qt::LeftButton);
+
+    // The browsed source overwrites the destination chosen before it.
+    QCOMPARE(Field(1000)->text(), QStringLiteral("/data/model.xmi"));
+    QCOMPARE(Field(1002)->text(), QStringLiteral("/data/model.xmi.xml"));
+    QCOMPARE(window_->SourcePath(), QStringLiteral("/data/model.xmi"));
+    QCOMPARE(window_->DestinationPath(), QStringLiteral("/data/model.xmi.xml"));
+
+    QCOMPARE(dialogs_.asked.size(), std::size_t{2});
+    const FileDialogRequest& save = dialogs_.asked[0];
+    QVERIFY(save.save);
+    QCOMPARE(save.initialPath, QStringLiteral("/m/first.xmi.xml"));
+    QCOMPARE(save.nameFilters, morvex_texts::DestinationFilters());
+    QVERIFY(save.nameFilters.startsWith(QStringLiteral("xml files (*.xml);;All files")));
+    QCOMPARE(save.defaultSuffix, QStringLiteral("xml"));
+    QVERIFY2(!save.confirmReplace, "the save question asks before replacing a file");
+
+    const FileDialogRequest& open = dialogs_.asked[1];
+    QVERIFY(!open.save);
+    QCOMPARE(open.initialPath, QStringLiteral("/m/first.xmi"));
+    QVERIFY(open.nameFilters.startsWith(QStringLiteral("xmi files (*.xmi);;All files")));
+    QCOMPARE(open.defaultSuffix, QStringLiteral("xmi"));
+    QVERIFY2(!open.fileMustExist, "the open question insists on an existing file");
+}
+
+void TestMorvexWindow::cancelledQuestionsChangeNothing()
+{
+    Type(1000, "m.xmi");
+    Type(1002, "");
+    Type(1002, "typed.xml");
+    for (const int browse : {1001, 1003}) {
+        QTest::mouseClick(Button(browse), Qt::LeftButton);
+        QCOMPARE(Field(1000)->text(), QStringLiteral("m.xmi"));
+        QCOMPARE(Field(1002)->text(), QStringLiteral("typed.xml"));
+    }
+    QCOMPARE(dialogs_.asked.size(), std::size_t{2});
+}
+
+void TestMorvexWindow::closesOnExitEnterAndEscape_data()
+{
+    QTest::addColumn<int>("control");
+    QTest::addColumn<int>("key");  // 0: click the control
+    QTest::newRow("Exit") << 1 << 0;
+    QTest::newRow("Enter in the source") << 1000 << int(Qt::Key_Return);
+    QTest::newRow("Enter in the destination") << 1002 << int(Qt::Key_Enter);
+    QTest::newRow("Escape") << 1000 << int(Qt::Key_Escape);
+}
+
+void TestMorvexWindow::closesOnExitEnterAndEscape()
+{
+    QFETCH(int, control);
+    QFETCH(int, key);
+    auto* widget = window_->findChild<QWidget*>(QStringLiteral("control%1").arg(control));
+    QVERIFY(widget != nullptr);
+    Type(1000, "m.xmi");
+    bool finished = false;
+    connect(window_.get(), &QDialog::finished, this, [&] { finished = true; });
+    widget->setFocus();
+    if (key == 0)
+        QTest::mouseClick(widget, Qt::LeftButton);
+    else
+        QTest::keyClick(widget, Qt::Key(key));
+    QVERIFY2(finished, "the window is still open");
+    QVERIFY(!window_->isVisible());
+}
+
+void TestMorvexWindow::transformReportsItsOutcome()
+{
+    // A model with parts that cannot be mapped: success, with those parts as
+    // the box's details, written to the destination typed by hand.
+    const QString model = QStringLiteral(QUARN_CONVERTER_FIXTURES "/office-uml2.uml");
+    const QString typed = work_.filePath(QStringLiteral("typed.xml"));
+    BoxRecorder boxes;
+    Type(1000, model);
+    Field(1002)->setText(typed);
+    QTest::mouseClick(Button(1004), Qt::LeftButton);
+    QCOMPARE(boxes.boxes.size(), std::size_t{1});
+    QCOMPARE(boxes.boxes[0].text, QStringLiteral("File transformed successfully"));
+    QCOMPARE(boxes.boxes[0].icon, QMessageBox::Information);
+    QVERIFY2(boxes.boxes[0].details.contains(QStringLiteral("extra")),
+             qPrintable(boxes.boxes[0].details));
+    QVERIFY(boxes.boxes[0].details.count(QLatin1Char('\n')) >= 2);
+    QCOMPARE(ReadBytes(typed),
+             ReadBytes(QStringLiteral(QUARN_CONVERTER_FIXTURES "/office-uml2.expected.xml")));
+    QVERIFY2(!QFile::exists(model + QStringLiteral(".xml")), "wrote beside the source");
+    QCOMPARE(Field(1002)->text(), typed);
+
+    // A source that is not XML: the failure text with the warning icon, and
+    // the destination that was there stays as it was.
+    const QString broken = work_.filePath(QStringLiteral("broken.xmi"));
+    QVERIFY(WriteBytes(broken, "<uml:Model><region></uml:Model>"));
+    QVERIFY(WriteBytes(broken + ".xml", "kept\r\n"));
+    Field(1000)->setText(broken);
+    QTest::mouseClick(Button(1004), Qt::LeftButton);
+    QCOMPARE(boxes.boxes.size(), std::size_t{2});
+    QCOMPARE(boxes.boxes[1].text, QStringLiteral("Some error occured Unspecified error (80004005)"));
+    QCOMPARE(boxes.boxes[1].icon, QMessageBox::Warning);
+    QCOMPARE(ReadBytes(broken + ".xml"), QByteArray("kept\r\n"));
+    // The window keeps its paths after either outcome.
+    QCOMPARE(Field(1000)->text(), broken);
+    QCOMPARE(Field(1002)->text(), broken + ".xml");
+}
+
+void TestMorvexWindow::transformWithEmptySourceDoesNothing()
+{
+    BoxRecorder boxes;
+    Field(1002)->setText(work_.filePath(QStringLiteral("never.xml")));
+    QTest::mouseClick(Button(1004), Qt::LeftButton);
+    QVERIFY2(boxes.boxes.empty(), qPrintable(boxes.Texts().join('|')));
+    QVERIFY(!QFile::exists(work_.filePath(QStringLiteral("never.xml"))));
+    QCOMPARE(MessageForOutcome(TransformOutcome{}).show, false);
+}
+
+void TestMorvexWindow::uploadWithEmptyDestinationAsksNothing()
+{
+    BoxRecorder boxes;
+    bool dialogOpened = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            dialogOpened = true;
+            dialog->reject();
+        }
+    });
+    Type(1000, "a");
+    Type(1000, "");
+    Type(1002, "");
+    QTest::mouseClick(Button(1005), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    QVERIFY2(!dialogOpened, "a dialog opened for an empty destination");
+    QCOMPARE(boxes.Texts(),
+             QStringList{QStringLiteral("The XML file will be uploaded, but the filename is empty.")});
+    QCOMPARE(boxes.boxes[0].icon, QMessageBox::Warning);
+}
+
+void TestMorvexWindow::uploadOfAMissingFileSaysSo()
+{
+    // With the source emptied the destination is ".xml"; no such file lies
+    // in the working folder, so nothing is sent.
+    QDir::setCurrent(work_.path());
+    BoxRecorder boxes;
+    Type(1000, "a");
+    Type(1000, "");
+    test::WhenModalOpens<CUploadDlg>([](CUploadDlg& dialog) {
+        QCOMPARE(dialog.Variant(), UploadDlgVariant::Converter);
+        dialog.accept();
+    });
+    QTest::mouseClick(Button(1005), Qt::LeftButton);
+    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("Cannot open file .xml for reading (2)")});
+    QCOMPARE(boxes.boxes[0].icon, QMessageBox::Warning);
+}
+
+void TestMorvexWindow::uploadSendsTheFileAndKeepsTheSettings()
+{
+    const QString file = work_.filePath(QStringLiteral("plan.xml"));
+    QVERIFY(WriteBytes(file, "<statemachine/>\r\n"));
+    testing::TestPeer peer({"HTTP/1.1 401 Unauthorized\r\n\r\n"});
+    SetWindowExchangePortForTesting(peer.Port());
+    BoxRecorder boxes;
+    Field(1002)->setText(file);
+
+    QString shownUrl;
+    QString shownPassword;
+    test::WhenModalOpens<CUploadDlg>([&](CUploadDlg& dialog) {
+        shownUrl = dialog.UrlField()->text();
+        shownPassword = dialog.PasswordField()->text();
+        dialog.UrlField()->setText(QStringLiteral("127.0.0.1"));
+        dialog.PasswordField()->setText(QStringLiteral("wrong"));
+        dialog.accept();
+    });
+    QTest::mouseClick(Button(1005), Qt::LeftButton);
+    QCOMPARE(shownUrl, QStringLiteral("quarn"));
+    QCOMPARE(shownPassword, QStringLiteral("tovel"));
+    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("Error: 401: Authorization required")});
+    const std::string& request = peer.Request();
+    QVERIFY(QByteArray::fromStdString(request).startsWith("POST /state_machine_mp.html HTTP/1.0\r\n"));
+    QVERIFY(request.find("<statemachine/>") != std::string::npos);
+
+    // Stored in the converter's own store, and offered by the next upload.
+    QCOMPARE(SettingsStore::ReadString("upload", "url", {}), QStringLiteral("127.0.0.1"));
+    QCOMPARE(SettingsStore::ReadString("upload", "pwd", {}), QStringLiteral("wrong"));
+    QSettings store(morvex_texts::CompanyKey(), SettingsStore::ProgramName());
+    QCOMPARE(store.value(QStringLiteral("upload/url")).toString(), QStringLiteral("127.0.0.1"));
+    test::WhenModalOpens<CUploadDlg>([&](CUploadDlg& dialog) {
+        shownUrl = dialog.UrlField()->text();
+        dialog.reject();
+    });
+    QTest::mouseClick(Button(1005), Qt::LeftButton);
+    QCOMPARE(shownUrl, QStringLiteral("127.0.0.1"));
+    QCOMPARE(boxes.boxes.size(), std::size_t{1});
+}
+
+void TestMorvexWindow::socketFailureEndsBeforeAnyWindow()
+{
+    SettingsStore::SetCompanyKey(QString());
+    BoxRecorder boxes;
+    CMorvexApp app{[] { return false; }};
+    QCOMPARE(app.Run(), 1);
+    QVERIFY(app.MainWindow() == nullptr);
+    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("Failed to initialize sockets")});
+    QCOMPARE(MessageBoxTitle(), QStringLiteral("tst_morvex_window"));
+}
+
+void TestMorvexWindow::startUpOpensTheConverterStore()
+{
+    SettingsStore::SetCompanyKey(QStringLiteral("QuarnTool"));
+    CMorvexApp app{[] { return true; }};
+    QVERIFY(app.InitInstance());
+    QCOMPARE(SettingsStore::CompanyKey(), QStringLiteral("Local AppWizard-Generated Applications"));
+    QVERIFY(app.MainWindow() != nullptr);
+    QCOMPARE(MessageBoxTitle(), QStringLiteral("tst_morvex_window"));
+    QTimer::singleShot(0, app.MainWindow(), [&] { QTest::mouseClick(
+        app.MainWindow()->findChild<QPushButton*>(QStringLiteral("control1")), Qt::LeftButton); });
+    app.RunMainWindow();
+}
+
+QTEST_MAIN(TestMorvexWindow)
+#include "tst_morvex_window.moc"
