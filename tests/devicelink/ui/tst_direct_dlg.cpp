@@ -1,0 +1,265 @@
+// The direct-control window against a loopback peer: the relay states at
+// opening, a switch per button press, the unknown state after a switch the
+// controller did not confirm, and the address it keeps.
+#include "devicelink/ui/direct_dlg.hpp"
+#include "devicelink/ui/relay_button.hpp"
+#include "devicelink/ui/window_exchange.hpp"
+#include "tests/devicelink/test_peer.hpp"
+#include "tests/editor/editor_test_support.hpp"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <optional>
+
+using namespace quarn;
+using namespace quarn::test;
+using quarn::testing::ClosedPort;
+using quarn::testing::TestPeer;
+
+namespace {
+
+const QString kHost = QStringLiteral("127.0.0.1");
+const QByteArray kUnreachable = "unreachable";
+
+QByteArray MaskPage(int mask)
+{
+    return "HTTP/1.0 200 OK\r\n\r\n<html><body>Relays <span id=\"R\">" + QByteArray::number(mask)
+           + "</span></body></html>";
+}
+
+// One exchange: a peer that answers reply, or no peer at all.
+class Answer {
+public:
+    explicit Answer(const QByteArray& reply)
+    {
+        if (reply == kUnreachable) {
+            SetWindowExchangePortForTesting(ClosedPort());
+            return;
+        }
+        peer_.emplace(std::vector<std::string>{reply.toStdString()});
+        SetWindowExchangePortForTesting(peer_->Port());
+    }
+    // The request the peer got; empty without a peer.
+    QByteArray Request() { return peer_ ? QByteArray::fromStdString(peer_->Request()) : QByteArray(); }
+
+private:
+    std::optional<TestPeer> peer_;
+};
+
+// The buttons as one text: 1 on, 0 off, ? unknown.
+QString States(const CDirectDlg& dialog)
+{
+    QString states;
+    for (int i = 0; i < CDirectDlg::kRelays; ++i) {
+        const CRelayButton* button = dialog.RelayButton(i);
+        switch (button->CheckState()) {
+        case Qt::Checked:
+            states += '1';
+            break;
+        case Qt::PartiallyChecked:
+            states += button->toolTip().isEmpty() ? '!' : '?';
+            break;
+        default:
+            states += '0';
+        }
+    }
+    return states;
+}
+
+}  // namespace
+
+class TestDirectDlg : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void controlsAndDefaultAddress();
+    void statesAtOpening_data();
+    void statesAtOpening();
+    void press_data();
+    void press();
+    void pressOnUnknownSwitchesOn();
+    void addressStoredOnClose_data();
+    void addressStoredOnClose();
+
+private:
+    // Opens the window; the controller answers the first GET with reply.
+    std::unique_ptr<CDirectDlg> Open(const QByteArray& reply);
+    // Clicks relay's button; the controller answers with reply.
+    QByteArray Press(CDirectDlg& dialog, int relay, const QByteArray& reply);
+
+    QTemporaryDir settingsDir_;
+};
+
+void TestDirectDlg::initTestCase()
+{
+    QVERIFY(settingsDir_.isValid());
+    UsePrivateSettings(settingsDir_.path());
+}
+
+void TestDirectDlg::init()
+{
+    SettingsStore::WriteString("direct", "url", kHost);
+}
+
+void TestDirectDlg::cleanup()
+{
+    SetWindowExchangePortForTesting(0);
+}
+
+std::unique_ptr<CDirectDlg> TestDirectDlg::Open(const QByteArray& reply)
+{
+    Answer answer(reply);
+    auto dialog = std::make_unique<CDirectDlg>();
+    dialog->show();
+    if (reply != kUnreachable)
+        [&] { QCOMPARE(answer.Request(), QByteArray("GET /control.html HTTP/1.0\r\n\r\n")); }();
+    // The states arrive by a posted event, after the opening has ended.
+    [&] { QCOMPARE(States(*dialog), QStringLiteral("00000000")); }();
+    QCoreApplication::sendPostedEvents(dialog.get(), kRelayStatesEvent);
+    return dialog;
+}
+
+QByteArray TestDirectDlg::Press(CDirectDlg& dialog, int relay, const QByteArray& reply)
+{
+    Answer answer(reply);
+    QTest::mouseClick(dialog.RelayButton(relay), Qt::LeftButton);
+    const QByteArray request = answer.Request();
+    QCoreApplication::sendPostedEvents(&dialog, kRelayStatesEvent);
+    return request;
+}
+
+void TestDirectDlg::controlsAndDefaultAddress()
+{
+    SettingsStore::RemoveSection("direct");
+    CDirectDlg dialog;
+    QCOMPARE(dialog.m_url, QStringLiteral("quarn"));
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("QuarnTool: Direct control"));
+    QVERIFY(dialog.findChild<QLineEdit*>(QStringLiteral("control1227")) == dialog.UrlField());
+    for (int i = 0; i < CDirectDlg::kRelays; ++i) {
+        auto* button = dialog.findChild<CRelayButton*>(QStringLiteral("control%1").arg(1229 + i));
+        QVERIFY2(button != nullptr, qPrintable(QStringLiteral("no button R%1").arg(i)));
+        QCOMPARE(button->text(), QStringLiteral("R%1").arg(i));
+    }
+    auto* exitButton = dialog.findChild<QPushButton*>(QStringLiteral("control1"));
+    QVERIFY(exitButton != nullptr);
+    QCOMPARE(exitButton->text(), QStringLiteral("Exit"));
+    QVERIFY(exitButton->isDefault());
+}
+
+void TestDirectDlg::statesAtOpening_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<QString>("states");
+
+    QTest::newRow("5") << MaskPage(5) << "10100000";
+    QTest::newRow("256, higher bits ignored") << MaskPage(256) << "00000000";
+    QTest::newRow("255") << MaskPage(255) << "11111111";
+    QTest::newRow("white space before the number")
+        << QByteArray("HTTP/1.1 200 OK\r\n\r\n<b id=\"R\">\r\n  3</b>") << "11000000";
+    QTest::newRow("something else before the number")
+        << QByteArray("HTTP/1.0 200 OK\r\n\r\n<b id=\"R\">x3</b>") << "00000000";
+    QTest::newRow("401 with a mask") << QByteArray("HTTP/1.0 401 Unauthorized\r\n\r\n<b id=\"R\">3</b>")
+                                     << "00000000";
+    QTest::newRow("unreachable") << kUnreachable << "00000000";
+}
+
+void TestDirectDlg::statesAtOpening()
+{
+    QFETCH(QByteArray, reply);
+    QFETCH(QString, states);
+
+    const auto dialog = Open(reply);
+    QCOMPARE(States(*dialog), states);
+    QCOMPARE(dialog->UrlField()->text(), kHost);
+}
+
+void TestDirectDlg::press_data()
+{
+    QTest::addColumn<int>("before");
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<QString>("states");
+
+    const QByteArray r3On = "GET /control.html?D=1 HTTP/1.0\r\n\r\n";
+    QTest::newRow("on, buttons follow the mask") << 5 << MaskPage(9) << r3On << "10010000";
+    QTest::newRow("off") << 8 << MaskPage(0) << QByteArray("GET /control.html?D=0 HTTP/1.0\r\n\r\n") << "00000000";
+    QTest::newRow("200 without mask") << 5 << QByteArray("HTTP/1.0 200 OK\r\n\r\n<html></html>") << r3On
+                                      << "101?0000";
+    QTest::newRow("401") << 5 << QByteArray("HTTP/1.0 401 Unauthorized\r\n\r\n") << r3On << "101?0000";
+    QTest::newRow("500 with a mask") << 5 << QByteArray("HTTP/1.0 500 Oops\r\n\r\n<b id=\"R\">255</b>") << r3On
+                                     << "101?0000";
+    QTest::newRow("no status line") << 5 << QByteArray("garbage\r\n") << r3On << "101?0000";
+    QTest::newRow("unreachable") << 5 << kUnreachable << QByteArray() << "101?0000";
+}
+
+void TestDirectDlg::press()
+{
+    QFETCH(int, before);
+    QFETCH(QByteArray, reply);
+    QFETCH(QByteArray, request);
+    QFETCH(QString, states);
+
+    const auto dialog = Open(MaskPage(before));
+    QCOMPARE(Press(*dialog, 3, reply), request);
+    QCOMPARE(States(*dialog), states);
+}
+
+void TestDirectDlg::pressOnUnknownSwitchesOn()
+{
+    const auto dialog = Open(MaskPage(0));
+    Press(*dialog, 6, "HTTP/1.0 401 Unauthorized\r\n\r\n");
+    QCOMPARE(States(*dialog), QStringLiteral("000000?0"));
+    QCOMPARE(Press(*dialog, 6, MaskPage(64)), QByteArray("GET /control.html?G=1 HTTP/1.0\r\n\r\n"));
+    QCOMPARE(States(*dialog), QStringLiteral("00000010"));
+    QVERIFY(dialog->RelayButton(6)->toolTip().isEmpty());
+}
+
+void TestDirectDlg::addressStoredOnClose_data()
+{
+    QTest::addColumn<bool>("pressFirst");
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("stored");
+
+    // 127.0.0.2 is loopback too, but nothing listens there: refused at once.
+    QTest::newRow("Exit takes the field") << false << "exit" << "127.0.0.2";
+    QTest::newRow("Enter is Exit") << false << "enter" << "127.0.0.2";
+    QTest::newRow("Escape keeps the loaded address") << false << "escape" << kHost;
+    QTest::newRow("close box keeps the loaded address") << false << "close" << kHost;
+    QTest::newRow("Escape keeps the address of the last press") << true << "escape" << "127.0.0.2";
+}
+
+void TestDirectDlg::addressStoredOnClose()
+{
+    QFETCH(bool, pressFirst);
+    QFETCH(QString, how);
+    QFETCH(QString, stored);
+
+    auto dialog = Open(MaskPage(0));
+    dialog->UrlField()->setText(QStringLiteral("127.0.0.2"));
+    if (pressFirst) {
+        Press(*dialog, 0, kUnreachable);
+        QCOMPARE(States(*dialog), QStringLiteral("?0000000"));
+    }
+    if (how == "exit")
+        dialog->findChild<QPushButton*>(QStringLiteral("control1"))->click();
+    else if (how == "enter")
+        QTest::keyClick(dialog->UrlField(), Qt::Key_Return);
+    else if (how == "escape")
+        QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    else
+        dialog->close();
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE(SettingsStore::ReadString("direct", "url", "-"), kHost);  // not before destruction
+    dialog.reset();
+    QCOMPARE(SettingsStore::ReadString("direct", "url", "-"), stored);
+}
+
+QTEST_MAIN(TestDirectDlg)
+#include "tst_direct_dlg.moc"
