@@ -11,6 +11,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace quarn {
 
 namespace {
@@ -23,13 +25,19 @@ QLineEdit* AddField(QWidget* parent, const DialogUnits& du, int id, int x, int y
     return field;
 }
 
+// A label in its place; one that wraps breaks its words inside the given
+// width, one that does not grows to the right rather than cut its text when
+// the desktop font is wider than the one the layout was measured with.
 QLabel* AddLabel(QWidget* parent, const DialogUnits& du, const QString& text, int x, int y,
-                 int width, int height)
+                 int width, int height, bool wraps)
 {
     auto* label = new QLabel(text, parent);
-    label->setWordWrap(true);
+    label->setWordWrap(wraps);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setGeometry(du.rect(x, y, width, height));
+    QRect place = du.rect(x, y, width, height);
+    if (!wraps)
+        place.setWidth(std::max(place.width(), label->sizeHint().width()));
+    label->setGeometry(place);
     return label;
 }
 
@@ -56,8 +64,8 @@ CMorvexDlg::CMorvexDlg(FileDialogs& fileDialogs, QWidget* parent)
     QPushButton* upload = AddButton(kUpload, morvex_texts::UploadButton(), 96, 102, 132, 18);
     QPushButton* exit = AddButton(kExit, morvex_texts::ExitButton(), 288, 108, 50, 14);
     exit->setDefault(true);
-    AddLabel(this, du, morvex_texts::SourceLabel(), 6, 18, 48, 8);
-    AddLabel(this, du, morvex_texts::DestinationLabel(), 6, 78, 78, 24);
+    AddLabel(this, du, morvex_texts::SourceLabel(), 6, 18, 48, 8, false);
+    AddLabel(this, du, morvex_texts::DestinationLabel(), 6, 78, 78, 24, true);
 
     QWidget* order[] = {sourceField_, browseSource, transform, destinationField_,
                         browseDestination, upload, exit};
