@@ -153,6 +153,10 @@ int MapConditionToken(std::u16string_view token)
     if (CharAt(token, pos) != u'#')
         return CharAt(token, pos) == u'1' ? kInputTrue : kInputFalse;
     const char16_t kind = CharAt(token, pos + 1);
+    // "#1" is how an OR input "1" is written; it must come back as "1", or
+    // reopening the dialog would silently drop an always-on input.
+    if (kind == u'1' && token.size() == pos + 2)
+        return kInputTrue;
     const int n = pos + 2 <= token.size() ? LeadingNumber(token.substr(pos + 2)) : 0;
     switch (kind) {
     case u'T':

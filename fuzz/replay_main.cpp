@@ -2,8 +2,9 @@
 // every file named on the command line, and every file inside every folder
 // named there (recursively, in name order), is read whole and handed to
 // LLVMFuzzerTestOneInput once. A target that finds a broken invariant aborts,
-// so the replay fails on the first input that breaks one. Missing arguments
-// are an error, so a mistyped corpus path cannot pass as an empty corpus.
+// so the replay fails on the first input that breaks one. A missing file or
+// folder is an error, so a mistyped corpus path cannot pass as an empty
+// corpus; only those named after --optional may be absent.
 
 #include <algorithm>
 #include <cstddef>
@@ -58,11 +59,19 @@ bool ReadInput(const fs::path& path, std::vector<std::uint8_t>& bytes)
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s FILE-OR-FOLDER...\n", argv[0]);
+        std::fprintf(stderr, "usage: %s FILE-OR-FOLDER... [--optional FILE-OR-FOLDER...]\n", argv[0]);
         return 2;
     }
     std::vector<fs::path> inputs;
+    bool optional = false;
     for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--optional") {
+            optional = true;
+            continue;
+        }
+        std::error_code error;
+        if (optional && !fs::exists(argv[i], error))
+            continue;
         if (!CollectInputs(argv[i], inputs)) {
             std::fprintf(stderr, "%s: no such file or folder\n", argv[i]);
             return 2;

@@ -79,8 +79,9 @@ TEST(ConditionText, ParseFindsTheGateInputs)
         {u"", neutral},
         {u"#R1||#S0", Sel({u"1", u"1", u"1", u"1", u"R1", u"S0", u"0", u"0"})},
         {u"(#T0&&#T1)", Sel({u"T0", u"T1", u"1", u"1", u"0", u"0", u"0", u"0"})},
-        // Constants written as terms both map to "0".
-        {u"(#0&&#T2)||#1", Sel({u"0", u"T2", u"1", u"1", u"0", u"0", u"0", u"0"})},
+        // Constants written as terms come back as themselves.
+        {u"(#0&&#T2)||#1", Sel({u"0", u"T2", u"1", u"1", u"1", u"0", u"0", u"0"})},
+        {u"#R||1||#S", Sel({u"1", u"1", u"1", u"1", u"R0", u"1", u"S0", u"0"})},
         // Only four terms per gate are kept.
         {u"#S0||#S1||#S2||#S3||#T0", Sel({u"1", u"1", u"1", u"1", u"S0", u"S1", u"S2", u"S3"})},
         {u"(#T0&&#T1&&#T2&&#T3&&#T4)", Sel({u"T0", u"T1", u"T2", u"T3", u"0", u"0", u"0", u"0"})},
@@ -105,10 +106,10 @@ TEST(ConditionText, MapTokenTable)
     const std::pair<std::u16string, std::u16string> cases[] = {
         {u"#T0", u"T0"}, {u"#T7", u"T7"}, {u"#T8", u"0"},  {u"#R0", u"R0"},  {u"#R7", u"R7"},
         {u"#R-1", u"0"}, {u"#S3", u"S3"}, {u"#S4", u"0"},  {u"#X1", u"0"},   {u"#0", u"0"},
-        {u"#1", u"0"},   {u"1", u"1"},    {u"0", u"0"},    {u"1xyz", u"1"},  {u"(#T3", u"T3"},
+        {u"#1", u"1"},   {u"1", u"1"},    {u"0", u"0"},    {u"1xyz", u"1"},  {u"(#T3", u"T3"},
         {u"(1", u"1"},   {u"", u"0"},     {u"(", u"0"},    {u"#", u"0"},     {u"#T", u"T0"},
         {u"#T 5", u"T5"}, {u"#R+2", u"R2"}, {u"#S1x", u"S1"}, {u"#T99999999999999", u"0"},
-        {u"T3", u"0"},
+        {u"T3", u"0"},   {u"#10", u"0"},  {u"#1x", u"0"},
     };
     for (const auto& [token, input] : cases) {
         const int index = MapConditionToken(token);
@@ -118,8 +119,7 @@ TEST(ConditionText, MapTokenTable)
 }
 
 // Whatever the dialog selects, parsing the built text and building again
-// gives the same text, provided no OR input is the constant "1" (which the
-// text cannot carry back).
+// gives the same text, an OR input "1" included.
 TEST(ConditionText, BuildParseBuildIsStable)
 {
     std::mt19937 random(20131);
@@ -127,9 +127,7 @@ TEST(ConditionText, BuildParseBuildIsStable)
     for (int round = 0; round < 5000; ++round) {
         GateSelections selections{};
         for (int i = 0; i < 8; ++i) {
-            do {
-                selections[i] = pick(random);
-            } while (i >= kAndInputs && selections[i] == kInputTrue);
+            selections[i] = pick(random);
             if (random() % 3 == 0)  // plenty of neutral inputs
                 selections[i] = i < kAndInputs ? kInputTrue : kInputFalse;
         }
