@@ -11,20 +11,24 @@ int DecodeFileText(std::string_view bytes, std::u16string& text)
     text.clear();
     if (bytes.starts_with("\xFE\xFF"))
         return EINVAL;
-    if (bytes.starts_with("\xFF\xFE"))
-        text = DecodeUtf16Le(bytes.substr(2));
-    else if (bytes.starts_with("\xEF\xBB\xBF"))
-        text = DecodeUtf8(bytes.substr(3));
-    else
-        text = DecodeUtf8(bytes);
-
-    std::size_t out = 0;
-    for (std::size_t in = 0; in < text.size(); ++in) {
-        if (text[in] == u'\r' && in + 1 < text.size() && text[in + 1] == u'\n')
-            continue;
-        text[out++] = text[in];
+    if (bytes.starts_with("\xEF\xBB\xBF")) {
+        text = DecodeUtf8Text(bytes.substr(3));
+        return 0;
     }
-    text.resize(out);
+    if (!bytes.starts_with("\xFF\xFE")) {
+        text = DecodeUtf8Text(bytes);
+        return 0;
+    }
+
+    text = DecodeUtf16Le(bytes.substr(2));
+    char16_t* out = text.data();
+    const char16_t* const end = text.data() + text.size();
+    for (const char16_t* in = out; in < end; ++in) {
+        if (*in == u'\r' && in + 1 < end && in[1] == u'\n')
+            continue;
+        *out++ = *in;
+    }
+    text.resize(static_cast<std::size_t>(out - text.data()));
     return 0;
 }
 

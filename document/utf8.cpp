@@ -1,6 +1,7 @@
 #include "document/utf8.hpp"
 
 #include <cstdint>
+#include <cstring>
 
 namespace quarn {
 
@@ -30,17 +31,6 @@ void AppendUtf8(std::string& out, char32_t c)
     }
 }
 
-void AppendUtf16(std::u16string& out, char32_t c)
-{
-    if (c < 0x10000) {
-        out += static_cast<char16_t>(c);
-    } else {
-        c -= 0x10000;
-        out += static_cast<char16_t>(0xD800 + (c >> 10));
-        out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-    }
-}
-
 }  // namespace
 
 std::string EncodeUtf8(std::u16string_view text)
@@ -60,16 +50,53 @@ std::string EncodeUtf8(std::u16string_view text)
     return out;
 }
 
-std::u16string DecodeUtf8(std::string_view bytes)
+namespace {
+
+constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+constexpr std::uint64_t kLowBits = 0x0101010101010101ull;
+
+// Whether any of the eight bytes of word equals byte.
+bool HasByte(std::uint64_t word, unsigned char byte)
 {
-    std::u16string out;
-    out.reserve(bytes.size());
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        const auto lead = static_cast<std::uint8_t>(bytes[i]);
+    const std::uint64_t x = word ^ (kLowBits * byte);
+    return ((x - kLowBits) & ~x & kHighBits) != 0;
+}
+
+// Decodes bytes into out, which has room for bytes.size() units (a sequence
+// never gives more units than it has bytes). With FoldCrLf a CR directly
+// followed by LF is dropped. Returns the number of units written. Runs of
+// ASCII, the bulk of every file, go eight bytes at a time.
+template <bool FoldCrLf>
+std::size_t DecodeInto(std::string_view bytes, char16_t* out)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* const end = p + bytes.size();
+    char16_t* o = out;
+    while (p < end) {
+        if (end - p >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p, sizeof word);
+            if ((word & kHighBits) == 0) {
+                if (!FoldCrLf || !HasByte(word, '\r')) {
+                    for (int k = 0; k < 8; ++k)
+                        o[k] = p[k];
+                    p += 8;
+                    o += 8;
+                    continue;
+                }
+                for (const auto* stop = p + 8; p < stop; ++p) {
+                    if (*p == '\r' && p + 1 < end && p[1] == '\n')
+                        continue;
+                    *o++ = *p;
+                }
+                continue;
+            }
+        }
+        const std::uint8_t lead = *p;
         if (lead < 0x80) {
-            out += static_cast<char16_t>(lead);
-            ++i;
+            if (!(FoldCrLf && lead == '\r' && p + 1 < end && p[1] == '\n'))
+                *o++ = lead;
+            ++p;
             continue;
         }
         int length = 0;
@@ -83,22 +110,46 @@ std::u16string DecodeUtf8(std::string_view bytes)
             length = 4, c = lead & 0x07, minimum = 0x10000;
         }
         int taken = 1;
-        while (length != 0 && taken < length && i + taken < bytes.size()) {
-            const auto next = static_cast<std::uint8_t>(bytes[i + taken]);
+        while (length != 0 && taken < length && p + taken < end) {
+            const std::uint8_t next = p[taken];
             if ((next & 0xC0) != 0x80)
                 break;
             c = (c << 6) | (next & 0x3F);
             ++taken;
         }
-        if (length == 0 || taken < length || c < minimum || c > 0x10FFFF ||
-            IsHighSurrogate(c) || IsLowSurrogate(c)) {
-            out += static_cast<char16_t>(kReplacement);
+        if (length == 0 || taken < length || c < minimum || c > 0x10FFFF || IsHighSurrogate(c) ||
+            IsLowSurrogate(c)) {
+            *o++ = static_cast<char16_t>(kReplacement);
+        } else if (c < 0x10000) {
+            *o++ = static_cast<char16_t>(c);
         } else {
-            AppendUtf16(out, c);
+            c -= 0x10000;
+            *o++ = static_cast<char16_t>(0xD800 + (c >> 10));
+            *o++ = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
         }
-        i += static_cast<std::size_t>(taken);
+        p += taken;
     }
+    return static_cast<std::size_t>(o - out);
+}
+
+template <bool FoldCrLf>
+std::u16string Decode(std::string_view bytes)
+{
+    std::u16string out(bytes.size(), u'\0');
+    out.resize(DecodeInto<FoldCrLf>(bytes, out.data()));
     return out;
+}
+
+}  // namespace
+
+std::u16string DecodeUtf8(std::string_view bytes)
+{
+    return Decode<false>(bytes);
+}
+
+std::u16string DecodeUtf8Text(std::string_view bytes)
+{
+    return Decode<true>(bytes);
 }
 
 std::u16string DecodeUtf16Le(std::string_view bytes)

@@ -9,6 +9,8 @@ namespace quarn {
 
 std::string EncodeUtf8(std::u16string_view text);
 std::u16string DecodeUtf8(std::string_view bytes);
+// DecodeUtf8, and every CR directly followed by LF is dropped.
+std::u16string DecodeUtf8Text(std::string_view bytes);
 std::u16string DecodeUtf16Le(std::string_view bytes);
 
 }  // namespace quarn

@@ -37,5 +37,44 @@ TEST(Utf8, Utf16LittleEndian)
     EXPECT_EQ(DecodeUtf16Le(std::string("A\0B", 3)), u"A\uFFFD");
 }
 
+// Long inputs go through a path that takes eight ASCII bytes at a time; every
+// piece must decode the same wherever it falls relative to those steps, and
+// CR LF must fold also when the pair straddles two steps.
+TEST(Utf8, DecodesAlikeAtEveryAlignment)
+{
+    const std::pair<std::string, std::u16string> pieces[] = {
+        {"<timer id=\"0\">", u"<timer id=\"0\">"},
+        {"\r\n", u"\r\n"},
+        {"\xC3\xA9t\xC3\xA9", u"\u00e9t\u00e9"},
+        {"\r\r\n", u"\r\r\n"},
+        {"\xF0\x9F\x98\x80", u"\U0001F600"},
+        {"\r", u"\r"},
+        {"a\x80", u"a\uFFFD"},
+        {"\n\r", u"\n\r"},
+        {"\t\tplain ascii run of some length\r\n", u"\t\tplain ascii run of some length\r\n"},
+    };
+    const auto folded = [](const std::u16string& text) {
+        std::u16string out;
+        for (std::size_t i = 0; i < text.size(); ++i)
+            if (!(text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n'))
+                out += text[i];
+        return out;
+    };
+    for (std::size_t offset = 0; offset < 16; ++offset) {
+        std::string bytes(offset, 'x');
+        std::u16string text(offset, u'x');
+        for (int round = 0; round < 3; ++round) {
+            for (const auto& [pieceBytes, pieceText] : pieces) {
+                bytes += pieceBytes;
+                text += pieceText;
+            }
+        }
+        EXPECT_EQ(DecodeUtf8(bytes), text) << "offset " << offset;
+        EXPECT_EQ(DecodeUtf8Text(bytes), folded(text)) << "offset " << offset;
+        // A CR that ends the input is kept.
+        EXPECT_EQ(DecodeUtf8Text(bytes + "\r"), folded(text) + u"\r") << "offset " << offset;
+    }
+}
+
 }  // namespace
 }  // namespace quarn
