@@ -1,6 +1,6 @@
 // Parses the 10 MB benchmark document once with one parser, counting only the
 // parse when run under callgrind:
-//   valgrind --tool=callgrind --collect-atstart=no quarn_parse_once pug
+//   valgrind --tool=callgrind --instr-atstart=no quarn_parse_once pug
 // Instruction counts do not change with the load of a shared machine.
 #include "bench/sample_documents.hpp"
 #include "document/file_text.hpp"
