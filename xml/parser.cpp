@@ -49,7 +49,7 @@ bool is_space(char16_t c)
 class scanner {
 public:
     scanner(node_record* document, std::int32_t growth, std::uint32_t options)
-        : top_(document), current_(document), growth_(growth > 0 ? growth : 1), options_(options),
+        : owner_(document), top_(document), current_(document), growth_(growth > 0 ? growth : 1), options_(options),
           table_(names())
     {
     }
@@ -143,6 +143,7 @@ private:
     state after_subset(node_record* doctype, char16_t* resume);
 
     char16_t* s_ = nullptr;
+    node_record* owner_;  // the document whose pool the new records come from
     node_record* top_;
     node_record* current_;
     std::int32_t growth_;
@@ -153,7 +154,7 @@ private:
 
 node_record* scanner::add_node(node_kind kind, std::int32_t attribute_room, std::int32_t child_room)
 {
-    node_record* node = detail::new_node(kind, attribute_room, child_room, true);
+    node_record* node = detail::new_parsed_node(owner_, kind, attribute_room, child_room);
     if (!node)
         return nullptr;
     if (!detail::append_child(current_, node, growth_)) {
@@ -379,7 +380,7 @@ scanner::state scanner::attributes(char16_t* p)
 {
     char16_t c = *p;
     while (name_char(c)) {
-        attribute_record* attribute = detail::append_attribute(current_, growth_, true);
+        attribute_record* attribute = detail::append_parsed_attribute(current_, owner_, growth_);
         if (!attribute) {
             s_ = find(p, u'\0');
             return state::end;
@@ -463,7 +464,7 @@ scanner::state scanner::doctype()
     const auto add_item = [&](char16_t* name, char16_t* value) {
         if (!record)
             return;
-        if (attribute_record* attribute = detail::append_attribute(record, growth_, true)) {
+        if (attribute_record* attribute = detail::append_parsed_attribute(record, owner_, growth_)) {
             attribute->name = name;
             attribute->value = value;
         }

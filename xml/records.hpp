@@ -17,7 +17,19 @@ bool append_child(node_record* parent, node_record* child, std::int32_t step);
 // memory fails.
 attribute_record* append_attribute(node_record* node, std::int32_t step, bool in_buffer);
 
+// The same for a record made by the parser into the tree of document: it
+// comes from a pool that belongs to document and is released with it by
+// free_tree, which spares the allocator one call per record.
+node_record* new_parsed_node(node_record* document, node_kind kind, std::int32_t attribute_room,
+                             std::int32_t child_room);
+
+// append_attribute for the parser: the record comes from the pool of
+// document while node is a parsed record whose attributes all came from
+// there; otherwise from the heap.
+attribute_record* append_parsed_attribute(node_record* node, node_record* document, std::int32_t step);
+
 // Releases one record with its attributes and owned strings, not its children.
+// Releasing a document also releases its pool.
 void release_node(node_record* node);
 
 // A zero-length string for names and values cut out as empty runs. Never

@@ -16,13 +16,70 @@ namespace {
 // A record and its first array entries live in one allocation: a new record
 // with room for one attribute and one child costs a single malloc. Arrays that
 // outgrow that room move to the heap; release_node tells the two apart.
+//
+// Records made by the parser come from a pool instead: chunks that the
+// document's block holds and that go with the document. A pooled block is
+// never freed by itself, and neither are the first pooled_attributes
+// attribute records of a pooled node.
+struct pool_chunk {
+    pool_chunk* next;
+    std::size_t used;
+    std::size_t size;
+};
+
 struct node_block {
     node_record record;
     attribute_record* first_attribute;
     node_record* first_child;
+    pool_chunk* pool;                   // a document's chunks, newest first
+    std::uint32_t pooled_attributes;    // leading attribute records from the pool
+    bool pooled;                        // the block itself comes from the pool
 };
 
 static_assert(std::is_standard_layout_v<node_block>);
+static_assert(alignof(node_block) <= alignof(std::max_align_t) && alignof(attribute_record) <= alignof(std::max_align_t));
+
+constexpr std::size_t kFirstChunk = 4096;
+constexpr std::size_t kLargestChunk = 256 * 1024;
+
+constexpr std::size_t rounded(std::size_t size)
+{
+    return (size + alignof(std::max_align_t) - 1) & ~(alignof(std::max_align_t) - 1);
+}
+
+constexpr std::size_t kChunkHeader = rounded(sizeof(pool_chunk));
+
+// size bytes from the pool of document; nullptr when memory fails.
+void* pool_allocate(node_block* document, std::size_t size)
+{
+    size = rounded(size);
+    pool_chunk* chunk = document->pool;
+    if (!chunk || chunk->size - chunk->used < size) {
+        std::size_t capacity = chunk ? chunk->size * 2 : kFirstChunk;
+        if (capacity > kLargestChunk)
+            capacity = kLargestChunk;
+        if (capacity < size)
+            capacity = size;
+        auto* fresh = static_cast<pool_chunk*>(std::malloc(kChunkHeader + capacity));
+        if (!fresh)
+            return nullptr;
+        *fresh = pool_chunk{chunk, 0, capacity};
+        document->pool = fresh;
+        chunk = fresh;
+    }
+    void* memory = reinterpret_cast<char*>(chunk) + kChunkHeader + chunk->used;
+    chunk->used += size;
+    return memory;
+}
+
+void release_pool(pool_chunk* chunk)
+{
+    while (chunk) {
+        pool_chunk* next = chunk->next;
+        std::free(chunk);
+        chunk = next;
+    }
+}
 
 node_block* block_of(node_record* node)
 {
@@ -76,23 +133,50 @@ char16_t* empty_text()
     return empty_string;
 }
 
+namespace {
+
+// Fills a fresh block; false (and nothing left to free but the block) when
+// memory fails.
+bool init_block(node_block* block, node_kind kind, std::int32_t attribute_room, std::int32_t child_room,
+                bool in_buffer, bool pooled)
+{
+    node_record* node = &block->record;
+    *node = node_record{nullptr, nullptr, in_buffer, kind, 0, 0, nullptr, 0, 0, nullptr, nullptr, in_buffer};
+    block->pool = nullptr;
+    block->pooled_attributes = 0;
+    block->pooled = pooled;
+    const bool attributes_made = new_array(node->attributes, &block->first_attribute, attribute_room);
+    if (!attributes_made || !new_array(node->children, &block->first_child, child_room)) {
+        if (attributes_made && node->attributes != &block->first_attribute)
+            std::free(node->attributes);
+        return false;
+    }
+    node->attribute_capacity = attribute_room > 0 ? attribute_room : 0;
+    node->child_capacity = child_room > 0 ? child_room : 0;
+    return true;
+}
+
+}  // namespace
+
 node_record* new_node(node_kind kind, std::int32_t attribute_room, std::int32_t child_room, bool in_buffer)
 {
     auto* block = static_cast<node_block*>(std::malloc(sizeof(node_block)));
     if (!block)
         return nullptr;
-    node_record* node = &block->record;
-    *node = node_record{nullptr, nullptr, in_buffer, kind, 0, 0, nullptr, 0, 0, nullptr, nullptr, in_buffer};
-    const bool attributes_made = new_array(node->attributes, &block->first_attribute, attribute_room);
-    if (!attributes_made || !new_array(node->children, &block->first_child, child_room)) {
-        if (attributes_made && node->attributes != &block->first_attribute)
-            std::free(node->attributes);
+    if (!init_block(block, kind, attribute_room, child_room, in_buffer, false)) {
         std::free(block);
         return nullptr;
     }
-    node->attribute_capacity = attribute_room > 0 ? attribute_room : 0;
-    node->child_capacity = child_room > 0 ? child_room : 0;
-    return node;
+    return &block->record;
+}
+
+node_record* new_parsed_node(node_record* document, node_kind kind, std::int32_t attribute_room,
+                             std::int32_t child_room)
+{
+    auto* block = static_cast<node_block*>(pool_allocate(block_of(document), sizeof(node_block)));
+    if (!block || !init_block(block, kind, attribute_room, child_room, true, true))
+        return nullptr;  // a block left unused stays in the pool until the document goes
+    return &block->record;
 }
 
 bool append_child(node_record* parent, node_record* child, std::int32_t step)
@@ -118,17 +202,35 @@ attribute_record* append_attribute(node_record* node, std::int32_t step, bool in
     return attribute;
 }
 
+attribute_record* append_parsed_attribute(node_record* node, node_record* document, std::int32_t step)
+{
+    node_block* block = block_of(node);
+    if (!block->pooled || block->pooled_attributes != node->attribute_count)
+        return append_attribute(node, step, true);
+    if (!reserve_one(node->attributes, &block->first_attribute, node->attribute_count, node->attribute_capacity,
+                     step))
+        return nullptr;
+    auto* attribute = static_cast<attribute_record*>(pool_allocate(block_of(document), sizeof(attribute_record)));
+    if (!attribute)
+        return nullptr;
+    *attribute = attribute_record{nullptr, true, nullptr, true};
+    node->attributes[node->attribute_count++] = attribute;
+    ++block->pooled_attributes;
+    return attribute;
+}
+
 void release_node(node_record* node)
 {
+    node_block* block = block_of(node);
     for (std::uint32_t i = 0; i < node->attribute_count; ++i) {
         attribute_record* attribute = node->attributes[i];
         if (!attribute->name_in_buffer)
             std::free(attribute->name);
         if (!attribute->value_in_buffer)
             std::free(attribute->value);
-        std::free(attribute);
+        if (i >= block->pooled_attributes)
+            std::free(attribute);
     }
-    node_block* block = block_of(node);
     if (node->attributes != &block->first_attribute)
         std::free(node->attributes);
     if (node->children != &block->first_child)
@@ -137,7 +239,10 @@ void release_node(node_record* node)
         std::free(node->name);
     if (!node->value_in_buffer)
         std::free(node->value);
-    std::free(block);
+    pool_chunk* pool = block->pool;
+    if (!block->pooled)
+        std::free(block);
+    release_pool(pool);
 }
 
 }  // namespace detail
