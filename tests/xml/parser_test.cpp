@@ -277,6 +277,39 @@ TEST(ParseStream, GrowsArraysByTheGrowthIncrement)
     EXPECT_EQ(parser.root().child(0).child(0).record()->child_capacity, 1);
 }
 
+// Parsed records share memory that goes with the tree; edits made afterwards
+// allocate on their own. A tree that mixes both, and spans many blocks of that
+// memory, must read back whole and be released whole (the sanitizer build
+// reports any leak or double release).
+TEST(ParseStream, ParsedTreeTakesEditsAndIsReleasedWhole)
+{
+    std::u16string text = u"<r>";
+    for (int i = 0; i < 3000; ++i)
+        text += u"<e a='" + widen(std::to_string(i).c_str()) + u"' b='x' c='y'>t</e>";
+    text += u"</r>";
+    pug::xml_parser parser;
+    for (int round = 0; round < 2; ++round) {
+        pug::string_source source(text);
+        ASSERT_TRUE(parser.parse_stream(&source));
+        pug::xml_node r = parser.root().child(0);
+        ASSERT_EQ(r.child_count(), 3000u);
+        pug::xml_node last = r.child(2999);
+        EXPECT_EQ(xmltest::narrow(last.find_attribute(u"a").value()), "2999");
+
+        EXPECT_FALSE(last.get_attribute(u"missing").empty());  // added after the parsed ones
+        last.add_attribute(u"n", std::int32_t{-5});
+        ASSERT_TRUE(last.set_name(u"a-much-longer-name"));
+        ASSERT_TRUE(last.child(0).set_value(u"longer text than before"));
+        pug::xml_node added = last.add_child(pug::kind_element);
+        ASSERT_TRUE(added.set_name(u"new"));
+        added.add_attribute(u"k", u"v");
+        r.child(0).add_child(pug::kind_text).set_value(u"more");
+
+        EXPECT_EQ(render(last), "a-much-longer-name[a=2999,b=x,c=y,missing=,n=-5]{\"longer text than before\";new[k=v]}");
+        EXPECT_EQ(render(r.child(0)), "e[a=0,b=x,c=y]{\"t\";\"more\"}");
+    }
+}
+
 TEST(TrimText, TrimsAndCollapsesInPlace)
 {
     struct row {
