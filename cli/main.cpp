@@ -15,7 +15,9 @@ int main(int argc, char** argv)
     app.require_subcommand(1);
 
     quarn::cli::AddFileCommands(app);
+#ifdef QUARN_WITH_CONVERT
     quarn::cli::AddConvertCommand(app);
+#endif
     quarn::cli::AddDeviceCommands(app);
 
     try {

@@ -15,21 +15,28 @@ namespace {
 // Letters and digits by the platform's wide classification, and "_:-.".
 // ASCII goes through a table; only characters above it ask the platform, in a
 // UTF-8 locale so that letters beyond ASCII count whatever the program's locale.
+// (On Windows the wide classification does not depend on the locale.)
 struct name_table {
     bool ascii[128] = {};
+#ifndef _WIN32
     locale_t wide = nullptr;
+#endif
 
     name_table()
     {
         for (int c = 0; c < 128; ++c)
             ascii[c] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
                        c == ':' || c == '-' || c == '.';
+#ifndef _WIN32
         wide = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+#endif
     }
     ~name_table()
     {
+#ifndef _WIN32
         if (wide)
             freelocale(wide);
+#endif
     }
     name_table(const name_table&) = delete;
     name_table& operator=(const name_table&) = delete;
@@ -69,8 +76,10 @@ private:
     {
         if (c < 128)
             return table_.ascii[c];
+#ifndef _WIN32
         if (table_.wide)
             return iswalnum_l(static_cast<wint_t>(c), table_.wide) != 0;
+#endif
         return std::iswalnum(static_cast<wint_t>(c)) != 0;
     }
     bool has(std::uint32_t option) const { return (options_ & option) != 0; }

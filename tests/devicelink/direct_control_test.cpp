@@ -79,7 +79,7 @@ TEST(DirectControl, FailuresCarryNoMask)
         EXPECT_FALSE(result.mask.has_value());
     }
     const ControlResult refused = SendControlRequest(u"127.0.0.1", "control.html", Options(testing::ClosedPort()));
-    EXPECT_EQ(refused.code, ECONNREFUSED);
+    EXPECT_EQ(refused.code, net::kConnectionRefused);
     EXPECT_TRUE(refused.socketFailure);
     EXPECT_FALSE(refused.mask.has_value());
 }

@@ -7,7 +7,11 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <winsock2.h>
+#else
 #include <sys/socket.h>
+#endif
 
 #include "tests/devicelink/test_peer.hpp"
 
@@ -151,7 +155,7 @@ TEST(DeviceExchange, FailedConnectionsAreSocketFailures)
         std::u16string_view host;
         std::int32_t code;
     } cases[] = {
-        {u"127.0.0.1", ECONNREFUSED},
+        {u"127.0.0.1", net::kConnectionRefused},
         // A scheme, a port or a path is part of the name, which then does not resolve.
         {u"http://127.0.0.1", net::kInvalidArgument},
         {u"127.0.0.1:8080", net::kInvalidArgument},

@@ -170,8 +170,8 @@ TEST_F(UploadTest, RepliesBecomeResultTexts)
 
     const UploadOutcome refused =
         UploadStateMachine(u"127.0.0.1", path, u"tovel", Options(testing::ClosedPort()));
-    EXPECT_EQ(refused.code, ECONNREFUSED);
-    EXPECT_EQ(refused.text, CannotConnectText(ECONNREFUSED));
+    EXPECT_EQ(refused.code, net::kConnectionRefused);
+    EXPECT_EQ(refused.text, CannotConnectText(net::kConnectionRefused));
 }
 
 TEST(StatusElementText, TakesTheTextAfterTheTagThatFollowsTheMarker)
