@@ -1,0 +1,100 @@
+// Controllers that cannot be reached, seen from the two callers of the
+// exchange: an address nothing listens on, and a blackholed one (a loopback
+// listener whose backlog is full, so a connect is neither taken nor refused).
+// Both end as socket failures within the connect time limit.
+
+#include "devicelink/device_exchange.hpp"
+#include "devicelink/direct_control.hpp"
+#include "devicelink/socket_layer.hpp"
+#include "devicelink/upload.hpp"
+#include "test_peer.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+
+#ifndef _WIN32
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
+namespace quarn {
+namespace {
+
+using namespace std::chrono_literals;
+
+#ifndef _WIN32
+
+// A listener that takes no further connection while it lives.
+class Blackhole {
+public:
+    Blackhole()
+    {
+        net::StartSocketLayer();
+        listener_ = net::ListenTcp("127.0.0.1", 0).socket;
+        if (!listener_.Valid() || ::listen(listener_.Handle(), 0) != 0)
+            return;
+        port_ = net::LocalPort(listener_);
+        queued_ = net::ConnectTcp("127.0.0.1", port_, 2s).socket;
+    }
+    std::uint16_t Port() const { return queued_.Valid() ? port_ : 0; }
+
+private:
+    net::Socket listener_;
+    net::Socket queued_;
+    std::uint16_t port_ = 0;
+};
+
+TEST(Unreachable, UploadAndDirectControlEndAsSocketFailuresInTime)
+{
+    const std::filesystem::path file =
+        std::filesystem::temp_directory_path() / ("quarn-unreachable-" + std::to_string(::getpid()) + ".xml");
+    std::ofstream(file, std::ios::binary) << "<statemachine/>";
+
+    Blackhole blackhole;
+    ASSERT_NE(blackhole.Port(), 0);
+    const struct {
+        const char* name;
+        std::uint16_t port;
+        std::int32_t code;
+        std::u16string text;
+    } cases[] = {
+        {"nothing listens", testing::ClosedPort(), ECONNREFUSED, u"Cannot connect: 111"},
+        {"blackholed", blackhole.Port(), net::kTimedOut, u"Cannot connect: 110"},
+    };
+    for (const auto& c : cases) {
+        ExchangeOptions exchange;
+        exchange.port = c.port;
+        exchange.connectTimeLimit = 300ms;
+        exchange.receiveTimeLimit = 300ms;
+        int pauses = 0;
+        exchange.hooks.pause = [&](std::chrono::milliseconds) { ++pauses; };
+
+        UploadOptions upload;
+        upload.exchange = exchange;
+        auto start = std::chrono::steady_clock::now();
+        const UploadOutcome outcome = UploadStateMachine(u"127.0.0.1", file.u16string(), u"tovel", upload);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 2s) << c.name;
+        EXPECT_EQ(outcome.code, c.code) << c.name;
+        EXPECT_EQ(outcome.text, c.text) << c.name;
+
+        start = std::chrono::steady_clock::now();
+        const ControlResult control = SendControlRequest(u"127.0.0.1", RelayQuery(3, true), exchange);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 2s) << c.name;
+        EXPECT_TRUE(control.socketFailure) << c.name;
+        EXPECT_EQ(control.code, c.code) << c.name;
+        EXPECT_FALSE(control.mask.has_value()) << c.name;
+        EXPECT_EQ(pauses, 0) << c.name;
+    }
+    std::filesystem::remove(file);
+}
+
+#endif
+
+}  // namespace
+}  // namespace quarn
