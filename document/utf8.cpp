@@ -35,9 +35,17 @@ void AppendUtf8(std::string& out, char32_t c)
 
 std::string EncodeUtf8(std::u16string_view text)
 {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    // The leading ASCII run, usually the whole text, is copied unit by unit;
+    // the rest goes through the general loop.
+    std::string out(text.size(), '\0');
+    std::size_t i = 0;
+    for (char* o = out.data(); i < text.size() && text[i] < 0x80; ++i)
+        o[i] = static_cast<char>(text[i]);
+    if (i == text.size())
+        return out;
+    out.resize(i);
+    out.reserve(text.size() + (text.size() - i) / 2);
+    for (; i < text.size(); ++i) {
         char32_t c = text[i];
         if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
             c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
