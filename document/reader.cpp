@@ -89,6 +89,7 @@ std::u16string_view ViewOf(const char16_t* text)
     return text == nullptr ? std::u16string_view{} : std::u16string_view{text};
 }
 
+// The writer's two escapes, "&amp;" and "&quot;", turned back.
 std::u16string UnescapedCondition(std::u16string_view text)
 {
     std::u16string out;
@@ -97,6 +98,9 @@ std::u16string UnescapedCondition(std::u16string_view text)
         if (text.substr(i).starts_with(u"&amp;")) {
             out += u'&';
             i += 4;
+        } else if (text.substr(i).starts_with(u"&quot;")) {
+            out += u'"';
+            i += 5;
         } else {
             out += text[i];
         }

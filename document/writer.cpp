@@ -31,8 +31,8 @@ std::u16string Numbered(std::u16string_view prefix, int n)
     return text;
 }
 
-// Every "&" of a condition is stored as "&amp;"; the serializer escapes
-// nothing itself.
+// Every "&" of a condition is stored as "&amp;", and every '"' (which would
+// end the attribute) as "&quot;"; the serializer escapes nothing itself.
 std::u16string EscapedCondition(std::u16string_view condition)
 {
     std::u16string text;
@@ -40,6 +40,8 @@ std::u16string EscapedCondition(std::u16string_view condition)
     for (const char16_t c : condition) {
         if (c == u'&')
             text += u"&amp;";
+        else if (c == u'"')
+            text += u"&quot;";
         else
             text += c;
     }
