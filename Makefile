@@ -37,5 +37,14 @@ fuzz: deps
 	cmake --build --preset fuzz
 	bash fuzz/run.sh $(FUZZ_SECONDS)
 
+# Benchmarks against peer libraries and tools; prints the figures of
+# docs/performance.md. REPS sets the repetitions (default 5).
+.PHONY: bench
+bench: deps
+	@bash scripts/install-bench-deps.sh
+	cmake --preset bench
+	cmake --build --preset bench
+	bash bench/run-benchmarks.sh build/bench
+
 clean:
 	rm -rf build

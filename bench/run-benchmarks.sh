@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# Runs every benchmark of the `bench` preset and prints the figures of
+# docs/performance.md: wall-clock and CPU times side by side with the peers,
+# instruction counts under callgrind (repeatable on a loaded machine) and
+# start-up times with hyperfine.
+#   bench/run-benchmarks.sh [build-dir]        (default build/bench)
+# REPS (default 5) sets the repetitions of each Google Benchmark run; the
+# median is reported.
+set -euo pipefail
+
+build=${1:-build/bench}
+bin=$(cd "$build/bin" && pwd)
+reps=${REPS:-5}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+section() { printf '\n== %s\n' "$1"; }
+
+# Google Benchmark medians as CSV: name,iterations,real_time,cpu_time,time_unit,...
+run_gbench() {
+  local program=$1
+  shift
+  "$bin/$program" --benchmark_repetitions="$reps" --benchmark_report_aggregates_only=true \
+    --benchmark_format=csv "$@" 2>/dev/null | grep '_median"' | tr -d '"' >"$work/$program.csv"
+  awk -F, '{ printf "  %-34s real %10.3f %s   cpu %10.3f %s\n", $1, $3, $5, $4, $5 }' "$work/$program.csv"
+}
+
+# ratio FILE A B COLUMN: time of A / time of B (column 3 real, 4 cpu).
+ratio() {
+  awk -F, -v a="$2_median" -v b="$3_median" -v col="$4" \
+    '$1 == a { x = $col } $1 == b { y = $col } END { if (x && y) printf "%.2f", x / y; else printf "n/a" }' "$1"
+}
+
+echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
+echo "load:    $(cut -d' ' -f1-3 /proc/loadavg)"
+
+section "XML parse and write, 10 MB state-machine-like document (median of $reps)"
+run_gbench quarn_bench_xml
+x=$work/quarn_bench_xml.csv
+echo "  parse cpu ratios: pug/tinyxml2 $(ratio "$x" BM_Parse_Pug BM_Parse_Tinyxml2 4)," \
+  "pug/libxml2 $(ratio "$x" BM_Parse_Pug BM_Parse_Libxml2 4)," \
+  "pug/memchr $(ratio "$x" BM_Parse_Pug BM_Parse_MemchrFloor 4)"
+echo "  write cpu ratios: pug/tinyxml2 $(ratio "$x" BM_Write_Pug BM_Write_Tinyxml2 4)," \
+  "pug/libxml2 $(ratio "$x" BM_Write_Pug BM_Write_Libxml2 4)"
+
+if command -v valgrind >/dev/null; then
+  section "XML parse, instructions under callgrind (one parse, decoding included for pug)"
+  for which in memchr pug pug-decode pug-parse tinyxml2 libxml2; do
+    (cd "$work" && valgrind --tool=callgrind --instr-atstart=no --callgrind-out-file="$work/cg.$which" \
+      "$bin/quarn_parse_once" "$which" >/dev/null 2>"$work/cg.$which.log")
+    count=$(sed -n 's/.*Collected : \([0-9]*\).*/\1/p' "$work/cg.$which.log")
+    echo "$which $count" >>"$work/counts"
+    printf '  %-12s %14s instructions\n' "$which" "$count"
+  done
+  awk '{ n[$1] = $2 } END {
+    printf "  ratios: pug/tinyxml2 %.2f, pug/libxml2 %.2f, pug/memchr %.1f\n",
+      n["pug"] / n["tinyxml2"], n["pug"] / n["libxml2"], n["pug"] / n["memchr"] }' "$work/counts"
+fi
+
+section "State-machine reader and writer, worked example (median of $reps)"
+run_gbench quarn_bench_document
+
+if [ -x "$bin/quarn_bench_device" ]; then
+  section "Upload and relay switch to quarnsim on loopback (median of $reps)"
+  run_gbench quarn_bench_device
+  d=$work/quarn_bench_device.csv
+  echo "  real-time ratios: upload/raw $(ratio "$d" BM_Upload_DeviceLink BM_Upload_RawSocket 3)," \
+    "switch/raw $(ratio "$d" BM_Switch_DeviceLink BM_Switch_RawSocket 3)"
+fi
+
+if [ -x "$bin/quarn_bench_converter" ]; then
+  section "Converter, 1,000-state XMI (median of $reps)"
+  run_gbench quarn_bench_converter
+  c=$work/quarn_bench_converter.csv
+  echo "  real-time ratio: transform/xsltproc $(ratio "$c" BM_Convert_Transform BM_Convert_Xsltproc 3)"
+fi
+
+if command -v hyperfine >/dev/null; then
+  export QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
+  mkdir -p "$XDG_CONFIG_HOME" && mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+  if [ -x "$bin/quarn_start_editor" ]; then
+    section "Start-up to first paint, offscreen: editor against a bare QWidget"
+    hyperfine -N --style basic --warmup 3 --runs 30 --export-markdown "$work/editor.md" \
+      "$bin/quarn_start_bare" "$bin/quarn_start_editor" >/dev/null
+    cat "$work/editor.md"
+  fi
+  if [ -x "$bin/quarn_start_converter" ]; then
+    section "Start-up to first paint, offscreen: converter window against a bare QWidget"
+    hyperfine -N --style basic --warmup 3 --runs 30 --export-markdown "$work/converter.md" \
+      "$bin/quarn_start_bare" "$bin/quarn_start_converter" >/dev/null
+    cat "$work/converter.md"
+  fi
+  if [ -x "$bin/quarnctl" ] && command -v xsltproc >/dev/null; then
+    # The XMI written by the converter benchmark above.
+    section "Conversion as a command: quarnctl convert against xsltproc, 1,000-state XMI"
+    xmi=${TMPDIR:-/tmp}/quarn-bench-converter/plant.xmi
+    if [ -f "$xmi" ]; then
+      hyperfine -N --style basic --warmup 2 --runs 20 --export-markdown "$work/convert.md" \
+        "$bin/quarnctl convert $xmi $work/ours.xml" \
+        "xsltproc --nonet -o $work/peer.xml $bin/morvex.xsl $xmi" >/dev/null
+      cat "$work/convert.md"
+    fi
+  fi
+fi
