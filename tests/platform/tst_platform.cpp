@@ -15,6 +15,33 @@
 
 using namespace quarn;
 
+namespace {
+
+// What a real message box showed.
+struct SeenBox {
+    QString title;
+    QString text;
+    QString details;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+};
+
+// Once the next message box is open, notes what it shows in seen and
+// presses press (NoButton: Escape).
+void AnswerNextBox(SeenBox& seen, QMessageBox::StandardButton press)
+{
+    QTimer::singleShot(0, [&seen, press] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY2(box != nullptr, "no message box is open");
+        seen = {box->windowTitle(), box->text(), box->detailedText(), box->icon()};
+        if (press == QMessageBox::NoButton)
+            QTest::keyClick(box, Qt::Key_Escape);
+        else
+            box->button(press)->click();
+    });
+}
+
+}  // namespace
+
 class TestPlatform : public QObject {
     Q_OBJECT
 
@@ -142,60 +169,37 @@ void TestPlatform::realMessageBoxShowsTitleIconAndAnswers()
     QFETCH(QMessageBox::Icon, icon);
     SetMessageBoxTitle(QStringLiteral("QuarnTool"));
 
-    QString title;
-    QString text;
-    QMessageBox::Icon shownIcon = QMessageBox::NoIcon;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        QVERIFY2(box != nullptr, "no message box is open");
-        title = box->windowTitle();
-        text = box->text();
-        shownIcon = box->icon();
-        if (press == QMessageBox::NoButton)
-            QTest::keyClick(box, Qt::Key_Escape);
-        else
-            box->button(press)->click();
-    });
+    SeenBox seen;
+    AnswerNextBox(seen, press);
     QCOMPARE(ShowMessageBox(nullptr, "Contents changed", buttons), answer);
-    QCOMPARE(title, QStringLiteral("QuarnTool"));
-    QCOMPARE(text, QStringLiteral("Contents changed"));
-    QCOMPARE(shownIcon, icon);
+    QCOMPARE(seen.title, QStringLiteral("QuarnTool"));
+    QCOMPARE(seen.text, QStringLiteral("Contents changed"));
+    QCOMPARE(seen.icon, icon);
 }
 
 void TestPlatform::messageBoxWithIconAndDetails()
 {
     SetMessageBoxTitle(QStringLiteral("morvex"));
-    QString title;
-    QString text;
-    QString details;
-    QMessageBox::Icon shownIcon = QMessageBox::NoIcon;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        QVERIFY2(box != nullptr, "no message box is open");
-        title = box->windowTitle();
-        text = box->text();
-        details = box->detailedText();
-        shownIcon = box->icon();
-        box->button(QMessageBox::Ok)->click();
-    });
+    SeenBox seen;
+    AnswerNextBox(seen, QMessageBox::Ok);
     QCOMPARE(ShowMessageBox(nullptr, "Done", QMessageBox::Information, "first\nsecond"),
              MessageAnswer::Ok);
-    QCOMPARE(title, QStringLiteral("morvex"));
-    QCOMPARE(text, QStringLiteral("Done"));
-    QCOMPARE(details, QStringLiteral("first\nsecond"));
-    QCOMPARE(shownIcon, QMessageBox::Information);
+    QCOMPARE(seen.title, QStringLiteral("morvex"));
+    QCOMPARE(seen.text, QStringLiteral("Done"));
+    QCOMPARE(seen.details, QStringLiteral("first\nsecond"));
+    QCOMPARE(seen.icon, QMessageBox::Information);
 
     // The detailed hook sees every box, the plain ones with empty details.
-    QStringList seen;
+    QStringList hooked;
     SetDetailedMessageBoxHook([&](const QString& shown, MessageButtons, QMessageBox::Icon icon,
                                   const QString& more) {
-        seen << QStringLiteral("%1|%2|%3").arg(shown).arg(int(icon)).arg(more);
+        hooked << QStringLiteral("%1|%2|%3").arg(shown).arg(int(icon)).arg(more);
         return MessageAnswer::Ok;
     });
     ShowMessageBox(nullptr, "Plain", MessageButtons::Ok);
     ShowMessageBox(nullptr, "Rich", QMessageBox::Information, "notes");
-    QCOMPARE(seen, (QStringList{QStringLiteral("Plain|%1|").arg(int(QMessageBox::Warning)),
-                                QStringLiteral("Rich|%1|notes").arg(int(QMessageBox::Information))}));
+    QCOMPARE(hooked, (QStringList{QStringLiteral("Plain|%1|").arg(int(QMessageBox::Warning)),
+                                  QStringLiteral("Rich|%1|notes").arg(int(QMessageBox::Information))}));
 }
 
 void TestPlatform::desktopFileDialogAsksAsRequested_data()
