@@ -12,6 +12,10 @@
 #include "devicelink/socket_layer.hpp"
 #include "simulator/server.hpp"
 
+#ifndef QUARN_VERSION
+#define QUARN_VERSION "unknown"
+#endif
+
 namespace {
 
 std::atomic<bool> g_stop{false};
@@ -33,6 +37,7 @@ int main(int argc, char** argv)
     int port = 80;
 
     CLI::App app{"A QUARN relay controller simulated on this machine", "quarnsim"};
+    app.set_version_flag("--version", "quarnsim " QUARN_VERSION);
     app.add_option("--address", options.address, "IPv4 address to listen on")->capture_default_str();
     app.add_option("--port", port, "TCP port; 0 picks a free one (printed on the first line)")
         ->capture_default_str()
