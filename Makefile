@@ -46,5 +46,10 @@ bench: deps
 	cmake --build --preset bench
 	bash bench/run-benchmarks.sh build/bench
 
+# The Debian package build/default/quarn-tools_<version>_amd64.deb.
+.PHONY: package
+package: build
+	cmake --build --preset default --target package
+
 clean:
 	rm -rf build
