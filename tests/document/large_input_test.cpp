@@ -25,14 +25,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Under AddressSanitizer every allocation costs several times its size and
-// the parse runs many times slower; there the large file is a tenth of the
-// size, which still takes the same paths.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr std::uint64_t kLargeFileBytes = 10ull << 20;
-#else
 constexpr std::uint64_t kLargeFileBytes = 100ull << 20;
-#endif
 
 struct ChildRead {
     int result = -1;
@@ -123,6 +116,12 @@ void WriteDeepNesting(const fs::path& path, std::uint64_t depth)
 
 TEST(LargeInput, ReadsWithinBoundedMemory)
 {
+#if defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer keeps freed memory in quarantine and runs the read many
+    // times slower: the peak says nothing about the reader there. The deep
+    // file is read under it by the reader's own tests.
+    GTEST_SKIP() << "memory is measured without AddressSanitizer";
+#endif
     const struct {
         const char* name;
         std::function<void(const fs::path&)> write;
