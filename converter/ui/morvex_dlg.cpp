@@ -41,6 +41,38 @@ QLabel* AddLabel(QWidget* parent, const DialogUnits& du, const QString& text, in
     return label;
 }
 
+QPushButton* AddButton(QWidget* parent, const DialogUnits& du, int id, const QString& text, int x,
+                       int y, int width, int height)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QStringLiteral("control%1").arg(id));
+    button->setGeometry(du.rect(x, y, width, height));
+    return button;
+}
+
+// The source question: any name in an existing folder will do.
+FileDialogRequest SourceQuestion(const QString& path)
+{
+    FileDialogRequest request;
+    request.initialPath = path;
+    request.nameFilters = morvex_texts::SourceFilters();
+    request.defaultSuffix = QStringLiteral("xmi");
+    request.fileMustExist = false;
+    return request;
+}
+
+// The destination question: an existing file is replaced without asking.
+FileDialogRequest DestinationQuestion(const QString& path)
+{
+    FileDialogRequest request;
+    request.save = true;
+    request.initialPath = path;
+    request.nameFilters = morvex_texts::DestinationFilters();
+    request.defaultSuffix = QStringLiteral("xml");
+    request.confirmReplace = false;
+    return request;
+}
+
 }  // namespace
 
 CMorvexDlg::CMorvexDlg(FileDialogs& fileDialogs, QWidget* parent)
@@ -56,13 +88,16 @@ CMorvexDlg::CMorvexDlg(FileDialogs& fileDialogs, QWidget* parent)
     // Controls in tab order; none is in a layout, so resizing moves nothing.
     const DialogUnits du(font());
     sourceField_ = AddField(this, du, kSourceField, 96, 18);
-    QPushButton* browseSource = AddButton(kSourceBrowse, morvex_texts::BrowseButton(), 288, 18, 50, 14);
-    QPushButton* transform = AddButton(kTransform, morvex_texts::TransformButton(), 96, 42, 132, 18);
+    QPushButton* browseSource =
+        AddButton(this, du, kSourceBrowse, morvex_texts::BrowseButton(), 288, 18, 50, 14);
+    QPushButton* transform =
+        AddButton(this, du, kTransform, morvex_texts::TransformButton(), 96, 42, 132, 18);
     destinationField_ = AddField(this, du, kDestinationField, 96, 78);
     QPushButton* browseDestination =
-        AddButton(kDestinationBrowse, morvex_texts::BrowseButton(), 288, 78, 50, 14);
-    QPushButton* upload = AddButton(kUpload, morvex_texts::UploadButton(), 96, 102, 132, 18);
-    QPushButton* exit = AddButton(kExit, morvex_texts::ExitButton(), 288, 108, 50, 14);
+        AddButton(this, du, kDestinationBrowse, morvex_texts::BrowseButton(), 288, 78, 50, 14);
+    QPushButton* upload =
+        AddButton(this, du, kUpload, morvex_texts::UploadButton(), 96, 102, 132, 18);
+    QPushButton* exit = AddButton(this, du, kExit, morvex_texts::ExitButton(), 288, 108, 50, 14);
     exit->setDefault(true);
     AddLabel(this, du, morvex_texts::SourceLabel(), 6, 18, 48, 8, false);
     AddLabel(this, du, morvex_texts::DestinationLabel(), 6, 78, 78, 24, true);
@@ -84,15 +119,6 @@ CMorvexDlg::CMorvexDlg(FileDialogs& fileDialogs, QWidget* parent)
 
     resize(du.size(kWidth, kHeight));
     sourceField_->setFocus();
-}
-
-QPushButton* CMorvexDlg::AddButton(int id, const QString& text, int x, int y, int width, int height)
-{
-    const DialogUnits du(font());
-    auto* button = new QPushButton(text, this);
-    button->setObjectName(QStringLiteral("control%1").arg(id));
-    button->setGeometry(du.rect(x, y, width, height));
-    return button;
 }
 
 void CMorvexDlg::TakeFields()
@@ -119,12 +145,7 @@ void CMorvexDlg::OnSourceChanged()
 void CMorvexDlg::OnBrowseSource()
 {
     TakeFields();
-    FileDialogRequest request;
-    request.initialPath = source_;
-    request.nameFilters = morvex_texts::SourceFilters();
-    request.defaultSuffix = QStringLiteral("xmi");
-    request.fileMustExist = false;
-    const QString chosen = fileDialogs_.AskPath(this, request);
+    const QString chosen = fileDialogs_.AskPath(this, SourceQuestion(source_));
     if (chosen.isEmpty())
         return;
     source_ = chosen;
@@ -135,13 +156,7 @@ void CMorvexDlg::OnBrowseSource()
 void CMorvexDlg::OnBrowseDestination()
 {
     TakeFields();
-    FileDialogRequest request;
-    request.save = true;
-    request.initialPath = destination_;
-    request.nameFilters = morvex_texts::DestinationFilters();
-    request.defaultSuffix = QStringLiteral("xml");
-    request.confirmReplace = false;
-    const QString chosen = fileDialogs_.AskPath(this, request);
+    const QString chosen = fileDialogs_.AskPath(this, DestinationQuestion(destination_));
     if (chosen.isEmpty())
         return;
     destination_ = chosen;

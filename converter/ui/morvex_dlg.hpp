@@ -4,7 +4,6 @@
 #include <QString>
 
 class QLineEdit;
-class QPushButton;
 
 namespace quarn {
 
@@ -51,8 +50,6 @@ public:
     void OnUpload();
 
 private:
-    QPushButton* AddButton(int id, const QString& text, int x, int y, int width, int height);
-
     FileDialogs& fileDialogs_;
     QString source_;
     QString destination_;
