@@ -166,7 +166,7 @@ node_record* scanner::add_node(node_kind kind, std::int32_t attribute_room, std:
     node_record* node = detail::new_parsed_node(owner_, kind, attribute_room, child_room);
     if (!node)
         return nullptr;
-    if (!detail::append_child(current_, node, growth_)) {
+    if (!detail::append_parsed_child(current_, node, owner_, growth_)) {
         detail::release_node(node);
         return nullptr;
     }

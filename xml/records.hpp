@@ -23,6 +23,9 @@ attribute_record* append_attribute(node_record* node, std::int32_t step, bool in
 node_record* new_parsed_node(node_record* document, node_kind kind, std::int32_t attribute_room,
                              std::int32_t child_room);
 
+// append_child for the parser: small arrays grow into the pool of document.
+bool append_parsed_child(node_record* parent, node_record* child, node_record* document, std::int32_t step);
+
 // append_attribute for the parser: the record comes from the pool of
 // document while node is a parsed record whose attributes all came from
 // there; otherwise from the heap.

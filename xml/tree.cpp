@@ -34,12 +34,18 @@ struct node_block {
     pool_chunk* pool;                   // a document's chunks, newest first
     std::uint32_t pooled_attributes;    // leading attribute records from the pool
     bool pooled;                        // the block itself comes from the pool
+    bool attributes_in_pool;            // the attribute array lies in the pool
+    bool children_in_pool;              // the child array lies in the pool
 };
 
 static_assert(std::is_standard_layout_v<node_block>);
 static_assert(alignof(node_block) <= alignof(std::max_align_t) && alignof(attribute_record) <= alignof(std::max_align_t));
 
 constexpr std::size_t kFirstChunk = 4096;
+// Arrays grown while parsing stay in the pool up to this size (five entries:
+// one growth step past the inline slot); larger ones move to the heap, so an
+// array grown step by step leaves little behind in the pool.
+constexpr std::size_t kLargestPooledArray = 5 * sizeof(void*);
 constexpr std::size_t kLargestChunk = 256 * 1024;
 
 constexpr std::size_t rounded(std::size_t size)
@@ -86,9 +92,11 @@ node_block* block_of(node_record* node)
     return reinterpret_cast<node_block*>(node);
 }
 
-// Makes room for one more entry; false when memory fails.
+// Makes room for one more entry; false when memory fails. With a pool owner
+// (a parse) a small array that is not on the heap grows into that pool.
 template <typename T>
-bool reserve_one(T**& array, T** inline_slot, std::uint32_t count, std::int32_t& capacity, std::int32_t step)
+bool reserve_one(T**& array, T** inline_slot, bool& in_pool, std::uint32_t count, std::int32_t& capacity,
+                 std::int32_t step, node_block* pool_owner)
 {
     if (static_cast<std::int64_t>(count) < capacity && array)
         return true;
@@ -96,18 +104,21 @@ bool reserve_one(T**& array, T** inline_slot, std::uint32_t count, std::int32_t&
     if (wanted > INT32_MAX)
         return false;
     const std::size_t size = sizeof(T*) * static_cast<std::size_t>(wanted);
+    const bool on_heap = array && array != inline_slot && !in_pool;
+    const bool into_pool = pool_owner && !on_heap && size <= kLargestPooledArray;
     void* grown = nullptr;
-    if (array == inline_slot) {
-        grown = std::malloc(size);
+    if (on_heap) {
+        grown = std::realloc(array, size);
+    } else {
+        grown = into_pool ? pool_allocate(pool_owner, size) : std::malloc(size);
         if (grown && count > 0)
             std::memcpy(grown, array, sizeof(T*) * count);
-    } else {
-        grown = std::realloc(array, size);
     }
     if (!grown)
         return false;
     array = static_cast<T**>(grown);
     capacity = static_cast<std::int32_t>(wanted);
+    in_pool = into_pool;
     return true;
 }
 
@@ -145,6 +156,8 @@ bool init_block(node_block* block, node_kind kind, std::int32_t attribute_room, 
     block->pool = nullptr;
     block->pooled_attributes = 0;
     block->pooled = pooled;
+    block->attributes_in_pool = false;
+    block->children_in_pool = false;
     const bool attributes_made = new_array(node->attributes, &block->first_attribute, attribute_room);
     if (!attributes_made || !new_array(node->children, &block->first_child, child_room)) {
         if (attributes_made && node->attributes != &block->first_attribute)
@@ -181,8 +194,20 @@ node_record* new_parsed_node(node_record* document, node_kind kind, std::int32_t
 
 bool append_child(node_record* parent, node_record* child, std::int32_t step)
 {
-    if (!reserve_one(parent->children, &block_of(parent)->first_child, parent->child_count, parent->child_capacity,
-                     step))
+    node_block* block = block_of(parent);
+    if (!reserve_one(parent->children, &block->first_child, block->children_in_pool, parent->child_count,
+                     parent->child_capacity, step, nullptr))
+        return false;
+    child->parent = parent;
+    parent->children[parent->child_count++] = child;
+    return true;
+}
+
+bool append_parsed_child(node_record* parent, node_record* child, node_record* document, std::int32_t step)
+{
+    node_block* block = block_of(parent);
+    if (!reserve_one(parent->children, &block->first_child, block->children_in_pool, parent->child_count,
+                     parent->child_capacity, step, block_of(document)))
         return false;
     child->parent = parent;
     parent->children[parent->child_count++] = child;
@@ -191,8 +216,9 @@ bool append_child(node_record* parent, node_record* child, std::int32_t step)
 
 attribute_record* append_attribute(node_record* node, std::int32_t step, bool in_buffer)
 {
-    if (!reserve_one(node->attributes, &block_of(node)->first_attribute, node->attribute_count,
-                     node->attribute_capacity, step))
+    node_block* block = block_of(node);
+    if (!reserve_one(node->attributes, &block->first_attribute, block->attributes_in_pool, node->attribute_count,
+                     node->attribute_capacity, step, nullptr))
         return nullptr;
     auto* attribute = static_cast<attribute_record*>(std::malloc(sizeof(attribute_record)));
     if (!attribute)
@@ -207,8 +233,8 @@ attribute_record* append_parsed_attribute(node_record* node, node_record* docume
     node_block* block = block_of(node);
     if (!block->pooled || block->pooled_attributes != node->attribute_count)
         return append_attribute(node, step, true);
-    if (!reserve_one(node->attributes, &block->first_attribute, node->attribute_count, node->attribute_capacity,
-                     step))
+    if (!reserve_one(node->attributes, &block->first_attribute, block->attributes_in_pool, node->attribute_count,
+                     node->attribute_capacity, step, block_of(document)))
         return nullptr;
     auto* attribute = static_cast<attribute_record*>(pool_allocate(block_of(document), sizeof(attribute_record)));
     if (!attribute)
@@ -231,9 +257,9 @@ void release_node(node_record* node)
         if (i >= block->pooled_attributes)
             std::free(attribute);
     }
-    if (node->attributes != &block->first_attribute)
+    if (node->attributes != &block->first_attribute && !block->attributes_in_pool)
         std::free(node->attributes);
-    if (node->children != &block->first_child)
+    if (node->children != &block->first_child && !block->children_in_pool)
         std::free(node->children);
     if (!node->name_in_buffer)
         std::free(node->name);
