@@ -53,3 +53,12 @@ package: build
 
 clean:
 	rm -rf build
+
+# The core, quarnctl and quarnsim cross-built for Windows (mingw-w64) and
+# their tests run under wine, quarnctl.exe against a quarnsim built here.
+.PHONY: test-windows
+test-windows: deps
+	@bash scripts/install-windows-deps.sh
+	cmake --preset default
+	cmake --build --preset default --target quarnsim
+	cmake --workflow --preset windows
