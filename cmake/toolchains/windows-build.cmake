@@ -76,4 +76,51 @@ endif()
 # Test programs run under wine, in a wine prefix of their own inside the
 # build tree.
 find_program(QUARN_WINE wine REQUIRED)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/tests/windows/wine-run.sh ${CMAKE_BINARY_DIR}/wine)
+set(QUARN_WINE_PREFIX ${CMAKE_BINARY_DIR}/wine)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/tests/windows/wine-run.sh ${QUARN_WINE_PREFIX})
+
+# Starting wine costs a second or more, so under wine each GoogleTest program
+# runs once as a whole ("wine.<program>") instead of once per test, and the
+# per-test listing that gtest_discover_tests would run under wine at every
+# ctest start is dropped. Done when the whole tree is read, so that every
+# test program exists by then.
+set(QUARN_NATIVE_QUARNSIM ${PROJECT_SOURCE_DIR}/build/default/bin/quarnsim
+    CACHE FILEPATH "quarnsim built for this machine, the peer of quarnctl.exe in the round trip")
+
+function(_quarn_collect_gtest_programs dir out)
+  set(found)
+  get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+  foreach(target IN LISTS targets)
+    get_target_property(type ${target} TYPE)
+    get_target_property(libraries ${target} LINK_LIBRARIES)
+    if(type STREQUAL "EXECUTABLE" AND "GTest::gtest_main" IN_LIST libraries)
+      list(APPEND found ${target})
+    endif()
+  endforeach()
+  get_property(includes DIRECTORY ${dir} PROPERTY TEST_INCLUDE_FILES)
+  list(FILTER includes EXCLUDE REGEX "_include\\.cmake$")
+  set_property(DIRECTORY ${dir} PROPERTY TEST_INCLUDE_FILES ${includes})
+  get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+  foreach(sub IN LISTS subdirs)
+    _quarn_collect_gtest_programs(${sub} more)
+    list(APPEND found ${more})
+  endforeach()
+  set(${out} ${found} PARENT_SCOPE)
+endfunction()
+
+function(_quarn_add_wine_tests)
+  if(NOT BUILD_TESTING)
+    return()
+  endif()
+  _quarn_collect_gtest_programs(${PROJECT_SOURCE_DIR} programs)
+  foreach(program IN LISTS programs)
+    add_test(NAME wine.${program} COMMAND ${program} --gtest_brief=1)
+  endforeach()
+  if(TARGET quarnctl)
+    add_test(NAME wine.quarnctl_round_trip
+             COMMAND ${PROJECT_SOURCE_DIR}/tests/windows/quarnctl-round-trip.sh
+                     ${QUARN_WINE_PREFIX} $<TARGET_FILE:quarnctl> ${QUARN_NATIVE_QUARNSIM}
+                     ${PROJECT_SOURCE_DIR}/tests/document/fixtures/office.xml)
+  endif()
+endfunction()
+cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL _quarn_add_wine_tests)
