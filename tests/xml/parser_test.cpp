@@ -298,6 +298,8 @@ TEST(ParseStream, ParsedTreeTakesEditsAndIsReleasedWhole)
 
         EXPECT_FALSE(last.get_attribute(u"missing").empty());  // added after the parsed ones
         last.add_attribute(u"n", std::int32_t{-5});
+        last.add_attribute(u"o", u"6");  // the sixth: the array outgrows what the parse gave it
+        last.add_attribute(u"p", std::uint32_t{7});
         ASSERT_TRUE(last.set_name(u"a-much-longer-name"));
         ASSERT_TRUE(last.child(0).set_value(u"longer text than before"));
         pug::xml_node added = last.add_child(pug::kind_element);
@@ -305,7 +307,7 @@ TEST(ParseStream, ParsedTreeTakesEditsAndIsReleasedWhole)
         added.add_attribute(u"k", u"v");
         r.child(0).add_child(pug::kind_text).set_value(u"more");
 
-        EXPECT_EQ(render(last), "a-much-longer-name[a=2999,b=x,c=y,missing=,n=-5]{\"longer text than before\";new[k=v]}");
+        EXPECT_EQ(render(last), "a-much-longer-name[a=2999,b=x,c=y,missing=,n=-5,o=6,p=7]{\"longer text than before\";new[k=v]}");
         EXPECT_EQ(render(r.child(0)), "e[a=0,b=x,c=y]{\"t\";\"more\"}");
     }
 }
