@@ -39,7 +39,16 @@ std::string EncodeUtf8(std::u16string_view text)
     // the rest goes through the general loop.
     std::string out(text.size(), '\0');
     std::size_t i = 0;
-    for (char* o = out.data(); i < text.size() && text[i] < 0x80; ++i)
+    char* o = out.data();
+    for (; i + 4 <= text.size(); i += 4) {
+        std::uint64_t units;
+        std::memcpy(&units, text.data() + i, sizeof units);
+        if ((units & 0xFF80FF80FF80FF80ull) != 0)
+            break;
+        for (std::size_t k = 0; k < 4; ++k)
+            o[i + k] = static_cast<char>(text[i + k]);
+    }
+    for (; i < text.size() && text[i] < 0x80; ++i)
         o[i] = static_cast<char>(text[i]);
     if (i == text.size())
         return out;

@@ -37,7 +37,7 @@ TEST(Utf8, Utf16LittleEndian)
     EXPECT_EQ(DecodeUtf16Le(std::string("A\0B", 3)), u"A\uFFFD");
 }
 
-// Long inputs go through a path that takes eight ASCII bytes at a time; every
+// Long inputs go through paths that take several ASCII units at a time; every
 // piece must decode the same wherever it falls relative to those steps, and
 // CR LF must fold also when the pair straddles two steps.
 TEST(Utf8, DecodesAlikeAtEveryAlignment)
@@ -70,6 +70,7 @@ TEST(Utf8, DecodesAlikeAtEveryAlignment)
             }
         }
         EXPECT_EQ(DecodeUtf8(bytes), text) << "offset " << offset;
+        EXPECT_EQ(DecodeUtf8(EncodeUtf8(text)), text) << "offset " << offset;
         EXPECT_EQ(DecodeUtf8Text(bytes), folded(text)) << "offset " << offset;
         // A CR that ends the input is kept.
         EXPECT_EQ(DecodeUtf8Text(bytes + "\r"), folded(text) + u"\r") << "offset " << offset;
