@@ -2,11 +2,11 @@
 // line, through the same reader and writer as the editor.
 #include "cli/commands.hpp"
 #include "cli/model_json.hpp"
+#include "document/file_access.hpp"
 #include "document/reader.hpp"
 #include "document/utf8.hpp"
 #include "document/writer.hpp"
 
-#include <fstream>
 #include <iostream>
 #include <iterator>
 #include <sstream>
@@ -71,12 +71,14 @@ void Show(const std::string& file, bool asJson)
 
 void Write(const std::string& jsonFile, const std::string& file)
 {
-    std::ifstream in(jsonFile, std::ios::binary);
-    if (!in) {
+    // Read through the document's file access, which opens UTF-16 paths on
+    // every platform.
+    std::string text;
+    if (ReadWholeFile(DecodeUtf8(jsonFile), text) != 0) {
         std::cerr << "quarnctl: " << jsonFile << ": cannot be read\n";
         throw CLI::RuntimeError(kExitBadInput);
     }
-    const nlohmann::json input = nlohmann::json::parse(in, nullptr, false);
+    const nlohmann::json input = nlohmann::json::parse(text, nullptr, false);
     if (input.is_discarded()) {
         std::cerr << "quarnctl: " << jsonFile << ": not valid JSON\n";
         throw CLI::RuntimeError(kExitBadInput);

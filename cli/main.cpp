@@ -4,12 +4,57 @@
 
 #include <iostream>
 
+#ifdef _WIN32
+#include "document/utf8.hpp"
+
+#include <string>
+#include <vector>
+
+#include <windows.h>
+#include <shellapi.h>
+#endif
+
 #ifndef QUARN_VERSION
 #define QUARN_VERSION "unknown"
 #endif
 
+#ifdef _WIN32
+namespace {
+
+// main() gets its arguments in the ANSI code page, which cannot carry every
+// file name; the commands take UTF-8, so they are read again from the wide
+// command line.
+std::vector<std::string> Utf8Arguments()
+{
+    std::vector<std::string> arguments;
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide == nullptr)
+        return arguments;
+    for (int i = 0; i < count; ++i) {
+        const std::wstring_view argument(wide[i]);
+        arguments.push_back(quarn::EncodeUtf8(std::u16string(argument.begin(), argument.end())));
+    }
+    LocalFree(wide);
+    return arguments;
+}
+
+}  // namespace
+#endif
+
 int main(int argc, char** argv)
 {
+#ifdef _WIN32
+    const std::vector<std::string> utf8 = Utf8Arguments();
+    std::vector<const char*> utf8Pointers;
+    for (const std::string& argument : utf8)
+        utf8Pointers.push_back(argument.c_str());
+    if (!utf8.empty()) {
+        argc = static_cast<int>(utf8Pointers.size());
+        argv = const_cast<char**>(utf8Pointers.data());
+    }
+#endif
+
     CLI::App app{"Command line for QUARN relay controllers and their state-machine files", "quarnctl"};
     app.set_version_flag("--version", "quarnctl " QUARN_VERSION);
     app.require_subcommand(1);

@@ -74,12 +74,16 @@ std::string ToNarrow(std::u16string_view text)
     if (text.empty())
         return result;
 #ifdef _WIN32
-    const int size = WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(text.data()),
+    // No best-fit mapping: a character the code page lacks becomes the
+    // default character, not a look-alike (so "\u0101" is "?", not "a"),
+    // as on every other platform.
+    const DWORD flags = WC_NO_BEST_FIT_CHARS;
+    const int size = WideCharToMultiByte(CP_ACP, flags, reinterpret_cast<const wchar_t*>(text.data()),
                                          static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     if (size <= 0)
         return result;
     result.resize(static_cast<std::size_t>(size));
-    WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(text.data()),
+    WideCharToMultiByte(CP_ACP, flags, reinterpret_cast<const wchar_t*>(text.data()),
                         static_cast<int>(text.size()), result.data(), size, nullptr, nullptr);
 #else
     const std::string codeset = NarrowCodeset();

@@ -22,10 +22,31 @@ namespace quarn::net {
 namespace {
 
 #ifdef _WIN32
-using PollFd = WSAPOLLFD;
+struct PollFd {
+    NativeSocket fd;
+    short events;
+};
+// select() rather than WSAPoll(): before Windows 10 2004 WSAPoll never
+// reports a connect that failed, so a refused connection would only end at
+// the time limit. A failed connect shows in the exception set.
 int PollOne(PollFd& fd, int timeoutMs)
 {
-    return WSAPoll(&fd, 1, timeoutMs);
+    fd_set readable;
+    fd_set writable;
+    fd_set failed;
+    FD_ZERO(&readable);
+    FD_ZERO(&writable);
+    FD_ZERO(&failed);
+    const auto s = static_cast<SOCKET>(fd.fd);
+    if (fd.events & POLLIN)
+        FD_SET(s, &readable);
+    if (fd.events & POLLOUT) {
+        FD_SET(s, &writable);
+        FD_SET(s, &failed);
+    }
+    timeval limit{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+    const int rc = select(0, &readable, &writable, &failed, timeoutMs < 0 ? nullptr : &limit);
+    return rc == SOCKET_ERROR ? -1 : rc;
 }
 void CloseNative(NativeSocket s)
 {
@@ -110,7 +131,7 @@ bool StartSocketLayer()
 #ifdef _WIN32
     static const bool started = [] {
         WSADATA data;
-        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+        return WSAStartup(MAKEWORD(1, 1), &data) == 0;
     }();
     return started;
 #else

@@ -69,6 +69,33 @@ std::wstring WidePath(const std::u16string& path)
     return std::wstring(path.begin(), path.end());
 }
 
+// Puts the written temporary file in the target's place. An existing target
+// is replaced with ReplaceFileW, which keeps its attributes, owner and
+// access rights; a new one is a plain rename. On failure the temporary file
+// is removed, except where ReplaceFileW has already moved the target out of
+// the way: then the temporary file is renamed once more, and kept if even
+// that fails, since it may hold the only copy of the contents.
+bool MoveIntoPlace(const std::wstring& temporary, const std::wstring& target, bool targetExists)
+{
+    if (targetExists) {
+        if (ReplaceFileW(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                         nullptr) != 0)
+            return true;
+        const DWORD error = GetLastError();
+        if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)
+            return MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+        if (error != ERROR_FILE_NOT_FOUND) {
+            DeleteFileW(temporary.c_str());
+            return false;
+        }
+        // The target went away meanwhile: fall through to a plain rename.
+    }
+    if (MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0)
+        return true;
+    DeleteFileW(temporary.c_str());
+    return false;
+}
+
 }  // namespace
 
 bool FileExists(const std::u16string& path)
@@ -79,6 +106,7 @@ bool FileExists(const std::u16string& path)
 int ReadWholeFile(const std::u16string& path, std::string& bytes)
 {
     bytes.clear();
+    errno = 0;
     std::FILE* file = _wfopen(WidePath(path).c_str(), L"rb");
     if (file == nullptr)
         return errno != 0 ? errno : EACCES;
@@ -90,6 +118,8 @@ int ReadWholeFile(const std::u16string& path, std::string& bytes)
 bool ReplaceFileContents(const std::u16string& path, std::string_view bytes)
 {
     const std::wstring target = WidePath(path);
+    if (target.empty())
+        return false;
     const DWORD attributes = GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
@@ -117,11 +147,11 @@ bool ReplaceFileContents(const std::u16string& path, std::string_view bytes)
     }
     ok = ok && FlushFileBuffers(file) != 0;
     ok = (CloseHandle(file) != 0) && ok;
-    ok = ok && MoveFileExW(temporary.c_str(), target.c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-    if (!ok)
+    if (!ok) {
         DeleteFileW(temporary.c_str());
-    return ok;
+        return false;
+    }
+    return MoveIntoPlace(temporary, target, attributes != INVALID_FILE_ATTRIBUTES);
 }
 
 #else
