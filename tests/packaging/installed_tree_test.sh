@@ -6,7 +6,8 @@
 # the desktop entries and metainfo as the desktop tools read them.
 #
 # installed_tree_test.sh MODE BUILD_DIR SOURCE_DIR VERSION REFERENCE_QUARNCTL WITH_CONVERTER PROGRAM...
-# (WITH_CONVERTER is 1 when the converter, and with it quarnctl convert, is built)
+# (WITH_CONVERTER is 1 when the converter, and with it quarnctl convert, is built;
+# CPACK and CMAKE in the environment name the tools of the build)
 set -euo pipefail
 
 mode=$1 build=$2 source=$3 version=$4 reference=$5 with_converter=$6
@@ -38,7 +39,7 @@ root=$tmp/root
 case $mode in
   deb)
     # A package folder of our own, so a concurrent `make package` is not disturbed.
-    cpack --config "$build/CPackConfig.cmake" -B "$tmp/pkg" >"$tmp/cpack.log" 2>&1 ||
+    "${CPACK:-cpack}" --config "$build/CPackConfig.cmake" -B "$tmp/pkg" >"$tmp/cpack.log" 2>&1 ||
       { cat "$tmp/cpack.log" >&2; fail "cpack failed"; }
     deb=$tmp/pkg/quarn-tools_${version}_$(dpkg --print-architecture).deb
     [ -f "$deb" ] || { ls -l "$tmp/pkg" >&2; fail "no package named $(basename "$deb")"; }
@@ -72,7 +73,7 @@ case $mode in
     dpkg-deb -x "$deb" "$root"
     ;;
   install)
-    DESTDIR=$root cmake --install "$build" --prefix /usr >"$tmp/install.log" 2>&1 ||
+    DESTDIR=$root "${CMAKE:-cmake}" --install "$build" --prefix /usr >"$tmp/install.log" 2>&1 ||
       { cat "$tmp/install.log" >&2; fail "cmake --install failed"; }
     ;;
   *)
