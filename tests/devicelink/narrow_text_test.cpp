@@ -5,6 +5,13 @@
 #include <clocale>
 #include <string>
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
+
 namespace quarn {
 namespace {
 
@@ -23,8 +30,18 @@ private:
     bool ok_ = false;
 };
 
+// The narrow encoding follows the C library's locale only where there is no
+// ANSI code page; on Windows setlocale() does not change it.
+#ifdef _WIN32
+#define SKIP_WHERE_THE_LOCALE_IS_NOT_THE_NARROW_ENCODING() \
+    GTEST_SKIP() << "the narrow encoding is the ANSI code page, which setlocale() does not change"
+#else
+#define SKIP_WHERE_THE_LOCALE_IS_NOT_THE_NARROW_ENCODING() static_cast<void>(0)
+#endif
+
 TEST(NarrowText, PlainLocaleUsesOneBytePerCharacterAndQuestionMarkForTheRest)
 {
+    SKIP_WHERE_THE_LOCALE_IS_NOT_THE_NARROW_ENCODING();
     LocaleScope locale("C");
     ASSERT_TRUE(locale.ok());
     EXPECT_EQ(ToNarrow(u""), "");
@@ -40,6 +57,7 @@ TEST(NarrowText, PlainLocaleUsesOneBytePerCharacterAndQuestionMarkForTheRest)
 
 TEST(NarrowText, Utf8LocaleConvertsMultiByteAndReplacesInvalidBytes)
 {
+    SKIP_WHERE_THE_LOCALE_IS_NOT_THE_NARROW_ENCODING();
     LocaleScope locale("C.UTF-8");
     ASSERT_TRUE(locale.ok());
     EXPECT_EQ(ToNarrow(u"p\u00e4\u20ac"), "p\xc3\xa4\xe2\x82\xac");
@@ -48,6 +66,22 @@ TEST(NarrowText, Utf8LocaleConvertsMultiByteAndReplacesInvalidBytes)
     // A stray byte and a sequence cut off at the end of a chunk.
     EXPECT_EQ(ToWide("a\xff" "b\xe2\x82"), u"a\uFFFDb\uFFFD\uFFFD");
 }
+
+#ifdef _WIN32
+TEST(NarrowText, AnsiCodePage1252)
+{
+    if (GetACP() != 1252)
+        GTEST_SKIP() << "the ANSI code page is " << GetACP() << ", not 1252";
+    EXPECT_EQ(ToNarrow(u""), "");
+    EXPECT_EQ(ToNarrow(u"admin:tovel"), "admin:tovel");
+    EXPECT_EQ(ToNarrow(u"p\u00e4ss \u20ac"), "p\xe4ss \x80");
+    // Characters the code page lacks become '?', look-alikes included: no
+    // best-fit "a" for U+0101.
+    EXPECT_EQ(ToNarrow(u"\u0101b\u4e00c"), "?b?c");
+    EXPECT_EQ(ToWide("p\xe4ss \x80"), u"p\u00e4ss \u20ac");
+    EXPECT_EQ(ToWide(nullptr), u"");
+}
+#endif
 
 TEST(NarrowText, WideTextEndsAtTheFirstZeroByte)
 {

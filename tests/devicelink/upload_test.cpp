@@ -9,6 +9,13 @@
 
 #include "tests/devicelink/test_peer.hpp"
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
+
 namespace quarn {
 namespace {
 
@@ -116,9 +123,17 @@ TEST(TextModeContent, ReadsLikeATextModeStream)
 
 TEST_F(UploadTest, PasswordOutsideTheNarrowEncodingSendsTheDefaultCharacter)
 {
+#ifdef _WIN32
+    // U+4E00 is in no single-byte ANSI code page and becomes '?', so the
+    // token is that of "admin:?".
+    if (GetACP() == 932 || GetACP() == 936 || GetACP() == 949 || GetACP() == 950 || GetACP() == 65001)
+        GTEST_SKIP() << "the ANSI code page " << GetACP() << " has U+4E00";
+    EXPECT_EQ(CredentialsToken(u"\u4e00"), "YWRtaW46Pw==");
+#else
     // "admin:\u20ac" cannot be written in the plain locale; the euro sign
     // becomes '?', so the token is that of "admin:?".
     EXPECT_EQ(CredentialsToken(u"\u20ac"), "YWRtaW46Pw==");
+#endif
 }
 
 TEST_F(UploadTest, FileThatCannotBeOpenedSendsNothing)
@@ -144,7 +159,11 @@ TEST_F(UploadTest, FileThatCannotBeOpenedSendsNothing)
 
     // A folder is not a file either.
     const UploadOutcome folder = UploadStateMachine(u"127.0.0.1", dir_.u16string(), u"tovel", converter);
+#ifdef _WIN32
+    EXPECT_EQ(folder.code, EACCES);
+#else
     EXPECT_EQ(folder.code, EISDIR);
+#endif
 }
 
 TEST_F(UploadTest, RepliesBecomeResultTexts)

@@ -52,13 +52,36 @@ TEST(FileAccess, ReadReportsTheSystemErrorNumber)
     std::string bytes = "stale";
     EXPECT_EQ(ReadWholeFile(test::U16Path(folder / "missing.xml"), bytes), ENOENT);
     EXPECT_EQ(bytes, "");
-    EXPECT_EQ(ReadWholeFile(test::U16Path(folder / "dir.xml"), bytes), EISDIR);
+    EXPECT_EQ(ReadWholeFile(test::U16Path(folder / "dir.xml"), bytes), test::kFolderReadError);
     EXPECT_FALSE(FileExists(test::U16Path(folder / "missing.xml")));
     EXPECT_FALSE(FileExists(u""));
     EXPECT_TRUE(FileExists(test::U16Path(folder / "dir.xml")));
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+
+TEST(FileAccess, ReadOnlyFileAndFolderAreNotReplaced)
+{
+    test::ScratchFolder folder;
+    test::WriteBytes(folder / "locked.xml", "old");
+    fs::permissions(folder / "locked.xml", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    fs::create_directory(folder / "dir.xml");
+    EXPECT_FALSE(ReplaceFileContents(test::U16Path(folder / "locked.xml"), "new"));
+    EXPECT_FALSE(ReplaceFileContents(test::U16Path(folder / "dir.xml"), "new"));
+    EXPECT_FALSE(ReplaceFileContents(u"", "new"));
+    std::string bytes;
+    EXPECT_EQ(ReadWholeFile(test::U16Path(folder / "locked.xml"), bytes), 0);
+    EXPECT_EQ(bytes, "old");
+    fs::permissions(folder / "locked.xml", fs::perms::owner_write, fs::perm_options::add);
+    // Nothing left behind: the two entries as they were.
+    EXPECT_EQ(folder.Listing(), "dir.xml\nlocked.xml\n");
+}
+
+#else
+
+// Permission bits, the file size limit and signals exist only on POSIX
+// systems.
 
 mode_t Mode(const fs::path& path)
 {

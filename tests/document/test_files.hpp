@@ -4,11 +4,19 @@
 
 #include "document/model.hpp"
 
+#include <cerrno>
 #include <filesystem>
 #include <ostream>
 #include <string>
 
 namespace quarn::test {
+
+// The system's error number for opening a folder as a file to read.
+#ifdef _WIN32
+inline constexpr int kFolderReadError = EACCES;
+#else
+inline constexpr int kFolderReadError = EISDIR;
+#endif
 
 // A fresh folder under the system's temporary folder, removed on
 // destruction.
