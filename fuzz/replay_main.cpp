@@ -80,7 +80,7 @@ int main(int argc, char** argv)
     std::vector<std::uint8_t> bytes;
     for (const fs::path& input : inputs) {
         if (!ReadInput(input, bytes)) {
-            std::fprintf(stderr, "%s: cannot be read\n", input.c_str());
+            std::fprintf(stderr, "%s: cannot be read\n", input.string().c_str());
             return 2;
         }
         // The engine hands over a pointer that is never null; so does the replay.
