@@ -9,7 +9,8 @@
 # new/ (inputs that reached new code), crashes/ (inputs that broke the target)
 # and log. The committed corpus is only read. The run ends with one line per
 # target (executions, coverage, features, corpus) and fails when any target
-# found a crash, a leak, a time-out or a broken invariant.
+# found a crash, a leak, a time-out or a broken invariant. FUZZ_TIMEOUT sets
+# the seconds after which one input counts as a hang (default 10).
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -17,6 +18,9 @@ root=$(dirname "$here")
 seconds=${1:-${FUZZ_SECONDS:-60}}
 shift $(( $# > 0 ? 1 : 0 ))
 bin=${FUZZ_BUILD:-$root/build/fuzz/fuzz}
+# Seconds one input may take before it counts as a hang. Raise it on a machine
+# whose other work starves the fuzzer (the default runs at full priority).
+timeout=${FUZZ_TIMEOUT:-10}
 findings=${FUZZ_FINDINGS:-$root/build/fuzz/findings}
 
 if [ $# -gt 0 ]; then
@@ -38,7 +42,7 @@ for name in "${targets[@]}"; do
   exe=$bin/fuzz_$name
   out=$findings/$name
   mkdir -p "$out/new" "$out/crashes"
-  args=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1
+  args=(-max_total_time="$seconds" -timeout="$timeout" -rss_limit_mb=2048 -print_final_stats=1
         -artifact_prefix="$out/crashes/")
   [ -f "$here/dict/$name.dict" ] && args+=(-dict="$here/dict/$name.dict")
   echo "fuzz: $name for ${seconds}s"
