@@ -7,6 +7,7 @@
 #    machine and listening on loopback; the simulator must store what was
 #    sent.
 # 3. A host that does not resolve fails with the Windows socket number 10022.
+# 4. quarnsim.exe, beside QUARNCTL.exe, serves the same upload under wine.
 set -euo pipefail
 
 prefix=$1
@@ -16,12 +17,12 @@ original=$4
 here=$(cd "$(dirname "$0")" && pwd)
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/quarnctl-wine.XXXXXX")
-sim_pid=
+sim_pids=()
 cleanup() {
-  if [ -n "$sim_pid" ]; then
-    kill "$sim_pid" 2>/dev/null || true
-    wait "$sim_pid" 2>/dev/null || true
-  fi
+  for pid in "${sim_pids[@]}"; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -52,25 +53,38 @@ quarnctl write "$(windows_path "$work/model.json")" "$(windows_path "$work/writt
 cmp "$work/original.xml" "$work/written.xml" || fail "written file differs from $original"
 echo "write: $(wc -c <"$work/written.xml") bytes, identical to $(basename "$original")"
 
-# 2. The native simulator on a free loopback port; it prints the port first.
-mkdir "$work/store"
-"$quarnsim" --address 127.0.0.1 --port 0 --store "$work/store" >"$work/sim.out" 2>"$work/sim.log" &
-sim_pid=$!
-for _ in $(seq 100); do
-  [ -s "$work/sim.out" ] && break
-  kill -0 "$sim_pid" 2>/dev/null || fail "quarnsim did not start: $(cat "$work/sim.log")"
-  sleep 0.1
-done
-port=$(head -n 1 "$work/sim.out")
-[ -n "$port" ] || fail "quarnsim printed no port"
+# Starts a simulator (the command given) on a free loopback port, storing
+# into the folder given first; sets $port from the first line it prints.
+start_simulator() {
+  local name=$1
+  shift
+  mkdir "$work/$name"
+  "$@" >"$work/$name.out" 2>"$work/$name.log" &
+  sim_pids+=($!)
+  for _ in $(seq 300); do
+    [ -s "$work/$name.out" ] && break
+    kill -0 "${sim_pids[-1]}" 2>/dev/null || fail "$name did not start: $(cat "$work/$name.log")"
+    sleep 0.1
+  done
+  port=$(head -n 1 "$work/$name.out" | tr -d '\r')
+  [ -n "$port" ] || fail "$name printed no port"
+}
 
-quarnctl upload --host 127.0.0.1 --port "$port" "$(windows_path "$work/written.xml")" >"$work/upload.out" \
-  || fail "quarnctl upload failed: $(cat "$work/sim.log")"
-grep -q "^State machine accepted" "$work/upload.out" || fail "upload answered: $(cat "$work/upload.out")"
-# The upload reads the file in text mode: the controller gets LF line ends.
-tr -d '\r' <"$work/written.xml" >"$work/sent.xml"
-cmp "$work/sent.xml" "$work/store/state_machine.xml" || fail "the simulator stored other bytes"
-echo "upload: $(tr -d '\r' <"$work/upload.out")"
+# Uploads the written file to the simulator on $port, which must store it.
+upload_to() {
+  local name=$1
+  quarnctl upload --host 127.0.0.1 --port "$port" "$(windows_path "$work/written.xml")" >"$work/upload.out" \
+    || fail "quarnctl upload to $name failed: $(cat "$work/$name.log")"
+  grep -q "^State machine accepted" "$work/upload.out" || fail "upload answered: $(cat "$work/upload.out")"
+  # The upload reads the file in text mode: the controller gets LF line ends.
+  tr -d '\r' <"$work/written.xml" >"$work/sent.xml"
+  cmp "$work/sent.xml" "$work/$name/state_machine.xml" || fail "$name stored other bytes"
+  echo "upload to $name: $(tr -d '\r' <"$work/upload.out")"
+}
+
+# 2. The native simulator.
+start_simulator native "$quarnsim" --address 127.0.0.1 --port 0 --store "$work/native"
+upload_to native
 
 quarnctl switch --host localhost --port "$port" R3 on >"$work/switch.out" || fail "quarnctl switch failed"
 quarnctl relays --host 127.0.0.1 --port "$port" >"$work/relays.out" || fail "quarnctl relays failed"
@@ -84,3 +98,11 @@ fi
 tr -d '\r' <"$work/refused.err" | grep -qx "Cannot connect: 10022" \
   || fail "unresolvable host gave: $(cat "$work/refused.err")"
 echo "unresolvable host: Cannot connect: 10022"
+
+# 4. The simulator built for Windows, under wine.
+quarnsim_exe=$(dirname "$quarnctl")/quarnsim.exe
+if [ -f "$quarnsim_exe" ]; then
+  start_simulator wine "$here/wine-run.sh" "$prefix" "$quarnsim_exe" --address 127.0.0.1 --port 0 \
+    --store "$(windows_path "$work/wine")"
+  upload_to wine
+fi
