@@ -16,13 +16,22 @@ trap 'rm -rf "$work"' EXIT
 
 section() { printf '\n== %s\n' "$1"; }
 
+# Instructions of a whole program run under callgrind.
+instructions() {
+  valgrind --tool=callgrind --callgrind-out-file="$work/cg.run" "$@" >/dev/null 2>"$work/cg.run.log" || true
+  sed -n 's/.*Collected : \([0-9]*\).*/\1/p' "$work/cg.run.log"
+}
+
 # Google Benchmark medians as CSV: name,iterations,real_time,cpu_time,time_unit,...
+# appended to $work/<program>.csv. The CSV form needs the same counters in
+# every row of one run, so callers run groups with different counters apart.
 run_gbench() {
   local program=$1
   shift
   "$bin/$program" --benchmark_repetitions="$reps" --benchmark_report_aggregates_only=true \
-    --benchmark_format=csv "$@" 2>/dev/null | grep '_median"' | tr -d '"' >"$work/$program.csv"
-  awk -F, '{ printf "  %-34s real %10.3f %s   cpu %10.3f %s\n", $1, $3, $5, $4, $5 }' "$work/$program.csv"
+    --benchmark_format=csv "$@" 2>/dev/null | grep '_median"' | tr -d '"' >"$work/rows.csv"
+  awk -F, '{ printf "  %-34s real %10.3f %s   cpu %10.3f %s\n", $1, $3, $5, $4, $5 }' "$work/rows.csv"
+  cat "$work/rows.csv" >>"$work/$program.csv"
 }
 
 # ratio FILE A B COLUMN: time of A / time of B (column 3 real, 4 cpu).
@@ -35,7 +44,8 @@ echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -
 echo "load:    $(cut -d' ' -f1-3 /proc/loadavg)"
 
 section "XML parse and write, 10 MB state-machine-like document (median of $reps)"
-run_gbench quarn_bench_xml
+run_gbench quarn_bench_xml --benchmark_filter=BM_Parse
+run_gbench quarn_bench_xml --benchmark_filter=BM_Write
 x=$work/quarn_bench_xml.csv
 echo "  parse cpu ratios: pug/tinyxml2 $(ratio "$x" BM_Parse_Pug BM_Parse_Tinyxml2 4)," \
   "pug/libxml2 $(ratio "$x" BM_Parse_Pug BM_Parse_Libxml2 4)," \
@@ -64,15 +74,15 @@ if [ -x "$bin/quarn_bench_device" ]; then
   section "Upload and relay switch to quarnsim on loopback (median of $reps)"
   run_gbench quarn_bench_device
   d=$work/quarn_bench_device.csv
-  echo "  real-time ratios: upload/raw $(ratio "$d" BM_Upload_DeviceLink BM_Upload_RawSocket 3)," \
-    "switch/raw $(ratio "$d" BM_Switch_DeviceLink BM_Switch_RawSocket 3)"
+  echo "  real-time ratios: upload/raw $(ratio "$d" BM_Upload_DeviceLink/real_time BM_Upload_RawSocket/real_time 3)," \
+    "switch/raw $(ratio "$d" BM_Switch_DeviceLink/real_time BM_Switch_RawSocket/real_time 3)"
 fi
 
 if [ -x "$bin/quarn_bench_converter" ]; then
   section "Converter, 1,000-state XMI (median of $reps)"
   run_gbench quarn_bench_converter
   c=$work/quarn_bench_converter.csv
-  echo "  real-time ratio: transform/xsltproc $(ratio "$c" BM_Convert_Transform BM_Convert_Xsltproc 3)"
+  echo "  real-time ratio: transform/xsltproc $(ratio "$c" BM_Convert_Transform/real_time BM_Convert_Xsltproc/real_time 3)"
 fi
 
 if command -v hyperfine >/dev/null; then
@@ -83,12 +93,24 @@ if command -v hyperfine >/dev/null; then
     hyperfine -N --style basic --warmup 3 --runs 30 --export-markdown "$work/editor.md" \
       "$bin/quarn_start_bare" "$bin/quarn_start_editor" >/dev/null
     cat "$work/editor.md"
+    if command -v valgrind >/dev/null; then
+      bare=$(instructions "$bin/quarn_start_bare")
+      editor=$(instructions "$bin/quarn_start_editor")
+      echo "  instructions: bare $bare, editor $editor," \
+        "ratio $(awk -v a="$editor" -v b="$bare" 'BEGIN { printf "%.3f", a / b }')"
+    fi
   fi
   if [ -x "$bin/quarn_start_converter" ]; then
     section "Start-up to first paint, offscreen: converter window against a bare QWidget"
     hyperfine -N --style basic --warmup 3 --runs 30 --export-markdown "$work/converter.md" \
       "$bin/quarn_start_bare" "$bin/quarn_start_converter" >/dev/null
     cat "$work/converter.md"
+    if command -v valgrind >/dev/null; then
+      bare=${bare:-$(instructions "$bin/quarn_start_bare")}
+      converter=$(instructions "$bin/quarn_start_converter")
+      echo "  instructions: bare $bare, converter $converter," \
+        "ratio $(awk -v a="$converter" -v b="$bare" 'BEGIN { printf "%.3f", a / b }')"
+    fi
   fi
   if [ -x "$bin/quarnctl" ] && command -v xsltproc >/dev/null; then
     # The XMI written by the converter benchmark above.
@@ -99,6 +121,12 @@ if command -v hyperfine >/dev/null; then
         "$bin/quarnctl convert $xmi $work/ours.xml" \
         "xsltproc --nonet -o $work/peer.xml $bin/morvex.xsl $xmi" >/dev/null
       cat "$work/convert.md"
+      if command -v valgrind >/dev/null; then
+        ours=$(instructions "$bin/quarnctl" convert "$xmi" "$work/ours.xml")
+        peer=$(instructions xsltproc --nonet -o "$work/peer.xml" "$bin/morvex.xsl" "$xmi")
+        echo "  instructions: quarnctl convert $ours, xsltproc $peer," \
+          "ratio $(awk -v a="$ours" -v b="$peer" 'BEGIN { printf "%.3f", a / b }')"
+      fi
     fi
   fi
 fi
