@@ -90,26 +90,28 @@ if command -v hyperfine >/dev/null; then
   mkdir -p "$XDG_CONFIG_HOME" && mkdir -m 700 -p "$XDG_RUNTIME_DIR"
   if [ -x "$bin/quarn_start_editor" ]; then
     section "Start-up to first paint, offscreen: editor against a bare QWidget"
-    hyperfine -N --style basic --warmup 3 --runs 30 --export-markdown "$work/editor.md" \
-      "$bin/quarn_start_bare" "$bin/quarn_start_editor" >/dev/null
+    hyperfine -N --style basic --warmup 3 --runs 40 --export-markdown "$work/editor.md" \
+      "$bin/quarn_start_bare" "$bin/quarn_start_bare --text" "$bin/quarn_start_editor" >/dev/null
     cat "$work/editor.md"
     if command -v valgrind >/dev/null; then
       bare=$(instructions "$bin/quarn_start_bare")
+      text=$(instructions "$bin/quarn_start_bare" --text)
       editor=$(instructions "$bin/quarn_start_editor")
-      echo "  instructions: bare $bare, editor $editor," \
-        "ratio $(awk -v a="$editor" -v b="$bare" 'BEGIN { printf "%.3f", a / b }')"
+      echo "  instructions: bare $bare, bare with text $text, editor $editor," \
+        "ratios $(awk -v a="$editor" -v b="$bare" -v t="$text" 'BEGIN { printf "%.3f (editor/bare), %.3f (editor/bare with text)", a / b, a / t }')"
     fi
   fi
   if [ -x "$bin/quarn_start_converter" ]; then
     section "Start-up to first paint, offscreen: converter window against a bare QWidget"
-    hyperfine -N --style basic --warmup 3 --runs 30 --export-markdown "$work/converter.md" \
-      "$bin/quarn_start_bare" "$bin/quarn_start_converter" >/dev/null
+    hyperfine -N --style basic --warmup 3 --runs 40 --export-markdown "$work/converter.md" \
+      "$bin/quarn_start_bare" "$bin/quarn_start_bare --text" "$bin/quarn_start_converter" >/dev/null
     cat "$work/converter.md"
     if command -v valgrind >/dev/null; then
       bare=${bare:-$(instructions "$bin/quarn_start_bare")}
+      text=${text:-$(instructions "$bin/quarn_start_bare" --text)}
       converter=$(instructions "$bin/quarn_start_converter")
-      echo "  instructions: bare $bare, converter $converter," \
-        "ratio $(awk -v a="$converter" -v b="$bare" 'BEGIN { printf "%.3f", a / b }')"
+      echo "  instructions: bare $bare, bare with text $text, converter $converter," \
+        "ratios $(awk -v a="$converter" -v b="$bare" -v t="$text" 'BEGIN { printf "%.3f (converter/bare), %.3f (converter/bare with text)", a / b, a / t }')"
     fi
   fi
   if [ -x "$bin/quarnctl" ] && command -v xsltproc >/dev/null; then
