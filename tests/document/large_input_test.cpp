@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+// POSIX only: each read runs in a forked child whose peak memory comes from
+// getrusage.
 #ifndef _WIN32
 
 #include <sys/resource.h>

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+// POSIX only: the child process gives up root with setuid and the refusals
+// come from permission bits.
 #ifndef _WIN32
 
 #include <sys/stat.h>
