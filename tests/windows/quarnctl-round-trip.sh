@@ -53,6 +53,18 @@ quarnctl write "$(windows_path "$work/model.json")" "$(windows_path "$work/writt
 cmp "$work/original.xml" "$work/written.xml" || fail "written file differs from $original"
 echo "write: $(wc -c <"$work/written.xml") bytes, identical to $(basename "$original")"
 
+# A name outside the ANSI code page, written twice (new, then replaced) and
+# read back: wide arguments and wide file paths.
+unicode="$work/Бюро 東.xml"
+for _ in 1 2; do
+  quarnctl write "$(windows_path "$work/model.json")" "$(windows_path "$unicode")" \
+    || fail "quarnctl write to a Unicode name failed"
+done
+cmp "$work/original.xml" "$unicode" || fail "$unicode differs from $original"
+quarnctl show "$(windows_path "$unicode")" >"$work/unicode.out" || fail "quarnctl show of a Unicode name failed"
+[ "$(ls "$work" | grep -c '~tmp')" -eq 0 ] || fail "temporary files left behind: $(ls "$work")"
+echo "Unicode file name: written, replaced and read back"
+
 # Starts a simulator (the command given) on a free loopback port, storing
 # into the folder given first; sets $port from the first line it prints.
 start_simulator() {

@@ -8,6 +8,9 @@ prefix=$(realpath -m "$1")
 shift
 export WINEPREFIX=$prefix
 export WINEDEBUG=-all
+# Arguments reach the program as UTF-8 and become UTF-16 there; the ANSI
+# code page stays 1252.
+export LC_ALL=C.UTF-8
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 
