@@ -26,6 +26,7 @@ public:
         text_.remove_prefix(count);
         return count;
     }
+    std::size_t size_hint() const override { return text_.size(); }
 
 private:
     std::u16string_view text_;

@@ -745,9 +745,13 @@ bool xml_parser::read_stream_text(text_source* stream)
     constexpr std::size_t chunk = 4095;
     std::size_t capacity = 0;
     std::size_t count = 0;
+    // A source that knows its size gets a buffer that holds it and the final
+    // empty read at once, so a large text is not moved while it grows.
+    const std::size_t hint = stream->size_hint();
+    const std::size_t first = hint > 0 && hint < SIZE_MAX / sizeof(char16_t) / 2 ? hint + chunk + 1 : chunk + 1;
     for (;;) {
         if (capacity - count < chunk + 1) {
-            std::size_t grown = capacity ? capacity * 2 : chunk + 1;
+            std::size_t grown = capacity ? capacity * 2 : first;
             void* moved = std::realloc(buffer_, grown * sizeof(char16_t));
             if (!moved)
                 break;

@@ -86,6 +86,10 @@ public:
     // Reads up to max characters into buf; returns how many; 0 means end of
     // stream (or a read error).
     virtual std::size_t read(char16_t* buf, std::size_t max) = 0;
+    // How many characters are left to read, when the source knows; 0 when
+    // it does not. Only a hint for sizing the buffer: reading still ends
+    // where read() says.
+    virtual std::size_t size_hint() const { return 0; }
 };
 
 // Collects everything written into one string.
@@ -104,6 +108,7 @@ class string_source : public text_source {
 public:
     explicit string_source(std::u16string_view text) : text_(text) {}
     std::size_t read(char16_t* buf, std::size_t max) override;
+    std::size_t size_hint() const override { return text_.size(); }
 
 private:
     std::u16string_view text_;

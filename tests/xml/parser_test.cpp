@@ -237,6 +237,34 @@ TEST(ParseStream, ReadsTheWholeStreamInPieces)
     EXPECT_EQ(std::u16string(r.child(2999).child(0).value()), u"2999");
 }
 
+// The size a source reports only sizes the buffer: a wrong one still gives
+// the whole text, no more and no less.
+TEST(ParseStream, SizeHintOnlySizesTheBuffer)
+{
+    class hinted_source : public pug::string_source {
+    public:
+        hinted_source(std::u16string_view text, std::size_t hint) : string_source(text), hint_(hint) {}
+        std::size_t size_hint() const override { return hint_; }
+
+    private:
+        std::size_t hint_;
+    };
+    std::u16string text = u"<r>";
+    for (int i = 0; i < 2000; ++i)
+        text += u"<v>" + widen(std::to_string(i)) + u"</v>";
+    text += u"</r>";
+    for (const std::size_t hint : {std::size_t{0}, std::size_t{1}, text.size() - 1, text.size(), text.size() * 3}) {
+        pug::xml_parser parser;
+        hinted_source source(text, hint);
+        ASSERT_TRUE(parser.parse_stream(&source)) << "hint " << hint;
+        EXPECT_EQ(parser.buffer_size(), text.size()) << "hint " << hint;
+        EXPECT_EQ(parser.buffer()[parser.buffer_size()], u'\0') << "hint " << hint;
+        pug::xml_node r = parser.root().child(0);
+        ASSERT_EQ(r.child_count(), 2000u) << "hint " << hint;
+        EXPECT_EQ(std::u16string(r.child(1999).child(0).value()), u"1999") << "hint " << hint;
+    }
+}
+
 TEST(ParseStream, ANulCharacterEndsTheTextThere)
 {
     const std::u16string text(u"<a>x\0<b/></a><c/>", 17);
