@@ -10,7 +10,6 @@
 #include <tinyxml2.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -23,22 +22,6 @@
 #define QUARN_COUNT_STOP() (void)0
 #endif
 
-namespace {
-
-std::size_t CountOpenings(const std::string& bytes)
-{
-    std::size_t count = 0;
-    const char* p = bytes.data();
-    const char* end = p + bytes.size();
-    while ((p = static_cast<const char*>(std::memchr(p, '<', static_cast<std::size_t>(end - p)))) != nullptr) {
-        ++count;
-        ++p;
-    }
-    return count;
-}
-
-}  // namespace
-
 int main(int argc, char* argv[])
 {
     const std::string_view which = argc > 1 ? argv[1] : "";
@@ -46,7 +29,7 @@ int main(int argc, char* argv[])
     std::size_t result = 0;
     if (which == "memchr") {
         QUARN_COUNT_START();
-        result = CountOpenings(bytes);
+        result = quarn::bench::CountOpenings(bytes);
         QUARN_COUNT_STOP();
     } else if (which == "pug") {
         QUARN_COUNT_START();

@@ -88,32 +88,24 @@ fi
 if command -v hyperfine >/dev/null; then
   export QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
   mkdir -p "$XDG_CONFIG_HOME" && mkdir -m 700 -p "$XDG_RUNTIME_DIR"
-  if [ -x "$bin/quarn_start_editor" ]; then
-    section "Start-up to first paint, offscreen: editor against a bare QWidget"
-    hyperfine -N --style basic --warmup 3 --runs 40 --export-markdown "$work/editor.md" \
-      "$bin/quarn_start_bare" "$bin/quarn_start_bare --text" "$bin/quarn_start_editor" >/dev/null
-    cat "$work/editor.md"
-    if command -v valgrind >/dev/null; then
-      bare=$(instructions "$bin/quarn_start_bare")
-      text=$(instructions "$bin/quarn_start_bare" --text)
-      editor=$(instructions "$bin/quarn_start_editor")
-      echo "  instructions: bare $bare, bare with text $text, editor $editor," \
-        "ratios $(awk -v a="$editor" -v b="$bare" -v t="$text" 'BEGIN { printf "%.3f (editor/bare), %.3f (editor/bare with text)", a / b, a / t }')"
-    fi
-  fi
-  if [ -x "$bin/quarn_start_converter" ]; then
-    section "Start-up to first paint, offscreen: converter window against a bare QWidget"
-    hyperfine -N --style basic --warmup 3 --runs 40 --export-markdown "$work/converter.md" \
-      "$bin/quarn_start_bare" "$bin/quarn_start_bare --text" "$bin/quarn_start_converter" >/dev/null
-    cat "$work/converter.md"
+  # startup NAME PROGRAM: the window against a bare one and a bare one with a label.
+  startup() {
+    [ -x "$bin/$2" ] || return 0
+    section "Start-up to first paint, offscreen: $1 against a bare QWidget"
+    hyperfine -N --style basic --warmup 3 --runs 40 --export-markdown "$work/$2.md" \
+      "$bin/quarn_start_bare" "$bin/quarn_start_bare --text" "$bin/$2" >/dev/null
+    cat "$work/$2.md"
     if command -v valgrind >/dev/null; then
       bare=${bare:-$(instructions "$bin/quarn_start_bare")}
       text=${text:-$(instructions "$bin/quarn_start_bare" --text)}
-      converter=$(instructions "$bin/quarn_start_converter")
-      echo "  instructions: bare $bare, bare with text $text, converter $converter," \
-        "ratios $(awk -v a="$converter" -v b="$bare" -v t="$text" 'BEGIN { printf "%.3f (converter/bare), %.3f (converter/bare with text)", a / b, a / t }')"
+      local ours
+      ours=$(instructions "$bin/$2")
+      echo "  instructions: bare $bare, bare with text $text, $1 $ours, ratios" \
+        "$(awk -v a="$ours" -v b="$bare" -v t="$text" 'BEGIN { printf "%.3f (/bare), %.3f (/bare with text)", a / b, a / t }')"
     fi
-  fi
+  }
+  startup editor quarn_start_editor
+  startup "converter window" quarn_start_converter
   if [ -x "$bin/quarnctl" ] && command -v xsltproc >/dev/null; then
     # The XMI written by the converter benchmark above.
     section "Conversion as a command: quarnctl convert against xsltproc, 1,000-state XMI"

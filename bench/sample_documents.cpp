@@ -3,6 +3,7 @@
 #include "document/writer.hpp"
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -115,6 +116,18 @@ std::string XmiWithStates(int states)
            "  </packagedElement>\n"
            "</uml:Model>\n";
     return out.str();
+}
+
+std::size_t CountOpenings(const std::string& bytes)
+{
+    std::size_t count = 0;
+    const char* p = bytes.data();
+    const char* end = p + bytes.size();
+    while ((p = static_cast<const char*>(std::memchr(p, '<', static_cast<std::size_t>(end - p)))) != nullptr) {
+        ++count;
+        ++p;
+    }
+    return count;
 }
 
 std::string ReadFileBytes(const std::string& path)

@@ -30,6 +30,9 @@ std::string XmiWithStates(int states);
 // The converter's stylesheet in the source tree.
 std::string StylesheetPath();
 
+// The floor of every parse: one memchr pass that counts the "<" in bytes.
+std::size_t CountOpenings(const std::string& bytes);
+
 // Reads a whole file; empty when it cannot be read.
 std::string ReadFileBytes(const std::string& path);
 // Writes bytes to path; false on failure.
