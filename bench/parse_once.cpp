@@ -4,6 +4,7 @@
 // Instruction counts do not change with the load of a shared machine.
 #include "bench/sample_documents.hpp"
 #include "document/file_text.hpp"
+#include "document/file_text_source.hpp"
 #include "xml/pug.hpp"
 
 #include <libxml/parser.h>
@@ -34,9 +35,7 @@ int main(int argc, char* argv[])
     } else if (which == "pug") {
         QUARN_COUNT_START();
         {
-            std::u16string text;
-            quarn::DecodeFileText(bytes, text);
-            pug::string_source source(text);
+            quarn::FileTextSource source(bytes);
             pug::xml_parser parser;
             parser.parse_stream(&source);
             result = parser.root().child_count();

@@ -1,7 +1,7 @@
 #include "document/reader.hpp"
 
 #include "document/file_access.hpp"
-#include "document/file_text.hpp"
+#include "document/file_text_source.hpp"
 #include "document/timer_value.hpp"
 #include "xml/pug.hpp"
 
@@ -160,10 +160,11 @@ void ReadRelay(StateMachineModel& model, pug::xml_node relay)
 
 }  // namespace
 
-bool ReadStateMachineText(StateMachineModel& model, std::u16string_view text)
+namespace {
+
+bool ReadStateMachineSource(StateMachineModel& model, pug::text_source& source)
 {
     pug::xml_parser parser;
-    TextReader source(text);
     if (!parser.parse_stream(&source))
         return false;
     pug::xml_node root = parser.root();
@@ -187,6 +188,14 @@ bool ReadStateMachineText(StateMachineModel& model, std::u16string_view text)
     return true;
 }
 
+}  // namespace
+
+bool ReadStateMachineText(StateMachineModel& model, std::u16string_view text)
+{
+    TextReader source(text);
+    return ReadStateMachineSource(model, source);
+}
+
 namespace {
 
 int ReadInto(StateMachineModel& model, const ReaderHooks& hooks)
@@ -199,11 +208,10 @@ int ReadInto(StateMachineModel& model, const ReaderHooks& hooks)
     std::string bytes;
     if (const int error = ReadWholeFile(model.path, bytes); error != 0)
         return error;
-    std::u16string text;
-    if (const int error = DecodeFileText(bytes, text); error != 0)
+    FileTextSource source(bytes);
+    if (const int error = source.Error(); error != 0)
         return error;
-    bytes = std::string();
-    if (!ReadStateMachineText(model, text)) {
+    if (!ReadStateMachineSource(model, source)) {
         ResetModel(model);
         return kReadNoFile;
     }

@@ -79,18 +79,17 @@ bool HasByte(std::uint64_t word, unsigned char byte)
     return ((x - kLowBits) & ~x & kHighBits) != 0;
 }
 
-// Decodes bytes into out, which has room for bytes.size() units (a sequence
-// never gives more units than it has bytes). With FoldCrLf a CR directly
-// followed by LF is dropped. Returns the number of units written. Runs of
-// ASCII, the bulk of every file, go eight bytes at a time.
+// Decodes from p towards end into o, stopping before a sequence whose units
+// would not fit before out_end. With FoldCrLf a CR directly followed by LF
+// (looked for up to end) is dropped. Returns where decoding stopped; o is
+// moved past the units written. Runs of ASCII, the bulk of every file, go
+// eight bytes at a time.
 template <bool FoldCrLf>
-std::size_t DecodeInto(std::string_view bytes, char16_t* out)
+const unsigned char* DecodeInto(const unsigned char* p, const unsigned char* const end, char16_t*& o,
+                                char16_t* const out_end)
 {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    const auto* const end = p + bytes.size();
-    char16_t* o = out;
     while (p < end) {
-        if (end - p >= 8) {
+        if (end - p >= 8 && out_end - o >= 8) {
             std::uint64_t word;
             std::memcpy(&word, p, sizeof word);
             if ((word & kHighBits) == 0) {
@@ -111,8 +110,13 @@ std::size_t DecodeInto(std::string_view bytes, char16_t* out)
         }
         const std::uint8_t lead = *p;
         if (lead < 0x80) {
-            if (!(FoldCrLf && lead == '\r' && p + 1 < end && p[1] == '\n'))
-                *o++ = lead;
+            if (FoldCrLf && lead == '\r' && p + 1 < end && p[1] == '\n') {
+                ++p;
+                continue;
+            }
+            if (o == out_end)
+                break;
+            *o++ = lead;
             ++p;
             continue;
         }
@@ -134,8 +138,12 @@ std::size_t DecodeInto(std::string_view bytes, char16_t* out)
             c = (c << 6) | (next & 0x3F);
             ++taken;
         }
-        if (length == 0 || taken < length || c < minimum || c > 0x10FFFF || IsHighSurrogate(c) ||
-            IsLowSurrogate(c)) {
+        const bool bad = length == 0 || taken < length || c < minimum || c > 0x10FFFF || IsHighSurrogate(c) ||
+                         IsLowSurrogate(c);
+        const std::ptrdiff_t units = !bad && c >= 0x10000 ? 2 : 1;
+        if (out_end - o < units)
+            break;
+        if (bad) {
             *o++ = static_cast<char16_t>(kReplacement);
         } else if (c < 0x10000) {
             *o++ = static_cast<char16_t>(c);
@@ -146,14 +154,19 @@ std::size_t DecodeInto(std::string_view bytes, char16_t* out)
         }
         p += taken;
     }
-    return static_cast<std::size_t>(o - out);
+    return p;
 }
 
+// A sequence never gives more units than it has bytes, so room for
+// bytes.size() units always holds the whole text.
 template <bool FoldCrLf>
 std::u16string Decode(std::string_view bytes)
 {
     std::u16string out(bytes.size(), u'\0');
-    out.resize(DecodeInto<FoldCrLf>(bytes, out.data()));
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    char16_t* o = out.data();
+    DecodeInto<FoldCrLf>(p, p + bytes.size(), o, o + out.size());
+    out.resize(static_cast<std::size_t>(o - out.data()));
     return out;
 }
 
@@ -167,6 +180,15 @@ std::u16string DecodeUtf8(std::string_view bytes)
 std::u16string DecodeUtf8Text(std::string_view bytes)
 {
     return Decode<true>(bytes);
+}
+
+std::size_t DecodeUtf8TextPiece(std::string_view& bytes, char16_t* out, std::size_t room)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    char16_t* o = out;
+    const auto* stop = DecodeInto<true>(p, p + bytes.size(), o, out + room);
+    bytes.remove_prefix(static_cast<std::size_t>(stop - p));
+    return static_cast<std::size_t>(o - out);
 }
 
 std::u16string DecodeUtf16Le(std::string_view bytes)

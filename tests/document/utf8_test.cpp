@@ -74,6 +74,16 @@ TEST(Utf8, DecodesAlikeAtEveryAlignment)
         EXPECT_EQ(DecodeUtf8Text(bytes), folded(text)) << "offset " << offset;
         // A CR that ends the input is kept.
         EXPECT_EQ(DecodeUtf8Text(bytes + "\r"), folded(text) + u"\r") << "offset " << offset;
+        // Piece by piece, whatever the room, the same text.
+        for (std::size_t room = 2; room <= 10; ++room) {
+            std::string_view rest(bytes);
+            std::u16string pieces;
+            std::u16string buffer(room, u'\0');
+            while (const std::size_t got = DecodeUtf8TextPiece(rest, buffer.data(), room))
+                pieces.append(buffer.data(), got);
+            EXPECT_TRUE(rest.empty()) << "offset " << offset << ", room " << room;
+            EXPECT_EQ(pieces, folded(text)) << "offset " << offset << ", room " << room;
+        }
     }
 }
 
