@@ -90,8 +90,9 @@ std::u16string_view ViewOf(const char16_t* text)
     return text == nullptr ? std::u16string_view{} : std::u16string_view{text};
 }
 
-// The writer's two escapes, "&amp;" and "&quot;", turned back.
-std::u16string UnescapedCondition(std::u16string_view text)
+// The writer's escapes, "&amp;", "&quot;" and "&lt;", turned back; any other
+// "&" stays as it stands, as older files hold it.
+std::u16string UnescapedText(std::u16string_view text)
 {
     std::u16string out;
     out.reserve(text.size());
@@ -102,6 +103,9 @@ std::u16string UnescapedCondition(std::u16string_view text)
         } else if (text.substr(i).starts_with(u"&quot;")) {
             out += u'"';
             i += 5;
+        } else if (text.substr(i).starts_with(u"&lt;")) {
+            out += u'<';
+            i += 3;
         } else {
             out += text[i];
         }
@@ -155,7 +159,7 @@ void ReadRelay(StateMachineModel& model, pug::xml_node relay)
     pug::xml_node transition = halves[0].find_first_by_name(u"transition");
     if (transition.empty())
         return;
-    model.relays[n] = UnescapedCondition(ViewOf(AttributeValue(transition, u"cond")));
+    model.relays[n] = UnescapedText(ViewOf(AttributeValue(transition, u"cond")));
 }
 
 }  // namespace
@@ -172,7 +176,7 @@ bool ReadStateMachineSource(StateMachineModel& model, pug::text_source& source)
     pug::xml_node machine = root.find_first_by_name(u"statemachine");
     if (!machine.empty()) {
         pug::xml_node version = machine.find_first_by_name(u"version");
-        model.version = std::u16string(ViewOf(version.find_first_by_kind(pug::kind_text).value()));
+        model.version = UnescapedText(ViewOf(version.find_first_by_kind(pug::kind_text).value()));
 
         std::vector<pug::xml_node> timers;
         machine.collect_by_name(u"timer", timers);

@@ -48,6 +48,24 @@ std::u16string EscapedCondition(std::u16string_view condition)
     return text;
 }
 
+// The version text is typed freely in the Version dialog; "&" and "<" are
+// stored as "&amp;" and "&lt;" so that a text such as "a<b" does not end the
+// element and reads back whole.
+std::u16string EscapedVersion(std::u16string_view version)
+{
+    std::u16string text;
+    text.reserve(version.size());
+    for (const char16_t c : version) {
+        if (c == u'&')
+            text += u"&amp;";
+        else if (c == u'<')
+            text += u"&lt;";
+        else
+            text += c;
+    }
+    return text;
+}
+
 pug::xml_node AddElement(pug::xml_node parent, const char16_t* name)
 {
     pug::xml_node element = parent.add_child(pug::kind_element);
@@ -84,7 +102,7 @@ void BuildTree(const StateMachineModel& model, pug::xml_node document)
     declaration.add_attribute(u"encoding", u"utf-8");
 
     pug::xml_node machine = AddElement(document, u"statemachine");
-    AddText(AddElement(machine, u"version"), model.version);
+    AddText(AddElement(machine, u"version"), EscapedVersion(model.version));
 
     for (int n = 0; n < kTimerCount; ++n) {
         const TimerEntry& timer = model.timers[n];

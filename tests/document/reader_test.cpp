@@ -67,7 +67,7 @@ TEST(Reader, WrittenFileReadsBackExceptWhatTheFileCannotCarry)
     test::ScratchFolder folder;
     StateMachineModel model = test::OfficeModel();
     model.path = test::U16Path(folder / "plan.xml");
-    model.version = u"B\u00fcro \u20ac & co";
+    model.version = u"B\u00fcro \u20ac & co <v2> &amp;";
     model.timers[2].offTime = Time(18, 0, 0);                // blank ON time and dates
     model.timers[3].onDate = Date(2000, 6, 1);               // a date before 2001
     model.timers[3].onTime = Time(1, 2, 3);

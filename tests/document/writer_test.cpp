@@ -77,7 +77,7 @@ TEST(Writer, OnlyTimersWithAnOffTimeAreWritten)
                                              }));
 }
 
-TEST(Writer, TextsAreWrittenAsHeldExceptAmpersandsInConditions)
+TEST(Writer, TextsAreWrittenAsHeldExceptWhatWouldEndTheirMarkup)
 {
     StateMachineModel model;
     model.version = u"a<b&c \u00e9\u20ac";
@@ -85,7 +85,7 @@ TEST(Writer, TextsAreWrittenAsHeldExceptAmpersandsInConditions)
     model.relays[7] = u"(#T0&&#T1)";
     const std::string bytes = StateMachineFileBytes(model);
 
-    EXPECT_NE(bytes.find("\t<version>a<b&c \xC3\xA9\xE2\x82\xAC</version>\r\n"), std::string::npos);
+    EXPECT_NE(bytes.find("\t<version>a&lt;b&amp;c \xC3\xA9\xE2\x82\xAC</version>\r\n"), std::string::npos);
     EXPECT_NE(bytes.find("\t<state id=\"R0\" initial=\"Roff0\">\r\n"), std::string::npos);
     EXPECT_NE(bytes.find("<transition target=\"Ron0\" cond=\"#R1||#S0\"> </transition>"), std::string::npos);
     EXPECT_NE(bytes.find("<transition target=\"Roff0\" cond=\"!(#R1||#S0)\"> </transition>"), std::string::npos);
