@@ -31,35 +31,23 @@ std::u16string Numbered(std::u16string_view prefix, int n)
     return text;
 }
 
-// Every "&" of a condition is stored as "&amp;", and every '"' (which would
-// end the attribute) as "&quot;"; the serializer escapes nothing itself.
-std::u16string EscapedCondition(std::u16string_view condition)
-{
-    std::u16string text;
-    text.reserve(condition.size());
-    for (const char16_t c : condition) {
-        if (c == u'&')
-            text += u"&amp;";
-        else if (c == u'"')
-            text += u"&quot;";
-        else
-            text += c;
-    }
-    return text;
-}
+// The serializer escapes nothing itself. Every "&" is stored as "&amp;"; a
+// condition (an attribute value) also stores '"' as "&quot;", and the version
+// text (typed freely in the Version dialog) '<' as "&lt;", so that neither
+// ends its markup early and both read back whole.
+enum class Markup { Attribute, Text };
 
-// The version text is typed freely in the Version dialog; "&" and "<" are
-// stored as "&amp;" and "&lt;" so that a text such as "a<b" does not end the
-// element and reads back whole.
-std::u16string EscapedVersion(std::u16string_view version)
+std::u16string Escaped(std::u16string_view value, Markup markup)
 {
+    const char16_t ender = markup == Markup::Attribute ? u'"' : u'<';
+    const char16_t* const replacement = markup == Markup::Attribute ? u"&quot;" : u"&lt;";
     std::u16string text;
-    text.reserve(version.size());
-    for (const char16_t c : version) {
+    text.reserve(value.size());
+    for (const char16_t c : value) {
         if (c == u'&')
             text += u"&amp;";
-        else if (c == u'<')
-            text += u"&lt;";
+        else if (c == ender)
+            text += replacement;
         else
             text += c;
     }
@@ -102,7 +90,7 @@ void BuildTree(const StateMachineModel& model, pug::xml_node document)
     declaration.add_attribute(u"encoding", u"utf-8");
 
     pug::xml_node machine = AddElement(document, u"statemachine");
-    AddText(AddElement(machine, u"version"), EscapedVersion(model.version));
+    AddText(AddElement(machine, u"version"), Escaped(model.version, Markup::Text));
 
     for (int n = 0; n < kTimerCount; ++n) {
         const TimerEntry& timer = model.timers[n];
@@ -120,7 +108,7 @@ void BuildTree(const StateMachineModel& model, pug::xml_node document)
     for (int n = 0; n < kRelayCount; ++n) {
         if (model.relays[n].empty())
             continue;
-        const std::u16string cond = EscapedCondition(model.relays[n]);
+        const std::u16string cond = Escaped(model.relays[n], Markup::Attribute);
         pug::xml_node relay = AddElement(parallel, u"state");
         relay.add_attribute(u"id", Numbered(u"R", n).c_str());
         relay.add_attribute(u"initial", Numbered(u"Roff", n).c_str());
