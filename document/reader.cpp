@@ -202,6 +202,20 @@ bool ReadStateMachineText(StateMachineModel& model, std::u16string_view text)
 
 namespace {
 
+// The part of a read that follows getting the bytes, the same for a file and
+// for bytes held in memory.
+int ReadBytesInto(StateMachineModel& model, std::string_view bytes)
+{
+    FileTextSource source(bytes);
+    if (const int error = source.Error(); error != 0)
+        return error;
+    if (!ReadStateMachineSource(model, source)) {
+        ResetModel(model);
+        return kReadNoFile;
+    }
+    return 0;
+}
+
 int ReadInto(StateMachineModel& model, const ReaderHooks& hooks)
 {
     if (model.path.empty() || !FileExists(model.path))
@@ -212,14 +226,7 @@ int ReadInto(StateMachineModel& model, const ReaderHooks& hooks)
     std::string bytes;
     if (const int error = ReadWholeFile(model.path, bytes); error != 0)
         return error;
-    FileTextSource source(bytes);
-    if (const int error = source.Error(); error != 0)
-        return error;
-    if (!ReadStateMachineSource(model, source)) {
-        ResetModel(model);
-        return kReadNoFile;
-    }
-    return 0;
+    return ReadBytesInto(model, bytes);
 }
 
 }  // namespace
@@ -231,6 +238,14 @@ int ReadStateMachineFile(StateMachineModel& model, const ReaderHooks& hooks)
     model.modified = false;
     if (hooks.showModel)
         hooks.showModel();
+    return result;
+}
+
+int ReadStateMachineBytes(StateMachineModel& model, std::string_view bytes)
+{
+    ResetModel(model);
+    const int result = ReadBytesInto(model, bytes);
+    model.modified = false;
     return result;
 }
 

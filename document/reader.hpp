@@ -25,6 +25,11 @@ struct ReaderHooks {
 // The path stays as it is and modified is off afterwards in every case.
 int ReadStateMachineFile(StateMachineModel& model, const ReaderHooks& hooks = {});
 
+// ReadStateMachineFile over the bytes of a file held in memory, decoded and
+// read by the same rules: 0, -1 when the bytes hold no text, or EINVAL for
+// UTF-16 big-endian. The path stays as it is and modified is off afterwards.
+int ReadStateMachineBytes(StateMachineModel& model, std::string_view bytes);
+
 // Fills an already reset model from the decoded text of a file. Returns
 // false when the text is empty.
 bool ReadStateMachineText(StateMachineModel& model, std::u16string_view text);

@@ -1,0 +1,67 @@
+// Reading a document from bytes in memory gives what reading the same bytes
+// from a file gives.
+#include "document/reader.hpp"
+
+#include "test_files.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+
+namespace quarn {
+namespace {
+
+std::string Utf16Le(const std::string& ascii)
+{
+    std::string out = "\xFF\xFE";
+    for (const char c : ascii) {
+        out += c;
+        out += '\0';
+    }
+    return out;
+}
+
+TEST(ReaderBytes, ReadsAsTheFileReaderReadsTheSameBytes)
+{
+    const std::string office = test::Fixture("office.xml");
+    const std::string plain = office.starts_with("\xEF\xBB\xBF") ? office.substr(3) : office;
+    const struct {
+        const char* name;
+        std::string bytes;
+        int result;
+    } cases[] = {
+        {"UTF-8 with mark, CR LF", office, 0},
+        {"UTF-8 without mark", plain, 0},
+        {"UTF-16 little-endian with mark", Utf16Le(plain), 0},
+        {"UTF-16 big-endian", std::string("\xFE\xFF\0<\0a\0/\0>", 10), EINVAL},
+        {"empty", "", kReadNoFile},
+        {"mark only", "\xEF\xBB\xBF", kReadNoFile},
+        {"no XML", "just some words", 0},
+        {"cut short", plain.substr(0, 300), 0},
+    };
+    test::ScratchFolder folder;
+    const std::u16string path = test::U16Path(folder / "same.xml");
+    for (const auto& c : cases) {
+        test::WriteBytes(folder / "same.xml", c.bytes);
+        StateMachineModel fromFile;
+        fromFile.path = path;
+        ASSERT_EQ(ReadStateMachineFile(fromFile), c.result) << c.name;
+
+        StateMachineModel fromBytes = test::OfficeModel();
+        fromBytes.modified = true;
+        fromBytes.path = path;
+        EXPECT_EQ(ReadStateMachineBytes(fromBytes, c.bytes), c.result) << c.name;
+        EXPECT_EQ(fromBytes, fromFile) << c.name;
+    }
+
+    StateMachineModel office16;
+    ASSERT_EQ(ReadStateMachineBytes(office16, Utf16Le(plain)), 0);
+    StateMachineModel expected = test::OfficeModel();
+    expected.path.clear();
+    expected.modified = false;
+    EXPECT_EQ(office16, expected);
+}
+
+}  // namespace
+}  // namespace quarn
