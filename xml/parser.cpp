@@ -1,5 +1,6 @@
 // The forgiving in-place parser: one pass over one zero-terminated buffer,
 // names and values cut out by writing zeros, never reading past the final zero.
+#include "xml/brackets.hpp"
 #include "xml/pug.hpp"
 #include "xml/records.hpp"
 
@@ -145,6 +146,9 @@ private:
     state comment();
     state section(node_kind kind, std::uint32_t enable, std::size_t keyword_length);
     state doctype();
+    void add_doctype_item(node_record* record, char16_t* name, char16_t* value);
+    char16_t doctype_items(node_record* record, char16_t*& p);
+    state internal_subset(node_record* record, char16_t* open);
     state declaration();
     state end_tag();
     state start_tag(bool instruction);
@@ -159,6 +163,7 @@ private:
     std::uint32_t options_;
     const name_table& table_;
     std::vector<subset_frame> subsets_;
+    detail::bracket_matcher brackets_;
 };
 
 node_record* scanner::add_node(node_kind kind, std::int32_t attribute_room, std::int32_t child_room)
@@ -291,9 +296,13 @@ scanner::state scanner::instruction()
         return state::markup;
     }
     // The first "?" after the name ends the instruction; as "/" it closes it
-    // like an empty element.
-    char16_t* mark = find(skip_name(name), u'?');
-    if (*mark)
+    // like an empty element. One whose "?>" is missing ends with its tag, so
+    // the search stops at the next "<": a "?" further on belongs to the text
+    // after the instruction and stays as it is.
+    char16_t* mark = skip_name(name);
+    while (*mark && *mark != u'?' && *mark != u'<')
+        ++mark;
+    if (*mark == u'?')
         *mark = u'/';
     node_record* node = add_node(kind_instruction, 1, 0);
     if (!node) {
@@ -420,6 +429,7 @@ scanner::state scanner::attributes(char16_t* p)
         ++p;
         c = *p;
         if (c == u'>') {
+            leave_instruction();
             s_ = p + 1;
             return state::content;
         }
@@ -457,35 +467,57 @@ scanner::state scanner::attributes(char16_t* p)
     return c == u'<' ? state::dispatch : state::markup;
 }
 
+// "<!DOCTYPE": its name and external identifiers, then the internal subset
+// when a "[" follows.
 scanner::state scanner::doctype()
 {
     if (char16_t* failed = mismatch(s_, u"!DOCTYPE")) {
         s_ = failed;
         return state::markup;
     }
-    char16_t* p = skip_space(s_ + 8);
     node_record* record = nullptr;
     if (has(opt_doctype)) {
         record = add_node(kind_doctype, 1, 0);
         if (record)
             current_ = record;
     }
-    const auto add_item = [&](char16_t* name, char16_t* value) {
-        if (!record)
-            return;
-        if (attribute_record* attribute = detail::append_parsed_attribute(record, owner_, growth_)) {
-            attribute->name = name;
-            attribute->value = value;
-        }
-    };
-    // The document type name, then words and quoted literals. Each item is cut
-    // by a zero; c is the character at p, which that zero may have replaced.
+    char16_t* p = skip_space(s_ + 8);
+    const char16_t c = doctype_items(record, p);
+    if (c == 0) {
+        s_ = p;
+        return state::end;
+    }
+    if (c != u'[') {
+        if (record)
+            close();
+        s_ = p + 1;
+        return c == u'<' ? state::dispatch : state::markup;
+    }
+    return internal_subset(record, p);
+}
+
+void scanner::add_doctype_item(node_record* record, char16_t* name, char16_t* value)
+{
+    if (!record)
+        return;
+    if (attribute_record* attribute = detail::append_parsed_attribute(record, owner_, growth_)) {
+        attribute->name = name;
+        attribute->value = value;
+    }
+}
+
+// The document type name, then words and quoted literals, from p. Each item
+// is cut by a zero. Returns the character that follows the last item (which
+// that zero may have replaced) with p on its position; 0 at the end of the
+// text.
+char16_t scanner::doctype_items(node_record* record, char16_t*& p)
+{
     char16_t* name_end = skip_name(p);
     char16_t c = *name_end;
     if (name_end == p) {
-        add_item(detail::empty_text(), detail::empty_text());
+        add_doctype_item(record, detail::empty_text(), detail::empty_text());
     } else {
-        add_item(p, p);
+        add_doctype_item(record, p, p);
         *name_end = 0;
     }
     p = name_end;
@@ -497,48 +529,35 @@ scanner::state scanner::doctype()
         if (c == u'"' || c == u'\'') {
             char16_t* value = p + 1;
             char16_t* close_mark = find(value, c);
-            add_item(nullptr, value);
+            add_doctype_item(record, nullptr, value);
             if (!*close_mark) {
-                s_ = close_mark;
-                return state::end;
+                p = close_mark;
+                return 0;
             }
             *close_mark = 0;
             p = close_mark + 1;
             c = *p;
         } else if (name_char(c)) {
             char16_t* word_end = skip_name(p);
-            add_item(p, p);
+            add_doctype_item(record, p, p);
             c = *word_end;
             *word_end = 0;
             p = word_end;
         } else {
-            break;
+            return c;
         }
     }
-    if (c == 0) {
-        s_ = p;
-        return state::end;
-    }
-    if (c != u'[') {
-        if (record)
-            close();
-        s_ = p + 1;
-        return c == u'<' ? state::dispatch : state::markup;
-    }
-    // The internal subset runs to the matching "]", counting nested brackets.
-    char16_t* subset = p + 1;
-    int depth = 1;
-    char16_t* q = subset;
-    for (; *q; ++q) {
-        if (*q == u'[') {
-            ++depth;
-        } else if (*q == u']' && --depth == 0) {
-            break;
-        }
-    }
-    char16_t* resume = *q ? q + 1 : q;
+}
+
+// open is where the "[" of an internal subset stood (a zero that cut the
+// item before it may have replaced it); the subset runs to the matching "]".
+scanner::state scanner::internal_subset(node_record* record, char16_t* open)
+{
+    char16_t* subset = open + 1;
+    char16_t* close_mark = brackets_.match(subset);
+    char16_t* resume = *close_mark ? close_mark + 1 : close_mark;
     if (record) {
-        *q = 0;
+        *close_mark = 0;
         record->value = subset;
         if (has(opt_parse_subset)) {
             // Parsed as a document of its own, rooted at the doctype record;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 
 namespace {
@@ -86,6 +87,10 @@ INSTANTIATE_TEST_SUITE_P(EdgeCases, ParseOptAll, testing::Values(
     // a DOCTYPE inside a subset: its own subset ends the whole parse
     parse_case{"<!DOCTYPE a [<!DOCTYPE b [<!ENTITY e 'v'>]><!ELEMENT x ANY>]><r/>",
                "doc{!DOCTYPE[a=a](<!DOCTYPE b){!DOCTYPE[b=b](<!ENTITY){!ENTITY e('v')}}}"},
+    // a "[" that the name's zero replaced still opens the subset
+    parse_case{"<!DOCTYPE r[<!ELEMENT r ANY>]><r/>", "doc{!DOCTYPE[r=r](<!ELEMENT){!ELEMENT r(ANY)}}"},
+    parse_case{"<!DOCTYPE r SYSTEM 'r.dtd'[<!ELEMENT r ANY>]><r/>",
+               "doc{!DOCTYPE[r=r,SYSTEM=SYSTEM,~=r.dtd](<!ELEMENT){!ELEMENT r(ANY)}}"},
     // a declaration outside a DOCTYPE still becomes a node
     parse_case{"<!ELEMENT e (#PCDATA)><e/>", "doc{!ELEMENT e((#PCDATA));e}"},
     // not well-formed input
@@ -94,6 +99,12 @@ INSTANTIATE_TEST_SUITE_P(EdgeCases, ParseOptAll, testing::Values(
     parse_case{"<<a/>", "doc{a}"},
     parse_case{"< a/><!x><!Doc/><b/>", "doc{!ENTITY ~(~);b}"},
     parse_case{"<?pi <a/>", "doc{?pi;a}"},
+    // a declaration whose "?>" is missing ends with its tag, also right after a
+    // quoted value; a "?" after the tag stays in the text
+    parse_case{"<?xml version=\"1.0\" encoding=\"utf-8\"><statemachine><version>Why?</version></statemachine>",
+               R"(doc{?xml[version=1.0,encoding=utf-8];statemachine{version{"Why?"}}})"},
+    parse_case{"<?xml version='1.0'>t<r/>", R"(doc{?xml[version=1.0];"t";r})"},
+    parse_case{"<?pi a=\"1\" b><r>?</r>", R"(doc{?pi[a=1,b];r{"?"}})"},
     parse_case{"<a>x</a>tail<b/>", R"(doc{a{"x"};"tail";b})"}));
 
 // Whatever is left open at the end of the text stays as far as it got, and
@@ -144,6 +155,15 @@ INSTANTIATE_TEST_SUITE_P(OtherOptions, ParseOptAll, testing::Values(
     parse_case{"<!DOCTYPE a [<!DOCTYPE b [<!ENTITY e 'v'>]><!ELEMENT x ANY>]><r/>",
                "doc{!DOCTYPE[a=a](<!DOCTYPE b){!DOCTYPE[b=b](<!ENTITY){!ENTITY e('v')};!ELEMENT x(ANY)};r}",
                all_but(pug::opt_subset_only)},
+    // subsets side by side and inside each other, each to its own "]"
+    parse_case{"<!DOCTYPE a [<!DOCTYPE b [<!ENTITY e '[v'>]]><!DOCTYPE c [<!ELEMENT y ANY>]>]>"
+               "<!DOCTYPE d [[]]><r/>",
+               "doc{!DOCTYPE[a=a](<!DOCTYPE b){!DOCTYPE[b=b](<!ENTITY){!ENTITY e('[v')};"
+               "!DOCTYPE[c=c](<!ELEMENT){!ELEMENT y(ANY)}};!DOCTYPE[d=d]([]);r}",
+               all_but(pug::opt_subset_only)},
+    parse_case{"<!DOCTYPE a [<!DOCTYPE b [x]>]><!DOCTYPE c [<!DOCTYPE d [y]>]><r/>",
+               "doc{!DOCTYPE[a=a](<!DOCTYPE b [x]>);!DOCTYPE[c=c](<!DOCTYPE d [y]>);r}",
+               all_but(pug::opt_subset_only | pug::opt_parse_subset | pug::opt_trim_subset)},
     parse_case{"<!DOCTYPE r [ <!ELEMENT  r ANY> ]><r/>", "doc{!DOCTYPE[r=r](<!ELEMENT  r ANY>);r}",
                all_but(pug::opt_parse_subset | pug::opt_subset_only | pug::opt_collapse)},
     parse_case{"<!DOCTYPE r [ <!ELEMENT r ANY> ]><r/>", "doc{!DOCTYPE[r=r]( <!ELEMENT r ANY> );r}",
@@ -198,6 +218,55 @@ TEST(ParseStream, SetsOptionsToAllAndRecordsWhereItStopped)
     ASSERT_TRUE(parser.parse_stream(&second));
     EXPECT_EQ(parser.options(), pug::opt_all);
     EXPECT_EQ(parser.end() - parser.buffer(), static_cast<std::ptrdiff_t>(text.find(u'>', text.find(u']'))));
+}
+
+// DOCTYPEs nested in each other's internal subsets, as deep as a few MB of
+// text makes them. Each level's subset lies inside the one around it, so
+// looking for each level's "]" afresh would read the text once per level:
+// 300,000 levels would then take minutes; matched in one pass they take a
+// fraction of a second. The bound is generous for slow builds and still far
+// below what the quadratic scan needs.
+TEST(ParseStream, NestedSubsetsAreReadInOnePass)
+{
+    constexpr std::size_t levels = 300000;
+    std::u16string open;
+    for (std::size_t i = 0; i < levels; ++i)
+        open += u"<!DOCTYPE x [";
+    std::u16string closed = open;
+    for (std::size_t i = 0; i < levels; ++i)
+        closed += u"]>";
+    closed += u"<r/>";
+
+    const struct {
+        const char* name;
+        const std::u16string& text;
+        std::uint32_t options;
+        bool root_follows;
+    } cases[] = {
+        {"levels left open", open, pug::opt_all, false},
+        {"levels closed, parse ends after the subset", closed, pug::opt_all, false},
+        {"levels closed, parse goes on", closed, all_but(pug::opt_subset_only), true},
+    };
+    for (const auto& c : cases) {
+        const auto started = std::chrono::steady_clock::now();
+        pug::xml_parser parser;
+        pug::string_source source(c.text);
+        ASSERT_TRUE(parser.parse_stream(&source, c.options)) << c.name;
+        const auto seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        EXPECT_LT(seconds, 20.0) << c.name;
+
+        std::size_t depth = 0;
+        pug::xml_node node = parser.root();
+        while (node.child_count() > 0 && node.child(0).kind() == pug::kind_doctype) {
+            node = node.child(0);
+            ++depth;
+        }
+        EXPECT_EQ(depth, levels) << c.name;
+        EXPECT_EQ(node.child_count(), 0u) << c.name;
+        const pug::xml_node last = parser.root().child(parser.root().child_count() - 1);
+        EXPECT_EQ(last.kind() == pug::kind_element, c.root_follows) << c.name;
+    }
 }
 
 // A source that hands out one character per call, so the buffer is built from
