@@ -191,6 +191,14 @@ TEST(Reader, TakesWhatItNeedsAndSkipsMalformedParts)
              "</parallel><parallel>" + RelayState("R6", Halves("Roff6", "Ron6", "#T6")) + "</parallel></doc>",
          [](StateMachineModel& m) { Relay(m, 7, u"#T7"); }},
         {"not XML at all", "just some text", [](StateMachineModel&) {}},
+        {"declaration without \"?>\"",
+         R"(<?xml version="1.0" encoding="utf-8"><statemachine><version>Why?</version>)"
+         R"(<timer id="2" end="60"/></statemachine>)",
+         [](StateMachineModel& m) {
+             m.version = u"Why?";
+             m.timers[2].onTime = Time(0, 0, 0);
+             m.timers[2].offTime = Time(0, 1, 0);
+         }},
     };
     test::ScratchFolder folder;
     const std::u16string path = test::U16Path(folder / "case.xml");
