@@ -28,12 +28,21 @@ bool CDateTimeCtrlEx::SetDisplayFormat(const QString& format)
 {
     if (format == currentFormat_)
         return false;
+    const bool wasBlank = IsBlank();
     currentFormat_ = format;
     const bool wasQuiet = std::exchange(quiet_, true);
     if (format != kBlankFormat)
         QDateTimeEdit::setDisplayFormat(format);
     Redraw();
     quiet_ = wasQuiet;
+    if (wasBlank) {
+        // A key that shows the field goes on to the text line, which then
+        // repaints only the few characters it has changed itself; the rest
+        // of the new text would stay unpainted until something else covers
+        // the field. Once the key is handled, the whole line is repainted.
+        QMetaObject::invokeMethod(
+            this, [this] { RepaintWhole(); }, Qt::QueuedConnection);
+    }
     return true;
 }
 
@@ -83,6 +92,16 @@ bool CDateTimeCtrlEx::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
         Notify();
+        const auto modifiers = static_cast<QKeyEvent*>(event)->modifiers();
+        if ((key == Qt::Key_Tab || key == Qt::Key_Backtab)
+            && !(modifiers & (Qt::ControlModifier | Qt::AltModifier))) {
+            // Tab leaves the field for the window's next control (Shift+Tab
+            // the previous one) instead of walking the field's sections; the
+            // arrow keys still move between year, month and day.
+            const bool forward = key == Qt::Key_Tab && !(modifiers & Qt::ShiftModifier);
+            QWidget::focusNextPrevChild(forward);
+            return true;
+        }
         return false;
     }
     case QEvent::MouseButtonPress:
@@ -142,6 +161,15 @@ void CDateTimeCtrlEx::Redraw()
         SetTextQuietly(lineEdit(), kBlankFormat);
     else
         QDateTimeEdit::setDisplayFormat(displayFormat());
+}
+
+void CDateTimeCtrlEx::RepaintWhole()
+{
+    // The text line places its text by where it drew it last time, so the
+    // first paint after the blank text still scrolls the new text as far as
+    // the blank one was; a second paint puts it in place.
+    lineEdit()->repaint();
+    lineEdit()->update();
 }
 
 void CDateTimeCtrlEx::focusInEvent(QFocusEvent* event)

@@ -61,6 +61,7 @@ private:
     void ShowContextMenu(const QPoint& globalPos);
     void Notify();
     void Redraw();
+    void RepaintWhole();
     static void SetTextQuietly(QLineEdit* line, const QString& text);
 
     QString currentFormat_;

@@ -1,5 +1,6 @@
 #include "editor/quarn_tool_dlg.hpp"
 
+#include "editor/condition_box.hpp"
 #include "editor/date_time_ctrl_ex.hpp"
 #include "editor/editor_texts.hpp"
 #include "editor/model_fields.hpp"
@@ -14,13 +15,12 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <limits>
 
 namespace quarn {
 
@@ -162,12 +162,8 @@ void CQuarnToolDlg::BuildControls()
         controls_[buttonId] = button;
 
         const int boxId = kFirstConditionBox + n;
-        auto* box = new QLineEdit(content_);
+        auto* box = new ConditionBox(content_);
         box->setObjectName(QStringLiteral("control%1").arg(boxId));
-        box->setReadOnly(true);
-        // A condition read from a file may be of any length; cutting it here
-        // would cut it in the next saved file too.
-        box->setMaxLength(std::numeric_limits<int>::max());
         box->setGeometry(du.rect(24 + 60 * n, 216, 48, 24));
         controls_[boxId] = box;
     }
@@ -189,10 +185,12 @@ void CQuarnToolDlg::BuildMenus()
     layout()->setMenuBar(menuBar_);
 
     fileMenu_ = menuBar_->addMenu(QStringLiteral("File"));
-    AddCommand(fileMenu_, QStringLiteral("New"), kFileNew);
-    AddCommand(fileMenu_, QStringLiteral("Open..."), kFileOpen);
-    AddCommand(fileMenu_, QStringLiteral("Save"), kFileSave);
-    AddCommand(fileMenu_, QStringLiteral("Save As ...."), kFileSaveAs);
+    // The desktop's usual keys; a key runs the same command as its item.
+    AddCommand(fileMenu_, QStringLiteral("New"), kFileNew)->setShortcut(QKeySequence(QStringLiteral("Ctrl+N")));
+    AddCommand(fileMenu_, QStringLiteral("Open..."), kFileOpen)->setShortcut(QKeySequence(QStringLiteral("Ctrl+O")));
+    AddCommand(fileMenu_, QStringLiteral("Save"), kFileSave)->setShortcut(QKeySequence(QStringLiteral("Ctrl+S")));
+    AddCommand(fileMenu_, QStringLiteral("Save As ...."), kFileSaveAs)
+        ->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+S")));
     fileMenu_->addSeparator();
     for (int i = 0; i < RecentFileList::kCapacity; ++i) {
         QAction* action = fileMenu_->addAction(QString());
@@ -203,7 +201,7 @@ void CQuarnToolDlg::BuildMenus()
     }
     commands_[kFileRecent] = recentActions_[0];
     recentSeparator_ = fileMenu_->addSeparator();
-    AddCommand(fileMenu_, QStringLiteral("Exit"), kFileExit);
+    AddCommand(fileMenu_, QStringLiteral("Exit"), kFileExit)->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
     connect(fileMenu_, &QMenu::aboutToShow, this, &CQuarnToolDlg::UpdateRecentFileMenu);
     UpdateRecentFileMenu();
 
@@ -223,6 +221,7 @@ void CQuarnToolDlg::BuildMenus()
         QAction* action = help->addAction(about);
         action->setObjectName(QStringLiteral("command%1").arg(kAboutBox));
         action->setData(static_cast<int>(kAboutBox));
+        action->setShortcut(QKeySequence(Qt::Key_F1));
         connect(action, &QAction::triggered, this, [this] { OnSysCommand(kAboutBox); });
         commands_[kAboutBox] = action;
     }
@@ -305,7 +304,7 @@ void CQuarnToolDlg::TakeFields()
             timer.weekdays[d] = static_cast<QCheckBox*>(Control(kFirstWeekdayBox + kDays * n + d))->isChecked();
     }
     for (int n = 0; n < kRelays; ++n)
-        model_.relays[n] = static_cast<QLineEdit*>(Control(kFirstConditionBox + n))->text().toStdU16String();
+        model_.relays[n] = static_cast<ConditionBox*>(Control(kFirstConditionBox + n))->text().toStdU16String();
 }
 
 void CQuarnToolDlg::ShowModel()
@@ -320,9 +319,8 @@ void CQuarnToolDlg::ShowModel()
             static_cast<QCheckBox*>(Control(kFirstWeekdayBox + kDays * n + d))->setChecked(timer.weekdays[d]);
     }
     for (int n = 0; n < kRelays; ++n) {
-        auto* box = static_cast<QLineEdit*>(Control(kFirstConditionBox + n));
-        box->setText(QString::fromStdU16String(model_.relays[n]));
-        box->setCursorPosition(0);
+        static_cast<ConditionBox*>(Control(kFirstConditionBox + n))
+            ->setText(QString::fromStdU16String(model_.relays[n]));
     }
 }
 

@@ -6,6 +6,7 @@
 #include "devicelink/ui/window_exchange.hpp"
 #include "devicelink/upload.hpp"
 #include "document/writer.hpp"
+#include "editor/condition_box.hpp"
 #include "editor/quarn_tool_dlg.hpp"
 #include "editor/recent_file_list.hpp"
 #include "editor_test_support.hpp"
@@ -223,7 +224,7 @@ void TestDeviceCommands::unsavedChanges()
     const QByteArray onDisk = ReadBytes(path);
     QCOMPARE(onDisk == saved, sent == "saved");
     QCOMPARE(window_->Model().modified, sent == "saved");
-    QCOMPARE(static_cast<QLineEdit*>(window_->Control(CQuarnToolDlg::kFirstConditionBox + 5))->text(),
+    QCOMPARE(static_cast<ConditionBox*>(window_->Control(CQuarnToolDlg::kFirstConditionBox + 5))->text(),
              QStringLiteral("#S1"));
     const std::string body = "\r\n\r\n" + TextModeContent(onDisk.toStdString()) + "\r\n--1234567890--";
     QVERIFY2(peer.Request().find(body) != std::string::npos, peer.Request().c_str());

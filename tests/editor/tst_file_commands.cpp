@@ -1,4 +1,5 @@
 #include "document/writer.hpp"
+#include "editor/condition_box.hpp"
 #include "editor/date_time_ctrl_ex.hpp"
 #include "editor/quarn_tool_app.hpp"
 #include "editor/quarn_tool_dlg.hpp"
@@ -132,7 +133,7 @@ void TestFileCommands::MakeChange()
 
 bool TestFileCommands::ChangeKept() const
 {
-    return static_cast<QLineEdit*>(window_->Control(CQuarnToolDlg::kFirstConditionBox + 5))->text()
+    return static_cast<ConditionBox*>(window_->Control(CQuarnToolDlg::kFirstConditionBox + 5))->text()
            == QStringLiteral("#S1");
 }
 
@@ -339,7 +340,7 @@ void TestFileCommands::recentEntryOfDeletedFile()
     QCOMPARE(boxes_->shown, QStringList{kCannotRead});
     QCOMPARE(recent_.Paths(), QStringList{kept});
     QCOMPARE(window_->windowTitle(), QStringLiteral("QuarnTool: ") + gone);
-    QCOMPARE(static_cast<QLineEdit*>(window_->Control(CQuarnToolDlg::kFirstConditionBox))->text(), QString());
+    QCOMPARE(static_cast<ConditionBox*>(window_->Control(CQuarnToolDlg::kFirstConditionBox))->text(), QString());
     QVERIFY(!window_->Model().modified);
 
     // The entry that is still there opens.

@@ -1,5 +1,7 @@
 #include "document/ui/input_dlg.hpp"
+#include "editor/condition_box.hpp"
 #include "editor/about_dlg.hpp"
+#include "editor/condition_box.hpp"
 #include "editor/date_time_ctrl_ex.hpp"
 #include "editor/quarn_tool_dlg.hpp"
 #include "editor/recent_file_list.hpp"
@@ -13,6 +15,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QAbstractTextDocumentLayout>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTemporaryDir>
 
 using namespace quarn;
@@ -57,15 +63,31 @@ void Select(CInputDlg& dialog, int list, const QString& text)
     combo->setCurrentIndex(index);
 }
 
-QString ConditionBox(const CQuarnToolDlg& window, int n)
+QString ConditionBoxText(const CQuarnToolDlg& window, int n)
 {
-    return static_cast<QLineEdit*>(window.Control(CQuarnToolDlg::kFirstConditionBox + n))->text();
+    return static_cast<ConditionBox*>(window.Control(CQuarnToolDlg::kFirstConditionBox + n))->text();
 }
 
 QCheckBox* Weekday(const CQuarnToolDlg& window, int timer, int day)
 {
     return static_cast<QCheckBox*>(window.Control(CQuarnToolDlg::kFirstWeekdayBox + 7 * timer + day));
 }
+
+// What the window shows of a control on the screen, against what the
+// control paints when asked afresh: they differ while part of it is stale.
+bool PaintedAsItDraws(QWidget& window, QWidget& control)
+{
+    const QRect onWindow(control.mapTo(&window, QPoint(0, 0)), control.size());
+    const QImage screen = window.screen()
+                              ->grabWindow(window.winId(), onWindow.x(), onWindow.y(),
+                                           onWindow.width(), onWindow.height())
+                              .toImage()
+                              .convertToFormat(QImage::Format_RGB32);
+    const QImage fresh = control.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    return screen == fresh;
+}
+
+enum class Shortcut { New, Open, Save, SaveAs, Quit, About };
 
 enum class Change {
     DateKey,
@@ -104,6 +126,14 @@ private slots:
     void conditionDialogBuildsTheWorkedExample();
     void conditionDialogShowsWhatItCanOfForeignText();
     void conditionBoxesAreReadOnly();
+
+    void conditionBoxesShowTheWholeText();
+
+    void blankFieldShownByAKeyIsPaintedWhole_data();
+    void blankFieldShownByAKeyIsPaintedWhole();
+    void tabMovesFromControlToControl();
+    void shortcutsRunTheMenuCommands_data();
+    void shortcutsRunTheMenuCommands();
 
     void versionDialogKeepsTextAndFocusOnOk();
     void aboutBoxOpensForSystemCommands_data();
@@ -150,7 +180,7 @@ void TestMainWindow::setUpShowsEmptyDocument()
     for (int id = 1100; id < 1156; ++id)
         QVERIFY(!qobject_cast<QCheckBox*>(window_->Control(id))->isChecked());
     for (int n = 0; n < 8; ++n)
-        QCOMPARE(ConditionBox(*window_, n), QString());
+        QCOMPARE(ConditionBoxText(*window_, n), QString());
     QVERIFY(!window_->Model().modified);
     QVERIFY(!window_->windowIcon().isNull());
 
@@ -284,11 +314,11 @@ void TestMainWindow::changesSetModified()
         break;
     case Change::RelayCancelled:
         EditRelay(*window_, 2, [](CInputDlg& d) { Select(d, 0, "T4"); }, false);
-        QCOMPARE(ConditionBox(*window_, 2), QString());
+        QCOMPARE(ConditionBoxText(*window_, 2), QString());
         break;
     case Change::RelayAccepted:
         EditRelay(*window_, 2, {}, true);
-        QCOMPARE(ConditionBox(*window_, 2), QString());
+        QCOMPARE(ConditionBoxText(*window_, 2), QString());
         break;
     case Change::AllDays:
         static_cast<QPushButton*>(window_->Control(1239 + 4))->click();
@@ -361,7 +391,7 @@ void TestMainWindow::fieldsAndModelRoundTrip()
     QCOMPARE(window_->TimerField(1, 3)->WindowText(), QStringLiteral("18:30:00"));
     QVERIFY(window_->TimerField(7, 2)->IsBlank());
     QCOMPARE(window_->TimerField(7, 3)->WindowText(), QStringLiteral("22:00:05"));
-    QCOMPARE(ConditionBox(*window_, 3), QStringLiteral("(#T0&&#T1)||#R2"));
+    QCOMPARE(ConditionBoxText(*window_, 3), QStringLiteral("(#T0&&#T1)||#R2"));
     QVERIFY(!model.modified);
 
     window_->TakeFields();
@@ -410,7 +440,7 @@ void TestMainWindow::conditionDialogBuildsTheWorkedExample()
         Select(d, 4, "R2");
     }, true);
     QCOMPARE(window_->Model().relays[3], std::u16string(u"(#T0&&#T1)||#R2"));
-    QCOMPARE(ConditionBox(*window_, 3), QStringLiteral("(#T0&&#T1)||#R2"));
+    QCOMPARE(ConditionBoxText(*window_, 3), QStringLiteral("(#T0&&#T1)||#R2"));
 
     // Opening it again shows the same selections; Cancel after a change keeps the condition.
     const QStringList shown = EditRelay(*window_, 3, [](CInputDlg& d) { Select(d, 7, "S3"); }, false);
@@ -424,17 +454,143 @@ void TestMainWindow::conditionDialogShowsWhatItCanOfForeignText()
     window_->ShowModel();
     const QStringList shown = EditRelay(*window_, 6, {}, true);
     QCOMPARE(shown, (QStringList{"1", "1", "1", "1", "0", "T2", "0", "0"}));
-    QCOMPARE(ConditionBox(*window_, 6), QStringLiteral("#T2"));
+    QCOMPARE(ConditionBoxText(*window_, 6), QStringLiteral("#T2"));
 }
 
 void TestMainWindow::conditionBoxesAreReadOnly()
 {
-    auto* box = static_cast<QLineEdit*>(window_->Control(1220));
+    auto* box = static_cast<ConditionBox*>(window_->Control(1220));
     QVERIFY(box->isReadOnly());
     box->setFocus();
     QTest::keyClicks(box, "#T1");
     QCOMPARE(box->text(), QString());
     QVERIFY(!window_->Model().modified);
+}
+
+void TestMainWindow::conditionBoxesShowTheWholeText()
+{
+    const QString longCondition = QStringLiteral("(#T0&&#T1&&#S2&&#R4)||#R2||#S0||#T7");
+    window_->Model().relays[3] = longCondition.toStdU16String();
+    window_->ShowModel();
+    auto* box = static_cast<ConditionBox*>(window_->Control(CQuarnToolDlg::kFirstConditionBox + 3));
+    QCOMPARE(box->text(), longCondition);
+    QCOMPARE(box->toolTip(), longCondition);
+    // Wrapped into the box's width rather than cut at its edge.
+    QApplication::processEvents();
+    QVERIFY2(box->document()->documentLayout()->documentSize().width() <= box->viewport()->width(),
+             "the condition runs past the box's right edge");
+    QVERIFY(box->blockCount() == 1);
+    QVERIFY2(box->document()->firstBlock().layout()->lineCount() > 1, "the long condition did not wrap");
+
+    window_->Model().relays[3].clear();
+    window_->ShowModel();
+    QCOMPARE(box->toolTip(), QString());
+}
+
+void TestMainWindow::blankFieldShownByAKeyIsPaintedWhole_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<int>("key");
+    for (const auto& [column, name] : {std::pair{0, "date"}, std::pair{1, "time"}}) {
+        QTest::addRow("%s, Right arrow", name) << column << int(Qt::Key_Right);
+        QTest::addRow("%s, Enter", name) << column << int(Qt::Key_Return);
+        QTest::addRow("%s, Tab", name) << column << int(Qt::Key_Tab);
+    }
+}
+
+void TestMainWindow::blankFieldShownByAKeyIsPaintedWhole()
+{
+    QFETCH(int, column);
+    QFETCH(int, key);
+    CDateTimeCtrlEx* field = window_->TimerField(2, column);
+    QVERIFY(field->IsBlank());
+    field->setFocus();
+    QTest::qWait(20);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+    QTest::qWait(50);
+    QVERIFY(!field->IsBlank());
+    QVERIFY2(PaintedAsItDraws(*window_, *field), "part of the field still shows its blank text");
+}
+
+void TestMainWindow::tabMovesFromControlToControl()
+{
+    window_->activateWindow();
+    const auto press = [](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    };
+    const auto focused = [this](int id) { return window_->Control(id)->hasFocus(); };
+
+    window_->TimerField(0, 0)->setFocus();
+    press(Qt::Key_Tab);
+    QVERIFY2(focused(1001), "one Tab did not leave the ON date for the ON time");
+    press(Qt::Key_Tab);
+    press(Qt::Key_Tab);
+    press(Qt::Key_Tab);
+    QVERIFY2(focused(1100), "Tab from the OFF time did not reach the first weekday box");
+    press(Qt::Key_Backtab, Qt::ShiftModifier);
+    QVERIFY2(focused(1003), "Shift+Tab did not go back to the OFF time");
+    press(Qt::Key_Backtab, Qt::ShiftModifier);
+    QVERIFY2(focused(1002), "Shift+Tab did not go back to the OFF date");
+
+    // The arrow keys still walk the field's own sections.
+    CDateTimeCtrlEx* date = window_->TimerField(0, 2);
+    date->setCurrentSectionIndex(0);
+    for (int i = 0; i < 6 && date->currentSection() == QDateTimeEdit::YearSection; ++i)
+        press(Qt::Key_Right);
+    QVERIFY(focused(1002));
+    QCOMPARE(date->currentSection(), QDateTimeEdit::MonthSection);
+}
+
+void TestMainWindow::shortcutsRunTheMenuCommands_data()
+{
+    QTest::addColumn<Shortcut>("shortcut");
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::newRow("New") << Shortcut::New << QKeySequence(QStringLiteral("Ctrl+N"));
+    QTest::newRow("Open") << Shortcut::Open << QKeySequence(QStringLiteral("Ctrl+O"));
+    QTest::newRow("Save") << Shortcut::Save << QKeySequence(QStringLiteral("Ctrl+S"));
+    QTest::newRow("Save As") << Shortcut::SaveAs << QKeySequence(QStringLiteral("Ctrl+Shift+S"));
+    QTest::newRow("Quit") << Shortcut::Quit << QKeySequence(QStringLiteral("Ctrl+Q"));
+    QTest::newRow("About") << Shortcut::About << QKeySequence(Qt::Key_F1);
+}
+
+void TestMainWindow::shortcutsRunTheMenuCommands()
+{
+    QFETCH(Shortcut, shortcut);
+    QFETCH(QKeySequence, keys);
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_));
+    window_->Control(1203)->setFocus();
+    window_->Model().modified = true;
+    files_.saveAsked.clear();
+    MessageBoxScript boxes;  // every question answered Cancel
+    bool aboutOpened = false;
+    if (shortcut == Shortcut::About) {
+        WhenModalOpens<CAboutDlg>([&](CAboutDlg& dialog) {
+            aboutOpened = true;
+            dialog.accept();
+        });
+    }
+
+    QTest::keySequence(window_, keys);
+    QApplication::processEvents();
+
+    switch (shortcut) {
+    case Shortcut::New:
+    case Shortcut::Open:
+    case Shortcut::Quit:
+        // The same question as the menu item asks; Cancel keeps everything.
+        QCOMPARE(boxes.shown, QStringList{QStringLiteral("Contents changed; do you want to save before exit?")});
+        QVERIFY(window_->isVisible());
+        QVERIFY(window_->Model().modified);
+        break;
+    case Shortcut::Save:
+    case Shortcut::SaveAs:
+        QCOMPARE(files_.saveAsked.size(), 1);
+        break;
+    case Shortcut::About:
+        QVERIFY(aboutOpened);
+        break;
+    }
 }
 
 void TestMainWindow::versionDialogKeepsTextAndFocusOnOk()
