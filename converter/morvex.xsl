@@ -118,6 +118,15 @@
     </xsl:for-each>
   </xsl:variable>
 
+  <!-- Where the first line for each timer T0-T7 starts in $timer-lines:
+       "{n}offset;" for each n that has one. -->
+  <xsl:variable name="first-timer-lines">
+    <xsl:call-template name="first-timer-lines">
+      <xsl:with-param name="lines" select="concat('&#10;', $timer-lines)"/>
+      <xsl:with-param name="n" select="0"/>
+    </xsl:call-template>
+  </xsl:variable>
+
   <!-- ================================================================ -->
 
   <xsl:template match="/">
@@ -633,60 +642,140 @@
 
   <!-- ===================== timers ===================== -->
 
-  <!-- Long texts are halved at a line end first, so that no comment,
-       however many lines it has, nests the templates deeply. -->
+  <!-- The timer lines of a comment's text (whole lines, LF between them).
+       A long text is cut in two at a line end near its middle and each half
+       is read on its own, so the templates nest about twice the logarithm
+       of the text's length deep, whatever its size and line lengths. -->
   <xsl:template name="collect-timer-lines">
     <xsl:param name="text"/>
     <xsl:param name="id"/>
-    <xsl:variable name="rest" select="substring($text, 501)"/>
+    <xsl:variable name="length" select="string-length($text)"/>
+    <xsl:variable name="half" select="floor($length div 2)"/>
+    <xsl:variable name="second" select="substring($text, $half + 1)"/>
     <xsl:choose>
-      <xsl:when test="contains($rest, '&#10;')">
+      <!-- No timer line without a T: blank stretches cost nothing. -->
+      <xsl:when test="not(contains($text, 'T')) and not(contains($text, 't'))"/>
+      <xsl:when test="$length &lt;= 256 or not(contains($text, '&#10;'))">
+        <xsl:call-template name="collect-short-text">
+          <xsl:with-param name="text" select="$text"/>
+          <xsl:with-param name="id" select="$id"/>
+        </xsl:call-template>
+      </xsl:when>
+      <xsl:when test="contains($second, '&#10;')">
+        <!-- Cut at the first line end of the second half. -->
         <xsl:call-template name="collect-timer-lines">
-          <xsl:with-param name="text" select="concat(substring($text, 1, 500), substring-before($rest, '&#10;'))"/>
+          <xsl:with-param name="text" select="concat(substring($text, 1, $half), substring-before($second, '&#10;'))"/>
           <xsl:with-param name="id" select="$id"/>
         </xsl:call-template>
         <xsl:call-template name="collect-timer-lines">
-          <xsl:with-param name="text" select="substring-after($rest, '&#10;')"/>
+          <xsl:with-param name="text" select="substring-after($second, '&#10;')"/>
           <xsl:with-param name="id" select="$id"/>
         </xsl:call-template>
       </xsl:when>
       <xsl:otherwise>
+        <!-- The last line starts in the first half: the lines before it,
+             then it alone. -->
+        <xsl:variable name="first" select="substring($text, 1, $half)"/>
+        <xsl:variable name="tail">
+          <xsl:call-template name="after-last-line-end">
+            <xsl:with-param name="text" select="$first"/>
+          </xsl:call-template>
+        </xsl:variable>
+        <xsl:call-template name="collect-timer-lines">
+          <xsl:with-param name="text" select="substring($first, 1, $half - string-length($tail) - 1)"/>
+          <xsl:with-param name="id" select="$id"/>
+        </xsl:call-template>
         <xsl:call-template name="collect-short-text">
-          <xsl:with-param name="text" select="$text"/>
+          <xsl:with-param name="text" select="concat($tail, $second)"/>
           <xsl:with-param name="id" select="$id"/>
         </xsl:call-template>
       </xsl:otherwise>
     </xsl:choose>
   </xsl:template>
 
+  <!-- What follows the last LF of text (all of it when it has none), found
+       by halving. -->
+  <xsl:template name="after-last-line-end">
+    <xsl:param name="text"/>
+    <xsl:variable name="half" select="floor(string-length($text) div 2)"/>
+    <xsl:variable name="second" select="substring($text, $half + 1)"/>
+    <xsl:choose>
+      <xsl:when test="not(contains($text, '&#10;'))">
+        <xsl:value-of select="$text"/>
+      </xsl:when>
+      <xsl:when test="string-length($text) &lt;= 64">
+        <xsl:call-template name="after-last-line-end">
+          <xsl:with-param name="text" select="substring-after($text, '&#10;')"/>
+        </xsl:call-template>
+      </xsl:when>
+      <xsl:when test="contains($second, '&#10;')">
+        <xsl:call-template name="after-last-line-end">
+          <xsl:with-param name="text" select="$second"/>
+        </xsl:call-template>
+      </xsl:when>
+      <xsl:otherwise>
+        <xsl:call-template name="after-last-line-end">
+          <xsl:with-param name="text" select="substring($text, 1, $half)"/>
+        </xsl:call-template>
+        <xsl:value-of select="$second"/>
+      </xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
+  <!-- A few lines at most (256 characters, or one line): one entry per
+       timer line. A timer line starts with the timer (T0, #T0 or T0:)
+       followed by ON or OFF somewhere; lines are cut to 200 characters,
+       far more than any timer line needs. -->
   <xsl:template name="collect-short-text">
     <xsl:param name="text"/>
     <xsl:param name="id"/>
     <xsl:if test="$text != ''">
-      <xsl:variable name="line">
+      <xsl:variable name="whole">
         <xsl:choose>
           <xsl:when test="contains($text, '&#10;')">
-            <xsl:value-of select="normalize-space(substring-before($text, '&#10;'))"/>
+            <xsl:value-of select="substring-before($text, '&#10;')"/>
           </xsl:when>
           <xsl:otherwise>
-            <xsl:value-of select="normalize-space($text)"/>
+            <xsl:value-of select="$text"/>
           </xsl:otherwise>
         </xsl:choose>
       </xsl:variable>
+      <xsl:variable name="line" select="normalize-space(translate(substring($whole, 1, 400), '{}', '()'))"/>
       <xsl:variable name="first" select="translate(substring-before(concat($line, ' '), ' '), $lower, $upper)"/>
+      <xsl:variable name="word">
+        <xsl:choose>
+          <xsl:when test="substring($first, string-length($first)) = ':'">
+            <xsl:value-of select="substring($first, 1, string-length($first) - 1)"/>
+          </xsl:when>
+          <xsl:otherwise>
+            <xsl:value-of select="$first"/>
+          </xsl:otherwise>
+        </xsl:choose>
+      </xsl:variable>
       <xsl:variable name="index">
         <xsl:choose>
-          <xsl:when test="starts-with($first, '#T')">
-            <xsl:value-of select="substring($first, 3)"/>
+          <xsl:when test="starts-with($word, '#T')">
+            <xsl:value-of select="substring($word, 3)"/>
           </xsl:when>
-          <xsl:when test="starts-with($first, 'T')">
-            <xsl:value-of select="substring($first, 2)"/>
+          <xsl:when test="starts-with($word, 'T')">
+            <xsl:value-of select="substring($word, 2)"/>
           </xsl:when>
         </xsl:choose>
       </xsl:variable>
-      <xsl:if test="$index != '' and translate($index, '0123456789', '') = ''
-                    and contains(concat(' ', translate($line, $lower, $upper), ' '), ' OFF ')">
-        <xsl:value-of select="concat('{', $index, '}', $id, '&#9;', $line, '&#10;')"/>
+      <xsl:variable name="spaced" select="concat(' ', translate($line, $lower, $upper), ' ')"/>
+      <xsl:if test="$index != '' and string-length($index) &lt;= 3 and translate($index, '0123456789', '') = ''
+                    and (contains($spaced, ' OFF ') or contains($spaced, ' ON '))">
+        <xsl:variable name="shown">
+          <xsl:choose>
+            <xsl:when test="string-length($line) &gt; 200">
+              <xsl:value-of select="concat(substring($line, 1, 200), '...')"/>
+            </xsl:when>
+            <xsl:otherwise>
+              <xsl:value-of select="$line"/>
+            </xsl:otherwise>
+          </xsl:choose>
+        </xsl:variable>
+        <xsl:value-of select="concat('{', $index, '}', translate($id, '&#9;&#10;{}', '  ()'), '&#9;', $shown, '&#10;')"/>
       </xsl:if>
       <xsl:call-template name="collect-short-text">
         <xsl:with-param name="text" select="substring-after($text, '&#10;')"/>
@@ -699,7 +788,7 @@
   <xsl:template name="timers">
     <xsl:param name="n"/>
     <xsl:if test="$n &lt;= 7">
-      <xsl:variable name="entry" select="substring-before(substring-after($timer-lines, concat('{', $n, '}')), '&#10;')"/>
+      <xsl:variable name="entry" select="substring-before(substring-after(concat('&#10;', $timer-lines), concat('&#10;{', $n, '}')), '&#10;')"/>
       <xsl:if test="$entry != ''">
         <xsl:variable name="line" select="substring-after($entry, '&#9;')"/>
         <xsl:variable name="parsed">
@@ -720,39 +809,75 @@
     </xsl:if>
   </xsl:template>
 
-  <!-- Reports every timer line that gives no timer element. -->
-  <xsl:template name="report-timer-lines">
-    <xsl:param name="rest" select="$timer-lines"/>
-    <xsl:param name="seen" select="''"/>
-    <xsl:if test="$rest != ''">
-      <xsl:variable name="entry" select="substring-before($rest, '&#10;')"/>
-      <xsl:variable name="index" select="substring-before(substring-after($entry, '{'), '}')"/>
-      <xsl:variable name="id" select="substring-before(substring-after($entry, '}'), '&#9;')"/>
-      <xsl:variable name="line" select="substring-after($entry, '&#9;')"/>
-      <xsl:variable name="parsed">
-        <xsl:call-template name="parse-timer">
-          <xsl:with-param name="tokens" select="concat(substring-after($line, ' '), ' ')"/>
-        </xsl:call-template>
-      </xsl:variable>
-      <xsl:variable name="reason">
-        <xsl:choose>
-          <xsl:when test="string-length($index) != 1 or not(contains('01234567', $index))">there is no timer T<xsl:value-of select="$index"/>, only T0 to T7</xsl:when>
-          <xsl:when test="contains($seen, concat('{', $index, '}'))">an earlier line already gives timer T<xsl:value-of select="$index"/></xsl:when>
-          <xsl:when test="not(starts-with($parsed, 'ok;'))">
-            <xsl:value-of select="$parsed"/>
-          </xsl:when>
-        </xsl:choose>
-      </xsl:variable>
-      <xsl:if test="$reason != ''">
-        <xsl:message>
-          <xsl:value-of select="concat('timer line &quot;', $line, '&quot; (id ', $id, ') not mapped: ', $reason)"/>
-        </xsl:message>
+  <xsl:template name="first-timer-lines">
+    <xsl:param name="lines"/>
+    <xsl:param name="n"/>
+    <xsl:if test="$n &lt;= 7">
+      <xsl:if test="contains($lines, concat('&#10;{', $n, '}'))">
+        <xsl:value-of select="concat('{', $n, '}', string-length(substring-before($lines, concat('&#10;{', $n, '}'))), ';')"/>
       </xsl:if>
-      <xsl:call-template name="report-timer-lines">
-        <xsl:with-param name="rest" select="substring-after($rest, '&#10;')"/>
-        <xsl:with-param name="seen" select="concat($seen, '{', $index, '}')"/>
+      <xsl:call-template name="first-timer-lines">
+        <xsl:with-param name="lines" select="$lines"/>
+        <xsl:with-param name="n" select="$n + 1"/>
       </xsl:call-template>
     </xsl:if>
+  </xsl:template>
+
+  <!-- Reports every timer line that gives no timer element. The entries
+       are halved like comment texts (each is at most a few hundred
+       characters); offset is where rest starts in $timer-lines, which tells
+       whether an entry is the first for its timer. -->
+  <xsl:template name="report-timer-lines">
+    <xsl:param name="rest" select="$timer-lines"/>
+    <xsl:param name="offset" select="0"/>
+    <xsl:variable name="length" select="string-length($rest)"/>
+    <xsl:variable name="half" select="floor($length div 2)"/>
+    <xsl:variable name="second" select="substring($rest, $half + 1)"/>
+    <xsl:choose>
+      <xsl:when test="$rest = ''"/>
+      <xsl:when test="$length &gt; 1024 and contains($second, '&#10;')">
+        <xsl:variable name="left" select="concat(substring($rest, 1, $half), substring-before($second, '&#10;'), '&#10;')"/>
+        <xsl:call-template name="report-timer-lines">
+          <xsl:with-param name="rest" select="$left"/>
+          <xsl:with-param name="offset" select="$offset"/>
+        </xsl:call-template>
+        <xsl:call-template name="report-timer-lines">
+          <xsl:with-param name="rest" select="substring-after($second, '&#10;')"/>
+          <xsl:with-param name="offset" select="$offset + string-length($left)"/>
+        </xsl:call-template>
+      </xsl:when>
+      <xsl:otherwise>
+        <xsl:variable name="entry" select="substring-before($rest, '&#10;')"/>
+        <xsl:variable name="index" select="substring-before(substring-after($entry, '{'), '}')"/>
+        <xsl:variable name="id" select="substring-before(substring-after($entry, '}'), '&#9;')"/>
+        <xsl:variable name="line" select="substring-after($entry, '&#9;')"/>
+        <xsl:variable name="first-offset"
+                      select="substring-before(substring-after($first-timer-lines, concat('{', $index, '}')), ';')"/>
+        <xsl:variable name="parsed">
+          <xsl:call-template name="parse-timer">
+            <xsl:with-param name="tokens" select="concat(substring-after($line, ' '), ' ')"/>
+          </xsl:call-template>
+        </xsl:variable>
+        <xsl:variable name="reason">
+          <xsl:choose>
+            <xsl:when test="string-length($index) != 1 or not(contains('01234567', $index))">there is no timer T<xsl:value-of select="$index"/>, only T0 to T7</xsl:when>
+            <xsl:when test="$first-offset != $offset">an earlier line already gives timer T<xsl:value-of select="$index"/></xsl:when>
+            <xsl:when test="not(starts-with($parsed, 'ok;'))">
+              <xsl:value-of select="$parsed"/>
+            </xsl:when>
+          </xsl:choose>
+        </xsl:variable>
+        <xsl:if test="$reason != ''">
+          <xsl:message>
+            <xsl:value-of select="concat('timer line &quot;', $line, '&quot; (id ', $id, ') not mapped: ', $reason)"/>
+          </xsl:message>
+        </xsl:if>
+        <xsl:call-template name="report-timer-lines">
+          <xsl:with-param name="rest" select="substring-after($rest, '&#10;')"/>
+          <xsl:with-param name="offset" select="$offset + string-length($entry) + 1"/>
+        </xsl:call-template>
+      </xsl:otherwise>
+    </xsl:choose>
   </xsl:template>
 
   <!-- Parses what follows "Tn": [ON [date] time] OFF [date] time [weekdays].
@@ -776,6 +901,9 @@
       <xsl:when test="starts-with($start, 'x;')">
         <xsl:value-of select="substring-after($start, ';')"/>
       </xsl:when>
+      <xsl:when test="normalize-space($after-start) = ''">
+        <xsl:value-of select="'it has no OFF time, and the controller keeps a timer only with one'"/>
+      </xsl:when>
       <xsl:when test="translate(substring-before($after-start, ' '), $lower, $upper) != 'OFF'">
         <xsl:value-of select="'OFF should follow the ON time'"/>
       </xsl:when>
@@ -796,7 +924,7 @@
           <xsl:otherwise>
             <xsl:variable name="dow">
               <xsl:call-template name="weekday-mask">
-                <xsl:with-param name="tokens" select="substring-after(substring-after($end, ';'), ';')"/>
+                <xsl:with-param name="tokens" select="concat(normalize-space(translate(substring-after(substring-after($end, ';'), ';'), ',', ' ')), ' ')"/>
               </xsl:call-template>
             </xsl:variable>
             <xsl:choose>
@@ -957,57 +1085,110 @@
   <!-- ===================== report ===================== -->
 
   <xsl:template name="report">
-    <xsl:variable name="machine-name">
+    <xsl:variable name="machine-label">
       <xsl:for-each select="$machine">
-        <xsl:call-template name="name-of"/>
+        <xsl:call-template name="quoted-name-or-id"/>
       </xsl:for-each>
     </xsl:variable>
     <xsl:if test="not($machine)">
-      <xsl:for-each select="/*">
-        <xsl:call-template name="note">
-          <xsl:with-param name="kind" select="'model'"/>
-          <xsl:with-param name="reason" select="'it holds no UML state machine, so the result has no relays'"/>
-        </xsl:call-template>
-      </xsl:for-each>
+      <xsl:variable name="models"
+                    select="//*[(substring-after(@*[local-name()='type' and namespace-uri()!=''], ':')='Model' or local-name()='Model'
+                                 or local-name()='Model_Management.Model')
+                                and not(@xmi.idref) and not(@*[local-name()='idref']) and not(ancestor::*[local-name()='Extension' or local-name()='XMI.extension'])]"/>
+      <xsl:choose>
+        <xsl:when test="$models">
+          <xsl:for-each select="$models[1]">
+            <xsl:call-template name="note">
+              <xsl:with-param name="kind" select="'model'"/>
+              <xsl:with-param name="reason" select="'it holds no UML state machine, so the result has no relays'"/>
+            </xsl:call-template>
+          </xsl:for-each>
+        </xsl:when>
+        <xsl:otherwise>
+          <xsl:message>file not mapped: it holds no UML model and no state machine, so the result has no relays</xsl:message>
+        </xsl:otherwise>
+      </xsl:choose>
     </xsl:if>
     <xsl:for-each select="$machines[generate-id() != $machine-gid]">
       <xsl:call-template name="note">
         <xsl:with-param name="kind" select="'state machine'"/>
-        <xsl:with-param name="reason" select="concat('only one state machine is converted, &quot;', $machine-name, '&quot;')"/>
+        <xsl:with-param name="reason" select="concat('only one state machine is converted, ', $machine-label)"/>
       </xsl:call-template>
     </xsl:for-each>
 
-    <!-- Regions of the converted machine that are not relays, and relay
-         regions whose number an earlier region already took. -->
+    <!-- Each region of the converted machine is analysed once: what it is,
+         then each of its states that did not become a relay's off or on
+         state (a composite state without inner states counts as one). -->
     <xsl:for-each select="$machine/descendant::*[(local-name()='region' or local-name()='CompositeState'
                                                   or local-name()='Behavioral_Elements.State_Machines.CompositeState')
                                                  and not(@xmi.idref)
                                                  and not(ancestor::*[local-name()='Extension' or local-name()='XMI.extension'])]">
+      <xsl:variable name="region-gid" select="generate-id()"/>
       <xsl:variable name="analysis">
         <xsl:call-template name="analyse-region">
           <xsl:with-param name="region" select="."/>
         </xsl:call-template>
       </xsl:variable>
       <xsl:variable name="n" select="substring-before(substring-after($analysis, 'ok;'), ';')"/>
+      <xsl:variable name="entry" select="substring-before(substring-after(concat('&#10;', $relay-table), concat('&#10;{', $n, '}')), '&#10;')"/>
+      <xsl:variable name="label">
+        <xsl:call-template name="region-label"/>
+      </xsl:variable>
       <xsl:choose>
         <xsl:when test="starts-with($analysis, 'no;')">
           <xsl:call-template name="note">
             <xsl:with-param name="kind" select="'region'"/>
+            <xsl:with-param name="label" select="$label"/>
             <xsl:with-param name="reason" select="concat('it is not a relay: ', substring-after($analysis, 'no;'))"/>
           </xsl:call-template>
         </xsl:when>
-        <xsl:when test="starts-with($analysis, 'ok;')
-                        and substring-before(substring-after($relay-table, concat('{', $n, '}')), ';') != generate-id()">
+        <xsl:when test="starts-with($analysis, 'ok;') and substring-before($entry, ';') != $region-gid">
           <xsl:call-template name="note">
             <xsl:with-param name="kind" select="'region'"/>
+            <xsl:with-param name="label" select="$label"/>
             <xsl:with-param name="reason" select="concat('an earlier region already gives relay R', $n)"/>
           </xsl:call-template>
         </xsl:when>
       </xsl:choose>
+      <xsl:for-each select="key('in-region', $region-gid)[(substring-after(@*[local-name()='type' and namespace-uri()!=''], ':')='State'
+                               or local-name()='SimpleState' or local-name()='SubmachineState' or local-name()='State'
+                               or local-name()='CompositeState'
+                               or local-name()='Behavioral_Elements.State_Machines.SimpleState'
+                               or local-name()='Behavioral_Elements.State_Machines.SubmachineState'
+                               or local-name()='Behavioral_Elements.State_Machines.CompositeState'
+                               or local-name()='Behavioral_Elements.State_Machines.State')
+                              and not(*[local-name()='region']/*[local-name()='subvertex' and substring-after(@*[local-name()='type' and namespace-uri()!=''], ':')='State']
+                                 or *[local-name()='CompositeState.subvertex'
+                                      or local-name()='Behavioral_Elements.State_Machines.CompositeState.subvertex']/*[
+                                        local-name()='SimpleState' or local-name()='CompositeState' or local-name()='SubmachineState'
+                                        or local-name()='Behavioral_Elements.State_Machines.SimpleState'
+                                        or local-name()='Behavioral_Elements.State_Machines.CompositeState'
+                                        or local-name()='Behavioral_Elements.State_Machines.SubmachineState'
+                                        or local-name()='Behavioral_Elements.State_Machines.State'])]">
+        <xsl:variable name="reason">
+          <xsl:choose>
+            <xsl:when test="not(starts-with($analysis, 'ok;'))">
+              <xsl:value-of select="concat('its region ', $label, ' is not a relay')"/>
+            </xsl:when>
+            <xsl:when test="substring-before($entry, ';') != $region-gid">
+              <xsl:value-of select="concat('its region ', $label, ' repeats relay R', $n)"/>
+            </xsl:when>
+            <xsl:when test="contains(concat(';', $entry, ';'), concat(';', generate-id(), ';'))"/>
+            <xsl:otherwise>
+              <xsl:value-of select="concat('relay R', $n, ' has only an off and an on state; this is a further state of its region ', $label)"/>
+            </xsl:otherwise>
+          </xsl:choose>
+        </xsl:variable>
+        <xsl:if test="$reason != ''">
+          <xsl:call-template name="note">
+            <xsl:with-param name="kind" select="'state'"/>
+            <xsl:with-param name="reason" select="$reason"/>
+          </xsl:call-template>
+        </xsl:if>
+      </xsl:for-each>
     </xsl:for-each>
 
-    <!-- Every simple state (a composite state without inner states counts as
-         one) that did not become a relay's off or on state. -->
+    <!-- States that no region of the converted machine holds. -->
     <xsl:for-each select="//*[(substring-after(@*[local-name()='type' and namespace-uri()!=''], ':')='State'
                                or local-name()='SimpleState' or local-name()='SubmachineState' or local-name()='State'
                                or local-name()='CompositeState'
@@ -1027,44 +1208,15 @@
                                                 or local-name()='Behavioral_Elements.State_Machines.StateMachine.top'])
                               and not(@xmi.idref) and not(@*[local-name()='idref'])
                               and not(ancestor::*[local-name()='Extension' or local-name()='XMI.extension'])]">
-      <xsl:variable name="gid" select="generate-id()"/>
-      <xsl:variable name="region"
-                    select="parent::*[local-name()='region']
-                            | parent::*[local-name()='CompositeState.subvertex'
-                                        or local-name()='Behavioral_Elements.State_Machines.CompositeState.subvertex']/.."/>
-      <xsl:variable name="region-gid" select="generate-id($region)"/>
-      <xsl:variable name="region-name">
-        <xsl:for-each select="$region">
-          <xsl:call-template name="name-of"/>
-        </xsl:for-each>
-      </xsl:variable>
       <xsl:variable name="reason">
         <xsl:choose>
-          <xsl:when test="not($machine) or not(ancestor::*[generate-id() = $machine-gid])">
-            <xsl:value-of select="concat('it is not part of the converted state machine &quot;', $machine-name, '&quot;')"/>
+          <xsl:when test="not($machine)">it is not part of any UML state machine</xsl:when>
+          <xsl:when test="not(ancestor::*[generate-id() = $machine-gid])">
+            <xsl:value-of select="concat('it is not part of the converted state machine ', $machine-label)"/>
           </xsl:when>
-          <xsl:when test="not($region)">it is not inside a region of the state machine</xsl:when>
-          <xsl:otherwise>
-            <xsl:variable name="analysis">
-              <xsl:call-template name="analyse-region">
-                <xsl:with-param name="region" select="$region"/>
-              </xsl:call-template>
-            </xsl:variable>
-            <xsl:variable name="n" select="substring-before(substring-after($analysis, 'ok;'), ';')"/>
-            <xsl:variable name="entry" select="substring-before(substring-after($relay-table, concat('{', $n, '}')), '&#10;')"/>
-            <xsl:choose>
-              <xsl:when test="not(starts-with($analysis, 'ok;'))">
-                <xsl:value-of select="concat('its region &quot;', $region-name, '&quot; is not a relay')"/>
-              </xsl:when>
-              <xsl:when test="substring-before($entry, ';') != $region-gid">
-                <xsl:value-of select="concat('its region &quot;', $region-name, '&quot; repeats relay R', $n)"/>
-              </xsl:when>
-              <xsl:when test="contains(concat(';', $entry, ';'), concat(';', $gid, ';'))"/>
-              <xsl:otherwise>
-                <xsl:value-of select="concat('relay R', $n, ' has only an off and an on state; this is a further state of its region &quot;', $region-name, '&quot;')"/>
-              </xsl:otherwise>
-            </xsl:choose>
-          </xsl:otherwise>
+          <xsl:when test="not(parent::*[local-name()='region']
+                              | parent::*[local-name()='CompositeState.subvertex'
+                                          or local-name()='Behavioral_Elements.State_Machines.CompositeState.subvertex'])">it is not inside a region of the state machine</xsl:when>
         </xsl:choose>
       </xsl:variable>
       <xsl:if test="$reason != ''">
@@ -1078,19 +1230,80 @@
     <xsl:call-template name="report-timer-lines"/>
   </xsl:template>
 
-  <!-- One report line about the context element. -->
+  <!-- One report line about the context element:
+         kind "name" (id id) not mapped: reason
+       label stands in for "name" where given; "(id ...)" is left out for
+       an element without an id. -->
   <xsl:template name="note">
     <xsl:param name="kind"/>
     <xsl:param name="reason"/>
-    <xsl:variable name="name">
+    <xsl:param name="label">
+      <xsl:text>"</xsl:text>
       <xsl:call-template name="name-of"/>
-    </xsl:variable>
+      <xsl:text>"</xsl:text>
+    </xsl:param>
     <xsl:variable name="id">
       <xsl:call-template name="id-of"/>
     </xsl:variable>
     <xsl:message>
-      <xsl:value-of select="concat($kind, ' &quot;', $name, '&quot; (id ', $id, ') not mapped: ', $reason)"/>
+      <xsl:value-of select="concat($kind, ' ', $label)"/>
+      <xsl:if test="$id != ''">
+        <xsl:value-of select="concat(' (id ', $id, ')')"/>
+      </xsl:if>
+      <xsl:value-of select="concat(' not mapped: ', $reason)"/>
     </xsl:message>
+  </xsl:template>
+
+  <!-- The context element as the reports name it: "its name", or the id of
+       an unnamed one. -->
+  <xsl:template name="quoted-name-or-id">
+    <xsl:variable name="name">
+      <xsl:call-template name="name-of"/>
+    </xsl:variable>
+    <xsl:choose>
+      <xsl:when test="$name != ''">
+        <xsl:value-of select="concat('&quot;', $name, '&quot;')"/>
+      </xsl:when>
+      <xsl:otherwise>
+        <xsl:text>the one with the id </xsl:text>
+        <xsl:call-template name="id-of"/>
+      </xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
+  <!-- The context region as the reports name it: "its name", or for an
+       unnamed one (the usual case in several tools) its states:
+       with the states Idle, Running. -->
+  <xsl:template name="region-label">
+    <xsl:variable name="name">
+      <xsl:call-template name="name-of"/>
+    </xsl:variable>
+    <xsl:variable name="named" select="key('in-region', generate-id())[(substring-after(@*[local-name()='type' and namespace-uri()!=''], ':')='State'
+                               or local-name()='SimpleState' or local-name()='SubmachineState' or local-name()='State'
+                               or local-name()='CompositeState'
+                               or local-name()='Behavioral_Elements.State_Machines.SimpleState'
+                               or local-name()='Behavioral_Elements.State_Machines.SubmachineState'
+                               or local-name()='Behavioral_Elements.State_Machines.CompositeState'
+                               or local-name()='Behavioral_Elements.State_Machines.State')
+                                        and normalize-space(@name | *[local-name()='ModelElement.name'
+                                                            or local-name()='Foundation.Core.ModelElement.name']) != '']"/>
+    <xsl:choose>
+      <xsl:when test="$name != '' or not($named)">
+        <xsl:value-of select="concat('&quot;', $name, '&quot;')"/>
+      </xsl:when>
+      <xsl:otherwise>
+        <xsl:text>with the state</xsl:text>
+        <xsl:if test="count($named) &gt; 1">s</xsl:if>
+        <xsl:text> </xsl:text>
+        <xsl:for-each select="$named[position() &lt;= 4]">
+          <xsl:if test="position() &gt; 1">, </xsl:if>
+          <xsl:call-template name="name-of"/>
+        </xsl:for-each>
+        <xsl:if test="count($named) &gt; 4">
+          <xsl:value-of select="concat(' and ', count($named) - 4, ' more')"/>
+        </xsl:if>
+      </xsl:otherwise>
+    </xsl:choose>
   </xsl:template>
 
   <!-- ===================== helpers ===================== -->

@@ -3,6 +3,7 @@
 #include "converter/result_code.hpp"
 #include "converter/stylesheet_path.hpp"
 #include "document/utf8.hpp"
+#include "document/writer.hpp"
 #include "converter/xslt_engine.hpp"
 
 namespace quarn {
@@ -57,7 +58,10 @@ TransformOutcome TransformXmiToXml(std::u16string_view source, std::u16string_vi
     if (!engine.LoadSource(EncodeUtf8(source))) {
         return Fail(std::move(outcome), kCodeGeneralFailure, engine);
     }
-    const bool transformed = engine.Transform();
+    // The stylesheet names the result after its file when the model gives
+    // no name, as the editor's writer does.
+    const bool transformed =
+        engine.Transform({{"destination-name", EncodeUtf8(BaseNameOfPath(outcome.destination))}});
     CopyLines(engine.Notes(), outcome.notes);
     if (!transformed) {
         return Fail(std::move(outcome), kCodeGeneralFailure, engine);

@@ -3,6 +3,7 @@
 #include "document/file_access.hpp"
 #include "document/utf8.hpp"
 
+#include <libxml/hash.h>
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 #include <libxml/xmlerror.h>
@@ -17,6 +18,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string_view>
+#include <utility>
 
 
 namespace quarn {
@@ -124,12 +126,87 @@ xmlParserInputPtr GuardedEntityLoader(const char* url, const char* id, xmlParser
 constexpr int kSourceOptions = XML_PARSE_NONET;
 constexpr int kStylesheetOptions = XML_PARSE_NONET | XML_PARSE_NOCDATA;
 
+// One owner for each engine object, so that every path frees what it made.
+struct DocFree {
+    void operator()(xmlDocPtr doc) const { xmlFreeDoc(doc); }
+};
+struct ParserFree {
+    void operator()(xmlParserCtxtPtr parser) const { xmlFreeParserCtxt(parser); }
+};
+struct StylesheetFree {
+    void operator()(xsltStylesheetPtr stylesheet) const { xsltFreeStylesheet(stylesheet); }
+};
+struct TransformContextFree {
+    void operator()(xsltTransformContextPtr context) const { xsltFreeTransformContext(context); }
+};
+struct SecurityPrefsFree {
+    void operator()(xsltSecurityPrefsPtr prefs) const { xsltFreeSecurityPrefs(prefs); }
+};
+struct XmlFree {
+    void operator()(xmlChar* text) const { xmlFree(text); }
+};
+using DocPtr = std::unique_ptr<xmlDoc, DocFree>;
+using ParserPtr = std::unique_ptr<xmlParserCtxt, ParserFree>;
+using StylesheetPtr = std::unique_ptr<xsltStylesheet, StylesheetFree>;
+using TransformContextPtr = std::unique_ptr<xsltTransformContext, TransformContextFree>;
+using SecurityPrefsPtr = std::unique_ptr<xsltSecurityPrefs, SecurityPrefsFree>;
+using XmlText = std::unique_ptr<xmlChar, XmlFree>;
+
+// A document whose DTD declares entities is not read at all: references to
+// them would be expanded by the stylesheet, and a few kilobytes of nested or
+// repeated references grow into gigabytes. No modelling tool writes such
+// declarations. The parser stops at the first one.
+struct EntityGuard {
+    bool declared = false;
+};
+
+void RefuseEntityDeclaration(void* context, const xmlChar* /*name*/, int /*type*/,
+                             const xmlChar* /*publicId*/, const xmlChar* /*systemId*/,
+                             xmlChar* /*content*/)
+{
+    auto* parser = static_cast<xmlParserCtxtPtr>(context);
+    if (parser == nullptr) {
+        return;
+    }
+    if (auto* guard = static_cast<EntityGuard*>(parser->_private); guard != nullptr) {
+        guard->declared = true;
+    }
+    xmlStopParser(parser);
+}
+
+void RefuseUnparsedEntity(void* context, const xmlChar* name, const xmlChar* publicId,
+                          const xmlChar* systemId, const xmlChar* /*notation*/)
+{
+    RefuseEntityDeclaration(context, name, 0, publicId, systemId, nullptr);
+}
+
+// True when the parsed document still holds an entity declaration (a path
+// the parser's callback did not see).
+bool DeclaresEntities(xmlDocPtr doc)
+{
+    for (xmlDtdPtr dtd : {doc->intSubset, doc->extSubset}) {
+        if (dtd == nullptr) {
+            continue;
+        }
+        for (void* table : {dtd->entities, dtd->pentities}) {
+            if (table != nullptr && xmlHashSize(static_cast<xmlHashTablePtr>(table)) > 0) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 xmlDocPtr ReadAllowed(const char* path, int options, xmlDictPtr dict)
 {
-    xmlParserCtxtPtr parser = xmlNewParserCtxt();
-    if (parser == nullptr) {
+    ParserPtr parser(xmlNewParserCtxt());
+    if (parser == nullptr || parser->sax == nullptr) {
         return nullptr;
     }
+    EntityGuard guard;
+    parser->_private = &guard;
+    parser->sax->entityDecl = RefuseEntityDeclaration;
+    parser->sax->unparsedEntityDecl = RefuseUnparsedEntity;
     if (dict != nullptr) {
         if (parser->dict != nullptr) {
             xmlDictFree(parser->dict);
@@ -138,14 +215,21 @@ xmlDocPtr ReadAllowed(const char* path, int options, xmlDictPtr dict)
         xmlDictReference(dict);
     }
     g_allowNextLoad = true;
-    xmlDocPtr doc = xmlCtxtReadFile(parser, path, nullptr, options);
+    DocPtr doc(xmlCtxtReadFile(parser.get(), path, nullptr, options));
     g_allowNextLoad = false;
-    if (doc != nullptr && !parser->wellFormed) {
-        xmlFreeDoc(doc);
-        doc = nullptr;
+    if (guard.declared || (doc != nullptr && DeclaresEntities(doc.get()))) {
+        if (g_refusals != nullptr) {
+            const std::string line = std::string(path) +
+                                     ": refused: the document's DTD declares entities";
+            g_refusals->Append(line.c_str());
+            g_refusals->Flush();
+        }
+        return nullptr;
     }
-    xmlFreeParserCtxt(parser);
-    return doc;
+    if (doc != nullptr && !parser->wellFormed) {
+        return nullptr;
+    }
+    return doc.release();
 }
 
 // Loads for document(), xsl:import and xsl:include: the same safe options,
@@ -160,14 +244,40 @@ xmlDocPtr SafeDocumentLoader(const xmlChar* uri, xmlDictPtr dict, int /*options*
                        type == XSLT_LOAD_STYLESHEET ? kStylesheetOptions : kSourceOptions, dict);
 }
 
+// value as an XPath expression that gives exactly that string, for a
+// stylesheet parameter: quoted with whichever quote it does not hold, or
+// pieced together with concat() when it holds both.
+std::string XPathLiteral(std::string_view value)
+{
+    if (value.find('\'') == std::string_view::npos) {
+        return "'" + std::string(value) + "'";
+    }
+    if (value.find('"') == std::string_view::npos) {
+        return "\"" + std::string(value) + "\"";
+    }
+    std::string expression = "concat(''";
+    std::size_t start = 0;
+    while (start <= value.size()) {
+        const std::size_t quote = value.find('\'', start);
+        const std::string_view piece = value.substr(start, quote == std::string_view::npos ? std::string_view::npos : quote - start);
+        expression += ",'" + std::string(piece) + "'";
+        if (quote == std::string_view::npos) {
+            break;
+        }
+        expression += ",\"'\"";
+        start = quote + 1;
+    }
+    return expression + ")";
+}
+
 }  // namespace
 
 struct XsltEngine::Impl {
     LineSink notes;
     LineSink diagnostics;
-    xsltStylesheetPtr stylesheet = nullptr;
-    xmlDocPtr source = nullptr;
-    xmlDocPtr result = nullptr;
+    StylesheetPtr stylesheet;
+    DocPtr source;
+    DocPtr result;
 
     // What was installed before, put back on destruction.
     xmlGenericErrorFunc previousGeneric = nullptr;
@@ -204,15 +314,10 @@ XsltEngine::XsltEngine() : impl_(std::make_unique<Impl>())
 XsltEngine::~XsltEngine()
 {
     Impl& d = *impl_;
-    if (d.result != nullptr) {
-        xmlFreeDoc(d.result);
-    }
-    if (d.source != nullptr) {
-        xmlFreeDoc(d.source);
-    }
-    if (d.stylesheet != nullptr) {
-        xsltFreeStylesheet(d.stylesheet);  // frees its document too
-    }
+    // The documents go first, while the capture is still in place.
+    d.result.reset();
+    d.source.reset();
+    d.stylesheet.reset();  // frees its document too
     xsltSetLoaderFunc(nullptr);
     g_refusals = d.previousRefusals;
     xmlSetExternalEntityLoader(d.previousLoader);
@@ -224,61 +329,68 @@ XsltEngine::~XsltEngine()
 bool XsltEngine::LoadStylesheet(const std::string& path)
 {
     Impl& d = *impl_;
-    xmlDocPtr doc = ReadAllowed(path.c_str(), kStylesheetOptions, nullptr);
+    DocPtr doc(ReadAllowed(path.c_str(), kStylesheetOptions, nullptr));
+    d.diagnostics.Flush();
     if (doc == nullptr) {
-        d.diagnostics.Flush();
         return false;
     }
-    d.stylesheet = xsltParseStylesheetDoc(doc);
-    if (d.stylesheet == nullptr) {
-        xmlFreeDoc(doc);
-        d.diagnostics.Flush();
+    StylesheetPtr stylesheet(xsltParseStylesheetDoc(doc.get()));
+    d.diagnostics.Flush();
+    if (stylesheet == nullptr) {
+        return false;  // doc is still ours and goes with it
+    }
+    doc.release();  // the stylesheet owns its document now
+    if (stylesheet->errors != 0) {
         return false;
     }
-    if (d.stylesheet->errors != 0) {
-        xsltFreeStylesheet(d.stylesheet);
-        d.stylesheet = nullptr;
-        d.diagnostics.Flush();
-        return false;
-    }
+    d.stylesheet = std::move(stylesheet);
     return true;
 }
 
 bool XsltEngine::LoadSource(const std::string& path)
 {
     Impl& d = *impl_;
-    d.source = ReadAllowed(path.c_str(), kSourceOptions, nullptr);
+    d.source.reset(ReadAllowed(path.c_str(), kSourceOptions, nullptr));
     d.diagnostics.Flush();
     return d.source != nullptr;
 }
 
-bool XsltEngine::Transform()
+bool XsltEngine::Transform(const std::vector<std::pair<std::string, std::string>>& parameters)
 {
     Impl& d = *impl_;
     if (d.stylesheet == nullptr || d.source == nullptr) {
         return false;
     }
-    xsltTransformContextPtr context = xsltNewTransformContext(d.stylesheet, d.source);
-    if (context == nullptr) {
+    TransformContextPtr context(xsltNewTransformContext(d.stylesheet.get(), d.source.get()));
+    SecurityPrefsPtr prefs(xsltNewSecurityPrefs());
+    if (context == nullptr || prefs == nullptr) {
         return false;
     }
-    xsltSecurityPrefsPtr prefs = xsltNewSecurityPrefs();
-    if (prefs == nullptr) {
-        xsltFreeTransformContext(context);
-        return false;
-    }
-    xsltSetSecurityPrefs(prefs, XSLT_SECPREF_WRITE_FILE, xsltSecurityForbid);
-    xsltSetSecurityPrefs(prefs, XSLT_SECPREF_CREATE_DIRECTORY, xsltSecurityForbid);
-    xsltSetSecurityPrefs(prefs, XSLT_SECPREF_READ_NETWORK, xsltSecurityForbid);
-    xsltSetSecurityPrefs(prefs, XSLT_SECPREF_WRITE_NETWORK, xsltSecurityForbid);
-    xsltSetCtxtSecurityPrefs(prefs, context);
-    xsltSetTransformErrorFunc(context, &d.notes, GenericHandler);
+    xsltSetSecurityPrefs(prefs.get(), XSLT_SECPREF_WRITE_FILE, xsltSecurityForbid);
+    xsltSetSecurityPrefs(prefs.get(), XSLT_SECPREF_CREATE_DIRECTORY, xsltSecurityForbid);
+    xsltSetSecurityPrefs(prefs.get(), XSLT_SECPREF_READ_NETWORK, xsltSecurityForbid);
+    xsltSetSecurityPrefs(prefs.get(), XSLT_SECPREF_WRITE_NETWORK, xsltSecurityForbid);
+    xsltSetCtxtSecurityPrefs(prefs.get(), context.get());
+    xsltSetTransformErrorFunc(context.get(), &d.notes, GenericHandler);
 
-    d.result = xsltApplyStylesheetUser(d.stylesheet, d.source, nullptr, nullptr, nullptr, context);
+    // Name, expression, name, expression, ..., and a null at the end.
+    std::vector<std::string> texts;
+    texts.reserve(parameters.size() * 2);
+    for (const auto& [name, value] : parameters) {
+        texts.push_back(name);
+        texts.push_back(XPathLiteral(value));
+    }
+    std::vector<const char*> params;
+    for (const std::string& text : texts) {
+        params.push_back(text.c_str());
+    }
+    params.push_back(nullptr);
+
+    d.result.reset(xsltApplyStylesheetUser(d.stylesheet.get(), d.source.get(), params.data(), nullptr,
+                                           nullptr, context.get()));
     const bool failed = d.result == nullptr || context->state == XSLT_STATE_ERROR ||
                         context->state == XSLT_STATE_STOPPED;
-    xsltFreeTransformContext(context);
-    xsltFreeSecurityPrefs(prefs);
+    context.reset();
     d.notes.Flush();
     d.diagnostics.Flush();
     if (failed) {
@@ -295,9 +407,11 @@ int XsltEngine::SaveResult(const std::string& path)
     if (d.result == nullptr) {
         return EINVAL;
     }
-    xmlChar* bytes = nullptr;
+    xmlChar* raw = nullptr;
     int length = 0;
-    if (xsltSaveResultToString(&bytes, &length, d.result, d.stylesheet) != 0) {
+    const int saved = xsltSaveResultToString(&raw, &length, d.result.get(), d.stylesheet.get());
+    const XmlText bytes(raw);
+    if (saved != 0) {
         d.diagnostics.Flush();
         return ENOMEM;
     }
@@ -305,12 +419,11 @@ int XsltEngine::SaveResult(const std::string& path)
     // leaves the file that was there before, not a truncated one. The
     // replacement reports failure without a number, so the system's error
     // number is taken from what the failing call left behind.
-    const std::string_view text(reinterpret_cast<const char*>(bytes), length > 0 ? static_cast<std::size_t>(length) : 0);
+    const std::string_view text(reinterpret_cast<const char*>(bytes.get()),
+                                bytes != nullptr && length > 0 ? static_cast<std::size_t>(length) : 0);
     errno = 0;
     const bool replaced = ReplaceFileContents(DecodeUtf8(path), text);
-    const int error = replaced ? 0 : (errno != 0 ? errno : EACCES);
-    xmlFree(bytes);
-    return error;
+    return replaced ? 0 : (errno != 0 ? errno : EACCES);
 }
 
 const std::vector<std::string>& XsltEngine::Notes() const

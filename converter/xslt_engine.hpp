@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quarn {
@@ -22,7 +23,9 @@ public:
     // Each returns false when the step failed; diagnostics() says why.
     bool LoadStylesheet(const std::string& path);
     bool LoadSource(const std::string& path);
-    bool Transform();
+    // parameters: stylesheet parameters by name, each given the string value
+    // as it stands (no XPath is evaluated from it).
+    bool Transform(const std::vector<std::pair<std::string, std::string>>& parameters = {});
     // Serialises the result (as the stylesheet's xsl:output asks) into path
     // through a temporary file beside it that replaces path only once it is
     // written whole; on failure path keeps what it held. Returns 0 or the

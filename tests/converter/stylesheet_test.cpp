@@ -135,7 +135,10 @@ TEST(StylesheetTest, RelayNumberAndOffState)
         ASSERT_EQ(result.outcome.status, TransformStatus::Success) << label;
         if (row.relay < 0) {
             EXPECT_NE(result.output.find("<parallel/>"), std::string::npos) << label << "\n" << result.output;
-            EXPECT_TRUE(result.HasNote(std::string("region \"") + row.region + "\" (id region) not mapped: it is not a relay: " + row.note))
+            // An unnamed region is named by its states.
+            const std::string region = *row.region != '\0' ? std::string("\"") + row.region + "\""
+                                                            : std::string("with the states ") + row.a + ", " + row.b;
+            EXPECT_TRUE(result.HasNote("region " + region + " (id region) not mapped: it is not a relay: " + row.note))
                 << label << "\n" << result.AllNotes();
             EXPECT_TRUE(result.HasNote(std::string("state \"") + row.a + "\" (id a) not mapped")) << label;
             EXPECT_TRUE(result.HasNote(std::string("state \"") + row.b + "\" (id b) not mapped")) << label;
@@ -255,7 +258,7 @@ TEST(StylesheetTest, TimerLines)
         {"#T4 ON 2004/03/01 00:00:00 OFF 2099/12/31 23:59:59",
          "<timer id=\"4\" start=\"131414400\" end=\"3155759999\" dow=\"0\">", ""},
         {"T5 ON 2004/02/29 00:00:00 OFF 2004/03/01 00:00:00", "<timer id=\"5\" start=\"131328000\" end=\"131414400\"", ""},
-        {"T6 ON 07:30:00", "", ""},
+        {"T6 ON 07:30:00", "", "it has no OFF time"},
         {"Turn the pump OFF at night", "", ""},
         {"T7 ON 2001/02/29 00:00:00 OFF 2001/03/01 10:00:00", "", "\"2001/02/29\" is not a date"},
         {"T7 ON 2100/01/01 00:00:00 OFF 2100/01/02 10:00:00", "", "is not a date from 2001/01/01 to 2099/12/31"},
@@ -364,10 +367,10 @@ TEST(StylesheetTest, ModelWithoutStateMachineGivesAnEmptyFileAndSaysSo)
 {
     const Conversion result =
         ConvertText("<?xml version=\"1.0\"?><XMI xmi.version=\"1.2\"><XMI.content/></XMI>");
+    EXPECT_TRUE(result.HasNote("file not mapped: it holds no UML model and no state machine")) << result.AllNotes();
     ASSERT_EQ(result.outcome.status, TransformStatus::Success);
     EXPECT_EQ(result.output,
               "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<statemachine>\n  <version/>\n  <parallel/>\n</statemachine>\n");
-    EXPECT_TRUE(result.HasNote("not mapped: it holds no UML state machine")) << result.AllNotes();
 }
 
 }  // namespace
