@@ -416,14 +416,10 @@ int XsltEngine::SaveResult(const std::string& path)
         return ENOMEM;
     }
     // The destination is replaced all or nothing: a write that fails half way
-    // leaves the file that was there before, not a truncated one. The
-    // replacement reports failure without a number, so the system's error
-    // number is taken from what the failing call left behind.
+    // leaves the file that was there before, not a truncated one.
     const std::string_view text(reinterpret_cast<const char*>(bytes.get()),
                                 bytes != nullptr && length > 0 ? static_cast<std::size_t>(length) : 0);
-    errno = 0;
-    const bool replaced = ReplaceFileContents(DecodeUtf8(path), text);
-    return replaced ? 0 : (errno != 0 ? errno : EACCES);
+    return ReplaceFileContents(DecodeUtf8(path), text);
 }
 
 const std::vector<std::string>& XsltEngine::Notes() const

@@ -14,12 +14,25 @@ bool FileExists(const std::u16string& path);
 // when the file cannot be opened or read.
 int ReadWholeFile(const std::u16string& path, std::string& bytes);
 
-// Makes the file at path hold exactly bytes, all or nothing: the bytes go to
-// a new file in the same folder, which replaces the target only after it was
-// written, flushed and closed without error. On failure the temporary file
-// is removed and the target is left as it was. An existing target that is
-// write-protected is not replaced. A new file gets the usual permissions
-// (0666 less the umask); a replaced one keeps its permissions.
-bool ReplaceFileContents(const std::u16string& path, std::string_view bytes);
+// Makes the file at path hold exactly bytes, all or nothing. Returns 0, or the
+// system's error number of what failed (EISDIR for a folder, EACCES for a
+// write-protected file or one that is not a regular file).
+//
+// The bytes go to a new file in the same folder first. When it was written,
+// flushed and closed without error it replaces the target by a rename, if
+// the target is new or has one name and its owner and mode can be given to
+// the new file; a new file gets the usual permissions (0666 less the umask).
+// Otherwise (more than one hard link, another owner that cannot be kept)
+// the bytes are written into the existing file, which keeps its names, owner
+// and mode, and the copy is removed. Either way a failure before the last
+// step leaves the target as it was and removes the temporary file, whose
+// name always fits beside the target's, however long that is.
+//
+// A symbolic link is followed to the file it names, which is created when
+// it does not exist. On POSIX systems a file size limit fails the save with
+// EFBIG instead of ending the process: SIGXFSZ is held back meanwhile, for
+// the calling thread only. On Windows an existing file is replaced with
+// ReplaceFileW, which keeps its attributes, owner and access rights.
+int ReplaceFileContents(const std::u16string& path, std::string_view bytes);
 
 }  // namespace quarn

@@ -171,7 +171,7 @@ WriteOutcome WriteStateMachineFile(StateMachineModel& model, const WriterHooks& 
     if (model.version.empty())
         model.version = BaseNameOfPath(model.path);
 
-    if (!ReplaceFileContents(model.path, StateMachineFileBytes(model)))
+    if (ReplaceFileContents(model.path, StateMachineFileBytes(model)) != 0)
         return {WriteResult::kNotWritten, kCannotWriteText};
     if (hooks.reportUsed)
         hooks.reportUsed(model.path);

@@ -104,7 +104,7 @@ UploadVerdict JudgeStateMachine(const std::string& bytes, const std::filesystem:
     static std::atomic<unsigned> serial{0};
     const std::filesystem::path input =
         scratch / (".upload-" + std::to_string(serial++) + ".xml");
-    if (!ReplaceFileContents(input.u16string(), bytes)) {
+    if (ReplaceFileContents(input.u16string(), bytes) != 0) {
         verdict.message = "State machine refused: the simulator cannot write its scratch file";
         return verdict;
     }
@@ -212,7 +212,7 @@ Reply Controller::Upload(const HttpRequest& request)
     UploadVerdict verdict = JudgeStateMachine(*file, scratch);
     if (verdict.accepted && !store_.empty()) {
         std::lock_guard lock(mutex_);
-        if (!ReplaceFileContents((store_ / kStoredFileName).u16string(), *file))
+        if (ReplaceFileContents((store_ / kStoredFileName).u16string(), *file) != 0)
             verdict.message = "State machine refused: the simulator cannot store it";
     }
     return {200, Page(200, "OK", StatusPage(verdict.message))};
