@@ -170,4 +170,9 @@ int MapConditionToken(std::u16string_view token)
     }
 }
 
+bool GatesShowExactly(std::u16string_view text)
+{
+    return BuildConditionText(ParseConditionText(text)) == text;
+}
+
 }  // namespace quarn

@@ -40,6 +40,12 @@ std::u16string BuildConditionText(const GateSelections& selections);
 // gives all inputs neutral.
 GateSelections ParseConditionText(std::u16string_view text);
 
+// True when the circuit shows text exactly: building the text from its
+// parsed selections gives text back. Anything else (a "!", an S input in
+// the AND gate, brackets the writer never writes, foreign tokens) would be
+// changed by editing it in the condition dialog.
+bool GatesShowExactly(std::u16string_view text);
+
 // Maps one token such as "#T3", "(#R0" or "1" to an input list index;
 // anything unknown or out of range gives 0.
 int MapConditionToken(std::u16string_view token);

@@ -1,6 +1,8 @@
 #include "document/ui/input_dlg.hpp"
 
 #include "document/condition_text.hpp"
+#include "document/ui/input_list_box.hpp"
+#include "platform/message_box.hpp"
 #include "platform/dialog_units.hpp"
 
 #include <QComboBox>
@@ -13,6 +15,10 @@ namespace quarn {
 namespace {
 
 const QString kTitle = QStringLiteral("Boolean input for");
+constexpr int kWidthUnits = 309;
+constexpr int kHeightUnits = 213;
+// Height of a list's field and its dropped-down list together.
+constexpr int kDroppedHeightUnits = 66;
 
 constexpr std::array<int, CInputDlg::kInputs> kListY{18, 36, 54, 72, 108, 126, 145, 162};
 
@@ -67,17 +73,27 @@ CInputDlg::CInputDlg(QWidget* parent) : QDialog(parent)
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint);
     const DialogUnits du(font());
-    setFixedSize(du.size(309, 213));
+    // The circuit sits in a panel of its own, so that the notice about a
+    // condition it cannot show can open a band above it.
+    circuit_ = new QWidget(this);
+    circuit_->setObjectName(QStringLiteral("circuit"));
+    circuit_->setGeometry(QRect(QPoint(0, 0), du.size(kWidthUnits, kHeightUnits)));
+    QWidget* const panel = circuit_;
+
+    notice_ = new QLabel(this);
+    notice_->setObjectName(QStringLiteral("conditionNotice"));
+    notice_->setTextFormat(Qt::PlainText);
+    notice_->setWordWrap(true);
+    notice_->hide();
 
     QStringList entries;
     for (const auto& entry : ConditionInputList())
         entries.append(QString::fromStdU16String(std::u16string(entry)));
 
     for (int i = 0; i < kInputs; ++i) {
-        auto* list = new QComboBox(this);
+        auto* list = new InputListBox(du.y(kDroppedHeightUnits), panel);
         list->setObjectName(QStringLiteral("control%1").arg(kFirstInputListId + i));
         list->addItems(entries);
-        list->setMaxVisibleItems(8);
         const QRect cell = du.rect(18, kListY[i], 60, 12);
         list->setGeometry(cell.x(), cell.y(), cell.width(),
                           std::max(cell.height(), list->sizeHint().height()));
@@ -85,26 +101,26 @@ CInputDlg::CInputDlg(QWidget* parent) : QDialog(parent)
     }
 
     for (const Box& box : kGateBoxes)
-        AddBlackFrame(this, du, box, false);
+        AddBlackFrame(panel, du, box, false);
     for (const Box& wire : kWires)
-        AddBlackFrame(this, du, wire, true);
-    AddText(this, du, QStringLiteral("&&"), 132, 48);
-    AddText(this, du, QStringLiteral(">=1"), 132, 132);
-    AddText(this, du, QStringLiteral(">=1"), 210, 90);
-    AddText(this, du, QStringLiteral("Output"), 264, 84);
+        AddBlackFrame(panel, du, wire, true);
+    AddText(panel, du, QStringLiteral("&&"), 132, 48);
+    AddText(panel, du, QStringLiteral(">=1"), 132, 132);
+    AddText(panel, du, QStringLiteral(">=1"), 210, 90);
+    AddText(panel, du, QStringLiteral("Output"), 264, 84);
 
-    relayLabel_ = new QLabel(QStringLiteral("R"), this);
+    relayLabel_ = new QLabel(QStringLiteral("R"), panel);
     relayLabel_->setObjectName(QStringLiteral("control%1").arg(kRelayLabelId));
     relayLabel_->setTextFormat(Qt::PlainText);
     relayLabel_->setGeometry(du.rect(264, 96, 18, 8));
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    auto* ok = new QPushButton(QStringLiteral("OK"), panel);
     ok->setObjectName(QStringLiteral("control1"));
     ok->setGeometry(du.rect(198, 186, 50, 14));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &CInputDlg::accept);
 
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), panel);
     cancel->setObjectName(QStringLiteral("control2"));
     cancel->setGeometry(du.rect(252, 186, 50, 14));
     connect(cancel, &QPushButton::clicked, this, &CInputDlg::reject);
@@ -112,11 +128,47 @@ CInputDlg::CInputDlg(QWidget* parent) : QDialog(parent)
     SetConditionText(QString());
 }
 
+void CInputDlg::LayOut()
+{
+    const DialogUnits du(font());
+    const QSize circuitSize = du.size(kWidthUnits, kHeightUnits);
+    int band = 0;
+    if (!notice_->isHidden()) {
+        const int margin = du.x(6);
+        const int width = circuitSize.width() - 2 * margin;
+        const int height = notice_->heightForWidth(width);
+        notice_->setGeometry(margin, du.y(6), width, height);
+        band = du.y(6) + height;
+    }
+    circuit_->move(0, band);
+    setFixedSize(circuitSize.width(), circuitSize.height() + band);
+}
+
 void CInputDlg::SetConditionText(const QString& condition)
 {
+    condition_ = condition;
     const GateSelections selections = ParseConditionText(condition.toStdU16String());
     for (int i = 0; i < kInputs; ++i)
         lists_[i]->setCurrentIndex(static_cast<int>(selections[i]));
+    showsExactly_ = GatesShowExactly(condition.toStdU16String());
+    if (showsExactly_) {
+        notice_->hide();
+    } else {
+        notice_->setText(QStringLiteral("The gates below cannot show this condition exactly:\n%1\n"
+                                        "OK replaces it with the condition they show.")
+                             .arg(condition));
+        notice_->setToolTip(condition);
+        notice_->show();
+    }
+    LayOut();
+}
+
+std::u16string CInputDlg::ShownCondition() const
+{
+    GateSelections selections{};
+    for (int i = 0; i < kInputs; ++i)
+        selections[i] = lists_[i]->currentIndex();
+    return BuildConditionText(selections);
 }
 
 void CInputDlg::SetRelayLabel(const QString& label)
@@ -128,6 +180,18 @@ void CInputDlg::SetRelayLabel(const QString& label)
 
 void CInputDlg::accept()
 {
+    if (!showsExactly_) {
+        const QString shown = QString::fromStdU16String(ShownCondition());
+        const QString question =
+            shown.isEmpty()
+                ? QStringLiteral("Replace the condition \"%1\" with no condition? The relay is then not used.")
+                      .arg(condition_)
+                : QStringLiteral("Replace the condition \"%1\" with \"%2\"?").arg(condition_, shown);
+        if (ShowMessageBox(this, question, MessageButtons::YesNo) != MessageAnswer::Yes) {
+            reject();
+            return;
+        }
+    }
     for (int i = 0; i < kInputs; ++i)
         selections_[i] = lists_[i]->currentText();
     QDialog::accept();

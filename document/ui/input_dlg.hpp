@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <array>
+#include <string>
 
 class QComboBox;
 class QLabel;
@@ -23,8 +24,11 @@ public:
 
     explicit CInputDlg(QWidget* parent = nullptr);
 
-    // Selects the inputs the condition text stands for.
+    // Selects the inputs the condition text stands for. A condition the
+    // gates cannot show exactly is named in a notice above the circuit, and
+    // OK then asks before it is replaced; No keeps it, as Cancel does.
     void SetConditionText(const QString& condition);
+    bool ShowsConditionExactly() const { return showsExactly_; }
     // The relay's name, such as "R 3"; also completes the caption.
     void SetRelayLabel(const QString& label);
 
@@ -34,11 +38,20 @@ public:
 
     QComboBox* InputList(int index) const { return lists_[index]; }
 
+    // The condition the current selections stand for.
+    std::u16string ShownCondition() const;
+
 public slots:
     void accept() override;
 
 private:
+    void LayOut();
+
     std::array<QComboBox*, kInputs> lists_{};
+    QWidget* circuit_ = nullptr;
+    QLabel* notice_ = nullptr;
+    QString condition_;
+    bool showsExactly_ = true;
     std::array<QString, kInputs> selections_;
     QLabel* relayLabel_ = nullptr;
 };

@@ -118,6 +118,26 @@ TEST(ConditionText, MapTokenTable)
     }
 }
 
+TEST(ConditionText, GatesShowExactlyWhatBuildWouldWrite)
+{
+    const std::pair<std::u16string, bool> cases[] = {
+        {u"", true},
+        {u"(#T0&&#T1)||#R2", true},
+        {u"#T0", true},
+        {u"#S3", true},
+        {u"#1", true},
+        {u"#T0&&#S1", false},
+        {u"#S2&&!#T4", false},
+        {u"!#S0", false},
+        {u"(#1)", false},
+        {u"#X7||#T2", false},
+        {u"(#T0&&#T1)||#R2 ", false},
+        {u"#T0||#T0&&#T1", false},
+    };
+    for (const auto& [text, exact] : cases)
+        EXPECT_EQ(GatesShowExactly(text), exact) << Narrow(text);
+}
+
 // Whatever the dialog selects, parsing the built text and building again
 // gives the same text, an OR input "1" included.
 TEST(ConditionText, BuildParseBuildIsStable)

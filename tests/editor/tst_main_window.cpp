@@ -16,7 +16,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QAbstractItemView>
 #include <QAbstractTextDocumentLayout>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QTemporaryDir>
@@ -126,6 +128,9 @@ private slots:
     void conditionDialogBuildsTheWorkedExample();
     void conditionDialogShowsWhatItCanOfForeignText();
     void conditionBoxesAreReadOnly();
+    void conditionTheGatesCannotShowIsKeptUnlessReplaced_data();
+    void conditionTheGatesCannotShowIsKeptUnlessReplaced();
+    void conditionListsDropDownToTheirHeight();
 
     void conditionBoxesShowTheWholeText();
 
@@ -452,9 +457,96 @@ void TestMainWindow::conditionDialogShowsWhatItCanOfForeignText()
 {
     window_->Model().relays[6] = u"#X7||#T2";
     window_->ShowModel();
+    MessageBoxScript boxes;
+    boxes.answers = {MessageAnswer::Yes};
     const QStringList shown = EditRelay(*window_, 6, {}, true);
+    QCOMPARE(boxes.shown.size(), 1);
     QCOMPARE(shown, (QStringList{"1", "1", "1", "1", "0", "T2", "0", "0"}));
     QCOMPARE(ConditionBoxText(*window_, 6), QStringLiteral("#T2"));
+}
+
+void TestMainWindow::conditionTheGatesCannotShowIsKeptUnlessReplaced_data()
+{
+    QTest::addColumn<QString>("condition");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("ending");  // "Cancel", "No" or "Yes"
+    const std::pair<const char*, const char*> conditions[] = {
+        {"#T0&&#S1", "#T0"}, {"#S2&&!#T4", "#S2"}, {"!#S0", ""}, {"(#1)", ""}};
+    for (const auto& [condition, shown] : conditions) {
+        for (const char* ending : {"Cancel", "No", "Yes"})
+            QTest::addRow("%s, %s", condition, ending) << condition << shown << ending;
+    }
+    // What the gates show exactly opens without a notice and OK asks nothing.
+    QTest::newRow("exact, OK") << "(#T0&&#T1)||#R2" << "(#T0&&#T1)||#R2" << "Yes";
+}
+
+void TestMainWindow::conditionTheGatesCannotShowIsKeptUnlessReplaced()
+{
+    QFETCH(QString, condition);
+    QFETCH(QString, shown);
+    QFETCH(QString, ending);
+    const bool exact = condition == shown;
+    window_->Model().relays[4] = condition.toStdU16String();
+    window_->ShowModel();
+    MessageBoxScript boxes;
+    boxes.answers = {ending == "Yes" ? MessageAnswer::Yes : MessageAnswer::No};
+
+    bool noticeShown = false;
+    QString noticeText;
+    int circuitTop = -1;
+    WhenModalOpens<CInputDlg>([&](CInputDlg& dialog) {
+        auto* notice = dialog.findChild<QLabel*>(QStringLiteral("conditionNotice"));
+        noticeShown = notice != nullptr && notice->isVisible();
+        if (noticeShown)
+            noticeText = notice->text();
+        circuitTop = dialog.InputList(0)->mapTo(&dialog, QPoint(0, 0)).y();
+        if (noticeShown)
+            QVERIFY2(notice->geometry().bottom() < circuitTop, "the notice is not above the circuit");
+        if (ending == "Cancel")
+            dialog.findChild<QPushButton*>(QStringLiteral("control2"))->click();
+        else
+            dialog.findChild<QPushButton*>(QStringLiteral("control1"))->click();
+    });
+    static_cast<QPushButton*>(window_->Control(CQuarnToolDlg::kFirstRelayButton + 4))->click();
+
+    QCOMPARE(noticeShown, !exact);
+    if (!exact) {
+        QVERIFY2(noticeText.contains(condition), qPrintable(noticeText));
+        const QString expectedQuestion =
+            shown.isEmpty()
+                ? QStringLiteral("Replace the condition \"%1\" with no condition? The relay is then not used.")
+                      .arg(condition)
+                : QStringLiteral("Replace the condition \"%1\" with \"%2\"?").arg(condition, shown);
+        QCOMPARE(boxes.shown, ending == "Cancel" ? QStringList() : QStringList{expectedQuestion});
+    } else {
+        QCOMPARE(boxes.shown, QStringList());
+        QCOMPARE(circuitTop, DialogUnits(window_->font()).y(18));
+    }
+    const QString expected = ending == "Yes" ? shown : condition;
+    QCOMPARE(QString::fromStdU16String(window_->Model().relays[4]), expected);
+    QCOMPARE(ConditionBoxText(*window_, 4), expected);
+    QVERIFY(window_->Model().modified);
+}
+
+void TestMainWindow::conditionListsDropDownToTheirHeight()
+{
+    CInputDlg dialog(window_);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QComboBox* list = dialog.InputList(5);
+    list->showPopup();
+    QWidget* popup = list->view()->window();
+    QTRY_VERIFY(popup->isVisible());
+    const int dropped = DialogUnits(dialog.font()).y(66);
+    const int listTop = list->mapToGlobal(QPoint(0, 0)).y();
+    QVERIFY2(popup->geometry().bottom() - listTop + 1 <= dropped,
+             qPrintable(QStringLiteral("field and list are %1 pixels high, not %2")
+                            .arg(popup->geometry().bottom() - listTop + 1)
+                            .arg(dropped)));
+    QVERIFY2(popup->geometry().top() >= list->mapToGlobal(QPoint(0, list->height() - 1)).y(),
+             "the list does not drop down below its field");
+    QVERIFY2(list->view()->verticalScrollBar()->isVisible(), "the list has no scroll bar");
+    list->hidePopup();
 }
 
 void TestMainWindow::conditionBoxesAreReadOnly()
