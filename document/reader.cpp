@@ -141,7 +141,7 @@ std::vector<pug::xml_node> ChildStates(pug::xml_node node)
     return found;
 }
 
-void ReadRelay(StateMachineModel& model, pug::xml_node relay)
+void ReadRelay(StateMachineModel& model, pug::xml_node relay, const ReaderHooks* hooks)
 {
     const std::u16string_view id = ViewOf(AttributeValue(relay, u"id"));
     if (id.size() != 2 || id[0] != u'R' || id[1] < u'0' || id[1] > u'7')
@@ -160,13 +160,21 @@ void ReadRelay(StateMachineModel& model, pug::xml_node relay)
     if (transition.empty())
         return;
     model.relays[n] = UnescapedText(ViewOf(AttributeValue(transition, u"cond")));
+
+    if (hooks != nullptr && hooks->relayTaken) {
+        std::optional<std::u16string> onCondition;
+        pug::xml_node back = halves[1].find_first_by_name(u"transition");
+        if (!back.empty())
+            onCondition = UnescapedText(ViewOf(AttributeValue(back, u"cond")));
+        hooks->relayTaken(n, onCondition);
+    }
 }
 
 }  // namespace
 
 namespace {
 
-bool ReadStateMachineSource(StateMachineModel& model, pug::text_source& source)
+bool ReadStateMachineSource(StateMachineModel& model, pug::text_source& source, const ReaderHooks* hooks)
 {
     pug::xml_parser parser;
     if (!parser.parse_stream(&source))
@@ -187,7 +195,7 @@ bool ReadStateMachineSource(StateMachineModel& model, pug::text_source& source)
     pug::xml_node parallel = root.find_first_by_name(u"parallel");
     if (!parallel.empty()) {
         for (pug::xml_node relay : ChildStates(parallel))
-            ReadRelay(model, relay);
+            ReadRelay(model, relay, hooks);
     }
     return true;
 }
@@ -197,19 +205,19 @@ bool ReadStateMachineSource(StateMachineModel& model, pug::text_source& source)
 bool ReadStateMachineText(StateMachineModel& model, std::u16string_view text)
 {
     TextReader source(text);
-    return ReadStateMachineSource(model, source);
+    return ReadStateMachineSource(model, source, nullptr);
 }
 
 namespace {
 
 // The part of a read that follows getting the bytes, the same for a file and
 // for bytes held in memory.
-int ReadBytesInto(StateMachineModel& model, std::string_view bytes)
+int ReadBytesInto(StateMachineModel& model, std::string_view bytes, const ReaderHooks& hooks)
 {
     FileTextSource source(bytes);
     if (const int error = source.Error(); error != 0)
         return error;
-    if (!ReadStateMachineSource(model, source)) {
+    if (!ReadStateMachineSource(model, source, &hooks)) {
         ResetModel(model);
         return kReadNoFile;
     }
@@ -226,7 +234,7 @@ int ReadInto(StateMachineModel& model, const ReaderHooks& hooks)
     std::string bytes;
     if (const int error = ReadWholeFile(model.path, bytes); error != 0)
         return error;
-    return ReadBytesInto(model, bytes);
+    return ReadBytesInto(model, bytes, hooks);
 }
 
 }  // namespace
@@ -241,10 +249,10 @@ int ReadStateMachineFile(StateMachineModel& model, const ReaderHooks& hooks)
     return result;
 }
 
-int ReadStateMachineBytes(StateMachineModel& model, std::string_view bytes)
+int ReadStateMachineBytes(StateMachineModel& model, std::string_view bytes, const ReaderHooks& hooks)
 {
     ResetModel(model);
-    const int result = ReadBytesInto(model, bytes);
+    const int result = ReadBytesInto(model, bytes, hooks);
     model.modified = false;
     return result;
 }

@@ -4,6 +4,7 @@
 #include "document/model.hpp"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,11 @@ inline constexpr int kReadNoFile = -1;
 struct ReaderHooks {
     std::function<void(const std::u16string& path)> reportUsed;  // before the file is opened
     std::function<void()> showModel;                             // after every attempt
+    // For every relay the reader takes into the model, in file order: the
+    // condition of the first transition anywhere below its on state, with the
+    // writer's escapes turned back, or nothing when the on state has none.
+    // What a controller runs needs it; the editor's document does not keep it.
+    std::function<void(int relay, const std::optional<std::u16string>& onCondition)> relayTaken;
 };
 
 // Resets the model, then reads model.path into it. Returns 0 when the file
@@ -28,7 +34,8 @@ int ReadStateMachineFile(StateMachineModel& model, const ReaderHooks& hooks = {}
 // ReadStateMachineFile over the bytes of a file held in memory, decoded and
 // read by the same rules: 0, -1 when the bytes hold no text, or EINVAL for
 // UTF-16 big-endian. The path stays as it is and modified is off afterwards.
-int ReadStateMachineBytes(StateMachineModel& model, std::string_view bytes);
+// Of the hooks only relayTaken is called.
+int ReadStateMachineBytes(StateMachineModel& model, std::string_view bytes, const ReaderHooks& hooks = {});
 
 // Fills an already reset model from the decoded text of a file. Returns
 // false when the text is empty.

@@ -1,0 +1,177 @@
+#include "runtime/calendar.hpp"
+
+#include <array>
+#include <cstdio>
+
+namespace quarn::runtime {
+
+namespace {
+
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b)
+{
+    std::int64_t q = a / b;
+    if ((a % b != 0) && ((a < 0) != (b < 0)))
+        --q;
+    return q;
+}
+
+// Days from 1970-01-01 to a civil date, and back (H. Hinnant's algorithms).
+std::int64_t DaysFromCivil(std::int64_t y, int m, int d)
+{
+    y -= m <= 2 ? 1 : 0;
+    const std::int64_t era = FloorDiv(y, 400);
+    const std::int64_t yoe = y - era * 400;
+    const std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+void CivilFromDays(std::int64_t z, int& year, int& month, int& day)
+{
+    z += 719468;
+    const std::int64_t era = FloorDiv(z, 146097);
+    const std::int64_t doe = z - era * 146097;
+    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const std::int64_t mp = (5 * doy + 2) / 153;
+    day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    year = static_cast<int>(yoe + era * 400 + (month <= 2 ? 1 : 0));
+}
+
+const std::int64_t kDays2000 = DaysFromCivil(2000, 1, 1);
+
+bool IsLeap(int year)
+{
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int DaysInMonth(int year, int month)
+{
+    static constexpr std::array<int, 12> kDays{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && IsLeap(year) ? 29 : kDays[static_cast<std::size_t>(month - 1)];
+}
+
+// Exactly `count` decimal digits from text at position.
+std::optional<int> Digits(std::string_view text, std::size_t position, std::size_t count)
+{
+    int value = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const char c = text[position + i];
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+}  // namespace
+
+std::int64_t DayNumber(Instant t)
+{
+    return FloorDiv(t, kSecondsPerDay);
+}
+
+Instant StartOfDay(Instant t)
+{
+    return DayNumber(t) * kSecondsPerDay;
+}
+
+int TimeOfDaySeconds(Instant t)
+{
+    return static_cast<int>(t - StartOfDay(t));
+}
+
+int Weekday(Instant t)
+{
+    // 2000-01-01 was a Saturday (weekday 5).
+    const std::int64_t w = (DayNumber(t) + 5) % 7;
+    return static_cast<int>(w < 0 ? w + 7 : w);
+}
+
+Instant StartOfWeek(Instant t)
+{
+    return StartOfDay(t) - Weekday(t) * kSecondsPerDay;
+}
+
+DateTime FieldsOf(Instant t)
+{
+    DateTime fields;
+    CivilFromDays(DayNumber(t) + kDays2000, fields.year, fields.month, fields.day);
+    const int seconds = TimeOfDaySeconds(t);
+    fields.hour = seconds / 3600;
+    fields.minute = seconds / 60 % 60;
+    fields.second = seconds % 60;
+    return fields;
+}
+
+Instant InstantOf(const DateTime& fields)
+{
+    const std::int64_t days = DaysFromCivil(fields.year, fields.month, fields.day) - kDays2000;
+    return days * kSecondsPerDay + fields.hour * 3600 + fields.minute * 60 + fields.second;
+}
+
+std::string_view WeekdayName(int weekday)
+{
+    static constexpr std::array<std::string_view, 7> kNames{"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+    return weekday >= 0 && weekday < 7 ? kNames[static_cast<std::size_t>(weekday)] : std::string_view{};
+}
+
+std::string FormatDate(Instant t)
+{
+    const DateTime f = FieldsOf(t);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", f.year, f.month, f.day);
+    return text;
+}
+
+std::string FormatIso(Instant t)
+{
+    const DateTime f = FieldsOf(t);
+    char text[48];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", f.year, f.month, f.day, f.hour, f.minute,
+                  f.second);
+    return text;
+}
+
+std::string FormatDisplay(Instant t)
+{
+    const DateTime f = FieldsOf(t);
+    char text[48];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", f.year, f.month, f.day, f.hour, f.minute,
+                  f.second);
+    return std::string(WeekdayName(Weekday(t))) + " " + text;
+}
+
+std::optional<Instant> ParseInstant(std::string_view text)
+{
+    if (text.size() != 10 && text.size() != 19)
+        return std::nullopt;
+    if (text[4] != '-' || text[7] != '-')
+        return std::nullopt;
+    DateTime fields;
+    const auto year = Digits(text, 0, 4);
+    const auto month = Digits(text, 5, 2);
+    const auto day = Digits(text, 8, 2);
+    if (!year || !month || !day || *year < 1 || *month < 1 || *month > 12 || *day < 1 ||
+        *day > DaysInMonth(*year, *month))
+        return std::nullopt;
+    fields.year = *year;
+    fields.month = *month;
+    fields.day = *day;
+    if (text.size() == 19) {
+        if (text[10] != 'T' || text[13] != ':' || text[16] != ':')
+            return std::nullopt;
+        const auto hour = Digits(text, 11, 2);
+        const auto minute = Digits(text, 14, 2);
+        const auto second = Digits(text, 17, 2);
+        if (!hour || !minute || !second || *hour > 23 || *minute > 59 || *second > 59)
+            return std::nullopt;
+        fields.hour = *hour;
+        fields.minute = *minute;
+        fields.second = *second;
+    }
+    return InstantOf(fields);
+}
+
+}  // namespace quarn::runtime

@@ -1,0 +1,37 @@
+#pragma once
+// What a controller does with a program, in one include.
+//
+//   calendar.hpp      Instant (seconds since 2000-01-01 00:00:00, naive local
+//                     time), fields, weekdays, "Mon 2026-12-14 07:30:00",
+//                     "2026-12-14T07:30:00", ParseInstant.
+//   signals.hpp       T0-T7, S0-S3, R0-R7 as SignalState (three bit masks;
+//                     relays = the relay mask of control.html).
+//   condition.hpp     Condition::Parse (once) and Evaluate (per step);
+//                     ConditionError with relay, text and position.
+//   timer_window.hpp  TimerWindow: IsOn(t), NextEdge(t).
+//   program.hpp       ProgramText from a file (ReadProgramFile) or from the
+//                     editor's document (ProgramTextFromModel);
+//                     CompileProgram -> Program or ConditionError.
+//   step.hpp          Settle: the step rule with its 100-round limit.
+//   live_run.hpp      LiveRun: a program on a running clock, with inputs and
+//                     relays switched by hand (quarnsim).
+//   timeline.hpp      Simulate(program, from, to, inputs) -> Timeline.
+//   picture.hpp       LayOutTimeline -> PictureLayout (abstract units),
+//                     WriteSvg; the editor's preview draws the same layout.
+//
+// Typical use:
+//   auto compiled = CompileProgram(ProgramTextFromModel(model));
+//   if (auto* error = std::get_if<ConditionError>(&compiled)) show error->Message();
+//   const Program& program = std::get<Program>(compiled);
+//   Timeline week = Simulate(program, StartOfWeek(now), StartOfWeek(now) + kSecondsPerWeek, {});
+//   PictureLayout picture = LayOutTimeline(week, program.uses);
+
+#include "runtime/calendar.hpp"
+#include "runtime/condition.hpp"
+#include "runtime/live_run.hpp"
+#include "runtime/picture.hpp"
+#include "runtime/program.hpp"
+#include "runtime/signals.hpp"
+#include "runtime/step.hpp"
+#include "runtime/timeline.hpp"
+#include "runtime/timer_window.hpp"

@@ -1,0 +1,57 @@
+#include "runtime/signals.hpp"
+
+namespace quarn::runtime {
+
+namespace {
+
+std::uint8_t& MaskOf(SignalState& state, SignalKind kind)
+{
+    switch (kind) {
+    case SignalKind::Timer:
+        return state.timers;
+    case SignalKind::Input:
+        return state.inputs;
+    case SignalKind::Relay:
+        break;
+    }
+    return state.relays;
+}
+
+}  // namespace
+
+const std::array<Signal, kSignalCount>& AllSignals()
+{
+    static const std::array<Signal, kSignalCount> signals = [] {
+        std::array<Signal, kSignalCount> all{};
+        std::size_t i = 0;
+        for (int n = 0; n < kTimers; ++n)
+            all[i++] = {SignalKind::Timer, n};
+        for (int n = 0; n < kInputs; ++n)
+            all[i++] = {SignalKind::Input, n};
+        for (int n = 0; n < kRelays; ++n)
+            all[i++] = {SignalKind::Relay, n};
+        return all;
+    }();
+    return signals;
+}
+
+std::string SignalName(Signal signal)
+{
+    const char letter = signal.kind == SignalKind::Timer ? 'T' : signal.kind == SignalKind::Input ? 'S' : 'R';
+    return std::string(1, letter) + std::to_string(signal.index);
+}
+
+bool IsOn(const SignalState& state, Signal signal)
+{
+    SignalState copy = state;
+    return (MaskOf(copy, signal.kind) >> signal.index & 1) != 0;
+}
+
+void SetSignal(SignalState& state, Signal signal, bool on)
+{
+    std::uint8_t& mask = MaskOf(state, signal.kind);
+    const auto bit = static_cast<std::uint8_t>(1u << signal.index);
+    mask = static_cast<std::uint8_t>(on ? mask | bit : mask & ~bit);
+}
+
+}  // namespace quarn::runtime

@@ -1,0 +1,119 @@
+// The picture of a timeline: lanes, day lines, bars, and the SVG over it.
+#include "runtime/picture.hpp"
+
+#include "runtime_test_support.hpp"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+
+namespace quarn::runtime {
+namespace {
+
+using test::At;
+using test::Daily;
+using test::FromConditions;
+
+const Instant kMonday = 850521600;  // 2026-12-14T00:00:00
+
+Program Office()
+{
+    StateMachineModel model;
+    model.timers[0] = Daily("07:30:00", "22:00:00", 0x1f);
+    model.timers[1] = Daily("10:00:00", "18:30:00", 0x60);
+    model.timers[1].onDate = CalendarDate{2013, 2, 8};
+    model.timers[1].offDate = CalendarDate{2013, 2, 10};
+    model.relays[3] = u"(#T0&&#T1)||#R2";
+    return test::Compile(ProgramTextFromModel(model));
+}
+
+std::size_t Count(const std::string& text, const std::string& part)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+TEST(Picture, AWeekHasALaneForEverySignalTheProgramUsesAndADayLineForEachDay)
+{
+    const Program program = Office();
+    const Timeline timeline = Simulate(program, kMonday, kMonday + kSecondsPerWeek);
+    const PictureLayout layout = LayOutTimeline(timeline, program.uses);
+
+    std::vector<std::string> labels;
+    for (const PictureLane& lane : layout.lanes)
+        labels.push_back(lane.label);
+    EXPECT_EQ(labels, (std::vector<std::string>{"T0", "T1", "R2", "R3"}));
+
+    ASSERT_EQ(layout.days.size(), 7u);
+    const char* names[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+    for (std::size_t d = 0; d < 7; ++d) {
+        EXPECT_TRUE(layout.days[d].labelled);
+        EXPECT_EQ(layout.days[d].weekday, names[d]);
+        EXPECT_DOUBLE_EQ(layout.days[d].x, layout.plotLeft + d * (layout.plotRight - layout.plotLeft) / 7);
+    }
+    EXPECT_EQ(layout.days[6].date, "2026-12-20");
+
+    const PictureLane& t0 = layout.lanes[0];
+    ASSERT_EQ(t0.bars.size(), 5u);
+    EXPECT_EQ(t0.bars[0].from, At("2026-12-14T07:30:00"));
+    EXPECT_EQ(t0.bars[4].to, At("2026-12-18T22:00:00"));
+    EXPECT_DOUBLE_EQ(t0.bars[0].left, layout.XOf(At("2026-12-14T07:30:00")));
+    EXPECT_TRUE(layout.lanes[1].bars.empty());
+    EXPECT_TRUE(layout.lanes[3].bars.empty());
+
+    EXPECT_EQ(layout.LaneAt(t0.top + 1), 0u);
+    EXPECT_EQ(layout.LaneAt(layout.lanes[3].top + layout.lanes[3].height - 0.5), 3u);
+    EXPECT_EQ(layout.LaneAt(layout.plotTop - 1), std::nullopt);
+    EXPECT_EQ(layout.InstantAt(layout.XOf(At("2026-12-16T12:00:00")) + 0.001), At("2026-12-16T12:00:00"));
+    EXPECT_EQ(layout.InstantAt(-100), kMonday);
+    EXPECT_EQ(layout.InstantAt(1e9), kMonday + kSecondsPerWeek - 1);
+}
+
+TEST(Picture, BarsAreClippedToThePeriodAndLabelsDoNotCrowd)
+{
+    const Program program = FromConditions({{0, u"#T0"}}, {{0, Daily("22:00:00", "06:00:00", 0x7f)}});
+    const Instant from = At("2026-12-14T03:00:00");
+    const Timeline year = Simulate(program, from, from + 365 * kSecondsPerDay);
+    const PictureLayout layout = LayOutTimeline(year, program.uses);
+    ASSERT_EQ(layout.lanes.size(), 2u);
+    const PictureLane& lane = layout.lanes[1];
+    EXPECT_EQ(lane.label, "R0");
+    ASSERT_FALSE(lane.bars.empty());
+    EXPECT_EQ(lane.bars.front().from, from);
+    EXPECT_DOUBLE_EQ(lane.bars.front().left, layout.plotLeft);
+    EXPECT_EQ(lane.bars.back().to, from + 365 * kSecondsPerDay);
+    EXPECT_DOUBLE_EQ(lane.bars.back().right, layout.plotRight);
+    // The first line is the first midnight after the start.
+    EXPECT_EQ(layout.days.front().date, "2026-12-15");
+    double lastLabel = -1000;
+    for (const PictureDay& day : layout.days) {
+        if (!day.labelled)
+            continue;
+        EXPECT_GE(day.x - lastLabel, 76.0) << day.date;
+        lastLabel = day.x;
+    }
+    for (std::size_t i = 1; i < layout.days.size(); ++i)
+        EXPECT_GE(layout.days[i].x - layout.days[i - 1].x, 4.0 - 1e-9);
+}
+
+TEST(Picture, SvgHoldsEveryBarLaneAndDay)
+{
+    const Program program = Office();
+    const Timeline timeline = Simulate(program, kMonday, kMonday + kSecondsPerWeek);
+    const std::string svg = WriteSvg(LayOutTimeline(timeline, program.uses));
+    EXPECT_EQ(svg.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\"", 0), 0u);
+    EXPECT_EQ(svg.substr(svg.size() - 7), "</svg>\n");
+    EXPECT_EQ(Count(svg, "<title>T0 on "), 5u);
+    EXPECT_NE(svg.find("<title>T0 on Mon 2026-12-14 07:30:00 - Mon 2026-12-14 22:00:00</title>"), std::string::npos);
+    EXPECT_EQ(Count(svg, "<line "), 7u);
+    EXPECT_NE(svg.find(">Sun</text>"), std::string::npos);
+    EXPECT_NE(svg.find(">2026-12-20</text>"), std::string::npos);
+    EXPECT_NE(svg.find(">R2</text>"), std::string::npos);
+    EXPECT_EQ(Count(svg, "<"), Count(svg, ">"));
+    EXPECT_EQ(svg.find(','), std::string::npos);  // no decimal commas, no lists
+}
+
+}  // namespace
+}  // namespace quarn::runtime
