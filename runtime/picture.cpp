@@ -97,24 +97,26 @@ PictureLayout LayOutTimeline(const Timeline& timeline, const SignalState& lanes)
         lane.height = kLaneHeight;
         lane.barHeight = kBarHeight;
         lane.barTop = top + (kLaneHeight - kBarHeight) / 2;
-        std::optional<Instant> onSince;
-        if (IsOn(timeline.initial, signal))
-            onSince = layout.from;
+        bool on = IsOn(timeline.initial, signal);
+        Instant onSince = layout.from;
         const auto close = [&](Instant end) {
-            if (onSince && end > *onSince)
-                lane.bars.push_back({layout.XOf(*onSince), layout.XOf(end), *onSince, end});
-            onSince.reset();
+            if (end > onSince)
+                lane.bars.push_back({layout.XOf(onSince), layout.XOf(end), onSince, end});
+            on = false;
         };
         for (const TimelineChange& change : timeline.changes) {
             if (change.at >= layout.to)
                 break;
-            const bool on = IsOn(change.state, signal);
-            if (on && !onSince)
+            const bool now = IsOn(change.state, signal);
+            if (now && !on) {
+                on = true;
                 onSince = change.at;
-            else if (!on && onSince)
+            } else if (!now && on) {
                 close(change.at);
+            }
         }
-        close(layout.to);
+        if (on)
+            close(layout.to);
         layout.lanes.push_back(std::move(lane));
         top += kLaneHeight;
     }
