@@ -26,7 +26,7 @@ constexpr char16_t kPassword[] = u"tovel";
 // The simulator, serving on an ephemeral loopback port for the whole run.
 class Simulator {
 public:
-    Simulator() : server_(quarn::sim::ServerOptions{"127.0.0.1", 0, "tovel", {}, {}, std::chrono::milliseconds(10000), {}})
+    Simulator() : server_(quarn::sim::ServerOptions{"127.0.0.1", 0, "tovel", {}, {}, std::chrono::milliseconds(10000), {}, 64, std::chrono::milliseconds(10), std::chrono::milliseconds(1000), {}})
     {
         quarn::net::StartSocketLayer();
         if (server_.Open() == 0) {

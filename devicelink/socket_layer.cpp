@@ -292,7 +292,7 @@ SocketResult ListenTcp(std::string_view address, std::uint16_t port)
         return result;
     }
     if (::bind(socket.Handle(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0 ||
-        ::listen(socket.Handle(), 16) != 0) {
+        ::listen(socket.Handle(), SOMAXCONN) != 0) {
         result.error = LastError();
         return result;
     }

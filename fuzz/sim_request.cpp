@@ -1,10 +1,17 @@
 // quarnsim's request handling over arbitrary bytes: the scan for a whole
-// request, the uploaded file, the credentials and the simulated controller's
+// request (chunked bodies and LF line ends included), the uploaded file, the
+// credentials, the strict check of an upload and the simulated controller's
 // answer to a complete request.
 
 #include "fuzz/fuzz_check.hpp"
 #include "simulator/controller.hpp"
 #include "simulator/http_request.hpp"
+#include "simulator/well_formed.hpp"
+#include "document/file_text.hpp"
+#include "document/model.hpp"
+#include "document/reader.hpp"
+
+#include <cstdio>
 
 #include <cstddef>
 #include <cstdint>
@@ -28,6 +35,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto file = UploadedFile(request);
     if (file.has_value())
         FUZZ_CHECK(file->size() <= request.body.size());
+
+    // A decoded chunked body, sent again as chunks of another size, decodes
+    // to the same bytes.
+    const auto coding = request.Header("Transfer-Encoding");
+    if (coding.has_value()) {
+        std::string again = request.method + " " + request.target + " " + request.version +
+                            "\r\nTransfer-Encoding: chunked\r\n\r\n";
+        for (std::size_t at = 0; at < request.body.size(); at += 7) {
+            const std::string_view piece = std::string_view(request.body).substr(at, 7);
+            char size[8];
+            std::snprintf(size, sizeof size, "%zx", piece.size());
+            again += std::string(size) + "\n" + std::string(piece) + "\r\n";
+        }
+        again += "0\r\n\r\n";
+        const RequestScan rescan = ScanRequest(again);
+        FUZZ_CHECK(rescan.state == RequestState::Complete);
+        FUZZ_CHECK(rescan.request.body == request.body);
+    }
+
+    // What the strict check lets through, the reader reads.
+    std::u16string text;
+    if (quarn::DecodeFileText(request.body, text) == 0 && !CheckWellFormed(text, u"statemachine").has_value()) {
+        quarn::StateMachineModel model;
+        FUZZ_CHECK(quarn::ReadStateMachineBytes(model, request.body) == 0);
+    }
 
     // No store: an accepted upload is judged but not kept.
     static Controller controller("tovel", {});

@@ -1,11 +1,12 @@
 #include "simulator/controller.hpp"
 
-#include <atomic>
-#include <system_error>
+#include <algorithm>
 
-#include "document/file_access.hpp"
+#include "document/file_text.hpp"
 #include "document/model.hpp"
 #include "document/reader.hpp"
+#include "simulator/store_file.hpp"
+#include "simulator/well_formed.hpp"
 
 namespace quarn::sim {
 
@@ -98,32 +99,29 @@ std::string_view FaultName(Fault fault)
     return kFaultNames[static_cast<std::size_t>(fault)];
 }
 
-UploadVerdict JudgeStateMachine(const std::string& bytes, const std::filesystem::path& scratch)
+UploadVerdict JudgeStateMachine(std::string_view bytes)
 {
     UploadVerdict verdict;
-    static std::atomic<unsigned> serial{0};
-    const std::filesystem::path input =
-        scratch / (".upload-" + std::to_string(serial++) + ".xml");
-    if (ReplaceFileContents(input.u16string(), bytes) != 0) {
-        verdict.message = "State machine refused: the simulator cannot write its scratch file";
+    std::u16string text;
+    if (const int error = DecodeFileText(bytes, text); error != 0) {
+        verdict.message = "State machine refused: the file cannot be read (error " + std::to_string(error) + ")";
         return verdict;
     }
-    StateMachineModel model;
-    model.path = input.u16string();
-    const int result = ReadStateMachineFile(model);
-    std::error_code ignored;
-    std::filesystem::remove(input, ignored);
-
-    if (result == kReadNoFile) {
+    if (std::all_of(text.begin(), text.end(), [](char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); })) {
         verdict.message = "State machine refused: the file holds no XML text";
         return verdict;
     }
-    if (result != 0) {
-        verdict.message = "State machine refused: the file cannot be read (error " + std::to_string(result) + ")";
+    if (const std::optional<XmlFault> fault = CheckWellFormed(text, u"statemachine")) {
+        verdict.message = fault->otherRoot
+                              ? std::string("State machine refused: the file has no statemachine element")
+                              : "State machine refused: the file is not well-formed XML (line " +
+                                    std::to_string(fault->line) + ", column " + std::to_string(fault->column) + ": " +
+                                    fault->reason + ")";
         return verdict;
     }
-    if (bytes.find("<statemachine") == std::string::npos) {
-        verdict.message = "State machine refused: the file has no statemachine element";
+    StateMachineModel model;
+    if (const int result = ReadStateMachineBytes(model, bytes); result != 0) {
+        verdict.message = "State machine refused: the file cannot be read (error " + std::to_string(result) + ")";
         return verdict;
     }
 
@@ -207,13 +205,13 @@ Reply Controller::Upload(const HttpRequest& request)
     if (!file)
         return {200, Page(200, "OK", StatusPage("State machine refused: the request carries no file"))};
 
-    std::error_code error;
-    const std::filesystem::path scratch = store_.empty() ? std::filesystem::temp_directory_path(error) : store_;
-    UploadVerdict verdict = JudgeStateMachine(*file, scratch);
+    UploadVerdict verdict = JudgeStateMachine(*file);
     if (verdict.accepted && !store_.empty()) {
         std::lock_guard lock(mutex_);
-        if (ReplaceFileContents((store_ / kStoredFileName).u16string(), *file) != 0)
+        if (StoreFile(store_, kStoredFileName, *file) != 0) {
+            verdict.accepted = false;
             verdict.message = "State machine refused: the simulator cannot store it";
+        }
     }
     return {200, Page(200, "OK", StatusPage(verdict.message))};
 }

@@ -39,9 +39,10 @@ struct UploadVerdict {
     std::string message;  // shown to the user in the status element
 };
 
-// Reads bytes as a state-machine file with the document reader; scratch is a
-// folder for the reader's input file.
-UploadVerdict JudgeStateMachine(const std::string& bytes, const std::filesystem::path& scratch);
+// Judges the bytes of an uploaded file in memory: they must decode as the
+// document reader decodes a file and hold a well-formed XML document whose
+// root is statemachine; the reader then takes the timers and relays from it.
+UploadVerdict JudgeStateMachine(std::string_view bytes);
 
 // The name of the stored file inside the store folder.
 inline constexpr std::string_view kStoredFileName = "state_machine.xml";

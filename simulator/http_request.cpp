@@ -58,10 +58,16 @@ std::optional<Boundary> FindBoundary(const HttpRequest& request)
     return std::nullopt;
 }
 
+// A line without its line end: LF, or CR LF.
+std::string_view WithoutCr(std::string_view line)
+{
+    return line.ends_with('\r') ? line.substr(0, line.size() - 1) : line;
+}
+
 void SplitHead(std::string_view head, HttpRequest& request, bool& ok)
 {
-    std::size_t lineEnd = head.find("\r\n");
-    const std::string_view requestLine = head.substr(0, lineEnd);
+    std::size_t lineEnd = head.find('\n');
+    const std::string_view requestLine = WithoutCr(head.substr(0, lineEnd));
     const std::size_t first = requestLine.find(' ');
     const std::size_t last = requestLine.rfind(' ');
     ok = first != std::string_view::npos && last != first && first > 0;
@@ -72,12 +78,116 @@ void SplitHead(std::string_view head, HttpRequest& request, bool& ok)
     request.version = std::string(requestLine.substr(last + 1));
     ok = request.version.rfind("HTTP/", 0) == 0 && !request.target.empty();
     while (ok && lineEnd != std::string_view::npos) {
-        const std::size_t start = lineEnd + 2;
-        lineEnd = head.find("\r\n", start);
-        const std::string_view line =
-            head.substr(start, lineEnd == std::string_view::npos ? std::string_view::npos : lineEnd - start);
+        const std::size_t start = lineEnd + 1;
+        lineEnd = head.find('\n', start);
+        const std::string_view line = WithoutCr(
+            head.substr(start, lineEnd == std::string_view::npos ? std::string_view::npos : lineEnd - start));
         if (!line.empty())
             request.headerLines.emplace_back(line);
+    }
+}
+
+// Where the header section ends: its length without the empty line, and
+// where the body starts. Lines may end in CR LF or in LF alone.
+struct HeadEnd {
+    std::size_t headLength = 0;
+    std::size_t bodyStart = 0;
+};
+
+std::optional<HeadEnd> FindHeadEnd(std::string_view received)
+{
+    for (std::size_t lf = received.find('\n'); lf != std::string_view::npos; lf = received.find('\n', lf + 1)) {
+        const std::size_t next = lf + 1;
+        if (received.substr(next, 1) == "\n")
+            return HeadEnd{lf, next + 1};
+        if (received.substr(next, 2) == "\r\n")
+            return HeadEnd{lf, next + 2};
+    }
+    return std::nullopt;
+}
+
+// The line "--boundary--" at the start of a line of body, followed by its
+// line end: where it starts and where its line end ends.
+struct ClosingLine {
+    std::size_t start = 0;
+    std::size_t end = 0;
+};
+
+std::optional<ClosingLine> FindClosingLine(std::string_view body, std::string_view closing)
+{
+    for (std::size_t at = body.find(closing); at != std::string_view::npos; at = body.find(closing, at + 1)) {
+        if (at != 0 && body[at - 1] != '\n')
+            continue;
+        const std::size_t after = at + closing.size();
+        if (body.substr(after, 1) == "\n")
+            return ClosingLine{at, after + 1};
+        if (body.substr(after, 2) == "\r\n")
+            return ClosingLine{at, after + 2};
+    }
+    return std::nullopt;
+}
+
+// A chunked body: hexadecimal size lines (extensions after ";" ignored),
+// each chunk followed by a line end, a last chunk of size 0 and optional
+// trailer lines up to an empty line.
+struct ChunkedBody {
+    RequestState state = RequestState::Incomplete;
+    std::string data;
+};
+
+ChunkedBody DecodeChunked(std::string_view body)
+{
+    constexpr std::size_t kLongestSizeLine = 1024;
+    ChunkedBody decoded;
+    std::size_t pos = 0;
+    auto nextLine = [&](std::string_view& line) -> bool {
+        const std::size_t lf = body.find('\n', pos);
+        if (lf == std::string_view::npos) {
+            if (body.size() - pos > kLongestSizeLine)
+                decoded.state = RequestState::Malformed;
+            return false;
+        }
+        line = WithoutCr(body.substr(pos, lf - pos));
+        pos = lf + 1;
+        return true;
+    };
+    for (;;) {
+        std::string_view line;
+        if (!nextLine(line))
+            return decoded;
+        line = Trim(line.substr(0, line.find(';')));
+        std::size_t size = 0;
+        const auto [end, error] = std::from_chars(line.data(), line.data() + line.size(), size, 16);
+        if (line.empty() || error != std::errc() || end != line.data() + line.size()) {
+            decoded.state = RequestState::Malformed;
+            return decoded;
+        }
+        if (size == 0) {
+            // Trailer lines, up to the empty line.
+            for (;;) {
+                if (!nextLine(line))
+                    return decoded;
+                if (line.empty()) {
+                    decoded.state = RequestState::Complete;
+                    return decoded;
+                }
+            }
+        }
+        if (body.size() - pos < size)
+            return decoded;
+        decoded.data.append(body.substr(pos, size));
+        pos += size;
+        const std::string_view after = body.substr(pos, 2);
+        if (after.empty() || after == "\r")
+            return decoded;
+        if (after.starts_with("\n")) {
+            pos += 1;
+        } else if (after == "\r\n") {
+            pos += 2;
+        } else {
+            decoded.state = RequestState::Malformed;
+            return decoded;
+        }
     }
 }
 
@@ -96,16 +206,29 @@ std::optional<std::string> HttpRequest::Header(std::string_view name) const
 RequestScan ScanRequest(std::string_view received)
 {
     RequestScan scan;
-    const std::size_t headEnd = received.find("\r\n\r\n");
-    if (headEnd == std::string_view::npos)
+    const std::optional<HeadEnd> headEnd = FindHeadEnd(received);
+    if (!headEnd)
         return scan;
     bool ok = false;
-    SplitHead(received.substr(0, headEnd), scan.request, ok);
+    SplitHead(received.substr(0, headEnd->headLength), scan.request, ok);
     if (!ok) {
         scan.state = RequestState::Malformed;
         return scan;
     }
-    const std::string_view body = received.substr(headEnd + 4);
+    const std::string_view body = received.substr(headEnd->bodyStart);
+
+    // A transfer coding takes precedence over a length. Only chunked is known.
+    if (const auto coding = scan.request.Header("Transfer-Encoding")) {
+        if (!SameText(*coding, "chunked")) {
+            scan.state = RequestState::Malformed;
+            return scan;
+        }
+        ChunkedBody decoded = DecodeChunked(body);
+        scan.state = decoded.state;
+        if (decoded.state == RequestState::Complete)
+            scan.request.body = std::move(decoded.data);
+        return scan;
+    }
 
     if (const auto length = scan.request.Header("Content-Length")) {
         std::size_t size = 0;
@@ -123,19 +246,17 @@ RequestScan ScanRequest(std::string_view received)
 
     if (scan.request.method == "POST") {
         if (const auto boundary = FindBoundary(scan.request)) {
-            const std::string closing = "--" + boundary->text + "--\r\n";
             // The closing line may open the body when the file is empty.
-            std::size_t bodyEnd = closing.size();
-            if (body.rfind(closing, 0) != 0) {
-                const std::size_t end = body.find("\r\n" + closing);
-                if (end == std::string_view::npos)
-                    return scan;
-                bodyEnd = end + 2 + closing.size();
-            }
+            const std::optional<ClosingLine> closing = FindClosingLine(body, "--" + boundary->text + "--");
+            if (!closing)
+                return scan;
             // The programs end their body with one more empty line.
-            const std::size_t withEmptyLine =
-                body.substr(bodyEnd, 2) == "\r\n" ? bodyEnd + 2 : bodyEnd;
-            scan.request.body = std::string(body.substr(0, withEmptyLine));
+            std::size_t bodyEnd = closing->end;
+            if (body.substr(bodyEnd, 1) == "\n")
+                bodyEnd += 1;
+            else if (body.substr(bodyEnd, 2) == "\r\n")
+                bodyEnd += 2;
+            scan.request.body = std::string(body.substr(0, bodyEnd));
             scan.state = RequestState::Complete;
             return scan;
         }
@@ -156,13 +277,13 @@ std::optional<std::string> UploadedFile(const HttpRequest& request)
     if (!boundary->standard) {
         // The QUARN programs' form: the file is the whole body up to the
         // line break before the closing boundary.
-        const std::string closing = delimiter + "--";
-        if (body.rfind(closing, 0) == 0)
-            return std::string();
-        const std::size_t end = body.find("\r\n" + closing);
-        if (end == std::string_view::npos)
+        const std::optional<ClosingLine> closing = FindClosingLine(body, delimiter + "--");
+        if (!closing)
             return std::nullopt;
-        return std::string(body.substr(0, end));
+        if (closing->start == 0)
+            return std::string();
+        // Without the line end before the closing line.
+        return std::string(WithoutCr(body.substr(0, closing->start - 1)));
     }
 
     std::optional<std::string> first;

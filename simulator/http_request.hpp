@@ -29,10 +29,12 @@ struct RequestScan {
     HttpRequest request;  // filled when Complete
 };
 
-// Decides whether received holds a whole request. A request ends after its
-// header section, or after Content-Length bytes of body, or (for a body
-// without a length, as the QUARN programs send it) at the closing boundary
-// line of the multipart body.
+// Decides whether received holds a whole request. Lines end in CR LF or in
+// LF alone. A request ends after its header section, or at the last chunk of
+// a chunked body (Transfer-Encoding: chunked; the body is then the decoded
+// data; any other transfer coding is malformed), or after Content-Length
+// bytes of body, or (for a body without a length, as the QUARN programs send
+// it) at the closing boundary line of the multipart body.
 RequestScan ScanRequest(std::string_view received);
 
 // The uploaded file in a request body: the part named "file" (or the first

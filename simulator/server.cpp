@@ -1,7 +1,9 @@
 #include "simulator/server.hpp"
 
+#include <algorithm>
 #include <list>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace quarn::sim {
@@ -9,35 +11,10 @@ namespace quarn::sim {
 namespace {
 
 using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
 
-// Waits for data in short steps so that a stop request is seen quickly.
-net::ReceiveResult ReceiveOrStop(net::Socket& socket, char* buffer, std::size_t size,
-                                 std::chrono::milliseconds limit, const std::atomic<bool>& stop)
-{
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    for (;;) {
-        const net::ReceiveResult got = net::Receive(socket, buffer, size, 100ms);
-        if (got.status != net::ReceiveStatus::TimedOut)
-            return got;
-        if (stop || std::chrono::steady_clock::now() >= deadline)
-            return got;
-    }
-}
-
-// Ends a connection so that the peer reads the whole reply: no more sending,
-// then whatever the peer still sends is read and dropped until it closes.
-void CloseGently(net::Socket& socket, const std::atomic<bool>& stop)
-{
-    net::ShutdownSend(socket);
-    char buffer[4096];
-    const auto deadline = std::chrono::steady_clock::now() + 2s;
-    while (!stop && std::chrono::steady_clock::now() < deadline) {
-        const net::ReceiveResult got = net::Receive(socket, buffer, sizeof buffer, 100ms);
-        if (got.status == net::ReceiveStatus::Closed || got.status == net::ReceiveStatus::Failed)
-            break;
-    }
-    socket.Close();
-}
+// How often a waiting connection looks at the stop and leave requests.
+constexpr auto kStep = 50ms;
 
 std::string Printable(std::string_view text)
 {
@@ -47,10 +24,79 @@ std::string Printable(std::string_view text)
     return out;
 }
 
+std::string ErrorPage(int status, std::string_view reason, std::string_view title)
+{
+    const std::string body = "<html><body><h1>" + std::string(title) + "</h1></body></html>\r\n";
+    return "HTTP/1.0 " + std::to_string(status) + " " + std::string(reason) +
+           "\r\nContent-Type: text/html\r\nContent-Length: " + std::to_string(body.size()) +
+           "\r\nConnection: close\r\n\r\n" + body;
+}
+
 }  // namespace
+
+// One accepted connection and what the accept loop knows of it.
+struct Server::Connection {
+    net::Socket socket;
+    Clock::time_point accepted;
+    std::thread thread;
+    std::atomic<bool> done{false};
+    // While true, the connection may be told to go to make room.
+    std::atomic<bool> mayLeave{true};
+    std::atomic<bool> leave{false};
+
+    bool Leaving(const std::atomic<bool>& stop) const { return stop || leave; }
+
+    // Waits for data in short steps until the deadline, a stop or a leave.
+    net::ReceiveResult Receive(char* buffer, std::size_t size, Clock::time_point deadline,
+                               const std::atomic<bool>& stop)
+    {
+        for (;;) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            const net::ReceiveResult got =
+                net::Receive(socket, buffer, size, std::clamp<std::chrono::milliseconds>(left, 0ms, kStep));
+            if (got.status != net::ReceiveStatus::TimedOut || Leaving(stop) || Clock::now() >= deadline)
+                return got;
+        }
+    }
+
+    // Sends in pieces, each within what is left of the deadline; 0 or an
+    // error number.
+    int Send(std::string_view bytes, Clock::time_point deadline, const std::atomic<bool>& stop)
+    {
+        while (!bytes.empty()) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            if (left <= 0ms || Leaving(stop))
+                return net::kTimedOut;
+            const std::string_view piece = bytes.substr(0, 16384);
+            if (const int error = net::SendAll(socket, piece, left); error != 0)
+                return error;
+            bytes.remove_prefix(piece.size());
+        }
+        return 0;
+    }
+
+    // Ends the connection so that the peer reads the whole reply: no more
+    // sending, then whatever the peer still sends is read and dropped until
+    // it closes, for at most two seconds.
+    void CloseGently(const std::atomic<bool>& stop)
+    {
+        mayLeave = true;
+        net::ShutdownSend(socket);
+        char buffer[4096];
+        const auto deadline = Clock::now() + 2s;
+        while (!Leaving(stop) && Clock::now() < deadline) {
+            const net::ReceiveResult got = net::Receive(socket, buffer, sizeof buffer, kStep);
+            if (got.status == net::ReceiveStatus::Closed || got.status == net::ReceiveStatus::Failed)
+                break;
+        }
+    }
+};
 
 Server::Server(ServerOptions options) : options_(std::move(options)), controller_(options_.password, options_.store)
 {
+    if (!options_.accept)
+        options_.accept = [](net::Socket& listener, net::Timeout timeout) { return net::Accept(listener, timeout); };
+    options_.maxConnections = std::max<std::size_t>(options_.maxConnections, 1);
 }
 
 int Server::Open()
@@ -77,37 +123,79 @@ void Server::Log(const std::string& line)
 
 void Server::Run(const std::atomic<bool>& stop)
 {
-    struct Worker {
-        std::thread thread;
-        std::atomic<bool> done{false};
-    };
-    std::list<Worker> workers;
+    std::list<Connection> connections;
+    std::chrono::milliseconds backoff{0};
+    // Threads still running, those told to leave included, stay below this.
+    const std::size_t threadLimit = 2 * options_.maxConnections;
     while (!stop) {
-        net::SocketResult accepted = net::Accept(listener_, 100ms);
-        workers.remove_if([](Worker& worker) {
-            if (!worker.done)
+        connections.remove_if([](Connection& connection) {
+            if (!connection.done)
                 return false;
-            worker.thread.join();
+            connection.thread.join();
             return true;
         });
-        if (!accepted.socket.Valid())
+        if (connections.size() >= threadLimit) {
+            // The rest wait in the system's queue until some have gone.
+            std::this_thread::sleep_for(10ms);
             continue;
-        Worker& worker = workers.emplace_back();
-        worker.thread = std::thread([this, &worker, &stop, socket = std::move(accepted.socket)]() mutable {
-            Serve(std::move(socket), stop);
-            worker.done = true;
-        });
+        }
+
+        net::SocketResult accepted = options_.accept(listener_, 100ms);
+        if (!accepted.socket.Valid()) {
+            if (accepted.error == 0)
+                continue;
+            // No descriptor left, or another failure that the next accept
+            // would repeat at once: wait instead of spinning.
+            if (backoff == 0ms)
+                Log("cannot accept a connection (error " + std::to_string(accepted.error) + "); waiting");
+            backoff = std::clamp(backoff * 2, options_.firstAcceptBackoff, options_.lastAcceptBackoff);
+            for (auto until = Clock::now() + backoff; !stop && Clock::now() < until;)
+                std::this_thread::sleep_for(std::min<Clock::duration>(until - Clock::now(), 10ms));
+            continue;
+        }
+        backoff = 0ms;
+
+        const std::size_t serving = static_cast<std::size_t>(
+            std::count_if(connections.begin(), connections.end(), [](const Connection& c) { return !c.leave; }));
+        if (serving >= options_.maxConnections) {
+            // The oldest one that may leave makes room; the list is in
+            // order of arrival.
+            auto oldest = std::find_if(connections.begin(), connections.end(),
+                                       [](const Connection& c) { return !c.leave && c.mayLeave; });
+            if (oldest == connections.end()) {
+                Log("refused a connection: " + std::to_string(serving) + " are being served");
+                continue;
+            }
+            oldest->leave = true;
+            Log("dropped the oldest unfinished connection to make room");
+        }
+
+        Connection& connection = connections.emplace_back();
+        connection.socket = std::move(accepted.socket);
+        connection.accepted = Clock::now();
+        try {
+            connection.thread = std::thread([this, &connection, &stop] {
+                Serve(connection, stop);
+                connection.socket.Close();
+                connection.done = true;
+            });
+        } catch (const std::system_error& error) {
+            Log(std::string("refused a connection: no thread for it (") + error.what() + ")");
+            connections.pop_back();
+        }
     }
-    for (Worker& worker : workers)
-        worker.thread.join();
+    for (Connection& connection : connections)
+        connection.thread.join();
     listener_.Close();
 }
 
-void Server::Serve(net::Socket connection, const std::atomic<bool>& stop)
+void Server::Serve(Connection& connection, const std::atomic<bool>& stop)
 {
+    const Clock::time_point deadline = connection.accepted + options_.requestLimit;
     std::string received;
     char buffer[4096];
     RequestScan scan;
+    bool timedOut = false;
     for (;;) {
         scan = ScanRequest(received);
         if (scan.state != RequestState::Incomplete)
@@ -116,12 +204,24 @@ void Server::Serve(net::Socket connection, const std::atomic<bool>& stop)
             scan.state = RequestState::Malformed;
             break;
         }
-        const net::ReceiveResult got = ReceiveOrStop(connection, buffer, sizeof buffer, options_.idleLimit, stop);
+        const net::ReceiveResult got = connection.Receive(buffer, sizeof buffer, deadline, stop);
+        if (got.status == net::ReceiveStatus::TimedOut && !connection.Leaving(stop)) {
+            timedOut = true;
+            break;
+        }
         if (got.status != net::ReceiveStatus::Data) {
-            Log("connection ended before a whole request arrived");
+            Log(connection.leave ? "connection dropped before a whole request arrived"
+                                 : "connection ended before a whole request arrived");
             return;
         }
         received.append(buffer, got.count);
+    }
+    if (timedOut) {
+        Log("(request not whole in time) -> 408");
+        connection.mayLeave = false;
+        if (connection.Send(ErrorPage(408, "Request Timeout", "Request timeout"), Clock::now() + 1s, stop) == 0)
+            connection.CloseGently(stop);
+        return;
     }
 
     const std::string requestLine = scan.state == RequestState::Complete
@@ -136,40 +236,40 @@ void Server::Serve(net::Socket connection, const std::atomic<bool>& stop)
     }
     if (options_.fault == Fault::Silent) {
         Log(requestLine + " -> no answer" + fault);
-        while (!stop) {
-            const net::ReceiveResult got = net::Receive(connection, buffer, sizeof buffer, 100ms);
+        while (!connection.Leaving(stop)) {
+            const net::ReceiveResult got = net::Receive(connection.socket, buffer, sizeof buffer, kStep);
             if (got.status == net::ReceiveStatus::Closed || got.status == net::ReceiveStatus::Failed)
                 break;
         }
         return;
     }
 
+    connection.mayLeave = false;
     Reply reply;
     if (scan.state == RequestState::Complete) {
         reply = controller_.Handle(scan.request);
     } else {
         const bool tooLarge = received.size() > kMaxRequestBytes;
-        const std::string body = tooLarge ? "<html><body><h1>Request too large</h1></body></html>\r\n"
-                                          : "<html><body><h1>Bad request</h1></body></html>\r\n";
         reply.status = tooLarge ? 413 : 400;
-        reply.bytes = std::string("HTTP/1.0 ") + (tooLarge ? "413 Request Too Large" : "400 Bad Request") +
-                      "\r\nContent-Type: text/html\r\nContent-Length: " + std::to_string(body.size()) +
-                      "\r\nConnection: close\r\n\r\n" + body;
+        reply.bytes = tooLarge ? ErrorPage(413, "Request Too Large", "Request too large")
+                               : ErrorPage(400, "Bad Request", "Bad request");
     }
     const std::string bytes = ApplyFault(options_.fault, std::move(reply.bytes));
     const int shownStatus = options_.fault == Fault::Unauthorized11 ? 401 : reply.status;
     Log(requestLine + " -> " + std::to_string(shownStatus) + " (" + std::to_string(bytes.size()) + " bytes)" + fault);
 
+    // However long the request took, the reply gets a second.
+    const Clock::time_point sendDeadline = std::max(deadline, Clock::now() + 1s);
     if (options_.fault == Fault::Drip) {
-        for (std::size_t at = 0; at < bytes.size() && !stop; at += 7) {
-            if (net::SendAll(connection, std::string_view(bytes).substr(at, 7), 2s) != 0)
+        for (std::size_t at = 0; at < bytes.size(); at += 7) {
+            if (connection.Send(std::string_view(bytes).substr(at, 7), sendDeadline, stop) != 0)
                 return;
             std::this_thread::sleep_for(3ms);
         }
-    } else if (net::SendAll(connection, bytes, options_.idleLimit) != 0) {
+    } else if (connection.Send(bytes, sendDeadline, stop) != 0) {
         return;
     }
-    CloseGently(connection, stop);
+    connection.CloseGently(stop);
 }
 
 }  // namespace quarn::sim

@@ -1,6 +1,6 @@
 #pragma once
 // The simulator's HTTP/1.0 server: one request per connection, closed after
-// the reply, each connection on its own thread.
+// the reply, each connection on its own thread, a bounded number of them.
 
 #include <atomic>
 #include <chrono>
@@ -20,13 +20,26 @@ struct ServerOptions {
     std::string password = "tovel";
     std::filesystem::path store;  // empty: accepted uploads are not kept
     Fault fault = Fault::None;
-    // A connection that sends nothing for this long is dropped.
-    std::chrono::milliseconds idleLimit{10000};
+    // The whole of one connection: the request must have arrived and the
+    // reply must be sent within this time from the accept.
+    std::chrono::milliseconds requestLimit{10000};
     // Receives one line per request, without the line end.
     std::function<void(const std::string&)> log;
+    // Connections served at once. One more makes the oldest connection that
+    // is still sending its request (or lingering after its reply) go; when
+    // none may go, the new one is closed at once.
+    std::size_t maxConnections = 64;
+    // Waits after a failed accept (for example EMFILE, no descriptor left),
+    // doubling from the first to the last, so a failing accept costs no CPU.
+    std::chrono::milliseconds firstAcceptBackoff{10};
+    std::chrono::milliseconds lastAcceptBackoff{1000};
+    // Accepts one connection; the socket layer's Accept unless a test
+    // replaces it.
+    std::function<net::SocketResult(net::Socket& listener, net::Timeout timeout)> accept;
 };
 
 // Largest request the simulator takes; a controller has little memory.
+// A longer one is answered with 413.
 inline constexpr std::size_t kMaxRequestBytes = 1024 * 1024;
 
 class Server {
@@ -43,7 +56,8 @@ public:
     Controller& State() { return controller_; }
 
 private:
-    void Serve(net::Socket connection, const std::atomic<bool>& stop);
+    struct Connection;
+    void Serve(Connection& connection, const std::atomic<bool>& stop);
     void Log(const std::string& line);
 
     ServerOptions options_;

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "devicelink/upload.hpp"
 
@@ -58,6 +60,90 @@ TEST(ScanRequest, KnowsWhenEachKindOfRequestIsWhole)
 
     EXPECT_EQ(ScanRequest("garbage\r\n\r\n").state, RequestState::Malformed);
     EXPECT_EQ(ScanRequest("POST / HTTP/1.0\r\nContent-Length: x\r\n\r\n").state, RequestState::Malformed);
+}
+
+std::string ChunkedUpload(const std::string& chunkedBody)
+{
+    return "POST /state_machine_mp.html HTTP/1.1\r\n"
+           "Authorization: Basic YWRtaW46dG92ZWw=\r\n"
+           "Transfer-Encoding: chunked\r\n"
+           "Content-Type: multipart/form-data; boundary=XyZ\r\n\r\n" +
+           chunkedBody;
+}
+
+TEST(ScanRequest, DecodesChunkedBodies)
+{
+    const std::string multipart =
+        "--XyZ\r\nContent-Disposition: form-data; name=\"file\"; filename=\"a.xml\"\r\n\r\n"
+        "<statemachine/>\r\n--XyZ--\r\n";
+    const struct {
+        const char* name;
+        std::string chunked;
+        std::string body;
+    } cases[] = {
+        {"one chunk", "5\r\nhello\r\n0\r\n\r\n", "hello"},
+        {"several, upper and lower case hex", "3\r\nabc\r\nA\r\n0123456789\r\nb\r\n0123456789x\r\n0\r\n\r\n",
+         "abc01234567890123456789x"},
+        {"extensions and trailers", "4;name=value\r\nwxyz\r\n0;last\r\nX-Check: 1\r\n\r\n", "wxyz"},
+        {"LF line ends", "2\nab\n0\n\n", "ab"},
+        {"empty", "0\r\n\r\n", ""},
+        {"line ends inside the data", "4\r\n\r\n\r\n\r\n0\r\n\r\n", "\r\n\r\n"},
+    };
+    for (const auto& c : cases) {
+        const std::string whole = ChunkedUpload(c.chunked);
+        const std::size_t bodyStart = whole.size() - c.chunked.size();
+        for (std::size_t n = 0; n < whole.size(); ++n)
+            ASSERT_EQ(ScanRequest(std::string_view(whole).substr(0, n)).state, RequestState::Incomplete)
+                << c.name << ", " << n << " bytes";
+        const RequestScan scan = ScanRequest(whole);
+        ASSERT_EQ(scan.state, RequestState::Complete) << c.name;
+        EXPECT_EQ(scan.request.body, c.body) << c.name;
+        EXPECT_GE(bodyStart, 0u);
+    }
+
+    // curl -H "Transfer-Encoding: chunked" -F file=@a.xml: the file comes out
+    // without the chunk lines.
+    std::string chunked;
+    for (std::size_t at = 0; at < multipart.size(); at += 10) {
+        const std::string piece = multipart.substr(at, 10);
+        char size[8];
+        std::snprintf(size, sizeof size, "%zx", piece.size());
+        chunked += std::string(size) + "\r\n" + piece + "\r\n";
+    }
+    chunked += "0\r\n\r\n";
+    const RequestScan scan = ScanRequest(ChunkedUpload(chunked));
+    ASSERT_EQ(scan.state, RequestState::Complete);
+    EXPECT_EQ(UploadedFile(scan.request), "<statemachine/>");
+
+    for (const std::string& bad : std::vector<std::string>{"x\r\n", "-1\r\n", "\r\n", "5\r\nhelloX\r\n", "ffffffffffffffffff\r\n",
+                                  std::string(2000, '1')})
+        EXPECT_EQ(ScanRequest(ChunkedUpload(bad)).state, RequestState::Malformed) << bad.substr(0, 30);
+    EXPECT_EQ(ScanRequest("POST / HTTP/1.1\r\nTransfer-Encoding: gzip\r\n\r\nxx").state, RequestState::Malformed);
+    // The coding wins over a length.
+    const RequestScan both =
+        ScanRequest("POST / HTTP/1.1\r\nContent-Length: 3\r\nTransfer-Encoding: Chunked\r\n\r\n1\r\nz\r\n0\r\n\r\n");
+    ASSERT_EQ(both.state, RequestState::Complete);
+    EXPECT_EQ(both.request.body, "z");
+}
+
+TEST(ScanRequest, ReadsRequestsWithLfLineEnds)
+{
+    const RequestScan get = ScanRequest("GET /control.html?D=1 HTTP/1.0\nHost: x\n\n");
+    ASSERT_EQ(get.state, RequestState::Complete);
+    EXPECT_EQ(get.request.target, "/control.html?D=1");
+    EXPECT_EQ(get.request.headerLines, std::vector<std::string>{"Host: x"});
+    EXPECT_EQ(ScanRequest("GET / HTTP/1.0\n").state, RequestState::Incomplete);
+
+    // The programs' upload with every CR LF turned into LF.
+    std::string lf;
+    for (const char c : ProgramUpload("<statemachine>\n</statemachine>\n"))
+        if (c != '\r')
+            lf += c;
+    const RequestScan upload = ScanRequest(lf);
+    ASSERT_EQ(upload.state, RequestState::Complete);
+    EXPECT_TRUE(HasCredentials(upload.request, "tovel"));
+    EXPECT_EQ(UploadedFile(upload.request), "<statemachine>\n</statemachine>\n");
+    EXPECT_EQ(ScanRequest(lf.substr(0, lf.size() - 2)).state, RequestState::Incomplete);
 }
 
 TEST(UploadedFile, ComesOutOfBothBodyForms)

@@ -94,6 +94,13 @@ TEST_F(QuarnSim, CurlUploadsAFileReadsTheControlPageAndSwitchesARelay)
                                        "file=@" + kWorkedExample.string(), Url(sim, "state_machine_mp.html")});
     EXPECT_EQ(anonymous.output, "401");
 
+    // A chunked body is decoded: the stored file holds no chunk lines.
+    std::filesystem::remove(store_ / "state_machine.xml");
+    const auto chunked = RunCommand({"curl", "-s", "-S", "-u", "admin:tovel", "-H", "Transfer-Encoding: chunked", "-F",
+                                     "file=@" + kWorkedExample.string(), Url(sim, "state_machine_mp.html")});
+    EXPECT_NE(chunked.output.find(kAccepted), std::string::npos) << chunked.output;
+    EXPECT_EQ(ReadBytes(store_ / "state_machine.xml"), ReadBytes(kWorkedExample));
+
     EXPECT_NE(RunCommand({"curl", "-s", Url(sim, "control.html")}).output.find("id=\"R\">0<"), std::string::npos);
     EXPECT_NE(RunCommand({"curl", "-s", Url(sim, "control.html?D=1")}).output.find("id=\"R\">8<"), std::string::npos);
     EXPECT_NE(RunCommand({"curl", "-s", Url(sim, "control.html?A=1")}).output.find("id=\"R\">9<"), std::string::npos);
