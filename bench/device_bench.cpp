@@ -26,7 +26,7 @@ constexpr char16_t kPassword[] = u"tovel";
 // The simulator, serving on an ephemeral loopback port for the whole run.
 class Simulator {
 public:
-    Simulator() : server_(quarn::sim::ServerOptions{"127.0.0.1", 0, "tovel", {}, {}, std::chrono::milliseconds(10000), {}, 64, std::chrono::milliseconds(10), std::chrono::milliseconds(1000), {}})
+    Simulator() : server_(OnAnyPort())
     {
         quarn::net::StartSocketLayer();
         if (server_.Open() == 0) {
@@ -45,6 +45,13 @@ public:
     std::uint16_t Port() const { return port_; }
 
 private:
+    static quarn::sim::ServerOptions OnAnyPort()
+    {
+        quarn::sim::ServerOptions options;
+        options.port = 0;
+        return options;
+    }
+
     quarn::sim::Server server_;
     std::atomic<bool> stop_{false};
     std::thread thread_;
