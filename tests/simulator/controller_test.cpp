@@ -28,7 +28,7 @@ std::string ReadBytes(const fs::path& path)
     return bytes.str();
 }
 
-void WriteBytes(const fs::path& path, const std::string& bytes)
+[[maybe_unused]] void WriteBytes(const fs::path& path, const std::string& bytes)
 {
     std::ofstream(path, std::ios::binary) << bytes;
 }
