@@ -1,5 +1,6 @@
 #include "devicelink/device_exchange.hpp"
 
+#include <algorithm>
 #include <climits>
 #include <string>
 #include <thread>
@@ -108,28 +109,56 @@ std::int32_t ParseStatusLine(std::u16string_view reply)
     return status;
 }
 
-std::u16string ReceiveReply(const ReceiveChunk& receive, const ExchangeHooks& hooks)
+Deadline ExchangeDeadline(std::chrono::steady_clock::time_point start, std::chrono::milliseconds limit)
+{
+    if (limit.count() < 0 || start > kNoDeadline - limit)
+        return kNoDeadline;
+    return start + limit;
+}
+
+std::chrono::milliseconds WaitWithin(std::chrono::milliseconds limit, Deadline deadline)
+{
+    if (deadline == kNoDeadline)
+        return limit;
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= deadline)
+        return std::chrono::milliseconds(0);
+    // Rounded up, so that a wait never ends just before the deadline and
+    // leaves a last sliver of time for one more useless attempt.
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now);
+    return limit.count() < 0 || left < limit ? left : limit;
+}
+
+std::u16string ReceiveReply(const ReceiveChunk& receive, const ExchangeHooks& hooks, Deadline deadline)
 {
     std::u16string reply;
     std::size_t total = 0;
     int attempts = 0;
     char buffer[4096];
+    auto passed = [deadline] { return deadline != kNoDeadline && std::chrono::steady_clock::now() >= deadline; };
     do {
-        const net::ReceiveResult got = receive(buffer, sizeof buffer - 1);
+        if (total >= kReplyLimit || passed())
+            break;
+        const std::size_t room = std::min(sizeof buffer - 1, kReplyLimit - total);
+        const net::ReceiveResult got = receive(buffer, room);
         if (got.status == net::ReceiveStatus::TimedOut)
             break;
         if (got.status == net::ReceiveStatus::Data && got.count > 0) {
-            total += got.count;
-            buffer[got.count] = '\0';
+            const std::size_t count = std::min(got.count, room);
+            total += count;
+            buffer[count] = '\0';
             reply += ToWide(static_cast<const char*>(buffer));
             attempts = 1;
         } else if (total > 0) {
             break;
         } else {
+            const std::chrono::milliseconds pause = WaitWithin(kReceivePause, deadline);
+            if (pause.count() <= 0)
+                break;
             if (hooks.pause)
-                hooks.pause(kReceivePause);
+                hooks.pause(pause);
             else
-                ExchangeHooks::DefaultPause(kReceivePause);
+                ExchangeHooks::DefaultPause(pause);
             ++attempts;
         }
     } while (attempts < kReceiveAttempts);
@@ -141,8 +170,10 @@ ExchangeResult DeviceExchange(std::u16string_view host, std::string_view request
 {
     WaitCursorGuard cursor(options.hooks.waitCursor);
     ExchangeResult result;
+    const Deadline deadline = ExchangeDeadline(std::chrono::steady_clock::now(), options.timeLimit);
 
-    net::SocketResult connection = net::ConnectTcp(ToNarrow(host), options.port, options.connectTimeLimit);
+    net::SocketResult connection =
+        net::ConnectTcp(ToNarrow(host), options.port, WaitWithin(options.connectTimeLimit, deadline));
     if (!connection.socket.Valid()) {
         result.code = connection.error;
         result.socketFailure = true;
@@ -150,9 +181,10 @@ ExchangeResult DeviceExchange(std::u16string_view host, std::string_view request
         return result;
     }
 
-    // The send gets the same limit as a receive, so a peer that never reads
-    // cannot hold the program either.
-    const int sendError = net::SendAll(connection.socket, request, options.receiveTimeLimit);
+    // Each wait of the send gets the receive limit, so a peer that never
+    // reads cannot hold the program either, and all of them together end by
+    // the deadline.
+    const int sendError = net::SendAll(connection.socket, request, options.receiveTimeLimit, deadline);
     if (sendError != 0 && sendCheck) {
         result.code = sendError;
         result.socketFailure = true;
@@ -163,8 +195,10 @@ ExchangeResult DeviceExchange(std::u16string_view host, std::string_view request
     net::Socket& socket = connection.socket;
     const auto limit = options.receiveTimeLimit;
     result.reply = ReceiveReply(
-        [&socket, limit](char* buffer, std::size_t size) { return net::Receive(socket, buffer, size, limit); },
-        options.hooks);
+        [&socket, limit, deadline](char* buffer, std::size_t size) {
+            return net::Receive(socket, buffer, size, WaitWithin(limit, deadline));
+        },
+        options.hooks, deadline);
     socket.Close();
 
     result.code = ParseStatusLine(result.reply);

@@ -25,15 +25,30 @@ struct ExchangeHooks {
 inline constexpr std::uint16_t kControllerPort = 80;
 inline constexpr std::chrono::milliseconds kConnectTimeLimit{10000};
 inline constexpr std::chrono::milliseconds kReceiveTimeLimit{10000};
+// The whole exchange, from the connect to the last byte of the reply: the
+// connect limit and one full receive wait after it, so every controller that
+// answers within those two limits is still heard, and one that drips its
+// reply or never stops sending is cut off after this long.
+inline constexpr std::chrono::milliseconds kExchangeTimeLimit = kConnectTimeLimit + kReceiveTimeLimit;
 inline constexpr std::chrono::milliseconds kReceivePause{1000};
 inline constexpr int kReceiveAttempts = 10;
+// Reading stops after this many reply bytes, far above any controller page;
+// what arrived up to there is the reply.
+inline constexpr std::size_t kReplyLimit = 1024 * 1024;
+
+using Deadline = net::Deadline;
+inline constexpr Deadline kNoDeadline = net::kNoDeadline;
 
 struct ExchangeOptions {
     std::uint16_t port = kControllerPort;
     // How long a connect may take before it fails with net::kTimedOut.
     std::chrono::milliseconds connectTimeLimit = kConnectTimeLimit;
-    // How long one receive waits for data before the reply is taken as ended.
+    // How long one send or receive waits for the peer before the request
+    // fails or the reply is taken as ended.
     std::chrono::milliseconds receiveTimeLimit = kReceiveTimeLimit;
+    // How long the whole exchange may take, connect, send, receive and the
+    // pauses between empty receives included; a negative value sets no limit.
+    std::chrono::milliseconds timeLimit = kExchangeTimeLimit;
     ExchangeHooks hooks;
 };
 
@@ -70,8 +85,18 @@ std::u16string StatusText(std::int32_t code);
 // The receive loop over any source of chunks: at most 4095 bytes per call.
 // Before any data an empty attempt is followed by a pause, up to ten times;
 // after data the first empty attempt ends the reply. A time-out ends it at
-// once.
+// once, and so do the deadline (no attempt or pause starts after it; a pause
+// is cut short to end there) and kReplyLimit bytes.
 using ReceiveChunk = std::function<net::ReceiveResult(char* buffer, std::size_t size)>;
-std::u16string ReceiveReply(const ReceiveChunk& receive, const ExchangeHooks& hooks);
+std::u16string ReceiveReply(const ReceiveChunk& receive, const ExchangeHooks& hooks,
+                            Deadline deadline = kNoDeadline);
+
+// The end of an exchange that starts at start and may take limit (negative:
+// no end).
+Deadline ExchangeDeadline(std::chrono::steady_clock::time_point start, std::chrono::milliseconds limit);
+
+// The longest a single wait may last: limit, or less when the deadline comes
+// first; zero once it has passed.
+std::chrono::milliseconds WaitWithin(std::chrono::milliseconds limit, Deadline deadline);
 
 }  // namespace quarn

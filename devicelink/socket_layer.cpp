@@ -215,10 +215,19 @@ SocketResult ConnectTcp(std::string_view host, std::uint16_t port, Timeout timeo
     return result;
 }
 
-int SendAll(Socket& socket, std::string_view data, Timeout timeout)
+int SendAll(Socket& socket, std::string_view data, Timeout timeout, Deadline deadline)
 {
     while (!data.empty()) {
-        const int ready = WaitFor(socket.Handle(), POLLOUT, timeout);
+        Timeout wait = timeout;
+        if (deadline != kNoDeadline) {
+            const auto now = std::chrono::steady_clock::now();
+            if (now >= deadline)
+                return kTimedOut;
+            const auto left = std::chrono::ceil<Timeout>(deadline - now);
+            if (wait.count() < 0 || left < wait)
+                wait = left;
+        }
+        const int ready = WaitFor(socket.Handle(), POLLOUT, wait);
         if (ready == 0)
             return kTimedOut;
         if (ready < 0)

@@ -33,6 +33,10 @@ int LastError();
 using Timeout = std::chrono::milliseconds;
 inline constexpr Timeout kNoLimit{-1};
 
+// A moment by which a whole operation ends, however many waits it takes.
+using Deadline = std::chrono::steady_clock::time_point;
+inline constexpr Deadline kNoDeadline = Deadline::max();
+
 // Owns one socket; closes it when it goes.
 class Socket {
 public:
@@ -64,8 +68,8 @@ struct SocketResult {
 SocketResult ConnectTcp(std::string_view host, std::uint16_t port, Timeout timeout);
 
 // Sends every byte; returns 0 or the error number. A send that cannot go on
-// for timeout fails with kTimedOut.
-int SendAll(Socket& socket, std::string_view data, Timeout timeout = kNoLimit);
+// for timeout, or that has not ended by the deadline, fails with kTimedOut.
+int SendAll(Socket& socket, std::string_view data, Timeout timeout = kNoLimit, Deadline deadline = kNoDeadline);
 
 enum class ReceiveStatus { Data, Closed, Failed, TimedOut };
 

@@ -1,33 +1,15 @@
 #include "devicelink/upload.hpp"
 
 #include <cerrno>
-#include <cstdio>
 #include <cwctype>
-#include <filesystem>
-#include <memory>
 
 #include "devicelink/base64.hpp"
 #include "devicelink/narrow_text.hpp"
+#include "devicelink/upload_file.hpp"
 
 namespace quarn {
 
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
-
-FileHandle OpenForReading(std::u16string_view path)
-{
-#ifdef _WIN32
-    return FileHandle(_wfopen(reinterpret_cast<const wchar_t*>(std::u16string(path).c_str()), L"rb"));
-#else
-    // The path's UTF-16 text becomes the system's file-name bytes (UTF-8).
-    const std::filesystem::path native{std::u16string(path)};
-    return FileHandle(std::fopen(native.c_str(), "rb"));
-#endif
-}
 
 // The next token from pos that does not contain delimiter; empty at the end.
 std::u16string_view NextToken(std::u16string_view text, std::size_t& pos, char16_t delimiter)
@@ -78,24 +60,27 @@ std::string TextModeContent(std::string_view raw)
 UploadContent ReadUploadContent(std::u16string_view path)
 {
     UploadContent result;
-    errno = 0;
-    FileHandle file = OpenForReading(path);
-    if (!file) {
-        result.error = errno != 0 ? errno : ENOENT;
+    UploadFile file;
+    result.error = file.Open(path);
+    if (result.error != 0)
         return result;
-    }
+    // The content ends at the first zero byte or CTRL-Z: reading stops in
+    // the chunk that holds it.
     std::string raw;
     char buffer[8192];
     for (;;) {
-        const std::size_t got = std::fread(buffer, 1, sizeof buffer, file.get());
-        raw.append(buffer, got);
-        if (got < sizeof buffer)
+        std::size_t got = 0;
+        if (const int error = file.Read(buffer, sizeof buffer, got); error != 0) {
+            result.error = error;
+            return result;
+        }
+        if (got == 0)
             break;
-    }
-    if (std::ferror(file.get())) {
-        // A folder opens on some systems and fails only here.
-        result.error = errno != 0 ? errno : EIO;
-        return result;
+        const std::string_view chunk(buffer, got);
+        const std::size_t end = chunk.find_first_of(std::string_view("\0\x1A", 2));
+        raw.append(chunk.substr(0, end));
+        if (end != std::string_view::npos)
+            break;
     }
     result.bytes = TextModeContent(raw);
     return result;

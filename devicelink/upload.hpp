@@ -50,7 +50,9 @@ struct UploadContent {
     std::string bytes;
 };
 
-// Reads the whole file at path through TextModeContent.
+// Reads the file at path up to its first zero byte or CTRL-Z (no further)
+// through TextModeContent. A path that is not a regular file fails as a
+// file that cannot be opened (see UploadFile).
 UploadContent ReadUploadContent(std::u16string_view path);
 
 // "Cannot open file <path> for reading (<error>)"

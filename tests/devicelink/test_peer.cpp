@@ -67,10 +67,12 @@ void TestPeer::Serve()
         return;
     }
 
+    // A chunk that cannot be sent (the client has gone) ends the reply.
     for (const std::string& chunk : chunks_) {
         if (gap_.count() > 0)
             std::this_thread::sleep_for(gap_);
-        net::SendAll(connection, chunk, 5s);
+        if (stop_ || net::SendAll(connection, chunk, 5s) != 0)
+            return;
     }
     // Let the client read everything before the connection goes.
     net::ShutdownSend(connection);

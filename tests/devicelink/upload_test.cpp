@@ -7,7 +7,12 @@
 #include <fstream>
 #include <string>
 
+#include "devicelink/file_name.hpp"
 #include "tests/devicelink/test_peer.hpp"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #ifdef _WIN32
 #ifndef NOMINMAX
@@ -165,6 +170,60 @@ TEST_F(UploadTest, FileThatCannotBeOpenedSendsNothing)
     EXPECT_EQ(folder.code, EISDIR);
 #endif
 }
+
+#ifndef _WIN32
+TEST_F(UploadTest, WhatIsNotARegularFileFailsAtOnceAndSendsNothing)
+{
+    // A FIFO without a writer would block the open for ever, /dev/zero
+    // never ends; neither is read.
+    const std::filesystem::path fifo = dir_ / "fifo.xml";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const struct {
+        std::filesystem::path path;
+        int error;
+    } cases[] = {
+        {fifo, EINVAL},
+        {"/dev/zero", EINVAL},
+        {dir_, EISDIR},
+    };
+    for (const auto& c : cases) {
+        TestPeer peer({kReplyWithMessage}, TestPeer::Ending::Reply);
+        const auto start = std::chrono::steady_clock::now();
+        const UploadOutcome outcome =
+            UploadStateMachine(u"127.0.0.1", c.path.u16string(), u"tovel", Options(peer.Port()));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 1s) << c.path;
+        EXPECT_EQ(outcome.code, c.error) << c.path;
+        EXPECT_EQ(outcome.text, CannotOpenText(c.path.u16string(), c.error)) << c.path;
+    }
+}
+
+TEST_F(UploadTest, ReadingStopsAtTheFirstZeroByte)
+{
+    // 8 GiB that are all zero bytes after a short text (a sparse file, so
+    // it costs no disk): only the text is read, at once.
+    const std::filesystem::path huge = dir_ / "huge.xml";
+    std::ofstream(huge, std::ios::binary) << "<statemachine/>\r\n";
+    std::filesystem::resize_file(huge, 8ull << 30);
+    const auto start = std::chrono::steady_clock::now();
+    const UploadContent content = ReadUploadContent(huge.u16string());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+    EXPECT_EQ(content.error, 0);
+    EXPECT_EQ(content.bytes, "<statemachine/>\n");
+}
+
+TEST_F(UploadTest, NamesThatAreNotUtf8AreOpenedByTheirBytes)
+{
+    const std::string content = "<statemachine/>";
+    for (const std::string name : {"caf\xE9.xml", "\xFF\xFE.xml", "gr\xC3\xBC\xC3\x9F.xml"}) {
+        const std::filesystem::path path = dir_.string() + "/" + name;
+        std::ofstream(path, std::ios::binary) << content;
+        const std::u16string inMemory = FileNameFromBytes(path.string());
+        const UploadContent read = ReadUploadContent(inMemory);
+        EXPECT_EQ(read.error, 0) << name;
+        EXPECT_EQ(read.bytes, content) << name;
+    }
+}
+#endif
 
 TEST_F(UploadTest, RepliesBecomeResultTexts)
 {
