@@ -1,11 +1,12 @@
 // quarnctl upload, relays and switch: the controller from the command line,
 // through the same upload and direct-control code as the programs.
 #include "cli/commands.hpp"
+#include "cli/device_report.hpp"
+#include "devicelink/file_name.hpp"
 #include "devicelink/direct_control.hpp"
 #include "devicelink/narrow_text.hpp"
 #include "devicelink/socket_layer.hpp"
 #include "devicelink/upload.hpp"
-#include "document/utf8.hpp"
 
 #include <cctype>
 #include <iostream>
@@ -19,6 +20,7 @@ namespace {
 struct DeviceTarget {
     std::string host;
     int port = kControllerPort;
+    double timeLimit = kDefaultTimeLimitSeconds;
 };
 
 void AddTargetOptions(CLI::App& command, DeviceTarget& target)
@@ -27,12 +29,14 @@ void AddTargetOptions(CLI::App& command, DeviceTarget& target)
     command.add_option("--port", target.port, "the controller's TCP port")
         ->capture_default_str()
         ->check(CLI::Range(1, 65535));
+    AddTimeLimitOption(command, target.timeLimit);
 }
 
 ExchangeOptions OptionsFor(const DeviceTarget& target)
 {
     ExchangeOptions options;
     options.port = static_cast<std::uint16_t>(target.port);
+    options.timeLimit = TimeLimit(target.timeLimit);
     return options;
 }
 
@@ -44,10 +48,10 @@ void RequireSockets()
     }
 }
 
-[[noreturn]] void Fail(const std::u16string& text, int status = kExitFailed)
+[[noreturn]] void Fail(const DeviceReport& report)
 {
-    std::cerr << ToNarrow(text) << '\n';
-    throw CLI::RuntimeError(status);
+    std::cerr << report.terminal << '\n';
+    throw CLI::RuntimeError(kExitFailed);
 }
 
 void PrintRelays(std::int32_t mask)
@@ -56,48 +60,43 @@ void PrintRelays(std::int32_t mask)
         std::cout << 'R' << i << ' ' << (RelayOn(mask, i) ? "on" : "off") << '\n';
 }
 
-// The outcome of a direct-control request: the relay states, or why there
-// are none.
-void ReportControl(const ControlResult& result, const std::string& page)
-{
-    if (result.code == 200 && result.mask) {
-        PrintRelays(*result.mask);
-        return;
-    }
-    if (result.code == 200)
-        Fail(u"The controller's page " + ToWide(page) + u" shows no relay states");
-    Fail(result.socketFailure ? CannotConnectText(result.code) : StatusText(result.code));
-}
-
 void Upload(const DeviceTarget& target, const std::string& password, const std::string& file)
 {
     RequireSockets();
     UploadOptions options;
     options.variant = UploadVariant::Converter;
     options.exchange = OptionsFor(target);
-    const UploadOutcome outcome = UploadStateMachine(ToWide(target.host), DecodeUtf8(file), ToWide(password), options);
-    if (outcome.code == 200 && !outcome.text.empty()) {
-        std::cout << ToNarrow(outcome.text) << '\n';
-        return;
-    }
-    if (outcome.code == 200)
-        Fail(u"The controller's reply carries no message");
-    Fail(outcome.text);
+    const UploadOutcome outcome =
+        UploadStateMachine(ToWide(target.host), FileNameFromBytes(file), ToWide(password), options);
+    const DeviceReport report = ReportUpload(outcome, file);
+    if (!report.ok)
+        Fail(report);
+    std::cout << report.terminal << '\n';
 }
 
 void Relays(const DeviceTarget& target)
 {
     RequireSockets();
     const ControlResult result = SendControlRequest(ToWide(target.host), kControlPage, OptionsFor(target));
-    ReportControl(result, std::string(kControlPage));
+    const DeviceReport report = ReportControl(result, kControlPage);
+    if (!report.ok)
+        Fail(report);
+    PrintRelays(*result.mask);
 }
 
 void Switch(const DeviceTarget& target, const std::string& relay, const std::string& state)
 {
     RequireSockets();
-    const ControlResult result =
-        SendControlRequest(ToWide(target.host), RelayQuery(relay[1] - '0', state == "on"), OptionsFor(target));
-    ReportControl(result, RelayQuery(relay[1] - '0', state == "on"));
+    const int number = relay[1] - '0';
+    const bool on = state == "on";
+    const ControlResult result = SendControlRequest(ToWide(target.host), RelayQuery(number, on), OptionsFor(target));
+    const DeviceReport report = ReportSwitch(result, number, on);
+    // The states are shown whenever the controller sent them, also when the
+    // relay did not switch.
+    if (result.code == 200 && result.mask)
+        PrintRelays(*result.mask);
+    if (!report.ok)
+        Fail(report);
 }
 
 }  // namespace
@@ -134,7 +133,8 @@ void AddDeviceCommands(CLI::App& app)
                     value[0] = 'R';
                     return value;
                 }
-                throw CLI::ValidationError("RELAY", "must be R0 to R7, not " + value);
+                // CLI11 puts the option's name in front of the text.
+                throw CLI::ValidationError("must be R0 to R7, not " + value);
             });
         command->add_option("STATE", *state, "on or off")->required()->check(CLI::IsMember({"on", "off"}));
         command->callback([target, relay, state] { Switch(*target, *relay, *state); });

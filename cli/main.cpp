@@ -2,6 +2,7 @@
 // controller link.
 #include "cli/commands.hpp"
 
+#include <clocale>
 #include <iostream>
 
 #ifdef _WIN32
@@ -44,6 +45,11 @@ std::vector<std::string> Utf8Arguments()
 
 int main(int argc, char** argv)
 {
+    // The narrow encoding of requests, replies and printed texts is the
+    // user's; without this every program runs in the "C" locale. Numbers
+    // keep the point, in arguments and in output, for scripts.
+    std::setlocale(LC_ALL, "");
+    std::setlocale(LC_NUMERIC, "C");
 #ifdef _WIN32
     const std::vector<std::string> utf8 = Utf8Arguments();
     std::vector<const char*> utf8Pointers;

@@ -1,0 +1,127 @@
+#include "cli/device_report.hpp"
+
+#include <CLI/CLI.hpp>
+
+#include <cmath>
+
+#include "devicelink/file_name.hpp"
+#include "devicelink/narrow_text.hpp"
+
+namespace quarn::cli {
+
+namespace {
+
+bool IsControl(char16_t c)
+{
+    return (c < 0x20 && c != u'\t') || (c >= 0x7F && c <= 0x9F);
+}
+
+std::u16string Ascii(std::string_view text)
+{
+    return std::u16string(text.begin(), text.end());
+}
+
+DeviceReport Failure(std::u16string text)
+{
+    DeviceReport report;
+    report.terminal = TerminalText(text);
+    report.text = std::move(text);
+    return report;
+}
+
+}  // namespace
+
+void AddTimeLimitOption(CLI::App& command, double& seconds)
+{
+    command.add_option("--time-limit", seconds, "the longest one exchange may take, in seconds")
+        ->capture_default_str()
+        ->check(CLI::Range(0.001, 86400.0));
+}
+
+std::chrono::milliseconds TimeLimit(double seconds)
+{
+    return std::chrono::milliseconds(static_cast<std::int64_t>(std::llround(seconds * 1000.0)));
+}
+
+std::string TerminalText(std::u16string_view text)
+{
+    std::string out;
+    std::u16string run;
+    auto flush = [&] {
+        out += ToNarrow(run);
+        run.clear();
+    };
+    for (const char16_t c : text) {
+        if (IsKeptByte(c)) {
+            flush();
+            out.push_back(KeptByte(c));
+        } else {
+            run.push_back(IsControl(c) ? u'?' : c);
+        }
+    }
+    flush();
+    return out;
+}
+
+std::string TerminalBytes(std::string_view bytes)
+{
+    std::string out(bytes);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(out[i]);
+        if ((byte < 0x20 && byte != '\t') || byte == 0x7F) {
+            out[i] = '?';
+        } else if (byte == 0xC2 && i + 1 < out.size() && static_cast<unsigned char>(out[i + 1]) >= 0x80 &&
+                   static_cast<unsigned char>(out[i + 1]) <= 0x9F) {
+            // A C1 control written in UTF-8.
+            out.replace(i, 2, "?");
+        }
+    }
+    return out;
+}
+
+bool IsRefusal(std::u16string_view message)
+{
+    return message.starts_with(u"State machine refused");
+}
+
+DeviceReport ReportUpload(const UploadOutcome& outcome, std::string_view fileArgument)
+{
+    const std::u16string name = FileNameFromBytes(fileArgument);
+    if (outcome.code != 200 && outcome.text == CannotOpenText(name, outcome.code)) {
+        // The name goes out with the bytes it came with, whatever the locale.
+        DeviceReport report;
+        report.text = outcome.text;
+        report.terminal = "Cannot open file " + TerminalBytes(fileArgument) + " for reading (" +
+                          std::to_string(outcome.code) + ")";
+        return report;
+    }
+    if (outcome.code == 200 && outcome.text.empty())
+        return Failure(std::u16string(kNoMessageText));
+    DeviceReport report = Failure(outcome.text);
+    report.ok = outcome.code == 200 && outcome.text != kPageResponseUnknown && !IsRefusal(outcome.text);
+    return report;
+}
+
+DeviceReport ReportControl(const ControlResult& result, std::string_view query)
+{
+    if (result.code == 200 && result.mask) {
+        DeviceReport report;
+        report.ok = true;
+        return report;
+    }
+    if (result.code == 200)
+        return Failure(u"The controller's page " + Ascii(query) + u" shows no relay states");
+    return Failure(result.socketFailure ? CannotConnectText(result.code) : StatusText(result.code));
+}
+
+DeviceReport ReportSwitch(const ControlResult& result, int relay, bool on)
+{
+    DeviceReport report = ReportControl(result, RelayQuery(relay, on));
+    if (report.ok && RelayOn(*result.mask, relay) != on) {
+        report = Failure(u"R" + Ascii(std::to_string(relay)) + u" is still " + (on ? u"off" : u"on") +
+                         u" after the request to switch it " + (on ? u"on" : u"off"));
+    }
+    return report;
+}
+
+}  // namespace quarn::cli

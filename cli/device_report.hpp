@@ -1,0 +1,65 @@
+#pragma once
+// What quarnctl makes of one controller exchange: whether it did what the
+// command asked (the exit status) and the text it shows. upload, relays and
+// switch print one report each; deploy and status print one per host.
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "devicelink/direct_control.hpp"
+#include "devicelink/upload.hpp"
+
+namespace CLI {
+class App;
+}
+
+namespace quarn::cli {
+
+// --time-limit SECONDS of every command that talks to controllers: how long
+// one exchange may take, the device link's own limit unless given.
+inline constexpr double kDefaultTimeLimitSeconds =
+    std::chrono::duration<double>(kExchangeTimeLimit).count();
+void AddTimeLimitOption(CLI::App& command, double& seconds);
+std::chrono::milliseconds TimeLimit(double seconds);
+
+inline constexpr std::u16string_view kNoMessageText = u"The controller's reply carries no message";
+
+struct DeviceReport {
+    bool ok = false;
+    // The controller's message or the error text as the editor shows it
+    // (quarnctl's own text where the editor shows none).
+    std::u16string text;
+    // text as printed on a terminal (see TerminalText); a file name in it
+    // has the bytes it was given with.
+    std::string terminal;
+};
+
+// The upload of the file named fileArgument (as given on the command line)
+// succeeded only when the controller answered 200 with a message that does
+// not say it refused the file.
+DeviceReport ReportUpload(const UploadOutcome& outcome, std::string_view fileArgument);
+
+// A direct-control request succeeded when the controller answered 200 with
+// its relay mask. query is the page asked for, named in the failure text.
+DeviceReport ReportControl(const ControlResult& result, std::string_view query);
+
+// A switch succeeded only when the mask that came back shows the relay in
+// the state asked for.
+DeviceReport ReportSwitch(const ControlResult& result, int relay, bool on);
+
+// Whether the controller's message says the file was not taken.
+bool IsRefusal(std::u16string_view message);
+
+// Text for a terminal: every control character but TAB (C0, DEL and C1)
+// becomes '?', so nothing a controller sends can move the cursor or change
+// the terminal; the rest goes into the narrow encoding, and the kept bytes of
+// a file name (FileNameFromBytes) become those bytes again.
+std::string TerminalText(std::u16string_view text);
+
+// The same for bytes that are already in the terminal's encoding (a file
+// name as given): control bytes become '?'.
+std::string TerminalBytes(std::string_view bytes);
+
+}  // namespace quarn::cli
