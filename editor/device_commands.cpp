@@ -2,15 +2,11 @@
 // "Direct control...".
 #include "editor/quarn_tool_dlg.hpp"
 
-#ifdef QUARN_HAVE_DEVICELINK
 #include "devicelink/ui/direct_dlg.hpp"
 #include "devicelink/ui/upload_command.hpp"
 #include "platform/message_box.hpp"
-#endif
 
 namespace quarn {
-
-#ifdef QUARN_HAVE_DEVICELINK
 
 namespace {
 const QString kSaveBeforeUpload = QStringLiteral("Contents changed; do you want to save before uploading?");
@@ -41,13 +37,5 @@ void CQuarnToolDlg::OnDirectControl()
     CDirectDlg dialog(this);
     dialog.exec();
 }
-
-#else
-
-// Built without the device link: nothing to talk to.
-void CQuarnToolDlg::OnUpload() {}
-void CQuarnToolDlg::OnDirectControl() {}
-
-#endif
 
 }  // namespace quarn

@@ -15,9 +15,9 @@ namespace quarn {
 namespace {
 
 using nlohmann::json;
-using test::ReadText;
-using test::TempFolder;
-using test::WriteText;
+using test::ReadBytes;
+using test::ScratchFolder;
+using test::WriteBytes;
 
 std::string Quoted(const std::string& text)
 {
@@ -43,7 +43,7 @@ protected:
         const std::string command =
             Quoted(QUARNCTL_PATH) + " " + arguments + " >" + Quoted(out) + " 2>" + Quoted(err);
         const int raw = std::system(command.c_str());
-        return CommandRun{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadText(out), ReadText(err)};
+        return CommandRun{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadBytes(out), ReadBytes(err)};
     }
 
     json Show(const std::string& file)
@@ -53,7 +53,7 @@ protected:
         return json::parse(run.out, nullptr, false);
     }
 
-    TempFolder folder;
+    ScratchFolder folder;
 };
 
 TEST_F(ConvertCommandTest, OfficeFixtureBecomesTheDocument)
@@ -80,7 +80,7 @@ TEST_F(ConvertCommandTest, DefaultsAndTheUml1Fixture)
 {
     // The source is copied so that IN.xml lands in the scratch folder.
     const std::string in = folder.File("garden.xmi");
-    ASSERT_TRUE(WriteText(in, ReadText(test::FixturePath("garden-uml14.xmi"))));
+    ASSERT_TRUE(WriteBytes(in, ReadBytes(test::FixturePath("garden-uml14.xmi"))));
     const CommandRun run = Quarnctl("convert " + Quoted(in));
     ASSERT_EQ(run.status, 0) << run.err;
 
@@ -95,7 +95,7 @@ TEST_F(ConvertCommandTest, DefaultsAndTheUml1Fixture)
 TEST_F(ConvertCommandTest, FailuresEndWithTheMessageAndStatusOne)
 {
     const std::string in = folder.File("model.xmi");
-    ASSERT_TRUE(WriteText(in, "<not-closed>"));
+    ASSERT_TRUE(WriteBytes(in, "<not-closed>"));
     CommandRun run = Quarnctl("convert " + Quoted(in) + " " + Quoted(folder.File("out.xml")));
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("Some error occured Unspecified error (80004005)"), std::string::npos) << run.err;
@@ -124,7 +124,7 @@ TEST_F(ConvertCommandTest, RelayCopiesOfTheRealExportsOpenAsDocuments)
             continue;
         }
         const std::string in = folder.File(std::string(sample.label) + ".xmi");
-        ASSERT_TRUE(WriteText(in, test::RelayCopyText(sample, ReadText(path)))) << sample.label;
+        ASSERT_TRUE(WriteBytes(in, test::RelayCopyText(sample, ReadBytes(path)))) << sample.label;
         const CommandRun run = Quarnctl("convert " + Quoted(in));
         ASSERT_EQ(run.status, 0) << sample.label << "\n" << run.err;
 

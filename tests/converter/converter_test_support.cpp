@@ -10,43 +10,6 @@
 
 namespace quarn::test {
 
-TempFolder::TempFolder()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "quarn-conv-XXXXXX").string();
-    if (mkdtemp(pattern.data()) != nullptr) {
-        path_ = pattern;
-    }
-}
-
-TempFolder::~TempFolder()
-{
-    if (!path_.empty()) {
-        std::error_code ignored;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ignored);
-        std::filesystem::remove_all(path_, ignored);
-    }
-}
-
-bool WriteText(const std::string& path, std::string_view text)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    return static_cast<bool>(out);
-}
-
-std::string ReadText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-bool Exists(const std::string& path)
-{
-    std::error_code ignored;
-    return std::filesystem::exists(path, ignored);
-}
-
 std::string Stylesheet()
 {
     return QUARN_STYLESHEET;
@@ -95,11 +58,11 @@ std::string Conversion::AllNotes() const
 
 Conversion ConvertFile(const std::string& xmiPath, const std::string& stylesheet)
 {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string destination = folder.File("out.xml");
     Conversion result;
     result.outcome = TransformXmiToXml(DecodeUtf8(xmiPath), DecodeUtf8(destination), DecodeUtf8(stylesheet));
-    result.output = ReadText(destination);
+    result.output = ReadBytes(destination);
     for (const std::u16string& note : result.outcome.notes) {
         result.notes.push_back(EncodeUtf8(note));
     }
@@ -108,9 +71,9 @@ Conversion ConvertFile(const std::string& xmiPath, const std::string& stylesheet
 
 Conversion ConvertText(std::string_view xmi, const std::string& stylesheet)
 {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string source = folder.File("model.xmi");
-    WriteText(source, xmi);
+    WriteBytes(source, xmi);
     return ConvertFile(source, stylesheet);
 }
 

@@ -1,8 +1,9 @@
 #pragma once
-// Temporary folders, whole-file reads and writes, and a one-call conversion
+// Paths of the stylesheet, fixtures and samples, and a one-call conversion
 // for the converter tests.
 
 #include "converter/transform.hpp"
+#include "tests/support/files.hpp"
 
 #include <string>
 #include <string_view>
@@ -10,27 +11,6 @@
 #include <vector>
 
 namespace quarn::test {
-
-// A fresh folder under the system's temporary folder, removed with all its
-// contents when the object goes.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::string& Path() const { return path_; }
-    std::string File(std::string_view name) const { return path_ + "/" + std::string(name); }
-
-private:
-    std::string path_;
-};
-
-bool WriteText(const std::string& path, std::string_view text);
-// The file's bytes; empty when it cannot be read.
-std::string ReadText(const std::string& path);
-bool Exists(const std::string& path);
 
 // The stylesheet of the source tree.
 std::string Stylesheet();

@@ -20,7 +20,7 @@ namespace {
 using test::Conversion;
 using test::ConvertFile;
 using test::ConvertText;
-using test::ReadText;
+using test::ReadBytes;
 using test::RelayCopies;
 using test::SampleCase;
 using test::SamplePath;
@@ -55,7 +55,7 @@ using RelayCopyTest = SampleTest;
 TEST_P(RelayCopyTest, ConvertsIntoTheRelay)
 {
     const SampleCase& sample = GetParam();
-    std::string xmi = test::RelayCopyText(sample, ReadText(path));
+    std::string xmi = test::RelayCopyText(sample, ReadBytes(path));
     ASSERT_FALSE(xmi.empty()) << "an edit does not apply to the sample";
     const Conversion result = ConvertText(xmi);
     ASSERT_EQ(result.outcome.status, TransformStatus::Success);

@@ -20,9 +20,9 @@ namespace {
 
 using test::ConvertText;
 using test::Exists;
-using test::ReadText;
-using test::TempFolder;
-using test::WriteText;
+using test::ReadBytes;
+using test::ScratchFolder;
+using test::WriteBytes;
 
 constexpr const char* kSecret = "SECRET-0815";
 
@@ -69,11 +69,11 @@ private:
 
 TEST(SandboxTest, ExternalEntitiesPointingAtLocalFilesAreNotRead)
 {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string secret = folder.File("secret.txt");
-    ASSERT_TRUE(WriteText(secret, kSecret));
+    ASSERT_TRUE(WriteBytes(secret, kSecret));
     const std::string stylesheet = folder.File("echo.xsl");
-    ASSERT_TRUE(WriteText(stylesheet, kEchoStylesheet));
+    ASSERT_TRUE(WriteBytes(stylesheet, kEchoStylesheet));
 
     const std::string uri = "file://" + secret;
     const std::string sources[] = {
@@ -95,9 +95,9 @@ TEST(SandboxTest, NothingIsFetchedFromTheNetwork)
     ASSERT_NE(listener.Port(), 0);
     const std::string base = "http://127.0.0.1:" + std::to_string(listener.Port());
 
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string stylesheet = folder.File("fetch.xsl");
-    ASSERT_TRUE(WriteText(stylesheet, R"x(<?xml version="1.0"?>
+    ASSERT_TRUE(WriteBytes(stylesheet, R"x(<?xml version="1.0"?>
 <xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">
   <xsl:template match="/"><out><xsl:value-of select="document(')x" + base + R"x(/doc.xml')"/></out></xsl:template>
 </xsl:stylesheet>)x"));
@@ -117,14 +117,14 @@ TEST(SandboxTest, NothingIsFetchedFromTheNetwork)
 // declares entities is refused like such a source.
 TEST(SandboxTest, StylesheetMayReadLocalDocuments)
 {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string secret = folder.File("secret.txt");
-    ASSERT_TRUE(WriteText(secret, kSecret));
-    ASSERT_TRUE(WriteText(folder.File("table.xml"), "<?xml version=\"1.0\"?>\n<t><row>looked up</row></t>"));
-    ASSERT_TRUE(WriteText(folder.File("entities.xml"), "<?xml version=\"1.0\"?>\n<!DOCTYPE t [<!ENTITY e SYSTEM \"" +
+    ASSERT_TRUE(WriteBytes(secret, kSecret));
+    ASSERT_TRUE(WriteBytes(folder.File("table.xml"), "<?xml version=\"1.0\"?>\n<t><row>looked up</row></t>"));
+    ASSERT_TRUE(WriteBytes(folder.File("entities.xml"), "<?xml version=\"1.0\"?>\n<!DOCTYPE t [<!ENTITY e SYSTEM \"" +
                                                            secret + "\">]>\n<t><row>declared</row><row>&e;</row></t>"));
     const std::string stylesheet = folder.File("lookup.xsl");
-    ASSERT_TRUE(WriteText(stylesheet, R"x(<?xml version="1.0"?>
+    ASSERT_TRUE(WriteBytes(stylesheet, R"x(<?xml version="1.0"?>
 <xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">
   <xsl:template match="/"><out><xsl:value-of select="document('table.xml')/t"/>|<xsl:value-of select="document('entities.xml')/t"/></out></xsl:template>
 </xsl:stylesheet>)x"));
@@ -136,11 +136,11 @@ TEST(SandboxTest, StylesheetMayReadLocalDocuments)
 
 TEST(SandboxTest, StylesheetCannotWriteFilesOrCreateFolders)
 {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string planted = folder.File("planted.txt");
     const std::string plantedInFolder = folder.File("new-folder/planted.txt");
     const std::string stylesheet = folder.File("write.xsl");
-    ASSERT_TRUE(WriteText(stylesheet, R"(<?xml version="1.0"?>
+    ASSERT_TRUE(WriteBytes(stylesheet, R"(<?xml version="1.0"?>
 <xsl:stylesheet version="1.1" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">
   <xsl:template match="/">
     <out/>

@@ -14,7 +14,7 @@ using test::Conversion;
 using test::ConvertFile;
 using test::ConvertText;
 using test::FixturePath;
-using test::ReadText;
+using test::ReadBytes;
 
 // A UML 2 model in the Eclipse UML2 style with one region under the state
 // machine: two states a and b, an initial transition to a when asked for,
@@ -72,7 +72,7 @@ TEST(StylesheetTest, FixturesConvertIntoTheExpectedFiles)
         const std::string source = FixturePath(std::string(name) + (name[0] == 'o' ? ".uml" : ".xmi"));
         const Conversion result = ConvertFile(source);
         ASSERT_EQ(result.outcome.status, TransformStatus::Success) << name;
-        EXPECT_EQ(result.output, ReadText(FixturePath(std::string(name) + ".expected.xml"))) << name;
+        EXPECT_EQ(result.output, ReadBytes(FixturePath(std::string(name) + ".expected.xml"))) << name;
     }
 }
 

@@ -20,9 +20,9 @@ namespace quarn {
 namespace {
 
 using test::Exists;
-using test::ReadText;
-using test::TempFolder;
-using test::WriteText;
+using test::ReadBytes;
+using test::ScratchFolder;
+using test::WriteBytes;
 
 constexpr const char* kSource = "<?xml version=\"1.0\"?><model name=\"m\"><item>one</item></model>";
 
@@ -41,8 +41,8 @@ class TransformTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(WriteText(source, kSource));
-        ASSERT_TRUE(WriteText(stylesheet, kCopyStylesheet));
+        ASSERT_TRUE(WriteBytes(source, kSource));
+        ASSERT_TRUE(WriteBytes(stylesheet, kCopyStylesheet));
     }
 
     TransformOutcome Run(const std::string& from, const std::string& to, const std::string& sheet)
@@ -50,7 +50,7 @@ protected:
         return TransformXmiToXml(DecodeUtf8(from), DecodeUtf8(to), DecodeUtf8(sheet));
     }
 
-    TempFolder folder;
+    ScratchFolder folder;
     std::string source = folder.File("model.xmi");
     std::string stylesheet = folder.File("sheet.xsl");
     std::string destination = folder.File("model.xml");
@@ -64,7 +64,7 @@ TEST_F(TransformTest, WritesTheResultAndKeepsTheMessages)
 
     EXPECT_EQ(outcome.status, TransformStatus::Success);
     EXPECT_EQ(outcome.code, 0u);
-    EXPECT_EQ(ReadText(destination), "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<result>one</result>\n");
+    EXPECT_EQ(ReadBytes(destination), "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<result>one</result>\n");
     ASSERT_EQ(outcome.notes.size(), 1u);
     EXPECT_EQ(outcome.notes[0], u"looked at m");
     EXPECT_EQ(printed, "") << "the engine must not print";
@@ -84,14 +84,14 @@ TEST_F(TransformTest, EmptyDestinationIsTheSourceWithXmlAppended)
     const TransformOutcome outcome = Run(source, "", stylesheet);
     EXPECT_EQ(outcome.status, TransformStatus::Success);
     EXPECT_EQ(EncodeUtf8(outcome.destination), source + ".xml");
-    EXPECT_NE(ReadText(source + ".xml").find("<result>one</result>"), std::string::npos);
+    EXPECT_NE(ReadBytes(source + ".xml").find("<result>one</result>"), std::string::npos);
 }
 
 TEST_F(TransformTest, ExistingDestinationIsReplacedWhole)
 {
-    ASSERT_TRUE(WriteText(destination, std::string(5000, 'x')));
+    ASSERT_TRUE(WriteBytes(destination, std::string(5000, 'x')));
     EXPECT_EQ(Run(source, destination, stylesheet).status, TransformStatus::Success);
-    EXPECT_EQ(ReadText(destination), "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<result>one</result>\n");
+    EXPECT_EQ(ReadBytes(destination), "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<result>one</result>\n");
 }
 
 // A failed load ends with the general failure code, before anything is
@@ -99,10 +99,10 @@ TEST_F(TransformTest, ExistingDestinationIsReplacedWhole)
 TEST_F(TransformTest, FailedLoadsLeaveTheDestinationAlone)
 {
     const std::string notWellFormed = folder.File("broken.xml");
-    ASSERT_TRUE(WriteText(notWellFormed, "<model><item>one</model>"));
+    ASSERT_TRUE(WriteBytes(notWellFormed, "<model><item>one</model>"));
     const std::string notAStylesheet = folder.File("plain.xsl");
-    ASSERT_TRUE(WriteText(notAStylesheet, "<?xml version=\"1.0\"?><just-data/>"));
-    ASSERT_TRUE(WriteText(destination, "previous"));
+    ASSERT_TRUE(WriteBytes(notAStylesheet, "<?xml version=\"1.0\"?><just-data/>"));
+    ASSERT_TRUE(WriteBytes(destination, "previous"));
 
     struct Row {
         const char* what;
@@ -125,7 +125,7 @@ TEST_F(TransformTest, FailedLoadsLeaveTheDestinationAlone)
         EXPECT_EQ(outcome.code, kCodeGeneralFailure) << row.what;
         EXPECT_EQ(EncodeUtf8(TransformOutcomeText(outcome)), "Some error occured Unspecified error (80004005)")
             << row.what;
-        EXPECT_EQ(ReadText(destination), "previous") << row.what;
+        EXPECT_EQ(ReadBytes(destination), "previous") << row.what;
         EXPECT_EQ(printed, "") << row.what;
     }
 }
@@ -162,7 +162,7 @@ private:
 TEST_F(TransformTest, SaveThatFailsHalfWayKeepsTheOldDestination)
 {
     const std::string previous = "previous\r\nbytes";
-    ASSERT_TRUE(WriteText(destination, previous));
+    ASSERT_TRUE(WriteBytes(destination, previous));
     TransformOutcome outcome;
     {
         FileSizeLimit limit(20);
@@ -171,10 +171,10 @@ TEST_F(TransformTest, SaveThatFailsHalfWayKeepsTheOldDestination)
     }
     EXPECT_EQ(outcome.status, TransformStatus::Failure);
     EXPECT_EQ(outcome.notes.size(), 1u) << "the transformation itself ran";
-    EXPECT_EQ(ReadText(destination), previous);
+    EXPECT_EQ(ReadBytes(destination), previous);
 
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
         names.push_back(entry.path().filename().string());
     }
     std::sort(names.begin(), names.end());
@@ -184,7 +184,7 @@ TEST_F(TransformTest, SaveThatFailsHalfWayKeepsTheOldDestination)
 TEST_F(TransformTest, ParserDiagnosticsAreKeptForTheCaller)
 {
     const std::string notWellFormed = folder.File("broken.xmi");
-    ASSERT_TRUE(WriteText(notWellFormed, "<model><item>one</model>"));
+    ASSERT_TRUE(WriteBytes(notWellFormed, "<model><item>one</model>"));
     const TransformOutcome outcome = Run(notWellFormed, destination, stylesheet);
     ASSERT_FALSE(outcome.diagnostics.empty());
     EXPECT_NE(EncodeUtf8(outcome.diagnostics.front()).find("broken.xmi"), std::string::npos);
@@ -192,7 +192,7 @@ TEST_F(TransformTest, ParserDiagnosticsAreKeptForTheCaller)
 
 TEST_F(TransformTest, StylesheetThatStopsItselfFails)
 {
-    ASSERT_TRUE(WriteText(stylesheet, R"(<?xml version="1.0"?>
+    ASSERT_TRUE(WriteBytes(stylesheet, R"(<?xml version="1.0"?>
 <xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">
   <xsl:template match="/"><out/><xsl:message terminate="yes">cannot go on</xsl:message></xsl:template>
 </xsl:stylesheet>)"));
@@ -204,13 +204,13 @@ TEST_F(TransformTest, StylesheetThatStopsItselfFails)
 
 TEST_F(TransformTest, OutputThatIsNoStateMachineStillSucceeds)
 {
-    ASSERT_TRUE(WriteText(stylesheet, R"(<?xml version="1.0"?>
+    ASSERT_TRUE(WriteBytes(stylesheet, R"(<?xml version="1.0"?>
 <xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">
   <xsl:template match="/"><hello/></xsl:template>
 </xsl:stylesheet>)"));
     const TransformOutcome outcome = Run(source, destination, stylesheet);
     EXPECT_EQ(outcome.status, TransformStatus::Success);
-    EXPECT_NE(ReadText(destination).find("<hello/>"), std::string::npos);
+    EXPECT_NE(ReadBytes(destination).find("<hello/>"), std::string::npos);
 }
 
 TEST_F(TransformTest, UnwritableDestinationsFailAtTheSaveStep)
@@ -252,7 +252,7 @@ TEST_F(TransformTest, DefaultStylesheetLiesBesideTheExecutable)
     EXPECT_TRUE(Exists(EncodeUtf8(DefaultStylesheetPath())));
     const TransformOutcome outcome = TransformXmiToXml(DecodeUtf8(source), DecodeUtf8(destination));
     EXPECT_EQ(outcome.status, TransformStatus::Success);
-    EXPECT_NE(ReadText(destination).find("<statemachine>"), std::string::npos);
+    EXPECT_NE(ReadBytes(destination).find("<statemachine>"), std::string::npos);
 }
 
 }  // namespace

@@ -7,25 +7,21 @@
 #include <string>
 #include <vector>
 
-#include "tests/devicelink/test_peer.hpp"
+#include "tests/support/test_peer.hpp"
 
 namespace quarn {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::TestPeer;
+using test::TestPeer;
 using Clock = std::chrono::steady_clock;
 
 const std::string kHeader = "HTTP/1.0 200 OK\r\n\r\n";
 
 ExchangeOptions Options(std::uint16_t port, std::chrono::milliseconds timeLimit)
 {
-    ExchangeOptions options;
-    options.port = port;
-    options.connectTimeLimit = 2s;
-    options.receiveTimeLimit = 2s;
+    ExchangeOptions options = test::FastExchangeOptions(port);
     options.timeLimit = timeLimit;
-    options.hooks.pause = [](std::chrono::milliseconds) {};
     return options;
 }
 

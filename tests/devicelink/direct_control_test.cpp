@@ -5,22 +5,17 @@
 #include <cerrno>
 #include <string>
 
-#include "tests/devicelink/test_peer.hpp"
+#include "tests/support/test_peer.hpp"
 
 namespace quarn {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::TestPeer;
+using test::TestPeer;
 
 ExchangeOptions Options(std::uint16_t port)
 {
-    ExchangeOptions options;
-    options.port = port;
-    options.connectTimeLimit = 2s;
-    options.receiveTimeLimit = 2s;
-    options.hooks.pause = [](std::chrono::milliseconds) {};
-    return options;
+    return test::FastExchangeOptions(port);
 }
 
 TEST(DirectControl, SwitchRequestIsSentByteForByteAndTheMaskComesBack)
@@ -78,7 +73,7 @@ TEST(DirectControl, FailuresCarryNoMask)
         EXPECT_EQ(result.code, 200);
         EXPECT_FALSE(result.mask.has_value());
     }
-    const ControlResult refused = SendControlRequest(u"127.0.0.1", "control.html", Options(testing::ClosedPort()));
+    const ControlResult refused = SendControlRequest(u"127.0.0.1", "control.html", Options(test::ClosedPort()));
     EXPECT_EQ(refused.code, net::kConnectionRefused);
     EXPECT_TRUE(refused.socketFailure);
     EXPECT_FALSE(refused.mask.has_value());

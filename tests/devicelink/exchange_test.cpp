@@ -13,13 +13,13 @@
 #include <sys/socket.h>
 #endif
 
-#include "tests/devicelink/test_peer.hpp"
+#include "tests/support/test_peer.hpp"
 
 namespace quarn {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::TestPeer;
+using test::TestPeer;
 
 // Options for a test: the peer's port, pauses counted instead of slept, the
 // wait cursor recorded, short time limits.
@@ -28,10 +28,7 @@ struct Recorder {
     std::string cursor;
     ExchangeOptions Options(std::uint16_t port)
     {
-        ExchangeOptions options;
-        options.port = port;
-        options.connectTimeLimit = 2s;
-        options.receiveTimeLimit = 2s;
+        ExchangeOptions options = test::FastExchangeOptions(port);
         options.hooks.pause = [this](std::chrono::milliseconds d) {
             EXPECT_EQ(d, 1000ms);
             ++pauses;
@@ -150,7 +147,7 @@ TEST(DeviceExchange, PeerThatNeverAnswersEndsAfterTheReceiveTimeLimit)
 
 TEST(DeviceExchange, FailedConnectionsAreSocketFailures)
 {
-    const std::uint16_t closed = testing::ClosedPort();
+    const std::uint16_t closed = test::ClosedPort();
     const struct {
         std::u16string_view host;
         std::int32_t code;

@@ -7,7 +7,7 @@
 #include "devicelink/direct_control.hpp"
 #include "devicelink/socket_layer.hpp"
 #include "devicelink/upload.hpp"
-#include "test_peer.hpp"
+#include "tests/support/test_peer.hpp"
 
 #include <gtest/gtest.h>
 
@@ -64,7 +64,7 @@ TEST(Unreachable, UploadAndDirectControlEndAsSocketFailuresInTime)
         std::int32_t code;
         std::u16string text;
     } cases[] = {
-        {"nothing listens", testing::ClosedPort(), ECONNREFUSED, u"Cannot connect: 111"},
+        {"nothing listens", test::ClosedPort(), ECONNREFUSED, u"Cannot connect: 111"},
         {"blackholed", blackhole.Port(), net::kTimedOut, u"Cannot connect: 110"},
     };
     for (const auto& c : cases) {

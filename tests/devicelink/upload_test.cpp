@@ -8,7 +8,7 @@
 #include <string>
 
 #include "devicelink/file_name.hpp"
-#include "tests/devicelink/test_peer.hpp"
+#include "tests/support/test_peer.hpp"
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -25,7 +25,7 @@ namespace quarn {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::TestPeer;
+using test::TestPeer;
 
 const std::string kReplyWithMessage =
     "HTTP/1.0 200 OK\r\n\r\n<html><body><td name=\"status\"><b> Accepted: 1 timer </b></td></body></html>";
@@ -62,15 +62,7 @@ protected:
         return path.u16string();
     }
 
-    UploadOptions Options(std::uint16_t port)
-    {
-        UploadOptions options;
-        options.exchange.port = port;
-        options.exchange.connectTimeLimit = 2s;
-        options.exchange.receiveTimeLimit = 2s;
-        options.exchange.hooks.pause = [](std::chrono::milliseconds) {};
-        return options;
-    }
+    UploadOptions Options(std::uint16_t port) { return test::FastUploadOptions(port); }
 };
 
 TEST_F(UploadTest, SendsTheRequestByteForByteAndReturnsTheMessage)
@@ -247,7 +239,7 @@ TEST_F(UploadTest, RepliesBecomeResultTexts)
     }
 
     const UploadOutcome refused =
-        UploadStateMachine(u"127.0.0.1", path, u"tovel", Options(testing::ClosedPort()));
+        UploadStateMachine(u"127.0.0.1", path, u"tovel", Options(test::ClosedPort()));
     EXPECT_EQ(refused.code, net::kConnectionRefused);
     EXPECT_EQ(refused.text, CannotConnectText(net::kConnectionRefused));
 }

@@ -1,6 +1,6 @@
 #include "document/file_access.hpp"
 
-#include "test_files.hpp"
+#include "tests/support/files.hpp"
 
 #include <gtest/gtest.h>
 
@@ -8,13 +8,11 @@
 #include <filesystem>
 
 #ifndef _WIN32
+#include "tests/support/file_size_limit.hpp"
+
 #include <csignal>
-#include <functional>
 #include <pthread.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #endif
 
 namespace quarn {
@@ -244,19 +242,6 @@ TEST(FileAccess, DanglingLinkCreatesTheFileItNames)
     }
 }
 
-// Runs body in a child process and returns its exit code, or -1 when it did
-// not exit by itself (a signal ended it).
-int InChild(const std::function<int()>& body)
-{
-    const pid_t child = ::fork();
-    if (child == 0)
-        ::_exit(body());
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
-}
-
 // The owner of a replaced file stays who it was. Root can give the new file
 // the old owner; a user who may write someone else's file but not give files
 // away has it written in place, so it is not handed over to that user.
@@ -275,7 +260,7 @@ TEST(FileAccess, ReplacedFileKeepsItsOwner)
     }
 
     EXPECT_EQ(ReplaceFileContents(test::U16Path(folder / "by-root.xml"), "new"), 0);
-    const int saved = InChild([&] {
+    const int saved = test::RunInChild([&] {
         if (::setgid(kWriter) != 0 || ::setuid(kWriter) != 0)
             return 100;
         return ReplaceFileContents(test::U16Path(folder / "by-other.xml"), "new");
@@ -303,20 +288,18 @@ TEST(FileAccess, FileSizeLimitFailsTheSaveAndKeepsTheOldFile)
         test::WriteBytes(folder / "office.xml", "old contents");
         if (hardLinked)
             fs::create_hard_link(folder / "office.xml", folder / "other.xml");
-        const int result = InChild([&] {
-            std::signal(SIGXFSZ, SIG_DFL);
-            const rlimit limit{100, 100};
-            ::setrlimit(RLIMIT_FSIZE, &limit);
+        const std::optional<bool> kept = test::RunWithFileSizeLimit(100, [&] {
             if (ReplaceFileContents(test::U16Path(folder / "office.xml"), std::string(737, 'x')) != EFBIG)
-                return 1;
+                return false;
             sigset_t pending;
             sigset_t blocked;
             sigemptyset(&pending);
             ::sigpending(&pending);
             ::pthread_sigmask(SIG_SETMASK, nullptr, &blocked);
-            return sigismember(&pending, SIGXFSZ) == 0 && sigismember(&blocked, SIGXFSZ) == 0 ? 0 : 2;
+            return sigismember(&pending, SIGXFSZ) == 0 && sigismember(&blocked, SIGXFSZ) == 0;
         });
-        EXPECT_EQ(result, 0) << (result < 0 ? "ended by a signal" : "wrong result or signal state");
+        ASSERT_TRUE(kept.has_value()) << "ended by a signal";
+        EXPECT_TRUE(*kept) << "wrong result or signal state";
         EXPECT_EQ(test::ReadBytes(folder / "office.xml"), "old contents");
         EXPECT_EQ(folder.Listing(), hardLinked ? "office.xml\nother.xml\n" : "office.xml\n");
     }

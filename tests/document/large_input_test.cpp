@@ -4,7 +4,8 @@
 
 #include "document/model.hpp"
 #include "document/reader.hpp"
-#include "test_files.hpp"
+#include "tests/support/files.hpp"
+#include "tests/support/office_model.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 #include "document/model.hpp"
 
-#include "test_files.hpp"
+#include "tests/support/files.hpp"
+#include "tests/support/office_model.hpp"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,8 @@
 // from a file gives.
 #include "document/reader.hpp"
 
-#include "test_files.hpp"
+#include "tests/support/files.hpp"
+#include "tests/support/office_model.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,8 @@
 #include "document/reader.hpp"
 
 #include "document/writer.hpp"
-#include "test_files.hpp"
+#include "tests/support/files.hpp"
+#include "tests/support/office_model.hpp"
 
 #include <gtest/gtest.h>
 

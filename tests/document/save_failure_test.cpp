@@ -6,7 +6,8 @@
 
 #include "document/model.hpp"
 #include "document/writer.hpp"
-#include "test_files.hpp"
+#include "tests/support/files.hpp"
+#include "tests/support/office_model.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 #include "document/writer.hpp"
 
-#include "test_files.hpp"
+#include "tests/support/files.hpp"
+#include "tests/support/office_model.hpp"
 
 #include <gtest/gtest.h>
 
@@ -8,10 +9,7 @@
 #include <vector>
 
 #ifndef _WIN32
-#include <csignal>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "tests/support/file_size_limit.hpp"
 #endif
 
 namespace quarn {
@@ -180,24 +178,14 @@ TEST(WriteFile, FullDiskLeavesTheOldFileUnchanged)
 {
     test::ScratchFolder folder;
     test::WriteBytes(folder / "office.xml", "old contents");
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        // SIGXFSZ stays at its default, which would end the process: the
-        // save holds it back and reports the failure.
-        const rlimit limit{100, 100};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
+    const std::optional<bool> reported = test::RunWithFileSizeLimit(100, [&] {
         StateMachineModel model = test::OfficeModel();
         model.path = test::U16Path(folder / "office.xml");
         const WriteOutcome outcome = WriteStateMachineFile(model);
-        const bool expected =
-            outcome.code == WriteResult::kNotWritten && outcome.text == u"Cannot open the file for writing";
-        ::_exit(expected ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the write did not report its failure";
+        return outcome.code == WriteResult::kNotWritten && outcome.text == u"Cannot open the file for writing";
+    });
+    ASSERT_TRUE(reported.has_value()) << "the writing process did not end by itself";
+    EXPECT_TRUE(*reported) << "the write did not report its failure";
     EXPECT_EQ(test::ReadBytes(folder / "office.xml"), "old contents");
     EXPECT_EQ(folder.Listing(), "office.xml\n");
 }

@@ -9,10 +9,10 @@
 #include "editor/condition_box.hpp"
 #include "editor/quarn_tool_dlg.hpp"
 #include "editor/recent_file_list.hpp"
-#include "editor_test_support.hpp"
-#include "tests/devicelink/test_peer.hpp"
-#ifdef QUARNSIM_PATH
-#include "tests/simulator/sim_process.hpp"
+#include "tests/support/qt/window_test_support.hpp"
+#include "tests/support/test_peer.hpp"
+#ifdef QUARN_WITH_QUARNSIM
+#include "tests/support/sim_process.hpp"
 #endif
 
 #include <QAction>
@@ -26,7 +26,7 @@
 
 using namespace quarn;
 using namespace quarn::test;
-using quarn::testing::TestPeer;
+using quarn::test::TestPeer;
 
 namespace {
 
@@ -266,10 +266,10 @@ void TestDeviceCommands::directControlFromTheMenu()
 
 void TestDeviceCommands::againstQuarnsim()
 {
-#ifndef QUARNSIM_PATH
+#ifndef QUARN_WITH_QUARNSIM
     QSKIP("quarnsim is not part of this build");
 #else
-    quarn::testing::SimProcess sim({"--password", "tovel"});
+    quarn::test::SimProcess sim({"--password", "tovel"});
     QVERIFY2(sim.Port() != 0, "quarnsim did not start");
     SetWindowExchangePortForTesting(sim.Port());
 

@@ -4,7 +4,8 @@
 #include "editor/quarn_tool_app.hpp"
 #include "editor/quarn_tool_dlg.hpp"
 #include "editor/recent_file_list.hpp"
-#include "editor_test_support.hpp"
+#include "tests/support/office_model.hpp"
+#include "tests/support/qt/window_test_support.hpp"
 
 #include <QAction>
 #include <QCheckBox>
@@ -38,24 +39,6 @@ bool WriteBytes(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-// The document of the worked example: T0 07:30-22:00 Monday to Friday, T1
-// with dates at the weekend, R3 on "(#T0&&#T1)||#R2".
-StateMachineModel WorkedExample()
-{
-    StateMachineModel model;
-    model.version = u"office";
-    model.timers[0].onTime = TimeOfDay{7, 30, 0};
-    model.timers[0].offTime = TimeOfDay{22, 0, 0};
-    model.timers[0].weekdays = {true, true, true, true, true, false, false};
-    model.timers[1].onDate = CalendarDate{2013, 2, 8};
-    model.timers[1].onTime = TimeOfDay{10, 0, 0};
-    model.timers[1].offDate = CalendarDate{2013, 2, 10};
-    model.timers[1].offTime = TimeOfDay{18, 30, 0};
-    model.timers[1].weekdays = {false, false, false, false, false, true, true};
-    model.relays[3] = u"(#T0&&#T1)||#R2";
-    return model;
 }
 
 }  // namespace
@@ -171,7 +154,7 @@ void TestFileCommands::Run(Command command)
 void TestFileCommands::nothingIsAskedWithoutChanges()
 {
     const QString path = FilePath("plain.xml");
-    QVERIFY(WriteBytes(path, QByteArray::fromStdString(StateMachineFileBytes(WorkedExample()))));
+    QVERIFY(WriteBytes(path, QByteArray::fromStdString(StateMachineFileBytes(OfficeModel()))));
     recent_.Add(path);
 
     Run(Command::New);
@@ -245,7 +228,7 @@ void TestFileCommands::questionsAndAnswers()
     QFETCH(bool, closed);
 
     const QString other = FilePath("other.xml");
-    QVERIFY(WriteBytes(other, QByteArray::fromStdString(StateMachineFileBytes(WorkedExample()))));
+    QVERIFY(WriteBytes(other, QByteArray::fromStdString(StateMachineFileBytes(OfficeModel()))));
     recent_.Add(other);
 
     const QString own = FilePath("own.xml");
@@ -327,7 +310,7 @@ void TestFileCommands::recentEntryOfDeletedFile()
     const QString kept = FilePath("kept.xml");
     const QString gone = FilePath("gone.xml");
     for (const QString& path : {kept, gone}) {
-        QVERIFY(WriteBytes(path, QByteArray::fromStdString(StateMachineFileBytes(WorkedExample()))));
+        QVERIFY(WriteBytes(path, QByteArray::fromStdString(StateMachineFileBytes(OfficeModel()))));
         recent_.Add(path);
     }
     QVERIFY(QFile::remove(gone));
@@ -355,7 +338,7 @@ void TestFileCommands::recentListKeepsFourNewestFirst()
     QStringList paths;
     for (int i = 1; i <= 5; ++i) {
         paths << FilePath(QStringLiteral("file%1.xml").arg(i));
-        QVERIFY(WriteBytes(paths.last(), QByteArray::fromStdString(StateMachineFileBytes(WorkedExample()))));
+        QVERIFY(WriteBytes(paths.last(), QByteArray::fromStdString(StateMachineFileBytes(OfficeModel()))));
         dialogs_.openAnswers << paths.last();
         window_->OnFileOpen();
     }
@@ -423,7 +406,7 @@ void TestFileCommands::unreadableFileLeavesEmptyDocument()
 void TestFileCommands::savingAnOpenedFileKeepsItsBytes()
 {
     const QString path = FilePath("office.xml");
-    const QByteArray bytes = QByteArray::fromStdString(StateMachineFileBytes(WorkedExample()));
+    const QByteArray bytes = QByteArray::fromStdString(StateMachineFileBytes(OfficeModel()));
     QCOMPARE(bytes.size(), 737);
     QVERIFY(WriteBytes(path, bytes));
 

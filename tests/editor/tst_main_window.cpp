@@ -6,7 +6,7 @@
 #include "editor/quarn_tool_dlg.hpp"
 #include "editor/recent_file_list.hpp"
 #include "editor/version_dlg.hpp"
-#include "editor_test_support.hpp"
+#include "tests/support/qt/window_test_support.hpp"
 #include "platform/dialog_units.hpp"
 
 #include <QAction>

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "devicelink/socket_layer.hpp"
-#include "tests/simulator/sim_process.hpp"
+#include "tests/support/sim_process.hpp"
 
 #ifndef QUARNCTL_PATH
 #error "QUARNCTL_PATH must name the quarnctl executable"
@@ -18,8 +18,8 @@
 namespace quarn {
 namespace {
 
-using testing::RunCommand;
-using testing::SimProcess;
+using test::RunCommand;
+using test::SimProcess;
 
 const std::filesystem::path kWorkedExample = std::filesystem::path(QUARN_TEST_DATA) / "worked_example.xml";
 

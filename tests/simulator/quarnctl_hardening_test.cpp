@@ -10,8 +10,8 @@
 #include <fstream>
 #include <string>
 
-#include "tests/devicelink/test_peer.hpp"
-#include "tests/simulator/sim_process.hpp"
+#include "tests/support/test_peer.hpp"
+#include "tests/support/sim_process.hpp"
 
 #ifndef QUARNCTL_PATH
 #error "QUARNCTL_PATH must name the quarnctl executable"
@@ -20,9 +20,9 @@
 namespace quarn {
 namespace {
 
-using testing::RunCommand;
-using testing::SimProcess;
-using testing::TestPeer;
+using test::RunCommand;
+using test::SimProcess;
+using test::TestPeer;
 
 class QuarnctlHardening : public ::testing::Test {
 protected:

@@ -12,7 +12,8 @@
 #include "devicelink/direct_control.hpp"
 #include "devicelink/narrow_text.hpp"
 #include "devicelink/upload.hpp"
-#include "tests/simulator/sim_process.hpp"
+#include "tests/support/sim_process.hpp"
+#include "tests/support/test_peer.hpp"
 
 #ifndef QUARN_TEST_DATA
 #error "QUARN_TEST_DATA must name the test data folder"
@@ -22,8 +23,8 @@ namespace quarn {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::RunCommand;
-using testing::SimProcess;
+using test::RunCommand;
+using test::SimProcess;
 
 const std::filesystem::path kWorkedExample = std::filesystem::path(QUARN_TEST_DATA) / "worked_example.xml";
 constexpr std::string_view kAccepted = "State machine accepted: 2 timers (T0, T1), 1 relay (R3)";
@@ -64,15 +65,7 @@ protected:
         return "http://127.0.0.1:" + std::to_string(sim.Port()) + "/" + page;
     }
 
-    static UploadOptions Options(std::uint16_t port)
-    {
-        UploadOptions options;
-        options.exchange.port = port;
-        options.exchange.connectTimeLimit = 2s;
-        options.exchange.receiveTimeLimit = 2s;
-        options.exchange.hooks.pause = [](std::chrono::milliseconds) {};
-        return options;
-    }
+    static UploadOptions Options(std::uint16_t port) { return test::FastUploadOptions(port); }
 };
 
 TEST_F(QuarnSim, CurlUploadsAFileReadsTheControlPageAndSwitchesARelay)

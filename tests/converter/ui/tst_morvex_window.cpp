@@ -8,8 +8,8 @@
 #include "devicelink/ui/upload_dlg.hpp"
 #include "devicelink/ui/window_exchange.hpp"
 #include "platform/dialog_units.hpp"
-#include "tests/devicelink/test_peer.hpp"
-#include "tests/editor/editor_test_support.hpp"
+#include "tests/support/qt/window_test_support.hpp"
+#include "tests/support/test_peer.hpp"
 
 #include <QFile>
 #include <QLineEdit>
@@ -22,55 +22,6 @@
 using namespace quarn;
 
 namespace {
-
-// Answers every file question from a queue (empty: cancelled) and keeps
-// what was asked.
-class RecordingFileDialogs final : public FileDialogs {
-public:
-    QStringList answers;
-    std::vector<FileDialogRequest> asked;
-
-    QString AskPath(QWidget*, const FileDialogRequest& request) override
-    {
-        asked.push_back(request);
-        return answers.isEmpty() ? QString() : answers.takeFirst();
-    }
-    QString AskOpenPath(QWidget*, const QString&) override { return {}; }
-    QString AskSavePath(QWidget*, const QString&) override { return {}; }
-};
-
-// One shown message box with everything it showed.
-struct ShownBox {
-    QString text;
-    QMessageBox::Icon icon;
-    QString details;
-};
-
-// Records every box, with its icon and details, and answers OK.
-class BoxRecorder {
-public:
-    BoxRecorder()
-    {
-        SetDetailedMessageBoxHook([this](const QString& text, MessageButtons, QMessageBox::Icon icon,
-                                         const QString& details) {
-            boxes.push_back({text, icon, details});
-            return MessageAnswer::Ok;
-        });
-    }
-    ~BoxRecorder() { SetDetailedMessageBoxHook({}); }
-    BoxRecorder(const BoxRecorder&) = delete;
-    BoxRecorder& operator=(const BoxRecorder&) = delete;
-
-    QStringList Texts() const
-    {
-        QStringList texts;
-        for (const ShownBox& box : boxes)
-            texts << box.text;
-        return texts;
-    }
-
-    std::vector<ShownBox> boxes;
-};
 
 QByteArray ReadBytes(const QString& path)
 {
@@ -119,7 +70,7 @@ private:
 
     QTemporaryDir settingsDir_;
     QTemporaryDir work_;
-    RecordingFileDialogs dialogs_;
+    test::ScriptedFileDialogs dialogs_;
     std::unique_ptr<CMorvexDlg> window_;
 };
 
@@ -129,7 +80,7 @@ void TestMorvexWindow::init()
     QVERIFY(work_.isValid());
     test::UsePrivateSettings(settingsDir_.path());
     SettingsStore::SetCompanyKey(morvex_texts::CompanyKey());
-    dialogs_ = RecordingFileDialogs();
+    dialogs_ = test::ScriptedFileDialogs();
     window_ = std::make_unique<CMorvexDlg>(dialogs_);
     window_->show();
     QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
@@ -326,7 +277,7 @@ void TestMorvexWindow::transformReportsItsOutcome()
     // the box's details, written to the destination typed by hand.
     const QString model = QStringLiteral(QUARN_CONVERTER_FIXTURES "/office-uml2.uml");
     const QString typed = work_.filePath(QStringLiteral("typed.xml"));
-    BoxRecorder boxes;
+    test::MessageBoxScript boxes;
     Type(1000, model);
     Field(1002)->setText(typed);
     QTest::mouseClick(Button(1004), Qt::LeftButton);
@@ -359,17 +310,17 @@ void TestMorvexWindow::transformReportsItsOutcome()
 
 void TestMorvexWindow::transformWithEmptySourceDoesNothing()
 {
-    BoxRecorder boxes;
+    test::MessageBoxScript boxes;
     Field(1002)->setText(work_.filePath(QStringLiteral("never.xml")));
     QTest::mouseClick(Button(1004), Qt::LeftButton);
-    QVERIFY2(boxes.boxes.empty(), qPrintable(boxes.Texts().join('|')));
+    QVERIFY2(boxes.boxes.empty(), qPrintable(boxes.shown.join('|')));
     QVERIFY(!QFile::exists(work_.filePath(QStringLiteral("never.xml"))));
     QCOMPARE(MessageForOutcome(TransformOutcome{}).show, false);
 }
 
 void TestMorvexWindow::uploadWithEmptyDestinationAsksNothing()
 {
-    BoxRecorder boxes;
+    test::MessageBoxScript boxes;
     bool dialogOpened = false;
     QTimer::singleShot(0, [&] {
         if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
@@ -383,7 +334,7 @@ void TestMorvexWindow::uploadWithEmptyDestinationAsksNothing()
     QTest::mouseClick(Button(1005), Qt::LeftButton);
     QCoreApplication::processEvents();
     QVERIFY2(!dialogOpened, "a dialog opened for an empty destination");
-    QCOMPARE(boxes.Texts(),
+    QCOMPARE(boxes.shown,
              QStringList{QStringLiteral("The XML file will be uploaded, but the filename is empty.")});
     QCOMPARE(boxes.boxes[0].icon, QMessageBox::Warning);
 }
@@ -393,7 +344,7 @@ void TestMorvexWindow::uploadOfAMissingFileSaysSo()
     // With the source emptied the destination is ".xml"; no such file lies
     // in the working folder, so nothing is sent.
     QDir::setCurrent(work_.path());
-    BoxRecorder boxes;
+    test::MessageBoxScript boxes;
     Type(1000, "a");
     Type(1000, "");
     test::WhenModalOpens<CUploadDlg>([](CUploadDlg& dialog) {
@@ -401,7 +352,7 @@ void TestMorvexWindow::uploadOfAMissingFileSaysSo()
         dialog.accept();
     });
     QTest::mouseClick(Button(1005), Qt::LeftButton);
-    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("Cannot open file .xml for reading (2)")});
+    QCOMPARE(boxes.shown, QStringList{QStringLiteral("Cannot open file .xml for reading (2)")});
     QCOMPARE(boxes.boxes[0].icon, QMessageBox::Warning);
 }
 
@@ -409,9 +360,9 @@ void TestMorvexWindow::uploadSendsTheFileAndKeepsTheSettings()
 {
     const QString file = work_.filePath(QStringLiteral("plan.xml"));
     QVERIFY(WriteBytes(file, "<statemachine/>\r\n"));
-    testing::TestPeer peer({"HTTP/1.1 401 Unauthorized\r\n\r\n"});
+    test::TestPeer peer({"HTTP/1.1 401 Unauthorized\r\n\r\n"});
     SetWindowExchangePortForTesting(peer.Port());
-    BoxRecorder boxes;
+    test::MessageBoxScript boxes;
     Field(1002)->setText(file);
 
     QString shownUrl;
@@ -426,7 +377,7 @@ void TestMorvexWindow::uploadSendsTheFileAndKeepsTheSettings()
     QTest::mouseClick(Button(1005), Qt::LeftButton);
     QCOMPARE(shownUrl, QStringLiteral("quarn"));
     QCOMPARE(shownPassword, QStringLiteral("tovel"));
-    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("Error: 401: Authorization required")});
+    QCOMPARE(boxes.shown, QStringList{QStringLiteral("Error: 401: Authorization required")});
     const std::string& request = peer.Request();
     QVERIFY(QByteArray::fromStdString(request).startsWith("POST /state_machine_mp.html HTTP/1.0\r\n"));
     QVERIFY(request.find("<statemachine/>") != std::string::npos);
@@ -448,11 +399,11 @@ void TestMorvexWindow::uploadSendsTheFileAndKeepsTheSettings()
 void TestMorvexWindow::socketFailureEndsBeforeAnyWindow()
 {
     SettingsStore::SetCompanyKey(QString());
-    BoxRecorder boxes;
+    test::MessageBoxScript boxes;
     CMorvexApp app{[] { return false; }};
     QCOMPARE(app.Run(), 1);
     QVERIFY(app.MainWindow() == nullptr);
-    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("Failed to initialize sockets")});
+    QCOMPARE(boxes.shown, QStringList{QStringLiteral("Failed to initialize sockets")});
     QCOMPARE(MessageBoxTitle(), QStringLiteral("tst_morvex_window"));
 }
 

@@ -4,8 +4,8 @@
 #include "devicelink/ui/direct_dlg.hpp"
 #include "devicelink/ui/relay_button.hpp"
 #include "devicelink/ui/window_exchange.hpp"
-#include "tests/devicelink/test_peer.hpp"
-#include "tests/editor/editor_test_support.hpp"
+#include "tests/support/test_peer.hpp"
+#include "tests/support/qt/window_test_support.hpp"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -16,8 +16,8 @@
 
 using namespace quarn;
 using namespace quarn::test;
-using quarn::testing::ClosedPort;
-using quarn::testing::TestPeer;
+using quarn::test::ClosedPort;
+using quarn::test::TestPeer;
 
 namespace {
 

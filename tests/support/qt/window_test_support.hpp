@@ -1,6 +1,7 @@
 #pragma once
-// Helpers shared by the editor's window tests: answers for the file and
-// message dialogs, a hand for modal dialogs, and a private settings store.
+// Helpers shared by the window tests of the editor, the converter and the
+// device link: answers for the file and message dialogs, a hand for modal
+// dialogs, and a private settings store.
 
 #include "platform/file_dialogs.hpp"
 #include "platform/message_box.hpp"
@@ -15,18 +16,30 @@
 
 #include <deque>
 #include <functional>
+#include <vector>
 
 namespace quarn::test {
 
-// Answers the open and save questions from queues; an empty queue answers
-// "cancelled". Records the initial path each question was asked with.
+// Answers the file questions in place of the user and records them. A
+// question asked with a full request (AskPath) is kept in asked and answered
+// from answers; once that queue is empty it goes on, like every open or save
+// question, to the queue of its kind. An empty queue answers "cancelled".
 class ScriptedFileDialogs final : public FileDialogs {
 public:
+    QStringList answers;
+    std::vector<FileDialogRequest> asked;
     QStringList openAnswers;
     QStringList saveAnswers;
     QStringList openAsked;
     QStringList saveAsked;
 
+    QString AskPath(QWidget* parent, const FileDialogRequest& request) override
+    {
+        asked.push_back(request);
+        if (!answers.isEmpty())
+            return answers.takeFirst();
+        return FileDialogs::AskPath(parent, request);
+    }
     QString AskOpenPath(QWidget*, const QString& initialPath) override
     {
         openAsked << initialPath;
@@ -39,14 +52,25 @@ public:
     }
 };
 
-// Records every message box and answers it from a queue; with the queue
-// empty an OK box gets OK and a question gets Cancel.
+// One shown message box with everything it showed.
+struct ShownBox {
+    QString text;
+    MessageButtons buttons;
+    QMessageBox::Icon icon;
+    QString details;
+};
+
+// Records every message box (its text in shown, all of it in boxes) and
+// answers it from a queue; with the queue empty an OK box gets OK and a
+// question gets Cancel.
 class MessageBoxScript {
 public:
     MessageBoxScript()
     {
-        SetMessageBoxHook([this](const QString& text, MessageButtons buttons, QMessageBox::Icon) {
+        SetDetailedMessageBoxHook([this](const QString& text, MessageButtons buttons, QMessageBox::Icon icon,
+                                         const QString& details) {
             shown << text;
+            boxes.push_back({text, buttons, icon, details});
             if (!answers.empty()) {
                 const MessageAnswer answer = answers.front();
                 answers.pop_front();
@@ -55,11 +79,12 @@ public:
             return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
         });
     }
-    ~MessageBoxScript() { SetMessageBoxHook({}); }
+    ~MessageBoxScript() { SetDetailedMessageBoxHook({}); }
     MessageBoxScript(const MessageBoxScript&) = delete;
     MessageBoxScript& operator=(const MessageBoxScript&) = delete;
 
     QStringList shown;
+    std::vector<ShownBox> boxes;
     std::deque<MessageAnswer> answers;
 };
 

@@ -1,13 +1,10 @@
 #pragma once
-// Helpers shared by the document tests: a scratch folder, raw file access
-// and the example document used throughout.
-
-#include "document/model.hpp"
+// Scratch folders and whole-file reads and writes for the tests.
 
 #include <cerrno>
 #include <filesystem>
-#include <ostream>
 #include <string>
+#include <string_view>
 
 namespace quarn::test {
 
@@ -18,8 +15,8 @@ inline constexpr int kFolderReadError = EACCES;
 inline constexpr int kFolderReadError = EISDIR;
 #endif
 
-// A fresh folder under the system's temporary folder, removed on
-// destruction.
+// A fresh folder under the system's temporary folder, removed with all its
+// contents (read-only ones too) on destruction.
 class ScratchFolder {
 public:
     ScratchFolder();
@@ -29,33 +26,26 @@ public:
 
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-    // Names of the entries in the folder, sorted.
+    // The path of name in the folder, as text.
+    std::string File(std::string_view name) const { return (path_ / std::string(name)).string(); }
+    // Names of the entries in the folder, sorted, one a line.
     std::string Listing() const;
 
 private:
     std::filesystem::path path_;
 };
 
+// The file's bytes; empty when it cannot be read.
 std::string ReadBytes(const std::filesystem::path& path);
-void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
+// Replaces the file's contents; false when it cannot be written.
+bool WriteBytes(const std::filesystem::path& path, std::string_view bytes);
+bool Exists(const std::filesystem::path& path);
 std::u16string U16Path(const std::filesystem::path& path);
+
+// The bytes of a file in tests/document/fixtures.
 std::string Fixture(const std::string& name);
 
-// Timers T0 and T1 and relay R3, version "office": the model behind the
-// fixture office.xml.
-StateMachineModel OfficeModel();
-
-CalendarDate Date(int year, int month, int day);
-TimeOfDay Time(int hour, int minute, int second);
-
+// Root may open any file, so tests of refused access skip.
 bool RunningAsRoot();
 
 }  // namespace quarn::test
-
-namespace quarn {
-
-void PrintTo(const CalendarDate& date, std::ostream* out);
-void PrintTo(const TimeOfDay& time, std::ostream* out);
-void PrintTo(const StateMachineModel& model, std::ostream* out);
-
-}  // namespace quarn

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace quarn::testing {
+namespace quarn::test {
 
 // A quarnsim child process on a free loopback port, stopped with SIGTERM
 // when the object goes.
@@ -38,4 +38,4 @@ struct CommandResult {
 // Runs a program with arguments, without a shell; stdout is captured.
 CommandResult RunCommand(const std::vector<std::string>& command);
 
-}  // namespace quarn::testing
+}  // namespace quarn::test

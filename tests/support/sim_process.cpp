@@ -1,4 +1,4 @@
-#include "tests/simulator/sim_process.hpp"
+#include "tests/support/sim_process.hpp"
 
 #include <chrono>
 #include <csignal>
@@ -16,7 +16,7 @@
 #error "QUARNSIM_PATH must name the quarnsim executable"
 #endif
 
-namespace quarn::testing {
+namespace quarn::test {
 
 namespace {
 
@@ -138,4 +138,4 @@ CommandResult RunCommand(const std::vector<std::string>& command)
     return result;
 }
 
-}  // namespace quarn::testing
+}  // namespace quarn::test

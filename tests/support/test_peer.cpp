@@ -1,6 +1,6 @@
-#include "tests/devicelink/test_peer.hpp"
+#include "tests/support/test_peer.hpp"
 
-namespace quarn::testing {
+namespace quarn::test {
 
 namespace {
 
@@ -87,4 +87,21 @@ std::uint16_t ClosedPort()
     return net::LocalPort(listening.socket);  // closed again when listening goes
 }
 
-}  // namespace quarn::testing
+ExchangeOptions FastExchangeOptions(std::uint16_t port)
+{
+    ExchangeOptions options;
+    options.port = port;
+    options.connectTimeLimit = std::chrono::seconds(2);
+    options.receiveTimeLimit = std::chrono::seconds(2);
+    options.hooks.pause = [](std::chrono::milliseconds) {};
+    return options;
+}
+
+UploadOptions FastUploadOptions(std::uint16_t port)
+{
+    UploadOptions options;
+    options.exchange = FastExchangeOptions(port);
+    return options;
+}
+
+}  // namespace quarn::test

@@ -7,9 +7,11 @@
 #include <thread>
 #include <vector>
 
+#include "devicelink/device_exchange.hpp"
 #include "devicelink/socket_layer.hpp"
+#include "devicelink/upload.hpp"
 
-namespace quarn::testing {
+namespace quarn::test {
 
 // A one-connection controller stand-in on a free loopback port. It reads one
 // request (up to the empty line of a GET, or the closing boundary of an
@@ -45,4 +47,9 @@ private:
 // A port on which nothing listens.
 std::uint16_t ClosedPort();
 
-}  // namespace quarn::testing
+// Options for an exchange with a peer on port: two-second time limits and
+// pauses that return at once, so a test never sleeps.
+ExchangeOptions FastExchangeOptions(std::uint16_t port);
+UploadOptions FastUploadOptions(std::uint16_t port);
+
+}  // namespace quarn::test
