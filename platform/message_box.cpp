@@ -2,6 +2,11 @@
 
 #include "platform/settings_store.hpp"
 
+#include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QSpacerItem>
+
 #include <utility>
 
 namespace quarn {
@@ -23,6 +28,12 @@ MessageBoxHook& HookStorage()
 DetailedMessageBoxHook& DetailedHookStorage()
 {
     static DetailedMessageBoxHook hook;
+    return hook;
+}
+
+MessageBoxRequestHook& RequestHookStorage()
+{
+    static MessageBoxRequestHook hook;
     return hook;
 }
 
@@ -88,34 +99,58 @@ QMessageBox::Icon MessageBoxIcon(MessageButtons buttons)
                : QMessageBox::Warning;
 }
 
-namespace {
-
-MessageAnswer ShowBox(QWidget* parent, const QString& text, MessageButtons buttons,
-                      QMessageBox::Icon icon, const QString& details)
+int MessageBoxMinimumWidth(const QString& title)
 {
-    if (DetailedHookStorage())
-        return DetailedHookStorage()(text, buttons, icon, details);
-    if (HookStorage())
-        return HookStorage()(text, buttons, icon);
-
-    QMessageBox box(icon, MessageBoxTitle(), text, ButtonsOf(buttons), parent);
-    box.setEscapeButton(EscapeButtonOf(buttons));
-    if (!details.isEmpty())
-        box.setDetailedText(details);
-    return AnswerOf(box.exec());
+    // Title bars use a bold face of about the application's size; the
+    // window's icon and its buttons take a few line heights beside it.
+    QFont font = QApplication::font();
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    return metrics.horizontalAdvance(title) + 6 * metrics.height();
 }
 
-}  // namespace
-
-MessageAnswer ShowMessageBox(QWidget* parent, const QString& text, MessageButtons buttons)
+std::unique_ptr<QMessageBox> CreateMessageBox(QWidget* parent, const MessageBoxRequest& request)
 {
-    return ShowBox(parent, text, buttons, MessageBoxIcon(buttons), {});
+    const QString title = MessageBoxTitle();
+    auto box = std::make_unique<QMessageBox>(request.icon, title, request.text,
+                                             ButtonsOf(request.buttons), parent);
+    box->setEscapeButton(EscapeButtonOf(request.buttons));
+    if (!request.details.isEmpty())
+        box->setDetailedText(request.details);
+    if (!request.informative.isEmpty())
+        box->setInformativeText(request.informative);
+    // The box sizes itself to its text; a short text ("Error: 0", or none)
+    // would leave the title bar too narrow for the program's name.
+    if (auto* grid = qobject_cast<QGridLayout*>(box->layout())) {
+        grid->addItem(new QSpacerItem(MessageBoxMinimumWidth(title), 0, QSizePolicy::Minimum,
+                                      QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
+    return box;
+}
+
+MessageAnswer ShowMessageBox(QWidget* parent, const MessageBoxRequest& request)
+{
+    if (RequestHookStorage())
+        return RequestHookStorage()(request);
+    if (DetailedHookStorage())
+        return DetailedHookStorage()(request.text, request.buttons, request.icon, request.details);
+    if (HookStorage())
+        return HookStorage()(request.text, request.buttons, request.icon);
+    const std::unique_ptr<QMessageBox> box = CreateMessageBox(parent, request);
+    return AnswerOf(box->exec());
+}
+
+MessageAnswer ShowMessageBox(QWidget* parent, const QString& text, MessageButtons buttons,
+                             const QString& informative)
+{
+    return ShowMessageBox(parent, MessageBoxRequest{text, buttons, MessageBoxIcon(buttons), {}, informative});
 }
 
 MessageAnswer ShowMessageBox(QWidget* parent, const QString& text, QMessageBox::Icon icon,
                              const QString& details)
 {
-    return ShowBox(parent, text, MessageButtons::Ok, icon, details);
+    return ShowMessageBox(parent, MessageBoxRequest{text, MessageButtons::Ok, icon, details, {}});
 }
 
 void SetMessageBoxHook(MessageBoxHook hook)
@@ -126,6 +161,11 @@ void SetMessageBoxHook(MessageBoxHook hook)
 void SetDetailedMessageBoxHook(DetailedMessageBoxHook hook)
 {
     DetailedHookStorage() = std::move(hook);
+}
+
+void SetMessageBoxRequestHook(MessageBoxRequestHook hook)
+{
+    RequestHookStorage() = std::move(hook);
 }
 
 }  // namespace quarn

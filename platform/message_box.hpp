@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class QWidget;
 
@@ -20,10 +21,31 @@ QString MessageBoxTitle();
 // for OK and OK/Cancel boxes.
 QMessageBox::Icon MessageBoxIcon(MessageButtons buttons);
 
+// Everything one box shows.
+struct MessageBoxRequest {
+    QString text;
+    MessageButtons buttons = MessageButtons::Ok;
+    QMessageBox::Icon icon = QMessageBox::Warning;
+    QString details;      // under "Show Details...", when not empty
+    QString informative;  // a line under the text that explains it, when not empty
+};
+
 // Shows a modal box over parent and returns the button the user chose.
 // Escape and the close box answer Cancel where there is one, otherwise OK or No.
+// informative, when not empty, is a line under the text that explains it.
 MessageAnswer ShowMessageBox(QWidget* parent, const QString& text,
-                             MessageButtons buttons = MessageButtons::Ok);
+                             MessageButtons buttons = MessageButtons::Ok,
+                             const QString& informative = {});
+MessageAnswer ShowMessageBox(QWidget* parent, const MessageBoxRequest& request);
+
+// The box that ShowMessageBox runs, built but not shown. It is at least as
+// wide as its title bar needs, so the window manager never cuts the
+// program's name.
+std::unique_ptr<QMessageBox> CreateMessageBox(QWidget* parent, const MessageBoxRequest& request);
+
+// The narrowest box whose title bar shows title whole, for the application's
+// font: the title and room for the window's icon and buttons.
+int MessageBoxMinimumWidth(const QString& title);
 
 // An OK box with the given icon; details, when not empty, are offered
 // under the box's "Show Details..." button.
@@ -43,5 +65,10 @@ using DetailedMessageBoxHook =
     std::function<MessageAnswer(const QString& text, MessageButtons buttons,
                                 QMessageBox::Icon icon, const QString& details)>;
 void SetDetailedMessageBoxHook(DetailedMessageBoxHook hook);
+
+// Sees the whole request, informative text included; while set it answers
+// every box in place of both hooks above.
+using MessageBoxRequestHook = std::function<MessageAnswer(const MessageBoxRequest& request)>;
+void SetMessageBoxRequestHook(MessageBoxRequestHook hook);
 
 }  // namespace quarn

@@ -1,6 +1,7 @@
 #include "devicelink/ui/upload_command.hpp"
 
 #include "devicelink/controller_host.hpp"
+#include "devicelink/outcome_explanation.hpp"
 #include "devicelink/ui/window_exchange.hpp"
 #include "devicelink/upload.hpp"
 #include "platform/message_box.hpp"
@@ -54,7 +55,10 @@ void RunUploadCommand(QWidget* parent, UploadDlgVariant variant, const QString& 
 
     SettingsStore::WriteString(kSection, kUrlEntry, dialog.m_url);
     SettingsStore::WriteString(kSection, kPasswordEntry, dialog.m_password);
-    ShowMessageBox(parent, QString::fromStdU16String(outcome.text), MessageButtons::Ok);
+    // The text stays as it is; a bare number gets a line that explains it.
+    ShowMessageBox(parent, QString::fromStdU16String(outcome.text), MessageButtons::Ok,
+                   QString::fromStdU16String(
+                       ExplainUploadOutcome(outcome.code, outcome.text, options.exchange.port)));
 }
 
 }  // namespace quarn

@@ -66,6 +66,8 @@ private slots:
     void dialogUnits();
 
     void socketStartupFailureIsReported();
+    void messageBoxIsAsWideAsItsTitle_data();
+    void messageBoxIsAsWideAsItsTitle();
 
 private:
     QTemporaryDir settingsDir_;
@@ -86,6 +88,7 @@ void TestPlatform::cleanup()
     SettingsStore::RemoveSection(QStringLiteral("Recent File List"));
     SetMessageBoxHook({});
     SetDetailedMessageBoxHook({});
+    SetMessageBoxRequestHook({});
 }
 
 void TestPlatform::settingsReadDefaultThenStored()
@@ -293,6 +296,40 @@ void TestPlatform::socketStartupFailureIsReported()
     // A real font gives positive base units.
     const DialogUnits du(QApplication::font());
     QVERIFY(du.baseWidth() > 0 && du.baseHeight() > 0);
+}
+
+void TestPlatform::messageBoxIsAsWideAsItsTitle_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("informative");
+    QTest::newRow("number only") << "Error: 0" << "";
+    QTest::newRow("empty") << "" << "";
+    QTest::newRow("with an explanation")
+        << "Cannot connect: 111" << "Connection refused: nothing answers on port 80 at that address.";
+}
+
+void TestPlatform::messageBoxIsAsWideAsItsTitle()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, informative);
+    SetMessageBoxTitle(QStringLiteral("QuarnTool"));
+    const auto box = CreateMessageBox(nullptr, MessageBoxRequest{text, MessageButtons::Ok,
+                                                                 QMessageBox::Warning, {}, informative});
+    box->show();
+    QVERIFY(QTest::qWaitForWindowExposed(box.get()));
+    QCOMPARE(box->text(), text);
+    QCOMPARE(box->informativeText(), informative);
+    QCOMPARE(box->windowTitle(), QStringLiteral("QuarnTool"));
+    QFont bold = box->font();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    // The title bar holds the title, the window's icon and up to three
+    // buttons with their gaps; a box sized to "Error: 0" alone is narrower.
+    const int needed = metrics.horizontalAdvance(QStringLiteral("QuarnTool")) + 5 * metrics.height();
+    QVERIFY2(box->width() >= needed,
+             qPrintable(QStringLiteral("%1 pixels wide, the title needs %2").arg(box->width()).arg(needed)));
+    box->close();
+    SetMessageBoxTitle(QString());
 }
 
 QTEST_MAIN(TestPlatform)

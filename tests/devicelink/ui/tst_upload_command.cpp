@@ -69,6 +69,7 @@ private slots:
     void fileThatCannotBeOpened_data();
     void fileThatCannotBeOpened();
     void exchangesShowTheWaitCursor();
+    void bareNumbersAreExplainedUnderTheText();
 
 private:
     QString FilePath(const QString& name) const { return QDir(files_.path()).filePath(name); }
@@ -344,6 +345,39 @@ void TestUploadCommand::exchangesShowTheWaitCursor()
     QCOMPARE(WindowExchangeOptions().port, std::uint16_t{4321});
     SetWindowExchangePortForTesting(0);
     QCOMPARE(WindowExchangeOptions().port, std::uint16_t{80});
+}
+
+void TestUploadCommand::bareNumbersAreExplainedUnderTheText()
+{
+    const QString path = WriteFile("<statemachine/>\r\n");
+    QList<MessageBoxRequest> seen;
+    SetMessageBoxRequestHook([&seen](const MessageBoxRequest& request) {
+        seen << request;
+        return MessageAnswer::Ok;
+    });
+
+    {
+        // A peer that reads the request and closes without a word.
+        TestPeer peer({}, TestPeer::Ending::CloseAtOnce);
+        SetWindowExchangePortForTesting(peer.Port());
+        DialogHand hand;
+        AnswerDialog(hand, QStringLiteral("127.0.0.1"), QStringLiteral("pw"), true);
+        RunUploadCommand(nullptr, UploadDlgVariant::Editor, path);
+    }
+    const std::uint16_t closed = ClosedPort();
+    SetWindowExchangePortForTesting(closed);
+    DialogHand hand;
+    AnswerDialog(hand, QStringLiteral("127.0.0.1"), QStringLiteral("pw"), true);
+    RunUploadCommand(nullptr, UploadDlgVariant::Converter, path);
+    SetMessageBoxRequestHook({});
+
+    QCOMPARE(seen.size(), 2);
+    QCOMPARE(seen.at(0).text, QStringLiteral("Error: 0"));
+    QCOMPARE(seen.at(0).informative,
+             QStringLiteral("The controller closed the connection without an answer it could read."));
+    QVERIFY2(seen.at(1).text.startsWith(QStringLiteral("Cannot connect: ")), qPrintable(seen.at(1).text));
+    QCOMPARE(seen.at(1).informative,
+             QStringLiteral("Connection refused: nothing answers on port %1 at that address.").arg(closed));
 }
 
 QTEST_MAIN(TestUploadCommand)
