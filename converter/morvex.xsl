@@ -23,8 +23,18 @@
 -->
 <xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">
 
-  <xsl:output method="xml" encoding="utf-8" indent="yes"/>
+  <!-- The file is laid out here, byte for byte as QuarnTool's writer lays
+       it out: a byte-order mark, CR LF line ends, one TAB per level, "&"
+       written "&amp;" (and "<" "&lt;" in the version), timers and relays in
+       index order. So the engine writes text, not a tree. -->
+  <xsl:output method="text" encoding="utf-8"/>
   <xsl:strip-space elements="*"/>
+
+  <!-- The destination's file name without its folder and last extension:
+       the version of a model whose state machine has no name, as the
+       writer names a document without a version. -->
+  <xsl:param name="destination-name" select="''"/>
+  <xsl:variable name="crlf" select="'&#13;&#10;'"/>
 
   <xsl:variable name="upper" select="'ABCDEFGHIJKLMNOPQRSTUVWXYZ'"/>
   <xsl:variable name="lower" select="'abcdefghijklmnopqrstuvwxyz'"/>
@@ -49,6 +59,17 @@
                 | *[local-name()='Transition.source'
                     or local-name()='Behavioral_Elements.State_Machines.Transition.source']/*/@xmi.idref"/>
 
+  <!-- Transitions by the id of their target. -->
+  <xsl:key name="to"
+           match="*[(local-name()='transition' or local-name()='Transition'
+                     or local-name()='Behavioral_Elements.State_Machines.Transition'
+                     or substring-after(@*[local-name()='type' and namespace-uri()!=''], ':')='Transition')
+                    and not(@xmi.idref) and not(@*[local-name()='idref'])
+                    and not(ancestor::*[local-name()='Extension' or local-name()='XMI.extension'])]"
+           use="@target | *[local-name()='target']/@*[local-name()='idref']
+                | *[local-name()='Transition.target'
+                    or local-name()='Behavioral_Elements.State_Machines.Transition.target']/*/@xmi.idref"/>
+
   <!-- Vertices by the region that holds them: a UML 2 region, or a UML 1
        composite state, which plays the part of a region. -->
   <xsl:key name="in-region"
@@ -62,7 +83,8 @@
 
   <xsl:variable name="machines"
                 select="//*[(substring-after(@*[local-name()='type' and namespace-uri()!=''], ':')='StateMachine'
-                             or local-name()='StateMachine'
+                             or substring-after(@*[local-name()='type' and namespace-uri()!=''], ':')='ProtocolStateMachine'
+                             or local-name()='StateMachine' or local-name()='ProtocolStateMachine'
                              or local-name()='Behavioral_Elements.State_Machines.StateMachine')
                             and not(@xmi.idref) and not(@*[local-name()='idref'])
                             and not(ancestor::*[local-name()='Extension' or local-name()='XMI.extension'])]"/>
@@ -130,22 +152,83 @@
   <!-- ================================================================ -->
 
   <xsl:template match="/">
-    <statemachine>
-      <version>
-        <xsl:for-each select="$machine">
-          <xsl:call-template name="name-of"/>
-        </xsl:for-each>
-      </version>
-      <xsl:call-template name="timers">
-        <xsl:with-param name="n" select="0"/>
-      </xsl:call-template>
-      <parallel>
+    <xsl:if test="$relay-table = ''">
+      <xsl:message>No relay was found in the model.</xsl:message>
+    </xsl:if>
+    <xsl:variable name="name">
+      <xsl:for-each select="$machine">
+        <xsl:call-template name="name-of"/>
+      </xsl:for-each>
+    </xsl:variable>
+    <xsl:variable name="version">
+      <xsl:choose>
+        <xsl:when test="$name != ''">
+          <xsl:value-of select="$name"/>
+        </xsl:when>
+        <xsl:otherwise>
+          <xsl:value-of select="$destination-name"/>
+        </xsl:otherwise>
+      </xsl:choose>
+    </xsl:variable>
+    <xsl:value-of select="concat('&#xFEFF;&lt;?xml version=&quot;1.0&quot; encoding=&quot;utf-8&quot;?&gt;', $crlf,
+                                 '&lt;statemachine&gt;', $crlf, '&#9;&lt;version&gt;')"/>
+    <xsl:call-template name="escape-text">
+      <xsl:with-param name="text" select="$version"/>
+    </xsl:call-template>
+    <xsl:value-of select="concat('&lt;/version&gt;', $crlf)"/>
+    <xsl:call-template name="timers">
+      <xsl:with-param name="n" select="0"/>
+    </xsl:call-template>
+    <xsl:choose>
+      <xsl:when test="$relay-table = ''">
+        <xsl:value-of select="concat('&#9;&lt;parallel/&gt;', $crlf)"/>
+      </xsl:when>
+      <xsl:otherwise>
+        <xsl:value-of select="concat('&#9;&lt;parallel&gt;', $crlf)"/>
         <xsl:call-template name="relays">
           <xsl:with-param name="n" select="0"/>
         </xsl:call-template>
-      </parallel>
-    </statemachine>
+        <xsl:value-of select="concat('&#9;&lt;/parallel&gt;', $crlf)"/>
+      </xsl:otherwise>
+    </xsl:choose>
+    <xsl:value-of select="concat('&lt;/statemachine&gt;', $crlf)"/>
     <xsl:call-template name="report"/>
+  </xsl:template>
+
+  <!-- A text as the writer stores it: "&" as "&amp;", "<" as "&lt;", each
+       line end as CR LF. Long texts are halved, so nesting stays shallow. -->
+  <xsl:template name="escape-text">
+    <xsl:param name="text"/>
+    <xsl:choose>
+      <xsl:when test="not(contains($text, '&amp;') or contains($text, '&lt;') or contains($text, '&#10;'))">
+        <xsl:value-of select="$text"/>
+      </xsl:when>
+      <xsl:when test="string-length($text) &gt; 64">
+        <xsl:variable name="half" select="floor(string-length($text) div 2)"/>
+        <xsl:call-template name="escape-text">
+          <xsl:with-param name="text" select="substring($text, 1, $half)"/>
+        </xsl:call-template>
+        <xsl:call-template name="escape-text">
+          <xsl:with-param name="text" select="substring($text, $half + 1)"/>
+        </xsl:call-template>
+      </xsl:when>
+      <xsl:otherwise>
+        <xsl:variable name="c" select="substring($text, 1, 1)"/>
+        <xsl:choose>
+          <xsl:when test="$c = '&amp;'">&amp;amp;</xsl:when>
+          <xsl:when test="$c = '&lt;'">&amp;lt;</xsl:when>
+          <xsl:when test="$c = '&#10;'">
+            <xsl:value-of select="$crlf"/>
+          </xsl:when>
+          <xsl:otherwise>
+            <xsl:value-of select="$c"/>
+          </xsl:otherwise>
+        </xsl:choose>
+        <xsl:call-template name="escape-text">
+          <xsl:with-param name="text" select="substring($text, 2)"/>
+        </xsl:call-template>
+      </xsl:otherwise>
+    </xsl:choose>
   </xsl:template>
 
   <!-- ===================== relays ===================== -->
@@ -163,22 +246,38 @@
         <xsl:variable name="e4" select="substring-after($e3, ';')"/>
         <xsl:variable name="switch-gid" select="substring-before($e4, ';')"/>
         <xsl:variable name="condition" select="substring-after($e4, ';')"/>
-        <state id="R{$n}" initial="Roff{$n}">
-          <state id="Roff{$n}">
-            <onentry><send type="relay"><content>F<xsl:value-of select="$n"/></content></send></onentry>
-            <transition target="Ron{$n}" cond="{$condition}"><xsl:text> </xsl:text></transition>
-          </state>
-          <state id="Ron{$n}">
-            <onentry><send type="relay"><content>N<xsl:value-of select="$n"/></content></send></onentry>
-            <transition target="Roff{$n}" cond="!({$condition})"><xsl:text> </xsl:text></transition>
-          </state>
-        </state>
+        <xsl:variable name="cond">
+          <xsl:call-template name="escape-text">
+            <xsl:with-param name="text" select="$condition"/>
+          </xsl:call-template>
+        </xsl:variable>
+        <xsl:value-of select="concat(
+            '&#9;&#9;&lt;state id=&quot;R', $n, '&quot; initial=&quot;Roff', $n, '&quot;&gt;', $crlf,
+            '&#9;&#9;&#9;&lt;state id=&quot;Roff', $n, '&quot;&gt;', $crlf,
+            '&#9;&#9;&#9;&#9;&lt;onentry&gt;', $crlf,
+            '&#9;&#9;&#9;&#9;&#9;&lt;send type=&quot;relay&quot;&gt;', $crlf,
+            '&#9;&#9;&#9;&#9;&#9;&#9;&lt;content&gt;F', $n, '&lt;/content&gt;', $crlf,
+            '&#9;&#9;&#9;&#9;&#9;&lt;/send&gt;', $crlf,
+            '&#9;&#9;&#9;&#9;&lt;/onentry&gt;', $crlf,
+            '&#9;&#9;&#9;&#9;&lt;transition target=&quot;Ron', $n, '&quot; cond=&quot;', $cond, '&quot;&gt; &lt;/transition&gt;', $crlf,
+            '&#9;&#9;&#9;&lt;/state&gt;', $crlf)"/>
+        <xsl:value-of select="concat(
+            '&#9;&#9;&#9;&lt;state id=&quot;Ron', $n, '&quot;&gt;', $crlf,
+            '&#9;&#9;&#9;&#9;&lt;onentry&gt;', $crlf,
+            '&#9;&#9;&#9;&#9;&#9;&lt;send type=&quot;relay&quot;&gt;', $crlf,
+            '&#9;&#9;&#9;&#9;&#9;&#9;&lt;content&gt;N', $n, '&lt;/content&gt;', $crlf,
+            '&#9;&#9;&#9;&#9;&#9;&lt;/send&gt;', $crlf,
+            '&#9;&#9;&#9;&#9;&lt;/onentry&gt;', $crlf,
+            '&#9;&#9;&#9;&#9;&lt;transition target=&quot;Roff', $n, '&quot; cond=&quot;!(', $cond, ')&quot;&gt; &lt;/transition&gt;', $crlf,
+            '&#9;&#9;&#9;&lt;/state&gt;', $crlf,
+            '&#9;&#9;&lt;/state&gt;', $crlf)"/>
         <xsl:call-template name="check-relay-transitions">
           <xsl:with-param name="n" select="$n"/>
           <xsl:with-param name="off" select="key('in-region', $region-gid)[generate-id()=$off-gid]"/>
           <xsl:with-param name="on" select="key('in-region', $region-gid)[generate-id()=$on-gid]"/>
           <xsl:with-param name="switch-gid" select="$switch-gid"/>
           <xsl:with-param name="condition" select="$condition"/>
+          <xsl:with-param name="region-gid" select="$region-gid"/>
         </xsl:call-template>
       </xsl:if>
       <xsl:call-template name="relays">
@@ -196,8 +295,57 @@
     <xsl:param name="on"/>
     <xsl:param name="switch-gid"/>
     <xsl:param name="condition"/>
+    <xsl:param name="region-gid"/>
     <xsl:variable name="off-id" select="string(($off/@*[local-name()='id' and namespace-uri()!=''] | $off/@xmi.id)[1])"/>
     <xsl:variable name="on-id" select="string(($on/@*[local-name()='id' and namespace-uri()!=''] | $on/@xmi.id)[1])"/>
+    <xsl:variable name="vertices" select="key('in-region', $region-gid)"/>
+    <!-- The controller starts every relay in its off state, whatever the
+         model's initial transition says. -->
+    <xsl:for-each select="$vertices[(substring-after(@*[local-name()='type' and namespace-uri()!=''], ':')='Pseudostate'
+                                     and (not(@kind) or @kind='initial'))
+                                    or ((local-name()='Pseudostate'
+                                         or local-name()='Behavioral_Elements.State_Machines.Pseudostate')
+                                        and (@kind='initial' or *[@xmi.value='initial']))]">
+      <xsl:for-each select="key('from', string((@*[local-name()='id' and namespace-uri()!=''] | @xmi.id)[1]))">
+        <xsl:variable name="target">
+          <xsl:call-template name="target-of"/>
+        </xsl:variable>
+        <xsl:if test="$target = $on-id">
+          <xsl:variable name="off-name">
+            <xsl:for-each select="$off">
+              <xsl:call-template name="name-of"/>
+            </xsl:for-each>
+          </xsl:variable>
+          <xsl:variable name="on-name">
+            <xsl:for-each select="$on">
+              <xsl:call-template name="name-of"/>
+            </xsl:for-each>
+          </xsl:variable>
+          <xsl:call-template name="note">
+            <xsl:with-param name="kind" select="'transition'"/>
+            <xsl:with-param name="reason" select="concat('it leads to the on state &quot;', $on-name, '&quot; of relay R', $n,
+                                                         ', but the controller starts every relay in its off state, here &quot;', $off-name, '&quot;')"/>
+          </xsl:call-template>
+        </xsl:if>
+      </xsl:for-each>
+    </xsl:for-each>
+    <!-- Transitions that enter the relay's states from outside its region. -->
+    <xsl:for-each select="key('to', $off-id) | key('to', $on-id)">
+      <xsl:variable name="source">
+        <xsl:call-template name="source-of"/>
+      </xsl:variable>
+      <xsl:if test="not($vertices[(@*[local-name()='id' and namespace-uri()!=''] | @xmi.id) = $source])">
+        <xsl:variable name="target">
+          <xsl:call-template name="target-of"/>
+        </xsl:variable>
+        <xsl:call-template name="note">
+          <xsl:with-param name="kind" select="'transition'"/>
+          <xsl:with-param name="reason" select="concat('relay R', $n, ' switches only from off to on on its condition and back; this transition entering its ',
+                                                       substring('off', 1, 3 * number($target = $off-id)), substring('on', 1, 2 * number($target != $off-id)),
+                                                       ' state from outside its region is left out')"/>
+        </xsl:call-template>
+      </xsl:if>
+    </xsl:for-each>
     <xsl:for-each select="key('from', $off-id)[generate-id() != $switch-gid]">
       <xsl:call-template name="note">
         <xsl:with-param name="kind" select="'transition'"/>
@@ -215,15 +363,20 @@
               <xsl:with-param name="t" select="."/>
             </xsl:call-template>
           </xsl:variable>
+          <xsl:variable name="scanned">
+            <xsl:if test="string-length($raw) &lt;= 1000">
+              <xsl:call-template name="scan-guard">
+                <xsl:with-param name="s" select="$raw"/>
+              </xsl:call-template>
+            </xsl:if>
+          </xsl:variable>
           <xsl:variable name="guard">
             <xsl:choose>
-              <xsl:when test="string-length($raw) &gt; 1000">
-                <xsl:value-of select="$raw"/>
+              <xsl:when test="starts-with($scanned, 'ok;')">
+                <xsl:value-of select="substring($scanned, 4)"/>
               </xsl:when>
               <xsl:otherwise>
-                <xsl:call-template name="controller-syntax">
-                  <xsl:with-param name="text" select="$raw"/>
-                </xsl:call-template>
+                <xsl:value-of select="$raw"/>
               </xsl:otherwise>
             </xsl:choose>
           </xsl:variable>
@@ -431,17 +584,22 @@
     </xsl:variable>
     <!-- A guard is looked at character by character, so overlong ones are
          turned away before. -->
-    <xsl:variable name="condition">
+    <xsl:variable name="scanned">
       <xsl:if test="string-length($raw) &lt;= 1000">
-        <xsl:call-template name="controller-syntax">
-          <xsl:with-param name="text" select="$raw"/>
+        <xsl:call-template name="scan-guard">
+          <xsl:with-param name="s" select="$raw"/>
         </xsl:call-template>
       </xsl:if>
     </xsl:variable>
+    <xsl:variable name="condition">
+      <xsl:if test="starts-with($scanned, 'ok;')">
+        <xsl:value-of select="substring($scanned, 4)"/>
+      </xsl:if>
+    </xsl:variable>
     <xsl:variable name="syntax-error">
-      <xsl:call-template name="syntax-error">
-        <xsl:with-param name="s" select="$condition"/>
-      </xsl:call-template>
+      <xsl:if test="starts-with($scanned, 'x;')">
+        <xsl:value-of select="substring($scanned, 3)"/>
+      </xsl:if>
     </xsl:variable>
     <xsl:variable name="switch-id" select="string(($switch/@*[local-name()='id' and namespace-uri()!=''] | $switch/@xmi.id)[1])"/>
     <xsl:choose>
@@ -451,11 +609,11 @@
       <xsl:when test="string-length($raw) &gt; 1000">
         <xsl:value-of select="concat('no;the guard of the transition (id ', $switch-id, ') from &quot;', $off-name, '&quot; to &quot;', $on-name, '&quot; is longer than 1000 characters')"/>
       </xsl:when>
-      <xsl:when test="$condition = ''">
+      <xsl:when test="$condition = '' and $syntax-error = ''">
         <xsl:value-of select="concat('no;the transition (id ', $switch-id, ') from &quot;', $off-name, '&quot; to &quot;', $on-name, '&quot; has no guard')"/>
       </xsl:when>
       <xsl:when test="$syntax-error != ''">
-        <xsl:value-of select="concat('no;the guard &quot;', $raw, '&quot; of the transition (id ', $switch-id, ') from &quot;', $off-name, '&quot; to &quot;', $on-name, '&quot; is not a controller condition (', $syntax-error, ')')"/>
+        <xsl:value-of select="concat('no;the guard &quot;', $raw, '&quot; of the transition (id ', $switch-id, ') from &quot;', $off-name, '&quot; to &quot;', $on-name, '&quot; is not a controller condition: ', $syntax-error)"/>
       </xsl:when>
       <xsl:otherwise>
         <xsl:value-of select="concat('ok;', $n, ';', generate-id($off), ';', generate-id($on), ';', generate-id($switch), ';', $condition)"/>
@@ -555,87 +713,178 @@
     </xsl:choose>
   </xsl:template>
 
-  <!-- A guard in the controller's syntax: white space dropped, enclosing
-       [ ] removed, and "#" put before T0-T7, R0-R7 and S0-S3 written without. -->
-  <xsl:template name="controller-syntax">
-    <xsl:param name="text"/>
-    <xsl:variable name="compact" select="translate($text, ' &#9;&#10;&#13;', '')"/>
-    <xsl:variable name="bare">
-      <xsl:choose>
-        <xsl:when test="starts-with($compact, '[') and substring($compact, string-length($compact)) = ']'">
-          <xsl:value-of select="substring($compact, 2, string-length($compact) - 2)"/>
-        </xsl:when>
-        <xsl:otherwise>
-          <xsl:value-of select="$compact"/>
-        </xsl:otherwise>
-      </xsl:choose>
-    </xsl:variable>
-    <xsl:call-template name="add-hashes">
-      <xsl:with-param name="s" select="$bare"/>
-      <xsl:with-param name="previous" select="''"/>
-    </xsl:call-template>
-  </xsl:template>
-
-  <xsl:template name="add-hashes">
+  <!-- Reads a guard in the controller's condition language:
+         expr  := and ("||" and)*
+         and   := unary ("&&" unary)*
+         unary := "!" unary | "(" expr ")" | term
+         term  := "#T"d | "#R"d | "#S"d | "#0" | "#1" | "0" | "1"
+       with d 0-7 (0-3 for S), white space between the tokens, and two
+       conveniences of the modelling tools: a guard in brackets ([T0]) and
+       T0-T7, R0-R7, S0-S3 written without "#". Returns "ok;" and the
+       condition as the file holds it (no white space, "#" before every
+       input), or "x;" and what is wrong, with its character position in the
+       guard as written (the first is 1).
+       pos: position of s in the guard; operand: an operand, "!" or "("
+       comes next; opens: the positions of the "(" not yet closed, the
+       innermost first, each followed by ","; bracket: position of an
+       opening "[", or 0. -->
+  <xsl:template name="scan-guard">
     <xsl:param name="s"/>
-    <xsl:param name="previous"/>
-    <xsl:if test="$s != ''">
-      <xsl:variable name="c" select="substring($s, 1, 1)"/>
-      <xsl:variable name="digit" select="substring($s, 2, 1)"/>
-      <xsl:variable name="after" select="substring($s, 3, 1)"/>
-      <xsl:if test="$previous != '#' and ($previous = '' or not(contains($alnum, $previous)))
-                    and (($c = 'T' or $c = 'R') and $digit != '' and contains('01234567', $digit)
-                         or $c = 'S' and $digit != '' and contains('0123', $digit))
-                    and ($after = '' or not(contains($alnum, $after)))">#</xsl:if>
-      <xsl:value-of select="$c"/>
-      <xsl:call-template name="add-hashes">
-        <xsl:with-param name="s" select="substring($s, 2)"/>
-        <xsl:with-param name="previous" select="$c"/>
-      </xsl:call-template>
-    </xsl:if>
-  </xsl:template>
-
-  <!-- Empty when s is a condition of the controller: operands #T0-#T7,
-       #R0-#R7, #S0-#S3, 0 and 1, joined by && and ||, negated by !, grouped
-       by parentheses; else a short description of the first fault.
-       operand tells whether an operand (or "!" or "(") must come next. -->
-  <xsl:template name="syntax-error">
-    <xsl:param name="s"/>
-    <xsl:param name="depth" select="0"/>
+    <xsl:param name="pos" select="1"/>
+    <xsl:param name="out" select="''"/>
     <xsl:param name="operand" select="true()"/>
+    <xsl:param name="opens" select="''"/>
+    <xsl:param name="bracket" select="0"/>
     <xsl:variable name="c" select="substring($s, 1, 1)"/>
-    <xsl:variable name="two" select="substring($s, 1, 2)"/>
-    <xsl:variable name="kind">
-      <xsl:choose>
-        <xsl:when test="$c = '#' and (substring($s, 2, 1) = 'T' or substring($s, 2, 1) = 'R')
-                        and substring($s, 3, 1) != '' and contains('01234567', substring($s, 3, 1))
-                        and not(substring($s, 4, 1) != '' and contains('0123456789', substring($s, 4, 1)))">operand3</xsl:when>
-        <xsl:when test="$c = '#' and substring($s, 2, 1) = 'S'
-                        and substring($s, 3, 1) != '' and contains('0123', substring($s, 3, 1))
-                        and not(substring($s, 4, 1) != '' and contains('0123456789', substring($s, 4, 1)))">operand3</xsl:when>
-        <xsl:when test="($c = '0' or $c = '1')
-                        and not(substring($s, 2, 1) != '' and contains('0123456789', substring($s, 2, 1)))">operand1</xsl:when>
-        <xsl:when test="$c = '!'">not</xsl:when>
-        <xsl:when test="$c = '('">open</xsl:when>
-        <xsl:when test="$c = ')'">close</xsl:when>
-        <xsl:when test="$two = '&amp;&amp;' or $two = '||'">join</xsl:when>
-      </xsl:choose>
-    </xsl:variable>
+    <xsl:variable name="next" select="substring($s, 2, 1)"/>
     <xsl:choose>
-      <xsl:when test="$s = '' and $operand">it ends where an operand should follow</xsl:when>
-      <xsl:when test="$s = '' and $depth != 0">unbalanced parentheses</xsl:when>
-      <xsl:when test="$s = ''"/>
-      <xsl:when test="$kind = '' or ($operand and ($kind = 'close' or $kind = 'join'))
-                      or (not($operand) and not($kind = 'close' or $kind = 'join'))">
-        <xsl:value-of select="concat('unexpected &quot;', $s, '&quot;')"/>
+      <xsl:when test="$s = ''">
+        <xsl:choose>
+          <xsl:when test="$bracket != 0">
+            <xsl:value-of select="concat('x;the &quot;[&quot; at character ', $bracket, ' is not closed')"/>
+          </xsl:when>
+          <xsl:when test="$out = ''">ok;</xsl:when>
+          <xsl:when test="$operand">
+            <xsl:value-of select="concat('x;it ends at character ', $pos, ' where an input, &quot;!&quot; or &quot;(&quot; should follow')"/>
+          </xsl:when>
+          <xsl:when test="$opens != ''">
+            <xsl:value-of select="concat('x;the &quot;(&quot; at character ', substring-before($opens, ','), ' is not closed')"/>
+          </xsl:when>
+          <xsl:otherwise>
+            <xsl:value-of select="concat('ok;', $out)"/>
+          </xsl:otherwise>
+        </xsl:choose>
       </xsl:when>
-      <xsl:when test="$kind = 'close' and $depth = 0">unbalanced parentheses</xsl:when>
-      <xsl:otherwise>
-        <xsl:call-template name="syntax-error">
-          <xsl:with-param name="s" select="substring($s, 2 + 2 * number($kind = 'operand3') + number($kind = 'join'))"/>
-          <xsl:with-param name="depth" select="$depth + number($kind = 'open') - number($kind = 'close')"/>
-          <xsl:with-param name="operand" select="$kind = 'not' or $kind = 'open' or $kind = 'join'"/>
+      <xsl:when test="contains(' &#9;&#10;&#13;', $c)">
+        <xsl:call-template name="scan-guard">
+          <xsl:with-param name="s" select="substring($s, 2)"/>
+          <xsl:with-param name="pos" select="$pos + 1"/>
+          <xsl:with-param name="out" select="$out"/>
+          <xsl:with-param name="operand" select="$operand"/>
+          <xsl:with-param name="opens" select="$opens"/>
+          <xsl:with-param name="bracket" select="$bracket"/>
         </xsl:call-template>
+      </xsl:when>
+      <xsl:when test="$c = '[' and $out = '' and $bracket = 0">
+        <xsl:call-template name="scan-guard">
+          <xsl:with-param name="s" select="substring($s, 2)"/>
+          <xsl:with-param name="pos" select="$pos + 1"/>
+          <xsl:with-param name="bracket" select="$pos"/>
+        </xsl:call-template>
+      </xsl:when>
+      <xsl:when test="$c = ']' and $bracket != 0 and normalize-space(substring($s, 2)) = ''">
+        <xsl:call-template name="scan-guard">
+          <xsl:with-param name="s" select="''"/>
+          <xsl:with-param name="pos" select="$pos + 1"/>
+          <xsl:with-param name="out" select="$out"/>
+          <xsl:with-param name="operand" select="$operand"/>
+          <xsl:with-param name="opens" select="$opens"/>
+        </xsl:call-template>
+      </xsl:when>
+      <xsl:when test="$operand and ($c = '!' or $c = '(')">
+        <xsl:call-template name="scan-guard">
+          <xsl:with-param name="s" select="substring($s, 2)"/>
+          <xsl:with-param name="pos" select="$pos + 1"/>
+          <xsl:with-param name="out" select="concat($out, $c)"/>
+          <xsl:with-param name="opens">
+            <xsl:choose>
+              <xsl:when test="$c = '('">
+                <xsl:value-of select="concat($pos, ',', $opens)"/>
+              </xsl:when>
+              <xsl:otherwise>
+                <xsl:value-of select="$opens"/>
+              </xsl:otherwise>
+            </xsl:choose>
+          </xsl:with-param>
+          <xsl:with-param name="bracket" select="$bracket"/>
+        </xsl:call-template>
+      </xsl:when>
+      <xsl:when test="$operand">
+        <!-- A term: "#" and the input, a bare input, or a constant. -->
+        <xsl:variable name="hash" select="number($c = '#')"/>
+        <xsl:variable name="letter" select="substring($s, 1 + $hash, 1)"/>
+        <xsl:variable name="lettered" select="number($letter = 'T' or $letter = 'R' or $letter = 'S')"/>
+        <xsl:variable name="from" select="substring($s, 1 + $hash + $lettered)"/>
+        <xsl:variable name="non-digit" select="substring(translate($from, '0123456789', ''), 1, 1)"/>
+        <xsl:variable name="digits">
+          <xsl:choose>
+            <xsl:when test="$non-digit = ''">
+              <xsl:value-of select="$from"/>
+            </xsl:when>
+            <xsl:otherwise>
+              <xsl:value-of select="substring-before($from, $non-digit)"/>
+            </xsl:otherwise>
+          </xsl:choose>
+        </xsl:variable>
+        <xsl:variable name="word">
+          <xsl:variable name="w" select="substring($s, 1 + $hash)"/>
+          <xsl:variable name="stop" select="substring(translate($w, $alnum, ''), 1, 1)"/>
+          <xsl:value-of select="substring('#', 1, $hash)"/>
+          <xsl:choose>
+            <xsl:when test="$stop = ''">
+              <xsl:value-of select="$w"/>
+            </xsl:when>
+            <xsl:otherwise>
+              <xsl:value-of select="substring-before($w, $stop)"/>
+            </xsl:otherwise>
+          </xsl:choose>
+        </xsl:variable>
+        <xsl:variable name="valid"
+                      select="string-length($digits) = 1
+                              and (($letter = 'T' or $letter = 'R') and contains('01234567', $digits)
+                                   or $letter = 'S' and contains('0123', $digits)
+                                   or $lettered = 0 and contains('01', $digits))
+                              and ($hash = 1 or $lettered = 1 or $c = $digits)"/>
+        <xsl:variable name="length" select="$hash + $lettered + string-length($digits)"/>
+        <xsl:choose>
+          <xsl:when test="$valid">
+            <xsl:call-template name="scan-guard">
+              <xsl:with-param name="s" select="substring($s, 1 + $length)"/>
+              <xsl:with-param name="pos" select="$pos + $length"/>
+              <xsl:with-param name="out" select="concat($out, substring('#', 1, number($lettered = 1 or $hash = 1)), substring($letter, 1, $lettered), $digits)"/>
+              <xsl:with-param name="operand" select="false()"/>
+              <xsl:with-param name="opens" select="$opens"/>
+              <xsl:with-param name="bracket" select="$bracket"/>
+            </xsl:call-template>
+          </xsl:when>
+          <xsl:when test="$word != '' and $word != '#'">
+            <xsl:value-of select="concat('x;&quot;', $word, '&quot; at character ', $pos,
+                                         ' is not an input of the controller (#T0-#T7, #R0-#R7, #S0-#S3, #0, #1, 0, 1)')"/>
+          </xsl:when>
+          <xsl:otherwise>
+            <xsl:value-of select="concat('x;&quot;', $c, '&quot; at character ', $pos,
+                                         ' where an input, &quot;!&quot; or &quot;(&quot; should follow')"/>
+          </xsl:otherwise>
+        </xsl:choose>
+      </xsl:when>
+      <xsl:when test="$c = ')' and $opens = ''">
+        <xsl:value-of select="concat('x;the &quot;)&quot; at character ', $pos, ' closes no &quot;(&quot;')"/>
+      </xsl:when>
+      <xsl:when test="$c = ')'">
+        <xsl:call-template name="scan-guard">
+          <xsl:with-param name="s" select="substring($s, 2)"/>
+          <xsl:with-param name="pos" select="$pos + 1"/>
+          <xsl:with-param name="out" select="concat($out, ')')"/>
+          <xsl:with-param name="operand" select="false()"/>
+          <xsl:with-param name="opens" select="substring-after($opens, ',')"/>
+          <xsl:with-param name="bracket" select="$bracket"/>
+        </xsl:call-template>
+      </xsl:when>
+      <xsl:when test="substring($s, 1, 2) = '&amp;&amp;' or substring($s, 1, 2) = '||'">
+        <xsl:call-template name="scan-guard">
+          <xsl:with-param name="s" select="substring($s, 3)"/>
+          <xsl:with-param name="pos" select="$pos + 2"/>
+          <xsl:with-param name="out" select="concat($out, substring($s, 1, 2))"/>
+          <xsl:with-param name="opens" select="$opens"/>
+          <xsl:with-param name="bracket" select="$bracket"/>
+        </xsl:call-template>
+      </xsl:when>
+      <xsl:when test="$c = '&amp;' or $c = '|'">
+        <xsl:value-of select="concat('x;a single &quot;', $c, '&quot; at character ', $pos, ' (the operators are &amp;&amp; and ||)')"/>
+      </xsl:when>
+      <xsl:otherwise>
+        <xsl:value-of select="concat('x;&quot;', substring($s, 1, 12), '&quot; at character ', $pos,
+                                     ' where &amp;&amp;, || or &quot;)&quot; should follow')"/>
       </xsl:otherwise>
     </xsl:choose>
   </xsl:template>
@@ -799,8 +1048,9 @@
         <xsl:if test="starts-with($parsed, 'ok;')">
           <xsl:variable name="p2" select="substring-after($parsed, 'ok;')"/>
           <xsl:variable name="p3" select="substring-after($p2, ';')"/>
-          <timer id="{$n}" start="{substring-before($p2, ';')}" end="{substring-before($p3, ';')}"
-                 dow="{substring-after($p3, ';')}"><xsl:text> </xsl:text></timer>
+          <xsl:value-of select="concat('&#9;&lt;timer id=&quot;', $n, '&quot; start=&quot;', substring-before($p2, ';'),
+                                       '&quot; end=&quot;', substring-before($p3, ';'),
+                                       '&quot; dow=&quot;', substring-after($p3, ';'), '&quot;&gt; &lt;/timer&gt;', $crlf)"/>
         </xsl:if>
       </xsl:if>
       <xsl:call-template name="timers">
@@ -1321,6 +1571,13 @@
 
   <xsl:template name="id-of">
     <xsl:value-of select="(@*[local-name()='id' and namespace-uri()!=''] | @xmi.id)[1]"/>
+  </xsl:template>
+
+  <!-- The id of the context transition's source. -->
+  <xsl:template name="source-of">
+    <xsl:value-of select="(@source | *[local-name()='source']/@*[local-name()='idref']
+                           | *[local-name()='Transition.source'
+                               or local-name()='Behavioral_Elements.State_Machines.Transition.source']/*/@xmi.idref)[1]"/>
   </xsl:template>
 
   <!-- The id of the context transition's target. -->

@@ -6,6 +6,8 @@
 #include "document/writer.hpp"
 #include "converter/xslt_engine.hpp"
 
+#include <algorithm>
+
 namespace quarn {
 
 namespace {
@@ -26,6 +28,12 @@ TransformOutcome Fail(TransformOutcome outcome, std::uint32_t code, const XsltEn
 }
 
 }  // namespace
+
+bool TransformOutcome::NoRelayFound() const
+{
+    return status == TransformStatus::Success &&
+           std::find(notes.begin(), notes.end(), std::u16string_view(kNoRelayNote)) != notes.end();
+}
 
 std::u16string DefaultStylesheetPath()
 {

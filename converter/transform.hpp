@@ -15,6 +15,9 @@ enum class TransformStatus {
     Failure,      // a step failed; code and text say which
 };
 
+// The first note of a conversion in which no relay could be mapped.
+inline constexpr char16_t kNoRelayNote[] = u"No relay was found in the model.";
+
 struct TransformOutcome {
     TransformStatus status = TransformStatus::NothingDone;
     std::uint32_t code = 0;       // 0, or the failure code of the step that failed
@@ -25,6 +28,10 @@ struct TransformOutcome {
     // What the XML parser and the XSLT engine said about a failure; never
     // printed by the converter itself.
     std::vector<std::u16string> diagnostics;
+
+    // True on success when the notes say that no relay was mapped: the file
+    // then switches nothing.
+    bool NoRelayFound() const;
 };
 
 // The stylesheet used by default: the folder of the running executable

@@ -11,6 +11,7 @@ namespace {
 QString RunDialog(QWidget* parent, const FileDialogRequest& request)
 {
     QFileDialog dialog(parent);
+    dialog.setOption(QFileDialog::HideNameFilterDetails, request.hideFilterPatterns);
     dialog.setNameFilters(request.nameFilters.split(QStringLiteral(";;")));
     dialog.setDefaultSuffix(request.defaultSuffix);
     if (request.save) {

@@ -14,6 +14,9 @@ struct FileDialogRequest {
     QString defaultSuffix;       // added to a name typed without one; no dot
     bool fileMustExist = true;   // open: the chosen file must exist, not just its folder
     bool confirmReplace = true;  // save: ask before replacing an existing file
+    // Show each filter without its patterns: "xmi files (*.xmi) (*.xmi *.uml)"
+    // shows "xmi files (*.xmi)" and lists .xmi and .uml files.
+    bool hideFilterPatterns = false;
 };
 
 // The open and save questions for files. Commands ask through this interface

@@ -27,7 +27,9 @@ TransformMessage MessageForOutcome(const TransformOutcome& outcome)
         QStringList notes;
         for (const std::u16string& note : outcome.notes)
             notes << Text(note);
-        message.icon = QMessageBox::Information;
+        // Nothing to switch is worth a warning; the details then begin
+        // with the note that says so.
+        message.icon = outcome.NoRelayFound() ? QMessageBox::Warning : QMessageBox::Information;
         message.details = notes.join(QLatin1Char('\n'));
         break;
     }

@@ -56,6 +56,7 @@ FileDialogRequest SourceQuestion(const QString& path)
     FileDialogRequest request;
     request.initialPath = path;
     request.nameFilters = morvex_texts::SourceFilters();
+    request.hideFilterPatterns = true;
     request.defaultSuffix = QStringLiteral("xmi");
     request.fileMustExist = false;
     return request;

@@ -26,13 +26,18 @@ inline QString EmptyUploadName()
 inline QString CompanyKey() { return QStringLiteral("Local AppWizard-Generated Applications"); }
 
 // File dialog filters, in Qt's notation: "xmi files" or "xml files", then
-// "All files".
+// "All files". The source filter also offers .uml files (Eclipse UML2 and
+// Papyrus) under its "xmi files (*.xmi)" text: its patterns follow that text
+// in a second pair of parentheses, which the dialog hides (HideNameFilterDetails).
 #ifdef _WIN32
-inline QString SourceFilters() { return QStringLiteral("xmi files (*.xmi);;All files (*.*)"); }
+inline QString SourceFilters()
+{
+    return QStringLiteral("xmi files (*.xmi) (*.xmi *.uml);;All files (*.*) (*.*)");
+}
 inline QString DestinationFilters() { return QStringLiteral("xml files (*.xml);;All files (*.*)"); }
 #else
 // "*.*" would hide files without a dot on this platform.
-inline QString SourceFilters() { return QStringLiteral("xmi files (*.xmi);;All files (*)"); }
+inline QString SourceFilters() { return QStringLiteral("xmi files (*.xmi) (*.xmi *.uml);;All files (*) (*)"); }
 inline QString DestinationFilters() { return QStringLiteral("xml files (*.xml);;All files (*)"); }
 #endif
 

@@ -53,16 +53,17 @@ std::string BodyGuard(const std::string& text)
            "xmi:id=\"gs\" body=\"" + text + "\"/></guard>";
 }
 
+// A relay's lines as the writer lays them out.
 std::string RelayElement(int n, const std::string& escapedCondition)
 {
     const std::string k = std::to_string(n);
-    return "<state id=\"R" + k + "\" initial=\"Roff" + k + "\">\n      <state id=\"Roff" + k +
-           "\">\n        <onentry>\n          <send type=\"relay\">\n            <content>F" + k +
-           "</content>\n          </send>\n        </onentry>\n        <transition target=\"Ron" + k +
-           "\" cond=\"" + escapedCondition + "\"> </transition>\n      </state>\n      <state id=\"Ron" + k +
-           "\">\n        <onentry>\n          <send type=\"relay\">\n            <content>N" + k +
-           "</content>\n          </send>\n        </onentry>\n        <transition target=\"Roff" + k +
-           "\" cond=\"!(" + escapedCondition + ")\"> </transition>\n      </state>\n    </state>";
+    return "\t\t<state id=\"R" + k + "\" initial=\"Roff" + k + "\">\r\n\t\t\t<state id=\"Roff" + k +
+           "\">\r\n\t\t\t\t<onentry>\r\n\t\t\t\t\t<send type=\"relay\">\r\n\t\t\t\t\t\t<content>F" + k +
+           "</content>\r\n\t\t\t\t\t</send>\r\n\t\t\t\t</onentry>\r\n\t\t\t\t<transition target=\"Ron" + k +
+           "\" cond=\"" + escapedCondition + "\"> </transition>\r\n\t\t\t</state>\r\n\t\t\t<state id=\"Ron" + k +
+           "\">\r\n\t\t\t\t<onentry>\r\n\t\t\t\t\t<send type=\"relay\">\r\n\t\t\t\t\t\t<content>N" + k +
+           "</content>\r\n\t\t\t\t\t</send>\r\n\t\t\t\t</onentry>\r\n\t\t\t\t<transition target=\"Roff" + k +
+           "\" cond=\"!(" + escapedCondition + ")\"> </transition>\r\n\t\t\t</state>\r\n\t\t</state>\r\n";
 }
 
 // The two hand-written models convert into exactly the expected files.
@@ -184,17 +185,23 @@ TEST(StylesheetTest, GuardFormsAndControllerSyntax)
         {"in brackets", BodyGuard("[T5]"), "#T5", ""},
         {"already with #", BodyGuard("#T0&amp;&amp;#R7"), "#T0&amp;&amp;#R7", ""},
         {"empty body is no guard (VP)", BodyGuard(""), "", "has no guard"},
-        {"not an operand", BodyGuard("S4"), "", "is not a controller condition"},
-        {"timer out of range", BodyGuard("T8 || T0"), "", "is not a controller condition"},
-        {"a word", BodyGuard("denyGuard"), "", "is not a controller condition"},
-        {"open parenthesis", BodyGuard("(T0 || T1"), "", "unbalanced parentheses"},
-        {"closing first", BodyGuard(")T0("), "", "unexpected \")#T0(\""},
-        {"closing too often", BodyGuard("(T0))"), "", "unbalanced parentheses"},
-        {"dangling operator", BodyGuard("T0 ||"), "", "it ends where an operand should follow"},
-        {"two operands", BodyGuard("T0 T1"), "", "unexpected \"T0T1\""},
-        {"operator first", BodyGuard("&amp;&amp; T1"), "", "unexpected"},
-        {"single ampersand", BodyGuard("T0 &amp; T1"), "", "unexpected \"&#T1\""},
-        {"two-digit operand", BodyGuard("#T01"), "", "unexpected"},
+        {"the editor's constants", BodyGuard("(#0&amp;&amp;#T2)||#1"), "(#0&amp;&amp;#T2)||#1", ""},
+        {"a lone constant", BodyGuard(" #1 "), "#1", ""},
+        {"every kind of input", BodyGuard("#R7 &amp;&amp; S3 || !#0 || 1"), "#R7&amp;&amp;#S3||!#0||1", ""},
+        // What lies outside the language is reported with where it starts.
+        {"not an operand", BodyGuard("S4"), "",
+         "is not a controller condition: \"S4\" at character 1 is not an input of the controller"},
+        {"timer out of range", BodyGuard("T0 || #T8"), "", "\"#T8\" at character 7 is not an input"},
+        {"a word", BodyGuard("denyGuard"), "", "\"denyGuard\" at character 1 is not an input"},
+        {"open parenthesis", BodyGuard("(T0 || (T1)"), "", "the \"(\" at character 1 is not closed"},
+        {"closing first", BodyGuard(")T0("), "", "\")\" at character 1 where an input, \"!\" or \"(\" should follow"},
+        {"closing too often", BodyGuard("(T0))"), "", "the \")\" at character 5 closes no \"(\""},
+        {"dangling operator", BodyGuard("T0 ||"), "", "it ends at character 6 where an input"},
+        {"two operands", BodyGuard("T0 T1"), "", "\"T1\" at character 4 where &&, || or \")\" should follow"},
+        {"operator first", BodyGuard("&amp;&amp; T1"), "", "\"&\" at character 1 where an input"},
+        {"single ampersand", BodyGuard("T0 &amp; T1"), "", "a single \"&\" at character 4"},
+        {"two-digit operand", BodyGuard("#T01"), "", "\"#T01\" at character 1 is not an input"},
+        {"bracket left open", BodyGuard("[T0"), "", "the \"[\" at character 1 is not closed"},
         {"negated group", BodyGuard("!(!T0 || (S1 &amp;&amp; 0))"), "!(!#T0||(#S1&amp;&amp;0))", ""},
     };
     for (const Row& row : rows) {
@@ -369,8 +376,10 @@ TEST(StylesheetTest, ModelWithoutStateMachineGivesAnEmptyFileAndSaysSo)
         ConvertText("<?xml version=\"1.0\"?><XMI xmi.version=\"1.2\"><XMI.content/></XMI>");
     EXPECT_TRUE(result.HasNote("file not mapped: it holds no UML model and no state machine")) << result.AllNotes();
     ASSERT_EQ(result.outcome.status, TransformStatus::Success);
-    EXPECT_EQ(result.output,
-              "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<statemachine>\n  <version/>\n  <parallel/>\n</statemachine>\n");
+    // Without a state machine the version is the destination's name, out.xml.
+    EXPECT_EQ(result.output, "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<statemachine>\r\n"
+                             "\t<version>out</version>\r\n\t<parallel/>\r\n</statemachine>\r\n");
+    EXPECT_EQ(result.notes.front(), "No relay was found in the model.");
 }
 
 }  // namespace

@@ -11,9 +11,12 @@
 #include "tests/support/qt/window_test_support.hpp"
 #include "tests/support/test_peer.hpp"
 
+#include <QComboBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -49,11 +52,13 @@ private slots:
     void destinationFollowsEveryChangeOfTheSource();
     void handTypedDestinationLastsUntilTheSourceChanges();
     void browsingAsksWithTheRightQuestions();
+    void sourceFilterKeepsItsTextAndListsUmlFiles();
     void cancelledQuestionsChangeNothing();
     void closesOnExitEnterAndEscape_data();
     void closesOnExitEnterAndEscape();
 
     void transformReportsItsOutcome();
+    void transformWithoutRelayWarns();
     void transformWithEmptySourceDoesNothing();
 
     void uploadWithEmptyDestinationAsksNothing();
@@ -225,9 +230,35 @@ void TestMorvexWindow::browsingAsksWithTheRightQuestions()
     const FileDialogRequest& open = dialogs_.asked[1];
     QVERIFY(!open.save);
     QCOMPARE(open.initialPath, QStringLiteral("/m/first.xmi"));
-    QVERIFY(open.nameFilters.startsWith(QStringLiteral("xmi files (*.xmi);;All files")));
+    QCOMPARE(open.nameFilters, morvex_texts::SourceFilters());
+    QVERIFY(open.hideFilterPatterns);
     QCOMPARE(open.defaultSuffix, QStringLiteral("xmi"));
     QVERIFY2(!open.fileMustExist, "the open question insists on an existing file");
+}
+
+// The source dialog shows the filter texts "xmi files (*.xmi)" and "All
+// files" as they always were, and its first filter also lets .uml files
+// (Eclipse UML2, Papyrus) through.
+void TestMorvexWindow::sourceFilterKeepsItsTextAndListsUmlFiles()
+{
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilters(morvex_texts::SourceFilters().split(QStringLiteral(";;")));
+    auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    QVERIFY2(types != nullptr, "the dialog has no file type list");
+    QCOMPARE(types->count(), 2);
+    QCOMPARE(types->itemText(0), QStringLiteral("xmi files (*.xmi)"));
+#ifdef _WIN32
+    QCOMPARE(types->itemText(1), QStringLiteral("All files (*.*)"));
+#else
+    QCOMPARE(types->itemText(1), QStringLiteral("All files (*)"));
+#endif
+    // The patterns are the last parenthesised group, which the list hides.
+    const QRegularExpressionMatch last =
+        QRegularExpression(QStringLiteral("\\(([^()]*)\\)$")).match(dialog.nameFilters().constFirst());
+    QVERIFY(last.hasMatch());
+    QCOMPARE(last.captured(1).split(QLatin1Char(' ')), (QStringList{QStringLiteral("*.xmi"), QStringLiteral("*.uml")}));
 }
 
 void TestMorvexWindow::cancelledQuestionsChangeNothing()
@@ -306,6 +337,29 @@ void TestMorvexWindow::transformReportsItsOutcome()
     // The window keeps its paths after either outcome.
     QCOMPARE(Field(1000)->text(), broken);
     QCOMPARE(Field(1002)->text(), broken + ".xml");
+}
+
+// A model in which no relay could be mapped still converts, but the box
+// warns, and its details say so first.
+void TestMorvexWindow::transformWithoutRelayWarns()
+{
+    const QString model = work_.filePath(QStringLiteral("norelay.xmi"));
+    QVERIFY(WriteBytes(model,
+                       "<?xml version=\"1.0\"?>\n<uml:Model xmlns:xmi=\"http://www.omg.org/spec/XMI/20131001\" "
+                       "xmlns:uml=\"http://www.eclipse.org/uml2/5.0.0/UML\" xmi:id=\"m\" name=\"plain\">"
+                       "<packagedElement xmi:type=\"uml:StateMachine\" xmi:id=\"sm\" name=\"plain\">"
+                       "<region xmi:type=\"uml:Region\" xmi:id=\"r\"><subvertex xmi:type=\"uml:State\" xmi:id=\"a\" "
+                       "name=\"Idle\"/></region></packagedElement></uml:Model>\n"));
+    BoxRecorder boxes;
+    Type(1000, model);
+    QTest::mouseClick(Button(1004), Qt::LeftButton);
+    QCOMPARE(boxes.boxes.size(), std::size_t{1});
+    QCOMPARE(boxes.boxes[0].text, QStringLiteral("File transformed successfully"));
+    QCOMPARE(boxes.boxes[0].icon, QMessageBox::Warning);
+    const QStringList lines = boxes.boxes[0].details.split(QLatin1Char('\n'));
+    QCOMPARE(lines.constFirst(), QStringLiteral("No relay was found in the model."));
+    QVERIFY2(lines.size() >= 2 && lines[1].contains(QStringLiteral("Idle")), qPrintable(boxes.boxes[0].details));
+    QVERIFY(QFile::exists(model + QStringLiteral(".xml")));
 }
 
 void TestMorvexWindow::transformWithEmptySourceDoesNothing()
