@@ -11,7 +11,10 @@ namespace quarn::cli {
 
 namespace {
 
-void Convert(const std::string& source, const std::string& destination, const std::string& stylesheet)
+// strict: a conversion that left anything out (every note says what) ends
+// with kExitFailed, though the file is written.
+void Convert(const std::string& source, const std::string& destination, const std::string& stylesheet,
+             bool strict)
 {
     if (source.empty()) {
         std::cerr << "quarnctl: no XMI file given\n";
@@ -31,6 +34,9 @@ void Convert(const std::string& source, const std::string& destination, const st
         throw CLI::RuntimeError(kExitFailed);
     }
     std::cout << EncodeUtf8(TransformOutcomeText(outcome)) << ": " << EncodeUtf8(outcome.destination) << '\n';
+    if (strict && !outcome.notes.empty()) {
+        throw CLI::RuntimeError(kExitFailed);
+    }
 }
 
 }  // namespace
@@ -39,15 +45,20 @@ void AddConvertCommand(CLI::App& app)
 {
     auto* command = app.add_subcommand(
         "convert", "Turn a UML state machine exported as XMI into a state-machine file (what could not be "
-                   "mapped is listed on stderr)");
+                   "mapped is listed on stderr, \"No relay was found in the model.\" first when nothing was)");
     auto source = std::make_shared<std::string>();
     auto destination = std::make_shared<std::string>();
     auto stylesheet = std::make_shared<std::string>();
+    auto strict = std::make_shared<bool>(false);
     command->add_option("IN", *source, "XMI file to convert")->required();
     command->add_option("OUT", *destination, "State-machine file to write (default: IN followed by .xml)");
     command->add_option("--stylesheet", *stylesheet,
                         "XSLT stylesheet to apply (default: morvex.xsl beside quarnctl)");
-    command->callback([source, destination, stylesheet] { Convert(*source, *destination, *stylesheet); });
+    command->add_flag("--strict", *strict,
+                      "Exit with status 1 when anything of the model was not mapped (the file is still written)");
+    command->callback([source, destination, stylesheet, strict] {
+        Convert(*source, *destination, *stylesheet, *strict);
+    });
 }
 
 }  // namespace quarn::cli

@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace quarn {
 namespace {
@@ -141,6 +142,97 @@ TEST_F(ConvertCommandTest, RelayCopiesOfTheRealExportsOpenAsDocuments)
         EXPECT_EQ(model["version"], version) << sample.label;
         EXPECT_EQ(model["relays"], relays) << sample.label;
     }
+}
+
+// A small model in the form of each modelling tool (fixtures/dialects), with
+// what it holds.
+struct Dialect {
+    const char* file;
+    const char* version;
+    std::vector<std::string> relays;
+    std::vector<int> timers;  // the timers in use
+};
+
+const Dialect kDialects[] = {
+    {"papyrus.uml", "heating", {"(#T0&&#T1)||#R2", "", "", "#S0||#T7", "", "", "", ""}, {0, 1}},
+    {"eclipse-uml2.uml", "pumps & valves", {"", "!#S2&&(#T2||#T3)", "", "", "", "#1", "", ""}, {2, 3}},
+    {"staruml.xmi", "Garden", {"", "", "#T4&&!#S1", "", "", "", "#T5||#R2", ""}, {4, 5}},
+    {"cameo.xml", "Lighting", {"", "", "", "", "#T6||(#S3&&#R0)", "", "", ""}, {6}},
+    {"modelio.xmi", "State Machine", {"", "(#0&&#T2)||#1", "", "", "", "", "", "#T7"}, {7}},
+    {"argouml.xmi", "garage-door", {"", "", "#S1||(#T0&&!#S0)", "#R2", "", "", "", ""}, {0}},
+    // An unnamed state machine: the version is the destination's base name.
+    {"visual-paradigm.xmi", "visual-paradigm", {"", "", "", "", "", "#T1&&!#S2", "", ""}, {1}},
+    {"enterprise-architect.xmi", "Caf\xC3\xA9 machine", {"#T2&&#S0", "", "", "", "", "", "", ""}, {2}},
+};
+
+// The converted file is the file QuarnTool writes for the model it holds,
+// byte for byte: converting and then saving in the editor changes nothing.
+TEST_F(ConvertCommandTest, EveryDialectConvertsIntoTheWritersFile)
+{
+    for (const Dialect& dialect : kDialects) {
+        const std::string source = test::FixturePath(std::string("dialects/") + dialect.file);
+        const std::string name = std::string(dialect.file).substr(0, std::string(dialect.file).find('.'));
+        const std::string converted = folder.File(name + ".xml");
+        const CommandRun run = Quarnctl("convert " + Quoted(source) + " " + Quoted(converted));
+        ASSERT_EQ(run.status, 0) << dialect.file << "\n" << run.err;
+
+        const json model = Show(converted);
+        ASSERT_TRUE(model.is_object()) << dialect.file;
+        EXPECT_EQ(model["version"], dialect.version) << dialect.file;
+        EXPECT_EQ(model["relays"], json(dialect.relays)) << dialect.file;
+        std::vector<int> timers;
+        for (int n = 0; n < 8; ++n) {
+            if (!model["timers"][n]["offTime"].is_null()) {
+                timers.push_back(n);
+            }
+        }
+        EXPECT_EQ(timers, dialect.timers) << dialect.file;
+
+        // The writer, given that model, under the same file name elsewhere.
+        const std::string json = folder.File(name + ".json");
+        ASSERT_TRUE(WriteText(json, model.dump()));
+        TempFolder other;
+        const std::string written = other.File(name + ".xml");
+        ASSERT_EQ(Quarnctl("write " + Quoted(json) + " " + Quoted(written)).status, 0) << dialect.file;
+        const std::string bytes = ReadText(converted);
+        EXPECT_EQ(bytes, ReadText(written)) << dialect.file;
+        EXPECT_EQ(bytes.rfind("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n", 0), 0u) << dialect.file;
+    }
+}
+
+// Nothing mapped: the file is written, the first line on stderr says so, and
+// --strict turns anything left out into status 1.
+TEST_F(ConvertCommandTest, NoRelayIsSaidFirstAndStrictFailsOnAnyNote)
+{
+    const std::string plain = folder.File("plain.xmi");
+    ASSERT_TRUE(WriteText(plain, "<?xml version=\"1.0\"?>\n<uml:Model xmlns:xmi=\"http://www.omg.org/spec/XMI/20131001\" "
+                                 "xmlns:uml=\"http://www.eclipse.org/uml2/5.0.0/UML\" xmi:id=\"m\" name=\"plain\">"
+                                 "<packagedElement xmi:type=\"uml:StateMachine\" xmi:id=\"sm\" name=\"plain\"/>"
+                                 "</uml:Model>\n"));
+    CommandRun run = Quarnctl("convert " + Quoted(plain));
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "No relay was found in the model.\n");
+    EXPECT_TRUE(test::Exists(plain + ".xml"));
+
+    run = Quarnctl("convert --strict " + Quoted(plain));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err.rfind("No relay was found in the model.\n", 0), 0u) << run.err;
+    EXPECT_NE(run.out.find("File transformed successfully"), std::string::npos) << "the file is still written";
+
+    // Relays, but a region left out: strict fails, without the no-relay line.
+    run = Quarnctl("convert --strict " + Quoted(test::FixturePath("dialects/modelio.xmi")) + " " +
+                   Quoted(folder.File("modelio.xml")));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err.find("No relay"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("region with the states Idle, Running (id _wcH4Ze2sEeSj5b1zqxexug) not mapped"),
+              std::string::npos)
+        << run.err;
+
+    // Everything mapped: strict is content.
+    run = Quarnctl("convert --strict " + Quoted(test::FixturePath("dialects/papyrus.uml")) + " " +
+                   Quoted(folder.File("papyrus.xml")));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
 }
 
 }  // namespace

@@ -279,6 +279,12 @@ TEST(StylesheetTest, TimerLines)
         {"T7 START 10:00:00 OFF 11:00:00", "", "it should go on with ON or OFF"},
         {"T7 OFF", "", "is not a time of day"},
         {"T8 ON 07:30:00 OFF 08:00:00", "", "there is no timer T8"},
+        // The variants people write.
+        {"T0: ON 07:30 OFF 22:00", "<timer id=\"0\" start=\"27000\" end=\"79200\" dow=\"0\">", ""},
+        {"#T1: on 7:30:00 off 8:00:00 Mo, We,Fr", "<timer id=\"1\" start=\"27000\" end=\"28800\" dow=\"21\">", ""},
+        {"T4 ON 07:30:00", "", "\"T4 ON 07:30:00\" (id note) not mapped: it has no OFF time"},
+        {"T5: ON 07:30:00 until 08:00", "", "OFF should follow the ON time"},
+        {"T1 is the morning timer", "", ""},
     };
     for (const Row& row : rows) {
         const Conversion result =
@@ -380,6 +386,123 @@ TEST(StylesheetTest, ModelWithoutStateMachineGivesAnEmptyFileAndSaysSo)
     EXPECT_EQ(result.output, "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<statemachine>\r\n"
                              "\t<version>out</version>\r\n\t<parallel/>\r\n</statemachine>\r\n");
     EXPECT_EQ(result.notes.front(), "No relay was found in the model.");
+}
+
+// The controller starts every relay off and switches it only between its
+// two states: an initial transition to the on state, and transitions that
+// enter the relay's states from elsewhere, are reported as the leaving ones.
+TEST(StylesheetTest, InitialTransitionToOnAndTransitionsFromOutsideAreReported)
+{
+    const std::string xmi = R"(<?xml version="1.0"?>
+<uml:Model xmlns:xmi="http://www.omg.org/spec/XMI/20131001" xmlns:uml="http://www.eclipse.org/uml2/5.0.0/UML" xmi:id="m" name="M">
+<packagedElement xmi:type="uml:StateMachine" xmi:id="sm" name="plant">
+<region xmi:type="uml:Region" xmi:id="r3" name="R3">
+  <transition xmi:type="uml:Transition" xmi:id="start3" source="i3" target="on3"/>
+  <transition xmi:type="uml:Transition" xmi:id="up3" source="off3" target="on3"><guard xmi:type="uml:Constraint" xmi:id="g3" specification="S0"/></transition>
+  <subvertex xmi:type="uml:Pseudostate" xmi:id="i3"/>
+  <subvertex xmi:type="uml:State" xmi:id="off3" name="off"/>
+  <subvertex xmi:type="uml:State" xmi:id="on3" name="on"/>
+</region>
+<region xmi:type="uml:Region" xmi:id="r4" name="R4">
+  <transition xmi:type="uml:Transition" xmi:id="start4" source="i4" target="off4"/>
+  <transition xmi:type="uml:Transition" xmi:id="up4" source="off4" target="on4"><guard xmi:type="uml:Constraint" xmi:id="g4" specification="S1"/></transition>
+  <transition xmi:type="uml:Transition" xmi:id="across" source="on4" target="off3"/>
+  <subvertex xmi:type="uml:Pseudostate" xmi:id="i4"/>
+  <subvertex xmi:type="uml:State" xmi:id="off4" name="off"/>
+  <subvertex xmi:type="uml:State" xmi:id="on4" name="on"/>
+</region>
+<transition xmi:type="uml:Transition" xmi:id="loose" source="elsewhere" target="on4"/>
+</packagedElement>
+</uml:Model>
+)";
+    const Conversion result = ConvertText(xmi);
+    ASSERT_EQ(result.outcome.status, TransformStatus::Success);
+    EXPECT_NE(result.output.find(RelayElement(3, "#S0")), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find(RelayElement(4, "#S1")), std::string::npos) << result.output;
+    const char* expected[] = {
+        "transition \"\" (id start3) not mapped: it leads to the on state \"on\" of relay R3, but the controller "
+        "starts every relay in its off state, here \"off\"",
+        "transition \"\" (id across) not mapped: relay R3 switches only from off to on on its condition and back; "
+        "this transition entering its off state from outside its region is left out",
+        "transition \"\" (id loose) not mapped: relay R4 switches only from off to on on its condition and back; "
+        "this transition entering its on state from outside its region is left out",
+        "transition \"\" (id across) not mapped: relay R4 switches only from off to on on its condition and back; "
+        "this further transition leaving its on state is left out",
+    };
+    for (const char* note : expected) {
+        EXPECT_TRUE(result.HasNote(note)) << note << "\nnotes:\n" << result.AllNotes();
+    }
+    EXPECT_EQ(result.notes.size(), std::size(expected)) << result.AllNotes();
+}
+
+// Reports name what the user sees in the tool: unnamed regions by their
+// states, unnamed machines by their id, the model rather than the file.
+TEST(StylesheetTest, ReportsNameWhatTheToolShows)
+{
+    const std::string uml2 = "<?xml version=\"1.0\"?>\n<uml:Model xmlns:xmi=\"http://www.omg.org/spec/XMI/20131001\" "
+                             "xmlns:uml=\"http://www.eclipse.org/uml2/5.0.0/UML\" xmi:id=\"m\" name=\"Shop\">";
+    const std::string relay = "<region xmi:type=\"uml:Region\" xmi:id=\"rr\" name=\"R2\">"
+                              "<transition xmi:type=\"uml:Transition\" xmi:id=\"u\" source=\"a\" target=\"b\">"
+                              "<guard xmi:type=\"uml:Constraint\" xmi:id=\"g\" specification=\"#1\"/></transition>"
+                              "<subvertex xmi:type=\"uml:State\" xmi:id=\"a\" name=\"off\"/>"
+                              "<subvertex xmi:type=\"uml:State\" xmi:id=\"b\" name=\"on\"/></region>";
+    struct Row {
+        const char* what;
+        std::string xmi;
+        const char* note;
+        const char* relay;  // expected in the file; empty: no relay
+    };
+    const Row rows[] = {
+        {"unnamed region", uml2 + "<packagedElement xmi:type=\"uml:StateMachine\" xmi:id=\"sm\" name=\"p\">" + relay +
+                               "<region xmi:type=\"uml:Region\" xmi:id=\"r\"><subvertex xmi:type=\"uml:State\" xmi:id=\"s1\" "
+                               "name=\"Idle\"/><subvertex xmi:type=\"uml:State\" xmi:id=\"s2\" name=\"Running\"/></region>"
+                               "</packagedElement></uml:Model>",
+         "region with the states Idle, Running (id r) not mapped: it is not a relay", "#1"},
+        {"protocol state machine", uml2 + "<packagedElement xmi:type=\"uml:ProtocolStateMachine\" xmi:id=\"sm\" name=\"p\">" +
+                                       relay + "</packagedElement></uml:Model>",
+         "", "#1"},
+        {"unnamed converted machine", uml2 + "<packagedElement xmi:type=\"uml:StateMachine\" xmi:id=\"sm\">" + relay +
+                                          "</packagedElement><packagedElement xmi:type=\"uml:StateMachine\" xmi:id=\"sm2\" "
+                                          "name=\"spare\"/></uml:Model>",
+         "state machine \"spare\" (id sm2) not mapped: only one state machine is converted, the one with the id sm", "#1"},
+        {"states without a state machine", uml2 + "<packagedElement xmi:type=\"uml:State\" xmi:id=\"s\" name=\"Loose\"/>"
+                                               "</uml:Model>",
+         "state \"Loose\" (id s) not mapped: it is not part of any UML state machine", ""},
+        {"an activity graph only",
+         "<?xml version=\"1.0\"?><XMI xmi.version=\"1.2\" xmlns:UML=\"org.omg.xmi.namespace.UML\"><XMI.content>"
+         "<UML:Model xmi.id=\"m1\" name=\"flows\"><UML:Namespace.ownedElement><UML:ActivityGraph xmi.id=\"ag\" name=\"order\">"
+         "<UML:StateMachine.top><UML:CompositeState xmi.id=\"top\" name=\"top\"/></UML:StateMachine.top>"
+         "</UML:ActivityGraph></UML:Namespace.ownedElement></UML:Model></XMI.content></XMI>",
+         "model \"flows\" (id m1) not mapped: it holds no UML state machine, so the result has no relays", ""},
+    };
+    for (const Row& row : rows) {
+        const Conversion result = ConvertText(row.xmi);
+        ASSERT_EQ(result.outcome.status, TransformStatus::Success) << row.what;
+        if (*row.note != '\0') {
+            EXPECT_TRUE(result.HasNote(row.note)) << row.what << "\n" << result.AllNotes();
+        }
+        EXPECT_EQ(result.AllNotes().find("(id )"), std::string::npos) << row.what << "\n" << result.AllNotes();
+        EXPECT_EQ(result.AllNotes().find("\"\" (id"), std::string::npos) << row.what << "\n" << result.AllNotes();
+        if (*row.relay != '\0') {
+            EXPECT_NE(result.output.find(RelayElement(2, row.relay)), std::string::npos) << row.what << "\n" << result.output;
+        } else {
+            EXPECT_EQ(result.notes.front(), "No relay was found in the model.") << row.what;
+        }
+    }
+}
+
+// The version is the state machine's name, stored as the writer stores
+// text; without a name it is the destination's base name.
+TEST(StylesheetTest, VersionIsEscapedAsTheWriterDoes)
+{
+    const Conversion named = ConvertText(UmlModel("R0", "off", "on", false, BodyGuard("1")));
+    EXPECT_NE(named.output.find("\t<version>plant</version>\r\n"), std::string::npos) << named.output;
+
+    std::string xmi = UmlModel("R0", "off", "on", false, BodyGuard("1"));
+    test::ReplaceAll(xmi, "name=\"plant\"", "name=\"a&lt;b&gt; &amp; &quot;c&quot;&#10;line\"");
+    const Conversion escaped = ConvertText(xmi);
+    EXPECT_NE(escaped.output.find("\t<version>a&lt;b> &amp; \"c\"\r\nline</version>\r\n"), std::string::npos)
+        << escaped.output;
 }
 
 }  // namespace
