@@ -18,8 +18,11 @@
 
   Everything that cannot be mapped is reported with xsl:message as
     <kind> "<name>" (id <id>) not mapped: <reason>
-  and the transformation still succeeds. docs/converter.md describes the
-  mapping for users.
+  (an unnamed region is named "with the states A, B"), "No relay was found
+  in the model." coming first when no relay was mapped, and the
+  transformation still succeeds. The output is the text of the file exactly
+  as QuarnTool's writer lays it out. docs/converter.md describes the mapping
+  for users.
 -->
 <xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">
 
