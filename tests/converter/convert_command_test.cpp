@@ -190,12 +190,12 @@ TEST_F(ConvertCommandTest, EveryDialectConvertsIntoTheWritersFile)
 
         // The writer, given that model, under the same file name elsewhere.
         const std::string json = folder.File(name + ".json");
-        ASSERT_TRUE(WriteText(json, model.dump()));
-        TempFolder other;
+        ASSERT_TRUE(WriteBytes(json, model.dump()));
+        ScratchFolder other;
         const std::string written = other.File(name + ".xml");
         ASSERT_EQ(Quarnctl("write " + Quoted(json) + " " + Quoted(written)).status, 0) << dialect.file;
-        const std::string bytes = ReadText(converted);
-        EXPECT_EQ(bytes, ReadText(written)) << dialect.file;
+        const std::string bytes = ReadBytes(converted);
+        EXPECT_EQ(bytes, ReadBytes(written)) << dialect.file;
         EXPECT_EQ(bytes.rfind("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n", 0), 0u) << dialect.file;
     }
 }
@@ -205,7 +205,7 @@ TEST_F(ConvertCommandTest, EveryDialectConvertsIntoTheWritersFile)
 TEST_F(ConvertCommandTest, NoRelayIsSaidFirstAndStrictFailsOnAnyNote)
 {
     const std::string plain = folder.File("plain.xmi");
-    ASSERT_TRUE(WriteText(plain, "<?xml version=\"1.0\"?>\n<uml:Model xmlns:xmi=\"http://www.omg.org/spec/XMI/20131001\" "
+    ASSERT_TRUE(WriteBytes(plain, "<?xml version=\"1.0\"?>\n<uml:Model xmlns:xmi=\"http://www.omg.org/spec/XMI/20131001\" "
                                  "xmlns:uml=\"http://www.eclipse.org/uml2/5.0.0/UML\" xmi:id=\"m\" name=\"plain\">"
                                  "<packagedElement xmi:type=\"uml:StateMachine\" xmi:id=\"sm\" name=\"plain\"/>"
                                  "</uml:Model>\n"));

@@ -350,7 +350,7 @@ void TestMorvexWindow::transformWithoutRelayWarns()
                        "<packagedElement xmi:type=\"uml:StateMachine\" xmi:id=\"sm\" name=\"plain\">"
                        "<region xmi:type=\"uml:Region\" xmi:id=\"r\"><subvertex xmi:type=\"uml:State\" xmi:id=\"a\" "
                        "name=\"Idle\"/></region></packagedElement></uml:Model>\n"));
-    BoxRecorder boxes;
+    test::MessageBoxScript boxes;
     Type(1000, model);
     QTest::mouseClick(Button(1004), Qt::LeftButton);
     QCOMPARE(boxes.boxes.size(), std::size_t{1});
