@@ -21,4 +21,7 @@ void AddConvertCommand(CLI::App& app);
 // upload, relays, switch
 void AddDeviceCommands(CLI::App& app);
 
+// simulate
+void AddSimulateCommand(CLI::App& app);
+
 }  // namespace quarn::cli

@@ -70,6 +70,7 @@ int main(int argc, char** argv)
     quarn::cli::AddConvertCommand(app);
 #endif
     quarn::cli::AddDeviceCommands(app);
+    quarn::cli::AddSimulateCommand(app);
 
     try {
         app.parse(argc, argv);

@@ -13,6 +13,7 @@
 //                     editor's document (ProgramTextFromModel);
 //                     CompileProgram -> Program or ConditionError.
 //   step.hpp          Settle: the step rule with its 100-round limit.
+//   local_clock.hpp   LocalNow: the machine's local time on that scale.
 //   live_run.hpp      LiveRun: a program on a running clock, with inputs and
 //                     relays switched by hand (quarnsim).
 //   timeline.hpp      Simulate(program, from, to, inputs) -> Timeline.
@@ -29,6 +30,7 @@
 #include "runtime/calendar.hpp"
 #include "runtime/condition.hpp"
 #include "runtime/live_run.hpp"
+#include "runtime/local_clock.hpp"
 #include "runtime/picture.hpp"
 #include "runtime/program.hpp"
 #include "runtime/signals.hpp"

@@ -1,0 +1,63 @@
+#include "cli/simulation_options.hpp"
+
+#include "cli/commands.hpp"
+#include "document/file_access.hpp"
+#include "document/utf8.hpp"
+#include "runtime/local_clock.hpp"
+
+#include <cstring>
+#include <iostream>
+#include <variant>
+
+namespace quarn::cli {
+
+void AddSimulationOptions(CLI::App& command, SimulationRequest& request)
+{
+    command.add_option("--from", request.from,
+                       "First instant, YYYY-MM-DD or YYYY-MM-DDTHH:MM:SS (default: this week's Monday 00:00:00)");
+    command.add_option("--days", request.days, "Length of the period in days (default 7)");
+    command.add_option("--input", request.inputs,
+                       "Sn=0|1 holds input n from the start; Sn=0|1@YYYY-MM-DDTHH:MM:SS from that instant")
+        ->take_all()
+        ->allow_extra_args(false);
+}
+
+SimulationPeriod ResolveOrFail(const SimulationRequest& request)
+{
+    SimulationPeriod period;
+    if (const std::string error = ResolveSimulation(request, runtime::LocalNow(), period); !error.empty()) {
+        std::cerr << "quarnctl: " << error << '\n';
+        throw CLI::RuntimeError(kExitBadInput);
+    }
+    return period;
+}
+
+LoadedProgram LoadProgramOrFail(const std::string& file)
+{
+    LoadedProgram loaded;
+    if (runtime::ReadProgramFile(DecodeUtf8(file), loaded.model, loaded.text) != 0) {
+        std::cerr << "Cannot open the file for reading\n";
+        throw CLI::RuntimeError(kExitFailed);
+    }
+    auto compiled = runtime::CompileProgram(loaded.text);
+    if (const auto* error = std::get_if<runtime::ConditionError>(&compiled)) {
+        std::cerr << "quarnctl: " << file << ": " << error->Message() << '\n';
+        throw CLI::RuntimeError(kExitBadInput);
+    }
+    loaded.program = std::get<runtime::Program>(std::move(compiled));
+    return loaded;
+}
+
+void WriteOutputOrFail(const std::string& out, const std::string& bytes)
+{
+    if (out.empty()) {
+        std::cout << bytes << std::flush;
+        return;
+    }
+    if (const int error = ReplaceFileContents(DecodeUtf8(out), bytes); error != 0) {
+        std::cerr << "quarnctl: " << out << ": cannot be written: " << std::strerror(error) << '\n';
+        throw CLI::RuntimeError(kExitFailed);
+    }
+}
+
+}  // namespace quarn::cli

@@ -1,0 +1,36 @@
+#pragma once
+// What simulate and diff share on the command line: the period and input
+// options, reading a program file, and writing the output.
+
+#include "cli/simulation_request.hpp"
+#include "document/model.hpp"
+#include "runtime/program.hpp"
+
+#include <CLI/CLI.hpp>
+
+#include <string>
+
+namespace quarn::cli {
+
+// --from, --days, --input.
+void AddSimulationOptions(CLI::App& command, SimulationRequest& request);
+
+// The period from the options and the machine's clock; a bad option ends
+// the command with status 2.
+SimulationPeriod ResolveOrFail(const SimulationRequest& request);
+
+struct LoadedProgram {
+    StateMachineModel model;  // as the editor would hold the file
+    runtime::ProgramText text;
+    runtime::Program program;
+};
+
+// Reads and compiles a program file. A file that cannot be read ends the
+// command with status 1, a condition outside the grammar with status 2.
+LoadedProgram LoadProgramOrFail(const std::string& file);
+
+// Writes bytes to the file `out`, or to stdout when out is empty; a file
+// that cannot be written ends the command with status 1.
+void WriteOutputOrFail(const std::string& out, const std::string& bytes);
+
+}  // namespace quarn::cli
