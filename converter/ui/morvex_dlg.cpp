@@ -6,6 +6,7 @@
 #include "platform/dialog_units.hpp"
 #include "platform/file_dialogs.hpp"
 
+#include <QCloseEvent>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -174,6 +175,11 @@ void CMorvexDlg::OnUpload()
 {
     TakeFields();
     RunConverterUploadCommand(this, destination_);
+}
+
+void CMorvexDlg::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
 }
 
 }  // namespace quarn

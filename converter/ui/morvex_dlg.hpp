@@ -49,6 +49,11 @@ public:
     void OnTransform();
     void OnUpload();
 
+protected:
+    // The window has no close box; a window manager that draws one anyway
+    // gets no answer from it. Exit, Enter and Escape end the program.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     FileDialogs& fileDialogs_;
     QString source_;

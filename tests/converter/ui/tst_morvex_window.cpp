@@ -56,6 +56,7 @@ private slots:
     void cancelledQuestionsChangeNothing();
     void closesOnExitEnterAndEscape_data();
     void closesOnExitEnterAndEscape();
+    void closeRequestFromOutsideIsRefused();
 
     void transformReportsItsOutcome();
     void transformWithoutRelayWarns();
@@ -300,6 +301,18 @@ void TestMorvexWindow::closesOnExitEnterAndEscape()
         QTest::keyClick(widget, Qt::Key(key));
     QVERIFY2(finished, "the window is still open");
     QVERIFY(!window_->isVisible());
+}
+
+void TestMorvexWindow::closeRequestFromOutsideIsRefused()
+{
+    // What a window manager's close box sends: the window has none, so it
+    // stays open and the program goes on.
+    bool finished = false;
+    connect(window_.get(), &QDialog::finished, this, [&] { finished = true; });
+    QVERIFY(!window_->close());
+    QApplication::processEvents();
+    QVERIFY(!finished);
+    QVERIFY(window_->isVisible());
 }
 
 void TestMorvexWindow::transformReportsItsOutcome()
