@@ -11,6 +11,7 @@
 #include <tinyxml2.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,12 @@
 int main(int argc, char* argv[])
 {
     const std::string_view which = argc > 1 ? argv[1] : "";
+    if (which == "write" && argc > 2) {
+        // The same document as a file, for timing whole programs on it:
+        //   quarn_parse_once write PATH [MiB]   (10 MiB unless given)
+        const std::size_t mebibytes = argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 10;
+        return quarn::bench::WriteFileBytes(argv[2], quarn::bench::StateMachineLikeDocument(mebibytes << 20)) ? 0 : 1;
+    }
     const std::string bytes = quarn::bench::StateMachineLikeDocument(10 * 1024 * 1024);
     std::size_t result = 0;
     if (which == "memchr") {
@@ -73,7 +80,7 @@ int main(int argc, char* argv[])
         xmlFreeDoc(document);
         QUARN_COUNT_STOP();
     } else {
-        std::fprintf(stderr, "usage: quarn_parse_once memchr|pug|pug-decode|pug-parse|tinyxml2|libxml2\n");
+        std::fprintf(stderr, "usage: quarn_parse_once memchr|pug|pug-decode|pug-parse|tinyxml2|libxml2, or write PATH [MiB]\n");
         return 2;
     }
     std::printf("%s: %zu bytes, result %zu\n", std::string(which).c_str(), bytes.size(), result);

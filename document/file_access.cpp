@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <sys/stat.h>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -16,7 +17,6 @@
 #include <ctime>
 #include <fcntl.h>
 #include <pthread.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -171,16 +171,21 @@ bool FileExists(const std::u16string& path)
     return !path.empty() && GetFileAttributesW(WidePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-int ReadWholeFile(const std::u16string& path, std::string& bytes)
+int OpenFileForReading(const std::u16string& path, std::FILE*& file)
 {
-    bytes.clear();
     errno = 0;
-    std::FILE* file = _wfopen(WidePath(path).c_str(), L"rb");
+    file = _wfopen(WidePath(path).c_str(), L"rb");
     if (file == nullptr)
         return errno != 0 ? errno : EACCES;
-    const int error = ReadStream(file, bytes);
-    std::fclose(file);
-    return error;
+    return 0;
+}
+
+std::size_t FileSizeHint(std::FILE* file)
+{
+    struct _stati64 info {};
+    if (file == nullptr || _fstati64(_fileno(file), &info) != 0 || info.st_size <= 0)
+        return 0;
+    return static_cast<std::size_t>(info.st_size);
 }
 
 int ReplaceFileContents(const std::u16string& path, std::string_view bytes)
@@ -375,16 +380,21 @@ bool FileExists(const std::u16string& path)
     return !path.empty() && ::stat(NarrowPath(path).c_str(), &info) == 0;
 }
 
-int ReadWholeFile(const std::u16string& path, std::string& bytes)
+int OpenFileForReading(const std::u16string& path, std::FILE*& file)
 {
-    bytes.clear();
     errno = 0;
-    std::FILE* file = std::fopen(NarrowPath(path).c_str(), "rb");
+    file = std::fopen(NarrowPath(path).c_str(), "rb");
     if (file == nullptr)
         return errno != 0 ? errno : EACCES;
-    const int error = ReadStream(file, bytes);
-    std::fclose(file);
-    return error;
+    return 0;
+}
+
+std::size_t FileSizeHint(std::FILE* file)
+{
+    struct stat info {};
+    if (file == nullptr || ::fstat(::fileno(file), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0)
+        return 0;
+    return static_cast<std::size_t>(info.st_size);
 }
 
 int ReplaceFileContents(const std::u16string& path, std::string_view bytes)
@@ -456,5 +466,17 @@ int ReplaceFileContents(const std::u16string& path, std::string_view bytes)
 }
 
 #endif
+
+int ReadWholeFile(const std::u16string& path, std::string& bytes)
+{
+    bytes.clear();
+    std::FILE* file = nullptr;
+    if (const int error = OpenFileForReading(path, file); error != 0)
+        return error;
+    bytes.reserve(FileSizeHint(file));
+    const int error = ReadStream(file, bytes);
+    std::fclose(file);
+    return error;
+}
 
 }  // namespace quarn

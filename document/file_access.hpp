@@ -2,6 +2,8 @@
 // The few file operations the document needs, with UTF-16 paths. This is
 // the only file of the document that talks to the operating system.
 
+#include <cstddef>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -9,6 +11,13 @@ namespace quarn {
 
 // True when path names an existing file system entry.
 bool FileExists(const std::u16string& path);
+
+// Opens the file for reading its bytes. Returns 0 with an open stream that
+// the caller closes, or the system's error number (file stays nullptr).
+int OpenFileForReading(const std::u16string& path, std::FILE*& file);
+
+// The size of an open file in bytes, or 0 when the system does not say.
+std::size_t FileSizeHint(std::FILE* file);
 
 // Reads the whole file into bytes. Returns 0, or the system's error number
 // when the file cannot be opened or read.

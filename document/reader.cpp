@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <vector>
 
 namespace quarn {
@@ -210,18 +211,29 @@ bool ReadStateMachineText(StateMachineModel& model, std::u16string_view text)
 
 namespace {
 
-// The part of a read that follows getting the bytes, the same for a file and
-// for bytes held in memory.
-int ReadBytesInto(StateMachineModel& model, std::string_view bytes, const ReaderHooks& hooks)
+// The part of a read that follows opening the file, the same for a file and
+// for bytes held in memory. A file that fails while it is read gives the
+// error number and an empty model.
+int ReadSourceInto(StateMachineModel& model, FileTextSource& source, const ReaderHooks& hooks)
 {
-    FileTextSource source(bytes);
     if (const int error = source.Error(); error != 0)
         return error;
-    if (!ReadStateMachineSource(model, source, &hooks)) {
+    const bool read = ReadStateMachineSource(model, source, &hooks);
+    if (const int error = source.Error(); error != 0) {
+        ResetModel(model);
+        return error;
+    }
+    if (!read) {
         ResetModel(model);
         return kReadNoFile;
     }
     return 0;
+}
+
+int ReadBytesInto(StateMachineModel& model, std::string_view bytes, const ReaderHooks& hooks)
+{
+    FileTextSource source(bytes);
+    return ReadSourceInto(model, source, hooks);
 }
 
 int ReadInto(StateMachineModel& model, const ReaderHooks& hooks)
@@ -231,10 +243,15 @@ int ReadInto(StateMachineModel& model, const ReaderHooks& hooks)
     if (hooks.reportUsed)
         hooks.reportUsed(model.path);
 
-    std::string bytes;
-    if (const int error = ReadWholeFile(model.path, bytes); error != 0)
+    // The file is read as the parser asks for text, so its bytes are never
+    // held whole beside the text.
+    std::FILE* file = nullptr;
+    if (const int error = OpenFileForReading(model.path, file); error != 0)
         return error;
-    return ReadBytesInto(model, bytes, hooks);
+    FileTextSource source(file);
+    const int result = ReadSourceInto(model, source, hooks);
+    std::fclose(file);
+    return result;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <vector>
 
 namespace quarn {
@@ -65,13 +66,67 @@ TEST(FileTextSource, GivesTheDecodedTextInPieces)
     }
 }
 
+// The same bytes in an open file, read a window at a time: every window
+// size from the least up to past the longest case, so CR LF pairs, byte-order
+// marks and multi-byte characters fall across every window boundary.
+TEST(FileTextSource, ReadsAnOpenFileWindowByWindow)
+{
+    std::vector<Case> cases = Cases();
+    cases.push_back({"long mixed line", "\xEF\xBB\xBF<a b=\"\xC3\xA9\xE2\x82\xAC\">\r\n\r\r\n\xF0\x9F\x98\x80x\xE2\x82\r\n"
+                                        "\xC3\r\n\x80\x80\xF0\x9F\x98y</a>\r",
+                     u"<a b=\"\u00e9\u20ac\">\n\r\n\U0001F600x\uFFFD\n\uFFFD\n\uFFFD\uFFFD\uFFFDy</a>\r"});
+    for (const Case& c : cases) {
+        for (std::size_t window = 8; window <= c.bytes.size() + 1; ++window) {
+            std::FILE* file = std::tmpfile();
+            ASSERT_NE(file, nullptr);
+            std::fwrite(c.bytes.data(), 1, c.bytes.size(), file);
+            std::rewind(file);
+            FileTextSource source(file, window);
+            EXPECT_EQ(source.Error(), 0) << c.name;
+            EXPECT_GE(source.size_hint(), c.text.size()) << c.name;
+            std::u16string text;
+            char16_t buffer[3];
+            while (const std::size_t got = source.read(buffer, 3))
+                text.append(buffer, got);
+            EXPECT_EQ(text, c.text) << c.name << ", window of " << window;
+            EXPECT_EQ(source.Error(), 0) << c.name;
+            std::fclose(file);
+        }
+    }
+}
+
 TEST(FileTextSource, BigEndianFileGivesAnErrorAndNoText)
 {
-    FileTextSource source(std::string("\xFE\xFF\0<\0a", 6));
+    const std::string bytes("\xFE\xFF\0<\0a", 6);
+    FileTextSource source(bytes);
     EXPECT_EQ(source.Error(), EINVAL);
     char16_t buffer[8];
     EXPECT_EQ(source.read(buffer, 8), 0u);
+
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::rewind(file);
+    FileTextSource streamed(file, 8);
+    EXPECT_EQ(streamed.Error(), EINVAL);
+    EXPECT_EQ(streamed.read(buffer, 8), 0u);
+    std::fclose(file);
 }
+
+#ifndef _WIN32
+// A file that opens but cannot be read (a folder, on POSIX systems) gives
+// the system's error number and no text.
+TEST(FileTextSource, ReadErrorIsReported)
+{
+    std::FILE* folder = std::fopen(".", "rb");
+    ASSERT_NE(folder, nullptr);
+    FileTextSource source(folder);
+    EXPECT_EQ(source.Error(), EISDIR);
+    char16_t buffer[8];
+    EXPECT_EQ(source.read(buffer, 8), 0u);
+    std::fclose(folder);
+}
+#endif
 
 }  // namespace
 }  // namespace quarn
