@@ -4,10 +4,18 @@
 #include "xml/pug.hpp"
 #include "xml/records.hpp"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <cwctype>
 #include <locale.h>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#define QUARN_PUG_SSE2 1
+#else
+#define QUARN_PUG_SSE2 0
+#endif
 
 namespace pug {
 
@@ -54,11 +62,15 @@ bool is_space(char16_t c)
     return c >= 1 && c <= 32;
 }
 
+// Units after the final zero of a buffer read from a stream that scans may
+// read (never use).
+constexpr std::size_t kPadding = 8;
+
 class scanner {
 public:
-    scanner(node_record* document, std::int32_t growth, std::uint32_t options)
+    scanner(node_record* document, std::int32_t growth, std::uint32_t options, bool padded)
         : owner_(document), top_(document), current_(document), growth_(growth > 0 ? growth : 1), options_(options),
-          table_(names())
+          table_(names()), padded_(padded)
     {
     }
 
@@ -97,13 +109,60 @@ private:
             ++p;
         return p;
     }
-    // Position of the first c at or after p, or of the final zero.
-    static char16_t* find(char16_t* p, char16_t c)
+    // Position of the first c at or after p, or of the first zero.
+    char16_t* find(char16_t* p, char16_t c) const
     {
+#if QUARN_PUG_SSE2
+        if (padded_)
+            return find_wide(p, c, nullptr);
+#endif
         while (*p && *p != c)
             ++p;
         return p;
     }
+    // find, and whether white space (1-32) comes before the position found.
+    char16_t* find(char16_t* p, char16_t c, bool& blank) const
+    {
+#if QUARN_PUG_SSE2
+        if (padded_)
+            return find_wide(p, c, &blank);
+#endif
+        bool seen = false;
+        for (; *p && *p != c; ++p)
+            seen |= is_space(*p);
+        blank = seen;
+        return p;
+    }
+#if QUARN_PUG_SSE2
+    // Eight units at a time. The buffer holds at least seven more units
+    // after its final zero, so a load never passes its end.
+    static char16_t* find_wide(char16_t* p, char16_t c, bool* blank)
+    {
+        const __m128i wanted = _mm_set1_epi16(static_cast<short>(c));
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i above_space = _mm_set1_epi16(33);
+        bool seen = false;
+        for (;; p += 8) {
+            const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            const unsigned stop = static_cast<unsigned>(
+                _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(units, wanted), _mm_cmpeq_epi16(units, zero))));
+            if (blank) {
+                // Units at or above 0x8000 compare as negative and count as
+                // white space here; a false "blank" only costs a trim that
+                // finds nothing to do.
+                unsigned spaces = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi16(units, above_space)));
+                if (stop != 0)
+                    spaces &= (1u << __builtin_ctz(stop)) - 1;
+                seen |= spaces != 0;
+            }
+            if (stop != 0) {
+                if (blank)
+                    *blank = seen;
+                return p + __builtin_ctz(stop) / 2;
+            }
+        }
+    }
+#endif
     // Position of the first occurrence of a three-character mark, or of the final zero.
     static char16_t* find3(char16_t* p, char16_t a, char16_t b, char16_t c)
     {
@@ -162,6 +221,7 @@ private:
     std::int32_t growth_;
     std::uint32_t options_;
     const name_table& table_;
+    const bool padded_;  // the text is followed by at least kPadding readable units
     std::vector<subset_frame> subsets_;
     detail::bracket_matcher brackets_;
 };
@@ -418,10 +478,12 @@ scanner::state scanner::attributes(char16_t* p)
         if (c != u'"' && c != u'\'')
             continue;  // unquoted values are not read; c starts the next item
         char16_t* value = p + 1;
-        p = find(value, c);
+        bool blank = false;
+        p = find(value, c, blank);
         const bool closed = *p != 0;
         *p = 0;
-        attribute->value = trimmed(value, opt_trim_attributes);
+        // A value without white space is its own trimmed and collapsed form.
+        attribute->value = blank ? trimmed(value, opt_trim_attributes) : value;
         if (!closed) {
             s_ = p;
             return state::end;
@@ -723,12 +785,21 @@ char16_t* collapse_text(char16_t* value)
     return value;
 }
 
-char16_t* parse_buffer(char16_t* buffer, node_record* document, std::int32_t growth, std::uint32_t options)
+namespace {
+
+char16_t* parse_in(char16_t* buffer, node_record* document, std::int32_t growth, std::uint32_t options, bool padded)
 {
     if (!buffer || !document)
         return buffer;
-    scanner scan(document, growth, options);
+    scanner scan(document, growth, options, padded);
     return scan.run(buffer);
+}
+
+}  // namespace
+
+char16_t* parse_buffer(char16_t* buffer, node_record* document, std::int32_t growth, std::uint32_t options)
+{
+    return parse_in(buffer, document, growth, options, false);
 }
 
 xml_parser::~xml_parser()
@@ -767,9 +838,10 @@ bool xml_parser::read_stream_text(text_source* stream)
     // A source that knows its size gets a buffer that holds it and the final
     // empty read at once, so a large text is not moved while it grows.
     const std::size_t hint = stream->size_hint();
-    const std::size_t first = hint > 0 && hint < SIZE_MAX / sizeof(char16_t) / 2 ? hint + chunk + 1 : chunk + 1;
+    const std::size_t room = chunk + 1 + kPadding;  // a chunk, the final zero and the padding
+    const std::size_t first = hint > 0 && hint < SIZE_MAX / sizeof(char16_t) / 2 ? hint + room : room;
     for (;;) {
-        if (capacity - count < chunk + 1) {
+        if (capacity - count < room) {
             std::size_t grown = capacity ? capacity * 2 : first;
             void* moved = std::realloc(buffer_, grown * sizeof(char16_t));
             if (!moved)
@@ -782,8 +854,10 @@ bool xml_parser::read_stream_text(text_source* stream)
             break;
         count += got > chunk ? chunk : got;
     }
+    // The final zero, and zeros after it for the scans that read several
+    // units at a time (the loop always leaves more room than that).
     if (buffer_)
-        buffer_[count] = 0;
+        std::fill(buffer_ + count, buffer_ + count + 1 + kPadding, u'\0');
     if (count == 0) {
         std::free(buffer_);
         buffer_ = nullptr;
@@ -809,7 +883,7 @@ bool xml_parser::parse_stream(text_source* stream, std::uint32_t options)
     root_ = make_document();
     if (!root_)
         return false;
-    end_ = parse_buffer(buffer_, root_, growth_increment_, options_);
+    end_ = parse_in(buffer_, root_, growth_increment_, options_, true);
     return true;
 }
 

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -35,7 +36,17 @@ class ParseOptAll : public testing::TestWithParam<parse_case> {};
 
 TEST_P(ParseOptAll, BuildsTree)
 {
-    EXPECT_EQ(parse_and_render(widen(GetParam().input), GetParam().options), GetParam().expected);
+    const std::u16string text = widen(GetParam().input);
+    EXPECT_EQ(parse_and_render(text, GetParam().options), GetParam().expected);
+
+    // parse_buffer over a buffer that ends right at the text's zero (the
+    // stream's buffer has room after it) builds the same tree.
+    std::vector<char16_t> buffer(text.begin(), text.end());
+    buffer.push_back(u'\0');
+    pug::node_record* document = pug::make_document();
+    pug::parse_buffer(buffer.data(), document, 4, GetParam().options);
+    EXPECT_EQ(render(pug::xml_node(document)), GetParam().expected);
+    pug::free_tree(document);
 }
 
 INSTANTIATE_TEST_SUITE_P(EdgeCases, ParseOptAll, testing::Values(
@@ -266,6 +277,30 @@ TEST(ParseStream, NestedSubsetsAreReadInOnePass)
         EXPECT_EQ(node.child_count(), 0u) << c.name;
         const pug::xml_node last = parser.root().child(parser.root().child_count() - 1);
         EXPECT_EQ(last.kind() == pug::kind_element, c.root_follows) << c.name;
+    }
+}
+
+// Values and texts are scanned several units at a time: white space, units
+// above 0x7FFF and the closing mark at every offset from the start give the
+// same trimmed and collapsed values.
+TEST(ParseStream, ValuesAreScannedAlikeAtEveryOffset)
+{
+    const std::u16string bodies[] = {u"plain", u"two  words", u"\u9000\u9001", u"\u9000 \uffff", u" lead",
+                                     u"trail\t", u"a\r\nb"};
+    for (std::size_t offset = 0; offset < 18; ++offset) {
+        for (const std::u16string& body : bodies) {
+            const std::u16string value = std::u16string(offset, u'v') + body;
+            std::u16string copy = value;
+            const std::u16string expected(pug::collapse_text(copy.data()));
+            pug::xml_parser parser;
+            const std::u16string text = u"<a x=\"" + value + u"\" y='" + value + u"'>" + value + u"</a>";
+            pug::string_source source(text);
+            ASSERT_TRUE(parser.parse_stream(&source));
+            const pug::xml_node a = parser.root().child(0);
+            EXPECT_EQ(a.find_attribute(u"x").value_text(), expected) << "offset " << offset;
+            EXPECT_EQ(a.find_attribute(u"y").value_text(), expected) << "offset " << offset;
+            EXPECT_EQ(std::u16string(a.child(0).value()), expected) << "offset " << offset;
+        }
     }
 }
 
