@@ -19,7 +19,9 @@ namespace {
 // Records made by the parser come from a pool instead: chunks that the
 // document's block holds and that go with the document. A pooled block is
 // never freed by itself, and neither are the first pooled_attributes
-// attribute records of a pooled node.
+// attribute records of a pooled node. Only a document made by make_document
+// has a pool (a document_block); every other record leaves that field out,
+// which keeps the block of each parsed node at 96 bytes.
 struct pool_chunk {
     pool_chunk* next;
     std::size_t used;
@@ -30,15 +32,24 @@ struct node_block {
     node_record record;
     attribute_record* first_attribute;
     node_record* first_child;
-    pool_chunk* pool;                   // a document's chunks, newest first
     std::uint32_t pooled_attributes;    // leading attribute records from the pool
     bool pooled;                        // the block itself comes from the pool
     bool attributes_in_pool;            // the attribute array lies in the pool
     bool children_in_pool;              // the child array lies in the pool
+    bool has_pool;                      // the block is a document_block
 };
 
-static_assert(std::is_standard_layout_v<node_block>);
-static_assert(alignof(node_block) <= alignof(std::max_align_t) && alignof(attribute_record) <= alignof(std::max_align_t));
+struct document_block {
+    node_block block;
+    pool_chunk* pool;                   // the chunks, newest first
+};
+
+static_assert(std::is_standard_layout_v<node_block> && std::is_standard_layout_v<document_block>);
+static_assert(offsetof(document_block, block) == 0);
+// Everything in the pool is aligned for pointers, which is all its records need.
+constexpr std::size_t kPoolAlignment = alignof(void*);
+static_assert(alignof(node_block) <= kPoolAlignment && alignof(attribute_record) <= kPoolAlignment);
+static_assert(sizeof(node_block) % kPoolAlignment == 0 && sizeof(attribute_record) % kPoolAlignment == 0);
 
 constexpr std::size_t kFirstChunk = 4096;
 // Arrays grown while parsing stay in the pool up to this size (five entries:
@@ -49,14 +60,18 @@ constexpr std::size_t kLargestChunk = 256 * 1024;
 
 constexpr std::size_t rounded(std::size_t size)
 {
-    return (size + alignof(std::max_align_t) - 1) & ~(alignof(std::max_align_t) - 1);
+    return (size + kPoolAlignment - 1) & ~(kPoolAlignment - 1);
 }
 
 constexpr std::size_t kChunkHeader = rounded(sizeof(pool_chunk));
 
-// size bytes from the pool of document; nullptr when memory fails.
-void* pool_allocate(node_block* document, std::size_t size)
+// size bytes from the pool of document; nullptr when memory fails or the
+// record has no pool (it is not a document made by make_document).
+void* pool_allocate(node_block* block, std::size_t size)
 {
+    if (!block->has_pool)
+        return nullptr;
+    auto* document = reinterpret_cast<document_block*>(block);
     size = rounded(size);
     pool_chunk* chunk = document->pool;
     if (!chunk || chunk->size - chunk->used < size) {
@@ -104,7 +119,7 @@ bool reserve_one(T**& array, T** inline_slot, bool& in_pool, std::uint32_t count
         return false;
     const std::size_t size = sizeof(T*) * static_cast<std::size_t>(wanted);
     const bool on_heap = array && array != inline_slot && !in_pool;
-    const bool into_pool = pool_owner && !on_heap && size <= kLargestPooledArray;
+    const bool into_pool = pool_owner && pool_owner->has_pool && !on_heap && size <= kLargestPooledArray;
     void* grown = nullptr;
     if (on_heap) {
         grown = std::realloc(array, size);
@@ -150,9 +165,9 @@ namespace {
 bool init_block(node_block* block, node_kind kind, std::int32_t attribute_room, std::int32_t child_room,
                 bool in_buffer, bool pooled)
 {
+    block->has_pool = false;
     node_record* node = &block->record;
     *node = node_record{nullptr, nullptr, in_buffer, kind, 0, 0, nullptr, 0, 0, nullptr, nullptr, in_buffer};
-    block->pool = nullptr;
     block->pooled_attributes = 0;
     block->pooled = pooled;
     block->attributes_in_pool = false;
@@ -180,6 +195,21 @@ node_record* new_node(node_kind kind, std::int32_t attribute_room, std::int32_t 
         return nullptr;
     }
     return &block->record;
+}
+
+node_record* new_document_node()
+{
+    auto* document = static_cast<document_block*>(std::malloc(sizeof(document_block)));
+    if (!document)
+        return nullptr;
+    if (!init_block(&document->block, kind_document, 0, 1, true, false)) {
+        std::free(document);
+        return nullptr;
+    }
+    document->block.has_pool = true;
+    document->pool = nullptr;
+    document->block.record.parent = &document->block.record;
+    return &document->block.record;
 }
 
 node_record* new_parsed_node(node_record* document, node_kind kind, std::int32_t attribute_room,
@@ -264,7 +294,7 @@ void release_node(node_record* node)
         std::free(node->name);
     if (!node->value_in_buffer)
         std::free(node->value);
-    pool_chunk* pool = block->pool;
+    pool_chunk* pool = block->has_pool ? reinterpret_cast<document_block*>(block)->pool : nullptr;
     if (!block->pooled)
         std::free(block);
     release_pool(pool);

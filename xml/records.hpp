@@ -17,9 +17,16 @@ bool append_child(node_record* parent, node_record* child, std::int32_t step);
 // memory fails.
 attribute_record* append_attribute(node_record* node, std::int32_t step, bool in_buffer);
 
+// A document record (kind_document, its own parent, room for one child)
+// that holds the pool the parser's records come from. nullptr when memory
+// fails.
+node_record* new_document_node();
+
 // The same for a record made by the parser into the tree of document: it
 // comes from a pool that belongs to document and is released with it by
-// free_tree, which spares the allocator one call per record.
+// free_tree, which spares the allocator one call per record. Only a
+// document from new_document_node (make_document) has a pool; with any other
+// record the result is nullptr.
 node_record* new_parsed_node(node_record* document, node_kind kind, std::int32_t attribute_room,
                              std::int32_t child_room);
 

@@ -55,6 +55,40 @@ xml_attribute append_owned_attribute(node_record* node, const char16_t* name, ch
     return xml_attribute(attribute);
 }
 
+// The name a lookup asks for. A plain name (no "*", "?" or "[", as every
+// name the program asks for) is compared as it stands; only a pattern goes
+// through match_pattern. Which one it is is decided once per lookup.
+class name_matcher {
+public:
+    explicit name_matcher(const char16_t* pattern) : pattern_(pattern), plain_(is_plain(pattern)) {}
+
+    bool operator()(const char16_t* name) const
+    {
+        if (!name)
+            return false;
+        if (!plain_)
+            return match_pattern(name, pattern_);
+        const char16_t* p = pattern_;
+        while (*p && *p == *name) {
+            ++p;
+            ++name;
+        }
+        return *p == *name;
+    }
+
+private:
+    static bool is_plain(const char16_t* pattern)
+    {
+        for (; *pattern; ++pattern)
+            if (*pattern == u'*' || *pattern == u'?' || *pattern == u'[')
+                return false;
+        return true;
+    }
+
+    const char16_t* pattern_;
+    bool plain_;
+};
+
 // Depth-first walk in document order (a node before its children) over the
 // descendants of start, with an explicit stack. visit returns true to stop.
 template <typename Visit>
@@ -148,10 +182,7 @@ void free_tree(node_record* document)
 
 node_record* make_document()
 {
-    node_record* document = detail::new_node(kind_document, 0, 1, true);
-    if (document)
-        document->parent = document;
-    return document;
+    return detail::new_document_node();
 }
 
 xml_node xml_node::parent() const
@@ -233,9 +264,10 @@ xml_attribute xml_node::find_attribute(const char16_t* name) const
 {
     if (!record_ || !name)
         return {};
+    const name_matcher matches(name);
     for (std::uint32_t i = 0; i < record_->attribute_count; ++i) {
         attribute_record* attribute = record_->attributes[i];
-        if (attribute->name && match_pattern(attribute->name, name))
+        if (matches(attribute->name))
             return xml_attribute(attribute);
     }
     return {};
@@ -254,8 +286,9 @@ xml_node xml_node::find_first_by_name(const char16_t* name) const
     if (!name)
         return {};
     node_record* found = nullptr;
+    const name_matcher matches(name);
     walk_descendants(record_, [&](node_record* node) {
-        if (node->name && match_pattern(node->name, name)) {
+        if (matches(node->name)) {
             found = node;
             return true;
         }
@@ -281,8 +314,9 @@ void xml_node::collect_by_name(const char16_t* name, std::vector<xml_node>& list
 {
     if (!name)
         return;
+    const name_matcher matches(name);
     walk_descendants(record_, [&](node_record* node) {
-        if (node->name && match_pattern(node->name, name))
+        if (matches(node->name))
             list.emplace_back(node);
         return false;
     });
@@ -292,9 +326,10 @@ void xml_node::collect_children_by_name(const char16_t* name, std::vector<xml_no
 {
     if (!record_ || !name)
         return;
+    const name_matcher matches(name);
     for (std::uint32_t i = 0; i < record_->child_count; ++i) {
         node_record* node = record_->children[i];
-        if (node->name && match_pattern(node->name, name))
+        if (matches(node->name))
             list.emplace_back(node);
     }
 }

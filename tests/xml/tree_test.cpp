@@ -213,6 +213,16 @@ TEST(Lookups, SearchDepthFirstInDocumentOrder)
     EXPECT_TRUE(list.empty());
     r.collect_by_name(u"[ab]", list);
     EXPECT_EQ(list.size(), 2u);
+
+    // A plain name matches the whole name only, never a longer or a shorter one.
+    pug::xml_parser other;
+    pug::xml_node names = parse(other, u"<r><xy k='1'/><x k='2' kk='5'/><xyz k='3'/></r>").child(0);
+    EXPECT_EQ(names.find_first_by_name(u"x").find_attribute(u"k").value_text(), u"2");
+    EXPECT_EQ(names.find_first_by_name(u"x").find_attribute(u"kk").value_text(), u"5");
+    EXPECT_TRUE(names.find_first_by_name(u"xyzw").empty());
+    list.clear();
+    names.collect_children_by_name(u"xy", list);
+    EXPECT_EQ(keys(list), "1");
 }
 
 TEST(EmptyHandle, BehavesAsAnEmptyRecord)
