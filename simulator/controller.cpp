@@ -1,10 +1,14 @@
 #include "simulator/controller.hpp"
 
 #include <algorithm>
+#include <variant>
 
 #include "document/file_text.hpp"
 #include "document/model.hpp"
 #include "document/reader.hpp"
+#include "runtime/program.hpp"
+#include "simulator/dashboard.hpp"
+#include "simulator/sim_clock.hpp"
 #include "simulator/store_file.hpp"
 #include "simulator/well_formed.hpp"
 
@@ -16,10 +20,10 @@ constexpr std::string_view kFaultNames[] = {"none",           "close",    "silen
                                             "http11-401",     "oversize", "zero-byte", "drip"};
 
 std::string Page(int status, std::string_view reason, std::string_view body,
-                 std::string_view extraHeaders = {})
+                 std::string_view extraHeaders = {}, std::string_view type = "text/html")
 {
     std::string reply = "HTTP/1.0 " + std::to_string(status) + " " + std::string(reason) + "\r\n";
-    reply += "Content-Type: text/html\r\n";
+    reply += "Content-Type: " + std::string(type) + "\r\n";
     reply += extraHeaders;
     reply += "Content-Length: " + std::to_string(body.size()) + "\r\n";
     reply += "Connection: close\r\n\r\n";
@@ -76,12 +80,37 @@ std::string ControlBody(std::int32_t mask)
     return body;
 }
 
+Reply NotAllowed()
+{
+    return {405, Page(405, "Method Not Allowed", SimplePage("Method not allowed"))};
+}
+
 std::string CountText(int count, std::string_view one, const std::string& names)
 {
     std::string text = std::to_string(count) + " " + std::string(one) + (count == 1 ? "" : "s");
     if (count > 0)
         text += " (" + names + ")";
     return text;
+}
+
+// "2 timers (T0, T1), 1 relay (R3)"
+std::string Summary(const StateMachineModel& model)
+{
+    int timers = 0;
+    std::string timerNames;
+    for (int i = 0; i < kTimerCount; ++i) {
+        if (!model.timers[i].offTime)
+            continue;
+        timerNames += (timers++ > 0 ? ", T" : "T") + std::to_string(i);
+    }
+    int relays = 0;
+    std::string relayNames;
+    for (int i = 0; i < kRelayCount; ++i) {
+        if (model.relays[i].empty())
+            continue;
+        relayNames += (relays++ > 0 ? ", R" : "R") + std::to_string(i);
+    }
+    return CountText(timers, "timer", timerNames) + ", " + CountText(relays, "relay", relayNames);
 }
 
 }  // namespace
@@ -120,61 +149,151 @@ UploadVerdict JudgeStateMachine(std::string_view bytes)
         return verdict;
     }
     StateMachineModel model;
-    if (const int result = ReadStateMachineBytes(model, bytes); result != 0) {
+    runtime::ProgramText programText;
+    if (const int result = runtime::ReadProgramBytes(bytes, model, programText); result != 0) {
         verdict.message = "State machine refused: the file cannot be read (error " + std::to_string(result) + ")";
         return verdict;
     }
-
-    int timers = 0;
-    std::string timerNames;
-    for (int i = 0; i < kTimerCount; ++i) {
-        if (!model.timers[i].offTime)
-            continue;
-        timerNames += (timers++ > 0 ? ", T" : "T") + std::to_string(i);
-    }
-    int relays = 0;
-    std::string relayNames;
-    for (int i = 0; i < kRelayCount; ++i) {
-        if (model.relays[i].empty())
-            continue;
-        relayNames += (relays++ > 0 ? ", R" : "R") + std::to_string(i);
+    auto compiled = runtime::CompileProgram(programText);
+    if (const auto* error = std::get_if<runtime::ConditionError>(&compiled)) {
+        verdict.message = "State machine refused: " + error->Message();
+        return verdict;
     }
     verdict.accepted = true;
-    verdict.message = "State machine accepted: " + CountText(timers, "timer", timerNames) + ", " +
-                      CountText(relays, "relay", relayNames);
+    verdict.summary = Summary(model);
+    verdict.message = "State machine accepted: " + verdict.summary;
+    verdict.program = std::move(std::get<runtime::Program>(compiled));
     return verdict;
 }
 
 Controller::Controller(std::string password, std::filesystem::path store)
-    : password_(std::move(password)), store_(std::move(store))
+    : Controller(ControllerOptions{std::move(password), std::move(store), {}, 1, 0})
 {
 }
 
-std::int32_t Controller::RelayMask() const
+Controller::Controller(ControllerOptions options)
+    : options_(std::move(options)),
+      run_(runtime::Program{}, options_.clock ? options_.clock() : LocalTimeNow(), options_.inputs)
+{
+    if (!options_.clock)
+        options_.clock = [] { return LocalTimeNow(); };
+}
+
+void Controller::Run(runtime::Program program, std::string summary)
+{
+    // A new program starts with every relay off, on the current inputs.
+    run_ = runtime::LiveRun(std::move(program), options_.clock(), run_.State().inputs);
+    summary_ = std::move(summary);
+    recentWarnings_.clear();
+    Note(run_.Now(), runtime::SignalState{run_.State().timers, run_.State().inputs, 0});
+    TakeWarnings();
+}
+
+std::string Controller::LoadStoredProgram()
+{
+    if (options_.store.empty())
+        return {};
+    const std::filesystem::path path = options_.store / kStoredFileName;
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return {};
+    StateMachineModel model;
+    runtime::ProgramText text;
+    if (const int result = runtime::ReadProgramFile(path.u16string(), model, text); result != 0)
+        return "the stored program cannot be read (error " + std::to_string(result) + ")";
+    auto compiled = runtime::CompileProgram(text);
+    if (const auto* failed = std::get_if<runtime::ConditionError>(&compiled))
+        return "the stored program does not run: " + failed->Message();
+    std::lock_guard lock(mutex_);
+    Run(std::move(std::get<runtime::Program>(compiled)), Summary(model));
+    return "running the stored program: " + summary_;
+}
+
+void Controller::Note(runtime::Instant at, const runtime::SignalState& before)
+{
+    std::string line;
+    for (const runtime::Signal signal : runtime::AllSignals()) {
+        const bool on = runtime::IsOn(run_.State(), signal);
+        if (on != runtime::IsOn(before, signal))
+            line += "  " + runtime::SignalName(signal) + (on ? " on" : " off");
+    }
+    if (!line.empty())
+        AddLogLine(runtime::FormatDisplay(at) + line);
+}
+
+void Controller::AddLogLine(std::string line)
+{
+    // Nobody may be taking them (a controller without a server).
+    constexpr std::size_t kKeptLines = 1000;
+    if (pendingLog_.size() >= kKeptLines)
+        pendingLog_.erase(pendingLog_.begin());
+    pendingLog_.push_back(std::move(line));
+}
+
+void Controller::AdvanceLocked()
+{
+    const runtime::Instant now = options_.clock();
+    // Edge by edge, so that the log shows each change; a clock that jumped
+    // far ahead takes the rest in one go.
+    for (int edges = 0; edges < 1000; ++edges) {
+        const std::optional<runtime::Instant> edge = run_.NextTimerEdge();
+        if (!edge || *edge > now)
+            break;
+        const runtime::SignalState before = run_.State();
+        run_.AdvanceTo(*edge);
+        Note(*edge, before);
+    }
+    const runtime::SignalState before = run_.State();
+    run_.AdvanceTo(now);
+    Note(now, before);
+    TakeWarnings();
+}
+
+void Controller::TakeWarnings()
+{
+    constexpr std::size_t kShownWarnings = 10;
+    for (runtime::Warning& warning : run_.TakeWarnings()) {
+        AddLogLine(warning.text);
+        recentWarnings_.push_back(std::move(warning.text));
+    }
+    if (recentWarnings_.size() > kShownWarnings)
+        recentWarnings_.erase(recentWarnings_.begin(),
+                              recentWarnings_.end() - static_cast<std::ptrdiff_t>(kShownWarnings));
+}
+
+std::vector<std::string> Controller::Advance()
 {
     std::lock_guard lock(mutex_);
-    return relayMask_;
+    AdvanceLocked();
+    std::vector<std::string> lines = std::move(pendingLog_);
+    pendingLog_.clear();
+    return lines;
+}
+
+std::int32_t Controller::RelayMask()
+{
+    std::lock_guard lock(mutex_);
+    AdvanceLocked();
+    return run_.RelayMask();
 }
 
 Reply Controller::Handle(const HttpRequest& request)
 {
     const std::string path = request.target.substr(0, request.target.find('?'));
-    if (path == "/control.html") {
-        if (request.method != "GET")
-            return {405, Page(405, "Method Not Allowed", SimplePage("Method not allowed"))};
-        return ControlPage(request);
-    }
+    const bool get = request.method == "GET";
+    if (path == "/control.html")
+        return get ? ControlPage(request) : NotAllowed();
     if (path == "/state_machine_mp.html") {
-        if (request.method == "GET")
+        if (get)
             return {200, Page(200, "OK", StatusPage("Ready for a state machine"))};
-        if (request.method != "POST")
-            return {405, Page(405, "Method Not Allowed", SimplePage("Method not allowed"))};
-        return Upload(request);
+        return request.method == "POST" ? Upload(request) : NotAllowed();
     }
     if (path == "/" || path == "/index.html")
-        return {200, Page(200, "OK",
-                          "<html><body><a href=\"control.html\">Direct control</a> "
-                          "<a href=\"state_machine_mp.html\">State machine</a></body></html>\r\n")};
+        return get ? Reply{200, Page(200, "OK", DashboardHtml(), {}, "text/html; charset=utf-8")} : NotAllowed();
+    if (path == "/state.json")
+        return get ? StatePage() : NotAllowed();
+    if (path == "/input.json")
+        return get ? InputPage(request) : NotAllowed();
     return {404, Page(404, "Not Found", SimplePage("Not found"))};
 }
 
@@ -182,23 +301,54 @@ Reply Controller::ControlPage(const HttpRequest& request)
 {
     const std::size_t question = request.target.find('?');
     std::lock_guard lock(mutex_);
+    AdvanceLocked();
     if (question != std::string::npos) {
         const std::string_view query = std::string_view(request.target).substr(question + 1);
         if (query.size() != 3 || query[0] < 'A' || query[0] > 'H' || query[1] != '=' ||
             (query[2] != '0' && query[2] != '1'))
             return {400, Page(400, "Bad Request", SimplePage("Bad request"))};
-        const int relay = query[0] - 'A';
-        if (query[2] == '1')
-            relayMask_ |= 1 << relay;
-        else
-            relayMask_ &= ~(1 << relay);
+        run_.SwitchRelay(query[0] - 'A', query[2] == '1');
     }
-    return {200, Page(200, "OK", ControlBody(relayMask_))};
+    return {200, Page(200, "OK", ControlBody(run_.RelayMask()))};
+}
+
+Reply Controller::InputPage(const HttpRequest& request)
+{
+    const std::size_t question = request.target.find('?');
+    const std::string_view query =
+        question == std::string::npos ? std::string_view() : std::string_view(request.target).substr(question + 1);
+    if (query.size() != 4 || query[0] != 'S' || query[1] < '0' || query[1] > '3' || query[2] != '=' ||
+        (query[3] != '0' && query[3] != '1'))
+        return {400, Page(400, "Bad Request", SimplePage("Bad request"))};
+    {
+        std::lock_guard lock(mutex_);
+        AdvanceLocked();
+        const runtime::SignalState before = run_.State();
+        run_.SetInput(query[1] - '0', query[3] == '1');
+        Note(run_.Now(), before);
+    }
+    return StatePage();
+}
+
+Reply Controller::StatePage()
+{
+    DashboardState state;
+    {
+        std::lock_guard lock(mutex_);
+        AdvanceLocked();
+        state.now = run_.Now();
+        state.signals = run_.State();
+        state.uses = run_.program().uses;
+        state.warnings = recentWarnings_;
+        state.program = summary_;
+    }
+    state.speed = options_.speed;
+    return {200, Page(200, "OK", StateJson(state), "Cache-Control: no-store\r\n", "application/json")};
 }
 
 Reply Controller::Upload(const HttpRequest& request)
 {
-    if (!HasCredentials(request, password_))
+    if (!HasCredentials(request, options_.password))
         return {401, Page(401, "Unauthorized", SimplePage("Authorization required"),
                           "WWW-Authenticate: Basic realm=\"QUARN\"\r\n")};
     const std::optional<std::string> file = UploadedFile(request);
@@ -206,11 +356,14 @@ Reply Controller::Upload(const HttpRequest& request)
         return {200, Page(200, "OK", StatusPage("State machine refused: the request carries no file"))};
 
     UploadVerdict verdict = JudgeStateMachine(*file);
-    if (verdict.accepted && !store_.empty()) {
+    if (verdict.accepted) {
         std::lock_guard lock(mutex_);
-        if (StoreFile(store_, kStoredFileName, *file) != 0) {
+        if (!options_.store.empty() && StoreFile(options_.store, kStoredFileName, *file) != 0) {
             verdict.accepted = false;
             verdict.message = "State machine refused: the simulator cannot store it";
+        } else {
+            AdvanceLocked();
+            Run(std::move(*verdict.program), verdict.summary);
         }
     }
     return {200, Page(200, "OK", StatusPage(verdict.message))};

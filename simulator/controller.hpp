@@ -1,14 +1,19 @@
 #pragma once
 // The simulated controller's web interface: the control page with the relay
-// mask, relay switching, and the password-protected state-machine upload.
+// mask, relay switching, the password-protected state-machine upload, and
+// quarnsim's own dashboard over the running program.
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "runtime/live_run.hpp"
+#include "runtime/program.hpp"
 #include "simulator/http_request.hpp"
 
 namespace quarn::sim {
@@ -37,34 +42,73 @@ struct Reply {
 struct UploadVerdict {
     bool accepted = false;
     std::string message;  // shown to the user in the status element
+    std::string summary;  // when accepted: "2 timers (T0, T1), 1 relay (R3)"
+    std::optional<runtime::Program> program;  // when accepted: what the controller runs
 };
 
 // Judges the bytes of an uploaded file in memory: they must decode as the
 // document reader decodes a file and hold a well-formed XML document whose
-// root is statemachine; the reader then takes the timers and relays from it.
+// root is statemachine, whose conditions the controller can run; the reader
+// then takes the timers and relays from it.
 UploadVerdict JudgeStateMachine(std::string_view bytes);
 
 // The name of the stored file inside the store folder.
 inline constexpr std::string_view kStoredFileName = "state_machine.xml";
 
+struct ControllerOptions {
+    std::string password = "tovel";
+    std::filesystem::path store;  // empty: accepted files are only judged and run, not kept
+    // The controller's clock; nothing: the machine's local time.
+    std::function<runtime::Instant()> clock;
+    double speed = 1;          // how fast the clock runs, for the dashboard
+    std::uint8_t inputs = 0;   // S0-S3 at the start, bits 0-3
+};
+
+// The simulated controller. It runs the program it was last given (or the
+// stored one, once loaded) against its clock: control.html shows the
+// program's relay outputs, and a relay switched there by hand keeps that
+// state until the program takes its next step (at a change of a timer or an
+// input). Safe to call from several threads.
 class Controller {
 public:
-    // store may be empty: accepted files are then only judged, not kept.
     Controller(std::string password, std::filesystem::path store);
+    explicit Controller(ControllerOptions options);
 
-    // Answers one request; safe to call from several threads.
+    // Answers one request.
     Reply Handle(const HttpRequest& request);
 
-    std::int32_t RelayMask() const;
+    // The relay outputs now.
+    std::int32_t RelayMask();
+
+    // Runs the stored file, when the store holds one; returns a line for the
+    // log, empty when there is nothing to say.
+    std::string LoadStoredProgram();
+
+    // Moves the program to the clock's now and hands over the log lines
+    // gathered since the last call: each timer edge or input change that
+    // changed something ("Mon 2026-12-14 07:30:00  T0 on  R3 on") and each
+    // warning.
+    std::vector<std::string> Advance();
 
 private:
     Reply ControlPage(const HttpRequest& request);
+    Reply InputPage(const HttpRequest& request);
+    Reply StatePage();
     Reply Upload(const HttpRequest& request);
+    void Run(runtime::Program program, std::string summary);
+    // With mutex_ held.
+    void AdvanceLocked();
+    void Note(runtime::Instant at, const runtime::SignalState& before);
+    void AddLogLine(std::string line);
+    // Moves the run's warnings to the log and the dashboard's list.
+    void TakeWarnings();
 
-    std::string password_;
-    std::filesystem::path store_;
-    mutable std::mutex mutex_;
-    std::int32_t relayMask_ = 0;
+    ControllerOptions options_;
+    std::mutex mutex_;
+    runtime::LiveRun run_;
+    std::string summary_;  // of the running program; empty: none
+    std::vector<std::string> pendingLog_;      // for Advance, at most 1000 lines
+    std::vector<std::string> recentWarnings_;  // the newest ten, for the dashboard
 };
 
 // The reply as the fault mode changes it (for the faults that change bytes).

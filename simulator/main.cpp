@@ -1,5 +1,6 @@
 // quarnsim: a QUARN controller on loopback. Serves the control page, relay
-// switching and the state-machine upload, so the programs and their tests
+// switching and the state-machine upload, runs the uploaded program on its
+// clock, and shows it all on a dashboard, so the programs and their tests
 // have a real peer without hardware.
 #include <CLI/CLI.hpp>
 
@@ -8,9 +9,14 @@
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "devicelink/socket_layer.hpp"
 #include "simulator/server.hpp"
+#include "simulator/sim_clock.hpp"
 
 #ifndef QUARN_VERSION
 #define QUARN_VERSION "unknown"
@@ -19,6 +25,15 @@
 namespace {
 
 std::atomic<bool> g_stop{false};
+
+// "S0=1" -> input 0 on.
+std::optional<std::pair<int, bool>> ParseInput(const std::string& text)
+{
+    if (text.size() != 4 || text[0] != 'S' || text[1] < '0' || text[1] > '3' || text[2] != '=' ||
+        (text[3] != '0' && text[3] != '1'))
+        return std::nullopt;
+    return std::pair{text[1] - '0', text[3] == '1'};
+}
 
 extern "C" void RequestStop(int)
 {
@@ -51,7 +66,37 @@ int main(int argc, char** argv)
         ->check([](const std::string& name) {
             return quarn::sim::FaultFromName(name) ? std::string() : "unknown fault mode " + name;
         });
+    std::string clock = "now";
+    double speed = 1;
+    std::vector<std::string> inputs;
+    app.add_option("--clock", clock,
+                   "the program's clock: now (the machine's local time) or a start such as 2026-12-14T06:00:00")
+        ->capture_default_str()
+        ->check([](const std::string& text) {
+            return quarn::sim::ClockFromText(text, 1) ? std::string()
+                                                     : "not now or YYYY-MM-DDTHH:MM:SS: " + text;
+        });
+    app.add_option("--speed", speed, "how many times faster than real time the clock runs")
+        ->capture_default_str()
+        ->check(CLI::Range(0.001, 604800.0));
+    app.add_option("--input", inputs, "an input that is on (S0=1) or off (S0=0) at the start; may be repeated")
+        ->check([](const std::string& text) {
+            return ParseInput(text) ? std::string() : "not S0=0 to S3=1: " + text;
+        });
+    app.footer(
+        "Pages: / (dashboard), /state.json, /control.html[?D=1], /input.json?S0=1, /state_machine_mp.html.\n"
+        "An accepted upload (and, at the start, DIR/state_machine.xml) runs on the clock; control.html shows\n"
+        "its relays. A relay switched by hand stays so until the next change of a timer or an input.\n"
+        "Limits: requests up to 1 MiB (else 413), 10 s per request (else 408), 64 connections at once.");
     CLI11_PARSE(app, argc, argv);
+
+    const quarn::sim::SimClock simClock = *quarn::sim::ClockFromText(clock, speed);
+    options.clock = [simClock] { return simClock.Now(); };
+    options.speed = speed;
+    for (const std::string& input : inputs) {
+        const auto [n, on] = *ParseInput(input);
+        options.inputs = static_cast<std::uint8_t>(on ? options.inputs | 1u << n : options.inputs & ~(1u << n));
+    }
 
     options.port = static_cast<std::uint16_t>(port);
     options.store = store;
@@ -74,6 +119,9 @@ int main(int argc, char** argv)
     std::cout << server.Port() << std::endl;
     std::cerr << "quarnsim: listening on " << options.address << ":" << server.Port()
               << (options.store.empty() ? std::string() : ", storing uploads in " + store) << std::endl;
+    std::cerr << "quarnsim: clock " << quarn::runtime::FormatDisplay(simClock.Now())
+              << (speed == 1 ? std::string() : " at " + CLI::detail::to_string(speed) + "x") << "; dashboard at http://"
+              << options.address << ":" << server.Port() << "/" << std::endl;
     server.Run(g_stop);
     std::cerr << "quarnsim: stopped" << std::endl;
     return 0;

@@ -92,7 +92,9 @@ struct Server::Connection {
     }
 };
 
-Server::Server(ServerOptions options) : options_(std::move(options)), controller_(options_.password, options_.store)
+Server::Server(ServerOptions options)
+    : options_(std::move(options)),
+      controller_(ControllerOptions{options_.password, options_.store, options_.clock, options_.speed, options_.inputs})
 {
     if (!options_.accept)
         options_.accept = [](net::Socket& listener, net::Timeout timeout) { return net::Accept(listener, timeout); };
@@ -127,7 +129,12 @@ void Server::Run(const std::atomic<bool>& stop)
     std::chrono::milliseconds backoff{0};
     // Threads still running, those told to leave included, stay below this.
     const std::size_t threadLimit = 2 * options_.maxConnections;
+    if (const std::string loaded = controller_.LoadStoredProgram(); !loaded.empty())
+        Log(loaded);
     while (!stop) {
+        // The program runs on between requests; its changes go to the log.
+        for (const std::string& line : controller_.Advance())
+            Log(line);
         connections.remove_if([](Connection& connection) {
             if (!connection.done)
                 return false;

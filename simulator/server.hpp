@@ -36,6 +36,11 @@ struct ServerOptions {
     // Accepts one connection; the socket layer's Accept unless a test
     // replaces it.
     std::function<net::SocketResult(net::Socket& listener, net::Timeout timeout)> accept;
+    // The program's clock (nothing: the machine's local time), its speed as
+    // the dashboard shows it, and the inputs S0-S3 at the start.
+    std::function<runtime::Instant()> clock;
+    double speed = 1;
+    std::uint8_t inputs = 0;
 };
 
 // Largest request the simulator takes; a controller has little memory.

@@ -7,8 +7,12 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "devicelink/upload.hpp"
+#include "runtime/calendar.hpp"
 #include "simulator/store_file.hpp"
 
 #ifndef QUARN_TEST_DATA
@@ -139,6 +143,190 @@ TEST_F(Store, ReplacesWhateverStandsAtTheNameWithoutFollowingIt)
     EXPECT_NE(StoreFile(folder_, "state_machine.xml", "upload"), 0);
     EXPECT_EQ(Listing(), "state_machine.xml ");
     EXPECT_NE(StoreFile(folder_ / "missing", "state_machine.xml", "upload"), 0);
+}
+
+}  // namespace
+}  // namespace quarn::sim
+
+namespace quarn::sim {
+namespace {
+
+using runtime::Instant;
+
+// A state-machine file in the writer's form: timers as (id, start, end,
+// weekdays), relays as (n, condition) with the negation as the on state's.
+std::string ProgramFile(const std::vector<std::tuple<int, std::uint32_t, std::uint32_t, int>>& timers,
+                        const std::vector<std::pair<int, std::string>>& relays)
+{
+    std::string xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<statemachine>\r\n";
+    for (const auto& [id, start, end, weekdays] : timers)
+        xml += "<timer id=\"" + std::to_string(id) + "\" start=\"" + std::to_string(start) + "\" end=\"" +
+               std::to_string(end) + "\" dow=\"" + std::to_string(weekdays) + "\"> </timer>\r\n";
+    xml += "<parallel>\r\n";
+    for (const auto& [n, condition] : relays) {
+        const std::string id = std::to_string(n);
+        xml += "<state id=\"R" + id + "\" initial=\"Roff" + id + "\"><state id=\"Roff" + id +
+               "\"><transition target=\"Ron" + id + "\" cond=\"" + condition + "\"> </transition></state>"
+               "<state id=\"Ron" + id + "\"><transition target=\"Roff" + id + "\" cond=\"!(" + condition +
+               ")\"> </transition></state></state>\r\n";
+    }
+    return xml + "</parallel>\r\n</statemachine>\r\n";
+}
+
+// Monday 2026-12-14, 00:00:00 (a function: the calendar's tables are not
+// there yet while this file's statics are made).
+Instant Monday()
+{
+    return *runtime::ParseInstant("2026-12-14");
+}
+constexpr int kWorkdays = 31;
+
+struct ManualClock {
+    Instant now = Monday();
+    ControllerOptions Options(const std::filesystem::path& store = {}, std::uint8_t inputs = 0)
+    {
+        ControllerOptions options;
+        options.store = store;
+        options.clock = [this] { return now; };
+        options.inputs = inputs;
+        return options;
+    }
+};
+
+Reply Get(Controller& controller, const std::string& target)
+{
+    const RequestScan scan = ScanRequest("GET " + target + " HTTP/1.0\r\n\r\n");
+    return controller.Handle(scan.request);
+}
+
+Reply Upload(Controller& controller, const std::string& file)
+{
+    const RequestScan scan = ScanRequest(BuildUploadRequest(CredentialsToken(u"tovel"), file));
+    return controller.Handle(scan.request);
+}
+
+// 07:30:00 to 07:31:00 on workdays, R3 = T0.
+const std::string kMinuteProgram = ProgramFile({{0, 7 * 3600 + 1800, 7 * 3600 + 1860, kWorkdays}}, {{3, "#T0"}});
+
+TEST(RunningProgram, RelaysFollowTheClockAndAHandSwitchHoldsUntilTheNextChange)
+{
+    ManualClock clock;
+    clock.now = Monday() + 7 * 3600;
+    Controller controller(clock.Options());
+    EXPECT_EQ(controller.RelayMask(), 0);
+    EXPECT_NE(Upload(controller, kMinuteProgram).bytes.find("State machine accepted: 1 timer (T0), 1 relay (R3)"),
+              std::string::npos);
+
+    const struct {
+        const char* at;
+        const char* query;  // a switch by hand first, if any
+        int mask;
+    } steps[] = {
+        {"07:29:59", nullptr, 0},
+        {"07:30:00", nullptr, 8},      // T0 on: R3 on
+        {"07:30:10", "/control.html?D=0", 0},  // by hand: off
+        {"07:30:59", nullptr, 0},      // no change of a timer or input: stays off
+        {"07:31:00", nullptr, 0},      // T0 off: R3 off anyway
+        {"07:40:00", "/control.html?D=1", 8},  // by hand: on while T0 is off
+        {"23:59:59", nullptr, 8},      // still no change
+        {"2026-12-15T07:30:00", nullptr, 8},  // T0 on: R3 stays on
+        {"2026-12-15T07:31:00", nullptr, 0},  // T0 off: R3 off
+        {"2026-12-19T07:30:30", nullptr, 0},  // Saturday: T0 not ticked
+    };
+    for (const auto& step : steps) {
+        const std::string at = step.at;
+        clock.now = at.size() == 8 ? *runtime::ParseInstant("2026-12-14T" + at) : *runtime::ParseInstant(at);
+        if (step.query != nullptr) {
+            const Reply reply = Get(controller, step.query);
+            EXPECT_NE(reply.bytes.find("id=\"R\">" + std::to_string(step.mask) + "<"), std::string::npos) << at;
+        }
+        EXPECT_EQ(controller.RelayMask(), step.mask) << at;
+    }
+    const std::vector<std::string> log = controller.Advance();
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log[0], "Mon 2026-12-14 07:30:00  T0 on  R3 on");
+}
+
+TEST(RunningProgram, InputsFromTheStartAndFromTheDashboard)
+{
+    ManualClock clock;
+    Controller controller(clock.Options({}, 0b0001));
+    // R1 latches on S0 and stays after S0 drops; R2 follows S3.
+    ASSERT_NE(Upload(controller, ProgramFile({}, {{1, "#S0||#R1"}, {2, "#S3"}})).bytes.find("accepted"),
+              std::string::npos);
+    EXPECT_EQ(controller.RelayMask(), 0b010);
+    const Reply off = Get(controller, "/input.json?S0=0");
+    EXPECT_EQ(off.status, 200);
+    EXPECT_NE(off.bytes.find("\"S0\": false"), std::string::npos) << off.bytes;
+    EXPECT_EQ(controller.RelayMask(), 0b010);
+    Get(controller, "/input.json?S3=1");
+    EXPECT_EQ(controller.RelayMask(), 0b110);
+    for (const char* bad : {"/input.json", "/input.json?S4=1", "/input.json?S0=2", "/input.json?R0=1"})
+        EXPECT_EQ(Get(controller, bad).status, 400) << bad;
+}
+
+TEST(RunningProgram, StateJsonShowsClockSignalsAndProgram)
+{
+    ManualClock clock;
+    clock.now = Monday() + 7 * 3600 + 1830;
+    Controller controller(clock.Options({}, 0b1000));
+    const Reply before = Get(controller, "/state.json");
+    EXPECT_NE(before.bytes.find("Content-Type: application/json\r\n"), std::string::npos);
+    EXPECT_NE(before.bytes.find("\r\n\r\n{\"clock\": \"2026-12-14T07:30:30\", \"weekday\": \"Mon\", \"speed\": 1, "
+                                "\"program\": null, \"mask\": 0, \"signals\": {\"T0\": false, "),
+              std::string::npos)
+        << before.bytes;
+    Upload(controller, kMinuteProgram);
+    const std::string json = Get(controller, "/state.json").bytes;
+    EXPECT_NE(json.find("\"program\": \"1 timer (T0), 1 relay (R3)\", \"mask\": 8, \"signals\": {\"T0\": true, "
+                        "\"T1\": false, \"T2\": false, \"T3\": false, \"T4\": false, \"T5\": false, \"T6\": false, "
+                        "\"T7\": false, \"S0\": false, \"S1\": false, \"S2\": false, \"S3\": true, \"R0\": false, "
+                        "\"R1\": false, \"R2\": false, \"R3\": true, \"R4\": false, \"R5\": false, \"R6\": false, "
+                        "\"R7\": false}, \"uses\": [\"T0\", \"R3\"], \"warnings\": []}\n"),
+              std::string::npos)
+        << json;
+    const Reply dashboard = Get(controller, "/");
+    EXPECT_EQ(dashboard.status, 200);
+    EXPECT_NE(dashboard.bytes.find("<title>quarnsim</title>"), std::string::npos);
+    // One page: no script, style sheet or picture from elsewhere.
+    EXPECT_EQ(dashboard.bytes.find(" src="), std::string::npos);
+    EXPECT_EQ(dashboard.bytes.find("<link"), std::string::npos);
+}
+
+TEST(RunningProgram, AnOscillatingProgramWarns)
+{
+    ManualClock clock;
+    Controller controller(clock.Options());
+    Upload(controller, ProgramFile({}, {{0, "!#R0"}}));
+    const std::vector<std::string> log = controller.Advance();
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back(), "R0 does not settle at 2026-12-14T00:00:00");
+    EXPECT_NE(Get(controller, "/state.json").bytes.find("\"warnings\": [\"R0 does not settle at 2026-12-14T00:00:00\"]"),
+              std::string::npos);
+}
+
+TEST_F(Store, TheStoredProgramRunsAtTheStartAndABadConditionIsRefused)
+{
+    WriteBytes(folder_ / "state_machine.xml", kMinuteProgram);
+    ManualClock clock;
+    clock.now = Monday() + 7 * 3600 + 1830;
+    Controller controller(clock.Options(folder_));
+    EXPECT_EQ(controller.RelayMask(), 0);
+    EXPECT_EQ(controller.LoadStoredProgram(), "running the stored program: 1 timer (T0), 1 relay (R3)");
+    EXPECT_EQ(controller.RelayMask(), 8);
+
+    // A condition the controller cannot run is refused; the program and the
+    // stored file stay.
+    const std::string bad = ProgramFile({}, {{5, "#T0&amp;&amp;"}});
+    const std::string reply = Upload(controller, bad).bytes;
+    EXPECT_NE(reply.find("State machine refused: R5: condition"), std::string::npos) << reply;
+    EXPECT_EQ(ReadBytes(folder_ / "state_machine.xml"), kMinuteProgram);
+    EXPECT_EQ(controller.RelayMask(), 8);
+
+    WriteBytes(folder_ / "state_machine.xml", bad);
+    Controller another(clock.Options(folder_));
+    EXPECT_EQ(another.LoadStoredProgram().rfind("the stored program does not run: R5: condition", 0), 0u);
+    EXPECT_EQ(another.RelayMask(), 0);
 }
 
 }  // namespace

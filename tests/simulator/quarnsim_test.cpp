@@ -4,11 +4,16 @@
 
 #include <unistd.h>
 
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <set>
 #include <string>
+#include <thread>
+#include <vector>
 
+#include "devicelink/device_exchange.hpp"
 #include "devicelink/direct_control.hpp"
 #include "devicelink/narrow_text.hpp"
 #include "devicelink/upload.hpp"
@@ -193,6 +198,119 @@ TEST_F(QuarnSim, RefusesAPortInUse)
     ASSERT_NE(first.Port(), 0);
     const auto second = RunCommand({QUARNSIM_PATH, "--port", std::to_string(first.Port())});
     EXPECT_NE(second.status, 0);
+}
+
+}  // namespace
+}  // namespace quarn
+
+namespace quarn {
+namespace {
+
+// What state.json says of the clock and the relays, and the mask control.html shows.
+struct Observation {
+    std::string clock;
+    int mask = -1;
+};
+
+std::string Field(const std::string& json, const std::string& key)
+{
+    const std::size_t at = json.find("\"" + key + "\": ");
+    if (at == std::string::npos)
+        return {};
+    const std::size_t start = at + key.size() + 4;
+    const std::size_t end = json.find_first_of(",}", start);
+    std::string value = json.substr(start, end - start);
+    if (value.size() >= 2 && value.front() == '"')
+        value = value.substr(1, value.size() - 2);
+    return value;
+}
+
+Observation Observe(std::uint16_t port)
+{
+    Observation seen;
+    ExchangeOptions options;
+    options.port = port;
+    options.connectTimeLimit = 2s;
+    options.receiveTimeLimit = 2s;
+    options.hooks.pause = [](std::chrono::milliseconds) {};
+    const ExchangeResult state = DeviceExchange(u"127.0.0.1", "GET /state.json HTTP/1.0\r\n\r\n", false, options);
+    const std::string reply = ToNarrow(state.reply);
+    const std::string json = reply.substr(std::min(reply.size(), reply.find("\r\n\r\n")));
+    seen.clock = Field(json, "clock");
+    const std::string mask = Field(json, "mask");
+    seen.mask = mask.empty() ? -1 : std::atoi(mask.c_str());
+    return seen;
+}
+
+TEST_F(QuarnSim, TheStoredProgramRunsOnTheGivenClockAndSpeed)
+{
+    // T0 06:01:00-06:02:00 on workdays, R3 = T0, R1 = S1.
+    std::ofstream(store_ / "state_machine.xml", std::ios::binary)
+        << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<statemachine>\r\n"
+           "<timer id=\"0\" start=\"21660\" end=\"21720\" dow=\"31\"> </timer>\r\n<parallel>\r\n"
+           "<state id=\"R3\"><state id=\"Roff3\"><transition cond=\"#T0\"/></state>"
+           "<state id=\"Ron3\"><transition cond=\"!(#T0)\"/></state></state>\r\n"
+           "<state id=\"R1\"><state id=\"Roff1\"><transition cond=\"#S1\"/></state>"
+           "<state id=\"Ron1\"><transition cond=\"!(#S1)\"/></state></state>\r\n"
+           "</parallel>\r\n</statemachine>\r\n";
+    // At 120 times real time the timer is on for half a second, from about
+    // a third of a second after the start.
+    SimProcess sim({"--store", store_.string(), "--clock", "2026-12-14T06:00:20", "--speed", "120", "--input", "S1=1"});
+    ASSERT_NE(sim.Port(), 0);
+
+    auto expected = [](const std::string& clock) { return clock < "2026-12-14T06:01:00" || clock >= "2026-12-14T06:02:00" ? 2 : 10; };
+    std::set<int> phases;
+    std::vector<std::string> wrong;
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    for (;;) {
+        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the clock did not pass 06:02:10";
+        const Observation before = Observe(sim.Port());
+        const ControlResult control = SendControlRequest(u"127.0.0.1", kControlPage, Options(sim.Port()).exchange);
+        const Observation after = Observe(sim.Port());
+        ASSERT_FALSE(before.clock.empty());
+        if (before.mask != expected(before.clock))
+            wrong.push_back(before.clock + " mask " + std::to_string(before.mask));
+        // control.html is read between the two: where both agree, so must it.
+        if (expected(before.clock) == expected(after.clock) && control.mask != expected(before.clock))
+            wrong.push_back(before.clock + " control.html mask " + std::to_string(control.mask.value_or(-1)));
+        phases.insert(before.clock < "2026-12-14T06:01:00" ? 0 : before.clock < "2026-12-14T06:02:00" ? 1 : 2);
+        if (after.clock >= "2026-12-14T06:02:10")
+            break;
+        std::this_thread::sleep_for(20ms);
+    }
+    EXPECT_TRUE(wrong.empty()) << wrong.front();
+    EXPECT_TRUE(phases.count(1) == 1 && phases.count(2) == 1);
+    EXPECT_EQ(sim.Stop(), 0);
+    const std::string log = sim.Log();
+    EXPECT_NE(log.find("running the stored program: 1 timer (T0), 2 relays (R1, R3)"), std::string::npos) << log;
+    EXPECT_NE(log.find("Mon 2026-12-14 06:01:00  T0 on  R3 on"), std::string::npos) << log;
+    EXPECT_NE(log.find("Mon 2026-12-14 06:02:00  T0 off  R3 off"), std::string::npos) << log;
+}
+
+TEST_F(QuarnSim, TheDefaultClockIsTheMachinesLocalTime)
+{
+    SimProcess sim({});
+    ASSERT_NE(sim.Port(), 0);
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char expected[32];
+    std::strftime(expected, sizeof expected, "%Y-%m-%dT%H:%M", &local);
+    const Observation seen = Observe(sim.Port());
+    // Within the same minute, give or take the minute's turn.
+    if (seen.clock.substr(0, 16) != expected) {
+        const std::time_t later = now + 5;
+        localtime_r(&later, &local);
+        std::strftime(expected, sizeof expected, "%Y-%m-%dT%H:%M", &local);
+    }
+    EXPECT_EQ(seen.clock.substr(0, 16), expected);
+    EXPECT_EQ(seen.mask, 0);
+
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+             {"--clock", "2026-13-01T00:00:00"}, {"--clock", "tomorrow"}, {"--speed", "0"}, {"--input", "S4=1"}}) {
+        const auto run = RunCommand({QUARNSIM_PATH, "--port", "0", bad[0], bad[1]});
+        EXPECT_NE(run.status, 0) << bad[0] << " " << bad[1];
+    }
 }
 
 }  // namespace
