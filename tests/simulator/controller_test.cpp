@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -14,6 +12,7 @@
 #include "devicelink/upload.hpp"
 #include "runtime/calendar.hpp"
 #include "simulator/store_file.hpp"
+#include "tests/support/files.hpp"
 
 #ifndef QUARN_TEST_DATA
 #error "QUARN_TEST_DATA must name the test data folder"
@@ -24,18 +23,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-[[maybe_unused]] void WriteBytes(const fs::path& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using test::ReadBytes;
+using test::WriteBytes;
 
 const std::string kWorkedExample = ReadBytes(fs::path(QUARN_TEST_DATA) / "worked_example.xml");
 constexpr std::string_view kAccepted = "State machine accepted: 2 timers (T0, T1), 1 relay (R3)";

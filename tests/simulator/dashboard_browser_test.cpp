@@ -23,7 +23,8 @@
 
 #include "devicelink/direct_control.hpp"
 #include "devicelink/socket_layer.hpp"
-#include "tests/simulator/sim_process.hpp"
+#include "tests/support/sim_process.hpp"
+#include "tests/support/test_peer.hpp"
 
 namespace quarn {
 namespace {
@@ -395,7 +396,7 @@ TEST(DashboardInChromium, ShowsARelaySwitchingOnTheProgramsClockAndAClickSwitche
         << "<statemachine><timer id=\"0\" start=\"21660\" end=\"21900\" dow=\"31\"/><parallel>"
            "<state id=\"R3\"><state id=\"Roff3\"><transition cond=\"#T0\"/></state>"
            "<state id=\"Ron3\"><transition cond=\"!(#T0)\"/></state></state></parallel></statemachine>";
-    testing::SimProcess sim({"--store", store.string(), "--clock", "2026-12-14T06:00:30", "--speed", "20"});
+    test::SimProcess sim({"--store", store.string(), "--clock", "2026-12-14T06:00:30", "--speed", "20"});
     ASSERT_NE(sim.Port(), 0);
     ASSERT_TRUE(devtools.Call("Page.navigate", {{"url", "http://127.0.0.1:" + std::to_string(sim.Port()) + "/"}}));
 
@@ -431,12 +432,7 @@ TEST(DashboardInChromium, ShowsARelaySwitchingOnTheProgramsClockAndAClickSwitche
     }
     ASSERT_TRUE(page.has_value());
     EXPECT_EQ(page->relay, "R3 off") << page->clock;
-    ExchangeOptions options;
-    options.port = sim.Port();
-    options.connectTimeLimit = 2s;
-    options.receiveTimeLimit = 2s;
-    options.hooks.pause = [](std::chrono::milliseconds) {};
-    EXPECT_EQ(SendControlRequest(u"127.0.0.1", kControlPage, options).mask, 0);
+    EXPECT_EQ(SendControlRequest(u"127.0.0.1", kControlPage, test::FastExchangeOptions(sim.Port())).mask, 0);
     EXPECT_NE(sim.Log().find("GET /control.html?D=0 -> 200"), std::string::npos) << sim.Log();
 }
 

@@ -228,12 +228,8 @@ std::string Field(const std::string& json, const std::string& key)
 Observation Observe(std::uint16_t port)
 {
     Observation seen;
-    ExchangeOptions options;
-    options.port = port;
-    options.connectTimeLimit = 2s;
-    options.receiveTimeLimit = 2s;
-    options.hooks.pause = [](std::chrono::milliseconds) {};
-    const ExchangeResult state = DeviceExchange(u"127.0.0.1", "GET /state.json HTTP/1.0\r\n\r\n", false, options);
+    const ExchangeResult state =
+        DeviceExchange(u"127.0.0.1", "GET /state.json HTTP/1.0\r\n\r\n", false, test::FastExchangeOptions(port));
     const std::string reply = ToNarrow(state.reply);
     const std::string json = reply.substr(std::min(reply.size(), reply.find("\r\n\r\n")));
     seen.clock = Field(json, "clock");

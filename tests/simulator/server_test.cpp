@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "devicelink/direct_control.hpp"
+#include "tests/support/test_peer.hpp"
 
 namespace quarn::sim {
 namespace {
@@ -39,16 +40,6 @@ private:
     std::atomic<bool> stop_{false};
     std::thread thread_;
 };
-
-ExchangeOptions Fast(std::uint16_t port)
-{
-    ExchangeOptions options;
-    options.port = port;
-    options.connectTimeLimit = 2s;
-    options.receiveTimeLimit = 2s;
-    options.hooks.pause = [](std::chrono::milliseconds) {};
-    return options;
-}
 
 // Sends bytes and reads until the server closes, within a deadline.
 std::string Exchange(std::uint16_t port, std::string_view request, std::chrono::milliseconds limit = 3s)
@@ -92,7 +83,7 @@ TEST(Server, ServesANormalClientWhileAHundredSlowOnesHoldConnections)
     }
     for (int round = 0; round < 3; ++round) {
         const auto start = Clock::now();
-        const ControlResult result = SendControlRequest(u"127.0.0.1", RelayQuery(2, true), Fast(server.Port()));
+        const ControlResult result = SendControlRequest(u"127.0.0.1", RelayQuery(2, true), test::FastExchangeOptions(server.Port()));
         EXPECT_EQ(result.code, 200) << round;
         EXPECT_EQ(result.mask, 4) << round;
         EXPECT_LT(Clock::now() - start, 1s) << round;
