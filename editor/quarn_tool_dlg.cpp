@@ -210,6 +210,7 @@ void CQuarnToolDlg::BuildMenus()
 
     QMenu* extra = menuBar_->addMenu(QStringLiteral("Extra"));
     AddCommand(extra, QStringLiteral("Direct control..."), kDirectControl);
+    AddCommand(extra, QStringLiteral("Week preview..."), kWeekPreview);
     extra->addSeparator();
     AddCommand(extra, QStringLiteral("Upload to QUARN..."), kUpload);
 
@@ -263,6 +264,9 @@ void CQuarnToolDlg::RunCommand(int id)
         break;
     case kUpload:
         OnUpload();
+        break;
+    case kWeekPreview:
+        OnWeekPreview();
         break;
     default:
         break;

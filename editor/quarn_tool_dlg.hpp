@@ -40,6 +40,7 @@ public:
         kFileExit = 32774,
         kEditVersion = 32779,
         kDirectControl = 32778,
+        kWeekPreview = 32780,
         kUpload = 32775,
         kAboutBox = 16,
     };
@@ -105,6 +106,8 @@ public:
     // The device commands.
     void OnUpload();
     void OnDirectControl();
+    // What the document does over a week, drawn.
+    void OnWeekPreview();
 
     // Filled by the File menu each time it opens.
     void UpdateRecentFileMenu();

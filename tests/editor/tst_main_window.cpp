@@ -1,5 +1,4 @@
 #include "document/ui/input_dlg.hpp"
-#include "editor/condition_box.hpp"
 #include "editor/about_dlg.hpp"
 #include "editor/condition_box.hpp"
 #include "editor/date_time_ctrl_ex.hpp"

@@ -1,0 +1,132 @@
+#include "editor/timeline_view.hpp"
+
+#include <QHelpEvent>
+#include <QPainter>
+#include <QToolTip>
+
+#include <cmath>
+
+namespace quarn {
+
+using namespace runtime;
+
+namespace {
+
+// The svg picture's colours.
+QColor BarColour(SignalKind kind)
+{
+    switch (kind) {
+    case SignalKind::Timer:
+        return QColor(0x3b, 0x7d, 0xd8);
+    case SignalKind::Input:
+        return QColor(0x3a, 0x9d, 0x5d);
+    case SignalKind::Relay:
+        break;
+    }
+    return QColor(0xe0, 0x7b, 0x24);
+}
+
+QString Text(const std::string& utf8)
+{
+    return QString::fromStdString(utf8);
+}
+
+}  // namespace
+
+void PaintPicture(QPainter& painter, const PictureLayout& layout)
+{
+    painter.save();
+    painter.fillRect(QRectF(0, 0, layout.width, layout.height), Qt::white);
+    QFont font = painter.font();
+    font.setPixelSize(11);
+    painter.setFont(font);
+
+    for (std::size_t i = 0; i < layout.lanes.size(); ++i) {
+        const PictureLane& lane = layout.lanes[i];
+        if (i % 2 == 1)
+            painter.fillRect(QRectF(layout.plotLeft, lane.top, layout.plotRight - layout.plotLeft, lane.height),
+                             QColor(0xf2, 0xf2, 0xf2));
+        painter.setPen(Qt::black);
+        painter.drawText(QPointF(8, lane.top + lane.height / 2 + 4), Text(lane.label));
+    }
+
+    for (const PictureDay& day : layout.days) {
+        painter.setPen(QPen(QColor(0xb0, 0xb0, 0xb0), 1));
+        painter.drawLine(QPointF(day.x, day.labelled ? 4 : layout.plotTop), QPointF(day.x, layout.plotBottom));
+        if (day.labelled) {
+            painter.setPen(Qt::black);
+            painter.drawText(QPointF(day.x + 4, layout.weekdayBaseline), Text(day.weekday));
+            painter.setPen(QColor(0x55, 0x55, 0x55));
+            painter.drawText(QPointF(day.x + 4, layout.dateBaseline), Text(day.date));
+        }
+    }
+
+    for (const PictureLane& lane : layout.lanes) {
+        for (const PictureBar& bar : lane.bars) {
+            painter.fillRect(QRectF(bar.left, lane.barTop, std::max(bar.right - bar.left, 0.5), lane.barHeight),
+                             BarColour(lane.signal.kind));
+        }
+    }
+    painter.setPen(QPen(QColor(0x80, 0x80, 0x80), 1));
+    painter.drawRect(QRectF(layout.plotLeft, layout.plotTop, layout.plotRight - layout.plotLeft,
+                            layout.plotBottom - layout.plotTop));
+    painter.restore();
+}
+
+TimelineView::TimelineView(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("timeline"));
+    setMouseTracking(true);
+}
+
+void TimelineView::SetPreview(const WeekPreview* preview)
+{
+    preview_ = preview;
+    if (preview_ != nullptr)
+        setFixedSize(sizeHint());
+    updateGeometry();
+    update();
+}
+
+QSize TimelineView::sizeHint() const
+{
+    if (preview_ == nullptr)
+        return {0, 0};
+    return {static_cast<int>(std::ceil(preview_->picture.width)),
+            static_cast<int>(std::ceil(preview_->picture.height))};
+}
+
+QString TimelineView::ToolTipAt(QPoint point) const
+{
+    if (preview_ == nullptr || preview_->error)
+        return {};
+    const PictureLayout& layout = preview_->picture;
+    if (point.x() < layout.plotLeft || point.x() >= layout.plotRight || point.y() < layout.plotTop
+        || point.y() >= layout.plotBottom)
+        return {};
+    return Text(DescribeMoment(*preview_, layout.InstantAt(point.x())));
+}
+
+bool TimelineView::event(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QString text = ToolTipAt(help->pos());
+        if (text.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), text, this);
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void TimelineView::paintEvent(QPaintEvent* /*event*/)
+{
+    if (preview_ == nullptr)
+        return;
+    QPainter painter(this);
+    PaintPicture(painter, preview_->picture);
+}
+
+}  // namespace quarn

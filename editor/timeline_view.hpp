@@ -1,0 +1,38 @@
+#pragma once
+
+#include "editor/week_preview.hpp"
+
+#include <QString>
+#include <QWidget>
+
+class QPainter;
+
+namespace quarn {
+
+// Draws a week preview's picture at its own size, as the svg picture looks,
+// and tells the time and the signals' states under the mouse as a tooltip.
+class TimelineView : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TimelineView(QWidget* parent = nullptr);
+
+    void SetPreview(const WeekPreview* preview);
+
+    // The tooltip for a point of the view; empty outside the plot.
+    QString ToolTipAt(QPoint point) const;
+
+    QSize sizeHint() const override;
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    const WeekPreview* preview_ = nullptr;
+};
+
+// Paints layout with its top left corner at the painter's origin.
+void PaintPicture(QPainter& painter, const runtime::PictureLayout& layout);
+
+}  // namespace quarn

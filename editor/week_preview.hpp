@@ -1,0 +1,34 @@
+#pragma once
+// What the Week preview shows, without any window: the document's program
+// run over a week with some inputs held on, laid out as the svg picture is.
+
+#include "document/model.hpp"
+#include "runtime/picture.hpp"
+#include "runtime/program.hpp"
+#include "runtime/timeline.hpp"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace quarn {
+
+struct WeekPreview {
+    // Set when a condition is outside the grammar; nothing else is then.
+    std::optional<runtime::ConditionError> error;
+    runtime::Timeline timeline;
+    runtime::PictureLayout picture;
+};
+
+// Runs model's program over the seven days from `from` (a day's start), with
+// the inputs whose bits are set in heldInputs (bit n: Sn) on for the whole
+// period. The picture has a lane for each signal the program uses and for
+// each input held on.
+WeekPreview BuildWeekPreview(const StateMachineModel& model, runtime::Instant from,
+                             std::uint8_t heldInputs);
+
+// "Mon 2026-12-14 07:30:00" and a line "T0 on  S0 off  R3 on" with the state
+// at t of each signal that has a lane.
+std::string DescribeMoment(const WeekPreview& preview, runtime::Instant t);
+
+}  // namespace quarn

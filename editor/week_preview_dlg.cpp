@@ -1,0 +1,192 @@
+#include "editor/week_preview_dlg.hpp"
+
+#include "editor/timeline_view.hpp"
+#include "platform/file_dialogs.hpp"
+#include "platform/message_box.hpp"
+#include "runtime/calendar.hpp"
+#include "runtime/local_clock.hpp"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace quarn {
+
+using namespace runtime;
+
+namespace {
+
+Instant InstantOfDate(const QDate& date)
+{
+    return InstantOf(DateTime{date.year(), date.month(), date.day(), 0, 0, 0});
+}
+
+bool WriteBytes(const QString& path, const std::string& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+           && file.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size())
+           && file.flush();
+}
+
+bool WritePng(const QString& path, const PictureLayout& layout)
+{
+    QImage image(static_cast<int>(std::ceil(layout.width)), static_cast<int>(std::ceil(layout.height)),
+                 QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        PaintPicture(painter, layout);
+    }
+    return image.save(path, "PNG");
+}
+
+}  // namespace
+
+QDate DefaultFirstDay(Instant now)
+{
+    const DateTime monday = FieldsOf(StartOfWeek(now));
+    return {monday.year, monday.month, monday.day};
+}
+
+CWeekPreviewDlg::CWeekPreviewDlg(const StateMachineModel& model, FileDialogs& fileDialogs, QWidget* parent)
+    : QDialog(parent), model_(model), fileDialogs_(fileDialogs)
+{
+    setObjectName(QStringLiteral("CWeekPreviewDlg"));
+    setWindowTitle(QStringLiteral("Week preview"));
+
+    auto* controls = new QHBoxLayout;
+    auto* firstDayLabel = new QLabel(QStringLiteral("First day:"), this);
+    firstDay_ = new QDateEdit(DefaultFirstDay(LocalNow()), this);
+    firstDay_->setObjectName(QStringLiteral("firstDay"));
+    firstDay_->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+    firstDay_->setCalendarPopup(true);
+    firstDay_->setDateRange(QDate(2000, 1, 1), QDate(2099, 12, 31));
+    firstDayLabel->setBuddy(firstDay_);
+    controls->addWidget(firstDayLabel);
+    controls->addWidget(firstDay_);
+    controls->addSpacing(16);
+    for (int n = 0; n < 4; ++n) {
+        auto* box = new QCheckBox(QStringLiteral("S%1 on").arg(n), this);
+        box->setObjectName(QStringLiteral("holdS%1").arg(n));
+        box->setToolTip(QStringLiteral("Input S%1 closed for the whole period").arg(n));
+        controls->addWidget(box);
+        holdInputs_[n] = box;
+        connect(box, &QCheckBox::toggled, this, &CWeekPreviewDlg::Refresh);
+    }
+    controls->addStretch(1);
+    connect(firstDay_, &QDateEdit::dateChanged, this, &CWeekPreviewDlg::Refresh);
+
+    view_ = new TimelineView;
+    auto* scroll = new QScrollArea(this);
+    scroll->setWidget(view_);
+    scroll->setWidgetResizable(false);
+    scroll->setFrameShape(QFrame::NoFrame);
+    error_ = new QLabel(this);
+    error_->setObjectName(QStringLiteral("conditionError"));
+    error_->setTextFormat(Qt::PlainText);
+    error_->setWordWrap(true);
+    error_->setAlignment(Qt::AlignCenter);
+    error_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    pages_ = new QStackedWidget(this);
+    pages_->addWidget(scroll);
+    pages_->addWidget(error_);
+
+    warnings_ = new QLabel(this);
+    warnings_->setObjectName(QStringLiteral("warnings"));
+    warnings_->setTextFormat(Qt::PlainText);
+    warnings_->setWordWrap(true);
+
+    auto* buttons = new QHBoxLayout;
+    save_ = new QPushButton(QStringLiteral("Save picture..."), this);
+    save_->setObjectName(QStringLiteral("savePicture"));
+    save_->setAutoDefault(false);
+    auto* close = new QPushButton(QStringLiteral("Close"), this);
+    close->setObjectName(QStringLiteral("close"));
+    close->setDefault(true);
+    buttons->addWidget(save_);
+    buttons->addStretch(1);
+    buttons->addWidget(close);
+    connect(save_, &QPushButton::clicked, this, &CWeekPreviewDlg::SavePicture);
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(controls);
+    layout->addWidget(pages_, 1);
+    layout->addWidget(warnings_);
+    layout->addLayout(buttons);
+
+    Refresh();
+    // Room for the whole week's picture and a scroll bar's worth.
+    resize(view_->sizeHint().width() + 40, std::max(view_->sizeHint().height(), 200) + 140);
+}
+
+CWeekPreviewDlg::~CWeekPreviewDlg() = default;
+
+void CWeekPreviewDlg::Refresh()
+{
+    std::uint8_t held = 0;
+    for (int n = 0; n < 4; ++n) {
+        if (holdInputs_[n]->isChecked())
+            held |= static_cast<std::uint8_t>(1u << n);
+    }
+    preview_ = BuildWeekPreview(model_, InstantOfDate(firstDay_->date()), held);
+    view_->SetPreview(&preview_);
+
+    if (preview_.error) {
+        error_->setText(QString::fromStdString(preview_.error->Message()));
+        pages_->setCurrentWidget(error_);
+    } else {
+        pages_->setCurrentIndex(0);
+    }
+    save_->setEnabled(!preview_.error);
+
+    QStringList warnings;
+    for (const Warning& warning : preview_.timeline.warnings)
+        warnings << QString::fromStdString(warning.text);
+    if (preview_.timeline.warningsLeftOut > 0)
+        warnings << QStringLiteral("and %1 more").arg(preview_.timeline.warningsLeftOut);
+    if (warnings.size() > 5)
+        warnings = warnings.mid(0, 5) << QStringLiteral("and %1 more").arg(warnings.size() - 5);
+    warnings_->setText(warnings.join(QLatin1Char('\n')));
+    warnings_->setVisible(!warnings.isEmpty());
+}
+
+bool CWeekPreviewDlg::SavePicture()
+{
+    if (preview_.error)
+        return false;
+    FileDialogRequest request;
+    request.save = true;
+    const QString firstDay = firstDay_->date().toString(QStringLiteral("yyyy-MM-dd"));
+    const QString documentPath = QString::fromStdU16String(model_.path);
+    const QString folder = documentPath.isEmpty() ? QString() : QFileInfo(documentPath).absolutePath() + QLatin1Char('/');
+    request.initialPath = folder + QStringLiteral("week-%1.png").arg(firstDay);
+    request.nameFilters = QStringLiteral("PNG image (*.png);;SVG image (*.svg)");
+    request.defaultSuffix = QStringLiteral("png");
+    request.fileMustExist = false;
+    request.confirmReplace = true;
+    const QString path = fileDialogs_.AskPath(this, request);
+    if (path.isEmpty())
+        return false;
+
+    const bool svg = path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive);
+    const bool written = svg ? WriteBytes(path, WriteSvg(preview_.picture)) : WritePng(path, preview_.picture);
+    if (!written)
+        ShowMessageBox(this, QStringLiteral("Cannot write the picture to %1").arg(path), MessageButtons::Ok);
+    return written;
+}
+
+}  // namespace quarn

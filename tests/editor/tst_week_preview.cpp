@@ -1,0 +1,268 @@
+// Extra > "Week preview...": the document's week drawn, inputs held on, the
+// tooltip under the mouse, a condition outside the grammar, and the saved
+// picture.
+#include "editor/quarn_tool_dlg.hpp"
+#include "editor/recent_file_list.hpp"
+#include "editor/timeline_view.hpp"
+#include "editor/week_preview_dlg.hpp"
+#include "runtime/calendar.hpp"
+#include "runtime/local_clock.hpp"
+#include "tests/support/qt/window_test_support.hpp"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QFile>
+#include <QHelpEvent>
+#include <QImage>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QToolTip>
+
+using namespace quarn;
+using namespace quarn::test;
+using runtime::Instant;
+
+namespace {
+
+const QDate kMonday(2026, 12, 14);
+
+Instant At(int day, int hour, int minute = 0)
+{
+    return runtime::InstantOf(runtime::DateTime{2026, 12, day, hour, minute, 0});
+}
+
+// T0 07:30-22:00 Monday to Friday; R3 follows T0, R5 follows input S1.
+StateMachineModel WorkingWeek()
+{
+    StateMachineModel model;
+    ResetModel(model);
+    model.timers[0].onTime = TimeOfDay{7, 30, 0};
+    model.timers[0].offTime = TimeOfDay{22, 0, 0};
+    SetWeekdayMask(model, 0, 31);
+    model.relays[3] = u"#T0";
+    model.relays[5] = u"#S1";
+    return model;
+}
+
+QStringList LaneLabels(const WeekPreview& preview)
+{
+    QStringList labels;
+    for (const auto& lane : preview.picture.lanes)
+        labels << QString::fromStdString(lane.label);
+    return labels;
+}
+
+const runtime::PictureLane* Lane(const WeekPreview& preview, const std::string& label)
+{
+    for (const auto& lane : preview.picture.lanes) {
+        if (lane.label == label)
+            return &lane;
+    }
+    return nullptr;
+}
+
+// The tooltip at instant t, in the middle of the plot's height.
+QString ToolTipAt(const CWeekPreviewDlg& dialog, Instant t)
+{
+    const auto& picture = dialog.Preview().picture;
+    const QPoint point(static_cast<int>(picture.XOf(t)) + 1,
+                       static_cast<int>((picture.plotTop + picture.plotBottom) / 2));
+    return dialog.View()->ToolTipAt(point);
+}
+
+}  // namespace
+
+class TestWeekPreview : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void sitsInTheExtraMenuAfterDirectControl();
+    void drawsTheFieldsAsSaveTakesThem();
+    void drawsTheWeekWithHeldInputs();
+    void toolTipTellsTimeAndStates();
+    void conditionErrorReplacesThePicture();
+    void savesThePictureAsPngOrSvg();
+
+private:
+    QTemporaryDir dir_;
+};
+
+void TestWeekPreview::initTestCase()
+{
+    QVERIFY(dir_.isValid());
+    UsePrivateSettings(dir_.path());
+}
+
+void TestWeekPreview::sitsInTheExtraMenuAfterDirectControl()
+{
+    RecentFileList recent;
+    ScriptedFileDialogs files;
+    CQuarnToolDlg window(recent, files);
+    QAction* preview = window.CommandAction(CQuarnToolDlg::kWeekPreview);
+    QVERIFY2(preview != nullptr, "no Week preview command");
+    QCOMPARE(preview->text(), QStringLiteral("Week preview..."));
+    QMenu* extra = nullptr;
+    for (QMenu* menu : window.findChildren<QMenu*>()) {
+        if (menu->title() == QStringLiteral("Extra"))
+            extra = menu;
+    }
+    QVERIFY(extra != nullptr);
+    QStringList items;
+    for (const QAction* action : extra->actions())
+        items << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    QCOMPARE(items, (QStringList{"Direct control...", "Week preview...", "-", "Upload to QUARN..."}));
+}
+
+void TestWeekPreview::drawsTheFieldsAsSaveTakesThem()
+{
+    RecentFileList recent;
+    ScriptedFileDialogs files;
+    CQuarnToolDlg window(recent, files);
+    window.Model() = WorkingWeek();
+    window.ShowModel();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    // Saturday ticked in the window only: the model learns of it when the
+    // fields are taken.
+    QTest::mouseClick(window.Control(CQuarnToolDlg::kFirstWeekdayBox + 5), Qt::LeftButton);
+
+    QDate offered;
+    int barsOfR3 = -1;
+    WhenModalOpens<CWeekPreviewDlg>([&](CWeekPreviewDlg& dialog) {
+        offered = dialog.FirstDayField()->date();
+        dialog.FirstDayField()->setDate(kMonday);
+        if (const auto* lane = Lane(dialog.Preview(), "R3"))
+            barsOfR3 = static_cast<int>(lane->bars.size());
+        dialog.accept();
+    });
+    window.CommandAction(CQuarnToolDlg::kWeekPreview)->trigger();
+
+    QCOMPARE(offered, DefaultFirstDay(runtime::LocalNow()));
+    QCOMPARE(offered.dayOfWeek(), 1);
+    QVERIFY(offered <= QDate::currentDate() && QDate::currentDate() < offered.addDays(7));
+    QCOMPARE(barsOfR3, 6);  // Monday to Saturday
+    QVERIFY(window.Model().modified);  // by the tick, not by the preview
+}
+
+void TestWeekPreview::drawsTheWeekWithHeldInputs()
+{
+    ScriptedFileDialogs files;
+    CWeekPreviewDlg dialog(WorkingWeek(), files);
+    dialog.FirstDayField()->setDate(kMonday);
+    QCOMPARE(dialog.Preview().timeline.from, At(14, 0));
+    QCOMPARE(dialog.Preview().timeline.to, At(21, 0));
+    QCOMPARE(LaneLabels(dialog.Preview()), (QStringList{"T0", "S1", "R3", "R5"}));
+
+    const auto* r3 = Lane(dialog.Preview(), "R3");
+    QVERIFY(r3 != nullptr);
+    QCOMPARE(r3->bars.size(), std::size_t{5});
+    QCOMPARE(r3->bars.front().from, At(14, 7, 30));
+    QCOMPARE(r3->bars.front().to, At(14, 22, 0));
+    QVERIFY(Lane(dialog.Preview(), "R5")->bars.empty());
+
+    dialog.HoldInputBox(1)->setChecked(true);
+    const auto* r5 = Lane(dialog.Preview(), "R5");
+    QCOMPARE(r5->bars.size(), std::size_t{1});
+    QCOMPARE(r5->bars.front().from, At(14, 0));
+    QCOMPARE(r5->bars.front().to, At(21, 0));
+
+    // An input the program does not read gets a lane while it is held.
+    dialog.HoldInputBox(3)->setChecked(true);
+    QCOMPARE(LaneLabels(dialog.Preview()), (QStringList{"T0", "S1", "S3", "R3", "R5"}));
+}
+
+void TestWeekPreview::toolTipTellsTimeAndStates()
+{
+    ScriptedFileDialogs files;
+    CWeekPreviewDlg dialog(WorkingWeek(), files);
+    dialog.FirstDayField()->setDate(kMonday);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+
+    const QString morning = ToolTipAt(dialog, At(15, 12));
+    QVERIFY2(morning.startsWith(QStringLiteral("Tue 2026-12-15 12:")), qPrintable(morning));
+    QVERIFY2(morning.endsWith(QStringLiteral("\nT0 on  S1 off  R3 on  R5 off")), qPrintable(morning));
+    const QString night = ToolTipAt(dialog, At(19, 23));
+    QVERIFY2(night.startsWith(QStringLiteral("Sat 2026-12-19 23:")), qPrintable(night));
+    QVERIFY2(night.endsWith(QStringLiteral("\nT0 off  S1 off  R3 off  R5 off")), qPrintable(night));
+    QCOMPARE(dialog.View()->ToolTipAt(QPoint(2, 2)), QString());  // on the lane labels
+
+    // The same text as a real tooltip.
+    TimelineView* view = dialog.View();
+    const auto& picture = dialog.Preview().picture;
+    const QPoint point(static_cast<int>(picture.XOf(At(15, 12))) + 1,
+                       static_cast<int>((picture.plotTop + picture.plotBottom) / 2));
+    QHelpEvent help(QEvent::ToolTip, point, view->mapToGlobal(point));
+    QApplication::sendEvent(view, &help);
+    QTRY_VERIFY(QToolTip::isVisible());
+    QCOMPARE(QToolTip::text(), morning);
+    QToolTip::hideText();
+}
+
+void TestWeekPreview::conditionErrorReplacesThePicture()
+{
+    StateMachineModel model = WorkingWeek();
+    model.relays[2] = u"#T0&&";
+    ScriptedFileDialogs files;
+    CWeekPreviewDlg dialog(model, files);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+
+    auto* error = dialog.findChild<QLabel*>(QStringLiteral("conditionError"));
+    QVERIFY(error != nullptr);
+    QVERIFY2(error->isVisible(), "the condition error is not shown");
+    QVERIFY2(error->text().startsWith(QStringLiteral("R2: condition \"#T0&&\"")), qPrintable(error->text()));
+    QVERIFY2(error->text().contains(QStringLiteral("character 6")), qPrintable(error->text()));
+    QVERIFY2(!dialog.View()->isVisible(), "the picture is still shown");
+    QVERIFY(!dialog.findChild<QPushButton*>(QStringLiteral("savePicture"))->isEnabled());
+    QVERIFY(!dialog.SavePicture());
+    QVERIFY(files.asked.empty());
+}
+
+void TestWeekPreview::savesThePictureAsPngOrSvg()
+{
+    ScriptedFileDialogs files;
+    CWeekPreviewDlg dialog(WorkingWeek(), files);
+    dialog.FirstDayField()->setDate(kMonday);
+    const QString svg = dir_.filePath(QStringLiteral("week.svg"));
+    const QString png = dir_.filePath(QStringLiteral("week.png"));
+    files.answers = {svg, png};
+
+    auto* save = dialog.findChild<QPushButton*>(QStringLiteral("savePicture"));
+    QCOMPARE(save->text(), QStringLiteral("Save picture..."));
+    save->click();
+    QCOMPARE(files.asked.size(), std::size_t{1});
+    QVERIFY(files.asked[0].save);
+    QVERIFY2(files.asked[0].nameFilters.contains(QStringLiteral("*.png"))
+                 && files.asked[0].nameFilters.contains(QStringLiteral("*.svg")),
+             qPrintable(files.asked[0].nameFilters));
+    QVERIFY2(files.asked[0].initialPath.endsWith(QStringLiteral("week-2026-12-14.png")),
+             qPrintable(files.asked[0].initialPath));
+    QFile svgFile(svg);
+    QVERIFY(svgFile.open(QIODevice::ReadOnly));
+    const QByteArray bytes = svgFile.readAll();
+    QVERIFY(bytes.startsWith("<?xml"));
+    QVERIFY(bytes.contains("<svg"));
+    QVERIFY(bytes.contains(">R3<"));
+
+    save->click();
+    const QImage image(png);
+    QVERIFY2(!image.isNull(), "no PNG written");
+    QCOMPARE(image.width(), static_cast<int>(std::ceil(dialog.Preview().picture.width)));
+    // Some pixel of R3's first bar has the relays' colour.
+    const auto* r3 = Lane(dialog.Preview(), "R3");
+    const QPoint inBar(static_cast<int>((r3->bars[0].left + r3->bars[0].right) / 2),
+                       static_cast<int>(r3->barTop + r3->barHeight / 2));
+    QCOMPARE(image.pixelColor(inBar), QColor(0xe0, 0x7b, 0x24));
+
+    // Cancelled: nothing asked beyond the question, nothing written.
+    QVERIFY(!dialog.SavePicture());
+}
+
+QTEST_MAIN(TestWeekPreview)
+#include "tst_week_preview.moc"
