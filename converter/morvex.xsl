@@ -163,13 +163,16 @@
         <xsl:call-template name="name-of"/>
       </xsl:for-each>
     </xsl:variable>
+    <!-- White space as the editor reads a version back: runs of spaces, tabs
+         and line ends are one space, none at either end. So the file reads
+         back into a model that the writer writes into the same bytes. -->
     <xsl:variable name="version">
       <xsl:choose>
-        <xsl:when test="$name != ''">
-          <xsl:value-of select="$name"/>
+        <xsl:when test="normalize-space($name) != ''">
+          <xsl:value-of select="normalize-space($name)"/>
         </xsl:when>
         <xsl:otherwise>
-          <xsl:value-of select="$destination-name"/>
+          <xsl:value-of select="normalize-space($destination-name)"/>
         </xsl:otherwise>
       </xsl:choose>
     </xsl:variable>
