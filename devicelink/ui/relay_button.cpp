@@ -1,6 +1,9 @@
 #include "devicelink/ui/relay_button.hpp"
 
-#include <QPainter>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+#include <algorithm>
 
 namespace quarn {
 
@@ -42,15 +45,54 @@ void CRelayButton::SetIndeterminate(bool on)
     update();
 }
 
-void CRelayButton::paintEvent(QPaintEvent* event)
+void CRelayButton::paintEvent(QPaintEvent* /*event*/)
 {
-    QPushButton::paintEvent(event);
-    if (!indeterminate_)
-        return;
-    QPainter painter(this);
-    QColor hatch = palette().color(QPalette::Highlight);
-    hatch.setAlpha(160);
-    painter.fillRect(rect().adjusted(2, 2, -2, -2), QBrush(hatch, Qt::BDiagPattern));
+    // On, off and unknown differ in more than colour: a lit, filled lamp and
+    // bold text on a dark face for on, an empty lamp on the plain face for
+    // off, a question mark on a hatched face for unknown.
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const QString label = option.text;
+    option.text.clear();
+    painter.drawControl(QStyle::CE_PushButtonBevel, option);
+    const QRect face = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+
+    const bool on = CheckState() == Qt::Checked;
+    QColor ink = palette().color(QPalette::ButtonText);
+    if (on) {
+        painter.fillRect(face, QColor(0x1b, 0x5e, 0x20));
+        ink = Qt::white;
+    } else if (indeterminate_) {
+        painter.fillRect(face, QBrush(QColor(0x70, 0x70, 0x70), Qt::BDiagPattern));
+    }
+
+    QFont font = painter.font();
+    font.setBold(on);
+    painter.setFont(font);
+    const QFontMetrics metrics(font);
+    const int lamp = std::max(6, metrics.height() * 6 / 10);
+    const int gap = 3;
+    const int width = lamp + gap + metrics.horizontalAdvance(label);
+    const int left = face.left() + std::max(0, (face.width() - width) / 2);
+    const QRect lampRect(left, face.center().y() - lamp / 2, lamp, lamp);
+
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (indeterminate_) {
+        QFont mark = font;
+        mark.setBold(true);
+        painter.setFont(mark);
+        painter.setPen(ink);
+        painter.drawText(lampRect.adjusted(-2, -4, 2, 4), Qt::AlignCenter, QStringLiteral("?"));
+        painter.setFont(font);
+    } else {
+        painter.setPen(QPen(ink, 1.5));
+        painter.setBrush(on ? QBrush(QColor(0xff, 0xeb, 0x3b)) : Qt::NoBrush);
+        painter.drawEllipse(lampRect);
+    }
+    painter.setPen(ink);
+    painter.drawText(QRect(lampRect.right() + gap, face.top(), face.right() - lampRect.right() - gap, face.height()),
+                     Qt::AlignLeft | Qt::AlignVCenter, label);
 }
 
 }  // namespace quarn

@@ -85,6 +85,7 @@ private slots:
     void press_data();
     void press();
     void pressOnUnknownSwitchesOn();
+    void statesDifferWithoutColour();
     void addressStoredOnClose_data();
     void addressStoredOnClose();
 
@@ -259,6 +260,34 @@ void TestDirectDlg::addressStoredOnClose()
     QCOMPARE(SettingsStore::ReadString("direct", "url", "-"), kHost);  // not before destruction
     dialog.reset();
     QCOMPARE(SettingsStore::ReadString("direct", "url", "-"), stored);
+}
+
+void TestDirectDlg::statesDifferWithoutColour()
+{
+    // Drawn in grey only, on, off and unknown still look different, and the
+    // unknown state is not merely the off look with something faint on it.
+    CRelayButton button(QStringLiteral("R3"));
+    button.resize(48, 32);
+    const auto grey = [&button](Qt::CheckState state) {
+        button.SetCheckState(state);
+        return button.grab().toImage().convertToFormat(QImage::Format_Grayscale8);
+    };
+    const QImage on = grey(Qt::Checked);
+    const QImage off = grey(Qt::Unchecked);
+    const QImage unknown = grey(Qt::PartiallyChecked);
+    QVERIFY2(on != off, "on and off look the same in grey");
+    QVERIFY2(unknown != off && unknown != on, "unknown looks like on or off in grey");
+    // On is the dark one: its face is much darker than off's.
+    const auto meanGrey = [](const QImage& image) {
+        long long sum = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x)
+                sum += qGray(image.pixel(x, y));
+        }
+        return sum / (image.width() * image.height());
+    };
+    QVERIFY2(meanGrey(on) + 40 < meanGrey(off),
+             qPrintable(QStringLiteral("on %1, off %2").arg(meanGrey(on)).arg(meanGrey(off))));
 }
 
 QTEST_MAIN(TestDirectDlg)
