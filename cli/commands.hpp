@@ -24,4 +24,7 @@ void AddDeviceCommands(CLI::App& app);
 // simulate
 void AddSimulateCommand(CLI::App& app);
 
+// deploy, status
+void AddFleetCommands(CLI::App& app);
+
 }  // namespace quarn::cli
