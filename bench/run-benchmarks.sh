@@ -124,3 +124,8 @@ if command -v hyperfine >/dev/null; then
     fi
   fi
 fi
+
+if [ -x "$bin/quarnctl" ] && [ -x "$bin/quarnsim" ]; then
+  section "quarnctl deploy to 200 controllers of which 20 never answer"
+  bash "$(dirname "$0")/deploy_bench.sh" "$bin"
+fi
