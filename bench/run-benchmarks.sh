@@ -129,3 +129,8 @@ if [ -x "$bin/quarnctl" ] && [ -x "$bin/quarnsim" ]; then
   section "quarnctl deploy to 200 controllers of which 20 never answer"
   bash "$(dirname "$0")/deploy_bench.sh" "$bin"
 fi
+
+if command -v hyperfine >/dev/null && [ -x "$bin/quarnctl" ]; then
+  section "quarnctl simulate, a year of 8 timers and relays with 1,000 input changes, against quarnctl show --json"
+  bash "$(dirname "$0")/simulate-vs-show.sh" "$bin"
+fi

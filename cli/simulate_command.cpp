@@ -29,7 +29,7 @@ void Simulate(const SimulateOptions& options)
     std::string bytes;
     bool warningsShown = false;
     if (options.format == "json") {
-        bytes = TimelineJson(timeline).dump(2) + "\n";
+        bytes = TimelineJsonText(timeline);
         warningsShown = true;
     } else if (options.format == "csv") {
         bytes = TimelineCsv(timeline);

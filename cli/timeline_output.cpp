@@ -10,6 +10,7 @@ using runtime::AllSignals;
 using runtime::IsOn;
 using runtime::Signal;
 using runtime::SignalName;
+using runtime::SignalNameView;
 using runtime::SignalState;
 
 }  // namespace
@@ -71,6 +72,46 @@ nlohmann::ordered_json TimelineJson(const runtime::Timeline& timeline)
     json["changes"] = std::move(changes);
     json["warnings"] = WarningTexts(timeline);
     return json;
+}
+
+std::string TimelineJsonText(const runtime::Timeline& timeline)
+{
+    std::string text = "{\n  \"from\": \"" + runtime::FormatIso(timeline.from) + "\",\n  \"to\": \"" +
+                       runtime::FormatIso(timeline.to) + "\",\n  \"initial\": {\n";
+    bool first = true;
+    for (const Signal signal : AllSignals()) {
+        text += first ? "    \"" : ",\n    \"";
+        text += SignalNameView(signal);
+        text += IsOn(timeline.initial, signal) ? "\": true" : "\": false";
+        first = false;
+    }
+    text += "\n  },\n  \"changes\": [";
+    SignalState before = timeline.initial;
+    first = true;
+    for (const runtime::TimelineChange& change : timeline.changes) {
+        text += first ? "\n    {\n      \"at\": \"" : ",\n    {\n      \"at\": \"";
+        text += runtime::FormatIso(change.at);
+        text += '"';
+        for (const Signal signal : AllSignals()) {
+            const bool on = IsOn(change.state, signal);
+            if (on != IsOn(before, signal)) {
+                text += ",\n      \"";
+                text += SignalNameView(signal);
+                text += on ? "\": true" : "\": false";
+            }
+        }
+        text += "\n    }";
+        before = change.state;
+        first = false;
+    }
+    text += first ? "],\n  \"warnings\": [" : "\n  ],\n  \"warnings\": [";
+    first = true;
+    for (const std::string& warning : WarningTexts(timeline)) {
+        text += (first ? "\n    " : ",\n    ") + nlohmann::json(warning).dump();
+        first = false;
+    }
+    text += first ? "]\n}\n" : "\n  ]\n}\n";
+    return text;
 }
 
 std::string TimelineCsv(const runtime::Timeline& timeline)

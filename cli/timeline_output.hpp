@@ -20,6 +20,9 @@ namespace quarn::cli {
 
 std::string TimelineText(const runtime::Timeline& timeline);
 nlohmann::ordered_json TimelineJson(const runtime::Timeline& timeline);
+// TimelineJson(timeline).dump(2) + "\n", byte for byte, written directly: a
+// year of changes would otherwise spend most of its time in the JSON tree.
+std::string TimelineJsonText(const runtime::Timeline& timeline);
 std::string TimelineCsv(const runtime::Timeline& timeline);
 
 // The timeline's warning texts, and one more line for those left out.

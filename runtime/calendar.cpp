@@ -1,7 +1,6 @@
 #include "runtime/calendar.hpp"
 
 #include <array>
-#include <cstdio>
 
 namespace quarn::runtime {
 
@@ -117,30 +116,58 @@ std::string_view WeekdayName(int weekday)
     return weekday >= 0 && weekday < 7 ? kNames[static_cast<std::size_t>(weekday)] : std::string_view{};
 }
 
-std::string FormatDate(Instant t)
+namespace {
+
+// Fixed-width decimal fields without printf: timelines format thousands of
+// instants.
+void Put(char*& out, int value, int width)
+{
+    for (int i = width - 1; i >= 0; --i) {
+        out[i] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+    out += width;
+}
+
+// "YYYY-MM-DD" + separator + "HH:MM:SS" into out; years outside 0-9999 are
+// written with their digits modulo 10000.
+std::string Formatted(Instant t, char separator, bool withTime)
 {
     const DateTime f = FieldsOf(t);
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", f.year, f.month, f.day);
-    return text;
+    char text[19];
+    char* out = text;
+    const int year = f.year % 10000;
+    Put(out, year < 0 ? year + 10000 : year, 4);
+    *out++ = '-';
+    Put(out, f.month, 2);
+    *out++ = '-';
+    Put(out, f.day, 2);
+    if (withTime) {
+        *out++ = separator;
+        Put(out, f.hour, 2);
+        *out++ = ':';
+        Put(out, f.minute, 2);
+        *out++ = ':';
+        Put(out, f.second, 2);
+    }
+    return std::string(text, out);
+}
+
+}  // namespace
+
+std::string FormatDate(Instant t)
+{
+    return Formatted(t, ' ', false);
 }
 
 std::string FormatIso(Instant t)
 {
-    const DateTime f = FieldsOf(t);
-    char text[48];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", f.year, f.month, f.day, f.hour, f.minute,
-                  f.second);
-    return text;
+    return Formatted(t, 'T', true);
 }
 
 std::string FormatDisplay(Instant t)
 {
-    const DateTime f = FieldsOf(t);
-    char text[48];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", f.year, f.month, f.day, f.hour, f.minute,
-                  f.second);
-    return std::string(WeekdayName(Weekday(t))) + " " + text;
+    return std::string(WeekdayName(Weekday(t))) + " " + Formatted(t, ' ', true);
 }
 
 std::optional<Instant> ParseInstant(std::string_view text)

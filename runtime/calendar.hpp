@@ -45,6 +45,8 @@ Instant InstantOf(const DateTime& fields);
 // "Mon", "Tue", ... for weekday 0-6.
 std::string_view WeekdayName(int weekday);
 
+// The texts carry four year digits (an instant outside the years 0-9999 is
+// written with its year modulo 10000).
 // "Mon 2026-12-14 07:30:00".
 std::string FormatDisplay(Instant t);
 // "2026-12-14T07:30:00".

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace quarn::runtime {
 
@@ -35,6 +36,8 @@ const std::array<Signal, kSignalCount>& AllSignals();
 
 // "T0", "S3", "R7".
 std::string SignalName(Signal signal);
+// The same from a table, for output that names thousands of signals.
+std::string_view SignalNameView(Signal signal);
 
 bool IsOn(const SignalState& state, Signal signal);
 void SetSignal(SignalState& state, Signal signal, bool on);
