@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #ifdef _WIN32
 #include <winsock2.h>
@@ -75,10 +76,18 @@ int ToPollMs(Timeout timeout)
     return timeout.count() > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(timeout.count());
 }
 
+WaitingHook& WaitingHookOfThread()
+{
+    thread_local WaitingHook hook;
+    return hook;
+}
+
 // Waits until the socket is ready for events; 1 ready, 0 time out, -1 error.
 int WaitFor(NativeSocket s, short events, Timeout timeout)
 {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
+    const WaitingHook& waiting = WaitingHookOfThread();
+    const int slice = static_cast<int>(kWaitSlice.count());
     for (;;) {
         PollFd fd{};
         fd.fd = s;
@@ -89,9 +98,16 @@ int WaitFor(NativeSocket s, short events, Timeout timeout)
                 std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
             wait = left.count() > 0 ? ToPollMs(left) : 0;
         }
-        const int rc = PollOne(fd, wait);
+        // With a waiting hook the wait goes in slices; a slice that ends
+        // without an event is no time-out unless the whole wait is over.
+        const bool sliced = waiting && (wait < 0 || wait > slice);
+        const int rc = PollOne(fd, sliced ? slice : wait);
         if (rc < 0 && LastError() == kInterrupted)
             continue;
+        if (rc == 0 && sliced) {
+            waiting();
+            continue;
+        }
         return rc < 0 ? -1 : (rc == 0 ? 0 : 1);
     }
 }
@@ -343,6 +359,13 @@ SocketResult Accept(Socket& listener, Timeout timeout)
     SetBlocking(accepted, true);
     result.socket = Socket(accepted);
     return result;
+}
+
+WaitingHook SetWaitingHook(WaitingHook hook)
+{
+    WaitingHook previous = std::move(WaitingHookOfThread());
+    WaitingHookOfThread() = std::move(hook);
+    return previous;
 }
 
 }  // namespace quarn::net

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 namespace quarn::net {
@@ -36,6 +37,15 @@ inline constexpr Timeout kNoLimit{-1};
 // A moment by which a whole operation ends, however many waits it takes.
 using Deadline = std::chrono::steady_clock::time_point;
 inline constexpr Deadline kNoDeadline = Deadline::max();
+
+// While set, a wait of the calling thread for a socket (connect, send,
+// receive, accept) is cut into slices of at most kWaitSlice and the hook is
+// called between them; the windows repaint themselves in it. The waits keep
+// their limits and their order. Returns the hook it replaces; an empty hook
+// waits in one piece.
+using WaitingHook = std::function<void()>;
+inline constexpr Timeout kWaitSlice{50};
+WaitingHook SetWaitingHook(WaitingHook hook);
 
 // Owns one socket; closes it when it goes.
 class Socket {

@@ -1,18 +1,37 @@
 #include "devicelink/ui/window_exchange.hpp"
 
+#include "devicelink/socket_layer.hpp"
+#include "platform/blocked_painting.hpp"
 #include "platform/wait_cursor.hpp"
 
 namespace quarn {
 
 namespace {
 std::uint16_t portForTesting = 0;
+
+// While an exchange blocks the window, the wait cursor shows and the windows
+// go on painting themselves, in the socket layer's waits and in the pauses
+// between receive attempts; nothing else is handled.
+void ExchangeWaiting(bool on)
+{
+    if (on) {
+        SetWaitCursor(true);
+        net::SetWaitingHook(PaintWindowsWhileBlocked);
+        // A menu or dialog closed just before leaves its place to repaint.
+        PaintWindowsWhileBlocked();
+    } else {
+        net::SetWaitingHook({});
+        SetWaitCursor(false);
+    }
 }
+}  // namespace
 
 ExchangeOptions WindowExchangeOptions()
 {
     ExchangeOptions options;
     options.port = portForTesting != 0 ? portForTesting : kControllerPort;
-    options.hooks.waitCursor = WaitCursorHook();
+    options.hooks.waitCursor = ExchangeWaiting;
+    options.hooks.pause = SleepPaintingWindows;
     return options;
 }
 
