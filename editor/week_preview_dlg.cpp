@@ -130,7 +130,7 @@ CWeekPreviewDlg::CWeekPreviewDlg(const StateMachineModel& model, FileDialogs& fi
 
     Refresh();
     // Room for the whole week's picture and a scroll bar's worth.
-    resize(view_->sizeHint().width() + 40, std::max(view_->sizeHint().height(), 200) + 140);
+    resize(view_->sizeHint().width() + 40, std::max(view_->sizeHint().height(), 200) + 100);
 }
 
 CWeekPreviewDlg::~CWeekPreviewDlg() = default;

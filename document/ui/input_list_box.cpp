@@ -30,6 +30,7 @@ void InputListBox::showPopup()
         else
             geometry.setHeight(listHeight);
         popup->setGeometry(geometry);
+        view()->scrollTo(view()->currentIndex(), QAbstractItemView::PositionAtCenter);
     }
 }
 

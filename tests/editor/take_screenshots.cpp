@@ -1,6 +1,9 @@
-// Renders the editor window with a sample document, the condition dialog,
-// the upload dialog and the direct-control window into PNG files, without a
-// display:
+// Renders the editor window with a sample document, the condition dialog
+// (with a dropped list, and with a condition the gates cannot show), the
+// upload dialog and an upload's message box, the direct-control window and
+// the Week preview into PNG files. On an X server with a window manager
+// (Xvfb and openbox, see README) each shot holds the window's frame;
+// without a display the windows are drawn alone:
 //   QT_QPA_PLATFORM=offscreen quarntool_screenshots <folder>
 #include "devicelink/ui/direct_dlg.hpp"
 #include "devicelink/ui/relay_button.hpp"
@@ -8,14 +11,23 @@
 #include "devicelink/ui/window_exchange.hpp"
 #include "document/ui/input_dlg.hpp"
 #include "editor/quarn_tool_dlg.hpp"
+#include "editor/week_preview_dlg.hpp"
 #include "editor/recent_file_list.hpp"
 #include "platform/file_dialogs.hpp"
+#include "platform/message_box.hpp"
 #include "platform/settings_store.hpp"
 #include "tests/support/office_model.hpp"
 #include "tests/support/test_peer.hpp"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
 #include <QDir>
+#include <QEventLoop>
+#include <QScreen>
+#include <QTimer>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QSettings>
@@ -23,6 +35,32 @@
 #include <QTextStream>
 
 using namespace quarn;
+
+namespace {
+
+// Lets the window manager frame and place what was just shown.
+void Settle()
+{
+    QEventLoop loop;
+    QTimer::singleShot(QGuiApplication::platformName() == QStringLiteral("xcb") ? 500 : 0, &loop,
+                       &QEventLoop::quit);
+    loop.exec();
+}
+
+// The window as the screen shows it, frame included, and also the area of
+// `also` (a dropped list); drawn alone where there is no real screen.
+QPixmap Shot(QWidget& widget, const QRect& also = {})
+{
+    Settle();
+    if (QGuiApplication::platformName() != QStringLiteral("xcb"))
+        return widget.grab();
+    QRect area = widget.frameGeometry();
+    if (!also.isNull())
+        area = area.united(also);
+    return widget.screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+}
+
+}  // namespace
 
 int main(int argc, char* argv[])
 {
@@ -42,6 +80,7 @@ int main(int argc, char* argv[])
     model.version.clear();
     model.path = u"/home/user/plans/office.xml";
     model.relays[1] = u"#R1||#S0";
+    model.relays[5] = u"(#T0&&#T1&&#S2)||#R2||#S0";
     window.ShowModel();
     window.UpdateTitle();
     window.show();
@@ -50,18 +89,39 @@ int main(int argc, char* argv[])
     QTextStream out(stdout);
     const auto save = [&](QWidget& widget, const QString& name) {
         const QString path = folder.filePath(name);
-        const bool saved = widget.grab().save(path);
+        const bool saved = Shot(widget).save(path);
         out << (saved ? "wrote " : "could not write ") << path << '\n';
         return saved;
     };
+    window.move(40, 40);
     bool ok = save(window, QStringLiteral("quarntool-main-window.png"));
 
-    CInputDlg condition(&window);
-    condition.SetConditionText(QStringLiteral("(#T0&&#T1)||#R2"));
-    condition.SetRelayLabel(QStringLiteral("R 3"));
-    condition.show();
-    app.processEvents();
-    ok = save(condition, QStringLiteral("quarntool-condition-dialog.png")) && ok;
+    {
+        CInputDlg condition(&window);
+        condition.SetConditionText(QStringLiteral("(#T0&&#T1)||#R2"));
+        condition.SetRelayLabel(QStringLiteral("R 3"));
+        condition.show();
+        app.processEvents();
+        ok = save(condition, QStringLiteral("quarntool-condition-dialog.png")) && ok;
+
+        // The first OR input dropped down: 66 units with a scroll bar.
+        QComboBox* list = condition.InputList(4);
+        list->showPopup();
+        Settle();
+        const QString path = folder.filePath(QStringLiteral("quarntool-condition-list.png"));
+        const bool saved = Shot(condition, list->view()->window()->frameGeometry()).save(path);
+        out << (saved ? "wrote " : "could not write ") << path << '\n';
+        ok = saved && ok;
+        list->hidePopup();
+    }
+    {
+        CInputDlg condition(&window);
+        condition.SetConditionText(QStringLiteral("#T0&&#S1"));
+        condition.SetRelayLabel(QStringLiteral("R 4"));
+        condition.show();
+        app.processEvents();
+        ok = save(condition, QStringLiteral("quarntool-condition-notice.png")) && ok;
+    }
 
     CUploadDlg upload(UploadDlgVariant::Editor, &window);
     upload.m_url = QStringLiteral("quarn");
@@ -70,6 +130,18 @@ int main(int argc, char* argv[])
     app.processEvents();
     ok = save(upload, QStringLiteral("quarntool-upload-dialog.png")) && ok;
     upload.hide();
+
+    // What a controller that closes without an answer leaves.
+    SetMessageBoxTitle(QStringLiteral("QuarnTool"));
+    const auto box = CreateMessageBox(
+        &window, MessageBoxRequest{QStringLiteral("Error: 0"), MessageButtons::Ok, QMessageBox::Warning, {},
+                                   QStringLiteral("The controller closed the connection without an answer it "
+                                                  "could read.")});
+    box->setModal(false);
+    box->show();
+    app.processEvents();
+    ok = save(*box, QStringLiteral("quarntool-upload-error.png")) && ok;
+    box->hide();
 
     // The direct-control window asks a stand-in controller for the relay
     // states (R0 and R3 on); R5 shows a switch the controller did not
@@ -84,6 +156,23 @@ int main(int argc, char* argv[])
     direct.RelayButton(5)->SetCheckState(Qt::PartiallyChecked);
     app.processEvents();
     ok = save(direct, QStringLiteral("quarntool-direct-control.png")) && ok;
+    direct.hide();
+
+    // The week of 2026-12-14 with a few more relays than the office file:
+    // R4 follows T0, R6 an overnight timer at the weekend, R1 latches on S0,
+    // held on from the start.
+    StateMachineModel week = window.Model();
+    week.relays[4] = u"#T0";
+    week.timers[2].onTime = TimeOfDay{20, 0, 0};
+    week.timers[2].offTime = TimeOfDay{6, 0, 0};
+    SetWeekdayMask(week, 2, 96);
+    week.relays[6] = u"#T2";
+    CWeekPreviewDlg preview(week, dialogs, &window);
+    preview.FirstDayField()->setDate(QDate(2026, 12, 14));
+    preview.HoldInputBox(0)->setChecked(true);
+    preview.show();
+    app.processEvents();
+    ok = save(preview, QStringLiteral("quarntool-week-preview.png")) && ok;
 
     return ok ? 0 : 1;
 }

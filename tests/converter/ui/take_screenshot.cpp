@@ -1,11 +1,15 @@
-// Renders the converter window with sample paths into a PNG file, without a
-// display:
+// Renders the converter window with sample paths into a PNG file. On an X
+// server with a window manager (Xvfb and openbox, see README) the shot holds
+// the window's frame; without a display the window is drawn alone:
 //   QT_QPA_PLATFORM=offscreen morvex_screenshot <folder>
 #include "converter/ui/morvex_dlg.hpp"
 #include "platform/file_dialogs.hpp"
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
+#include <QScreen>
+#include <QTimer>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QTextStream>
@@ -21,12 +25,23 @@ int main(int argc, char* argv[])
     CMorvexDlg window(dialogs);
     auto* source = window.findChild<QLineEdit*>(QStringLiteral("control1000"));
     source->setText(QStringLiteral("/home/user/models/office.xmi"));
+    window.move(40, 40);
     window.show();
     source->deselect();
     app.processEvents();
+    const bool onScreen = QGuiApplication::platformName() == QStringLiteral("xcb");
+    if (onScreen) {
+        // Time for the window manager to frame and place the window.
+        QEventLoop loop;
+        QTimer::singleShot(500, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    const QRect frame = window.frameGeometry();
+    const QPixmap shot = onScreen ? window.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height())
+                                  : window.grab();
 
     const QString path = folder.filePath(QStringLiteral("morvex-window.png"));
-    const bool saved = window.grab().save(path);
+    const bool saved = shot.save(path);
     QTextStream(stdout) << (saved ? "wrote " : "could not write ") << path << '\n';
     return saved ? 0 : 1;
 }
