@@ -67,6 +67,47 @@ if command -v valgrind >/dev/null; then
       n["pug"] / n["tinyxml2"], n["pug"] / n["libxml2"], n["pug"] / n["memchr"] }' "$work/counts"
 fi
 
+# Whole programs on the benchmark document written to files: quarnctl reads
+# one as the editor would (ReadStateMachineFile) and prints it as JSON;
+# xmllint --noout only parses it. Wall-clock with hyperfine, instructions
+# under callgrind and peak resident memory against the file's size.
+if [ -x "$bin/quarnctl" ] && command -v xmllint >/dev/null; then
+  "$bin/quarn_parse_once" write "$work/sm10.xml" 10
+  "$bin/quarn_parse_once" write "$work/sm100.xml" 100
+  if command -v hyperfine >/dev/null; then
+    section "Whole programs, 10 MB document: quarnctl show --json against xmllint --noout"
+    hyperfine -N --style basic --warmup 2 --runs 10 --export-csv "$work/show.csv" \
+      --export-markdown "$work/show.md" \
+      "$bin/quarnctl show --json $work/sm10.xml" "xmllint --noout $work/sm10.xml" >/dev/null
+    cat "$work/show.md"
+    ours=$(awk -F, 'NR == 2 { print $2 }' "$work/show.csv")
+    peer=$(awk -F, 'NR == 3 { print $2 }' "$work/show.csv")
+    # The in-process read's wall-clock median (BM_Parse_Pug, milliseconds).
+    inproc=$(awk -F, '$1 == "BM_Parse_Pug_median" { print $3 / 1000 }' "$x")
+    echo "  ratios: quarnctl/xmllint $(awk -v a="$ours" -v b="$peer" 'BEGIN { printf "%.2f", a / b }')," \
+      "quarnctl/in-process read (BM_Parse_Pug real) $(awk -v a="$ours" -v b="$inproc" 'BEGIN { printf "%.2f", a / b }')"
+  fi
+  if command -v valgrind >/dev/null; then
+    ours=$(instructions "$bin/quarnctl" show --json "$work/sm10.xml")
+    peer=$(instructions xmllint --noout "$work/sm10.xml")
+    echo "  instructions: quarnctl show --json $ours, xmllint --noout $peer," \
+      "ratio $(awk -v a="$ours" -v b="$peer" 'BEGIN { printf "%.3f", a / b }')"
+  fi
+  if [ -x /usr/bin/time ]; then
+    section "Peak resident memory of the whole programs, against the file's size"
+    for file in sm10 sm100; do
+      size=$(stat -c %s "$work/$file.xml")
+      for program in "$bin/quarnctl show --json" "xmllint --noout"; do
+        # shellcheck disable=SC2086
+        kib=$(/usr/bin/time -f %M $program "$work/$file.xml" 2>&1 >/dev/null | tail -1)
+        printf '  %-10s %-22s %8.1f MiB peak, %5.2f times the file (%.1f MiB)\n' "$file" \
+          "$(basename "${program%% *}") ${program#* }" "$(awk -v k="$kib" 'BEGIN { print k / 1024 }')" \
+          "$(awk -v k="$kib" -v s="$size" 'BEGIN { print k * 1024 / s }')" "$(awk -v s="$size" 'BEGIN { print s / 1048576 }')"
+      done
+    done
+  fi
+fi
+
 section "State-machine reader and writer, worked example (median of $reps)"
 run_gbench quarn_bench_document
 
