@@ -119,6 +119,11 @@ if [ -x "$bin/quarn_bench_device" ]; then
     "switch/raw $(ratio "$d" BM_Switch_DeviceLink/real_time BM_Switch_RawSocket/real_time 3)"
 fi
 
+if [ -x "$bin/quarn_bench_simulator" ]; then
+  section "quarnsim: judging an upload and scanning its request, 1.2 kB and 1 MB (median of $reps)"
+  run_gbench quarn_bench_simulator
+fi
+
 if [ -x "$bin/quarn_bench_converter" ]; then
   section "Converter, 1,000-state XMI (median of $reps)"
   run_gbench quarn_bench_converter
