@@ -84,7 +84,7 @@ int main(int argc, char** argv)
             return ParseInput(text) ? std::string() : "not S0=0 to S3=1: " + text;
         });
     app.footer(
-        "Pages: / (dashboard), /state.json, /control.html[?D=1], /input.json?S0=1, /state_machine_mp.html.\n"
+        "Pages: the dashboard at the root, state.json, control.html[?D=1], input.json?S0=1, state_machine_mp.html.\n"
         "An accepted upload (and, at the start, DIR/state_machine.xml) runs on the clock; control.html shows\n"
         "its relays. A relay switched by hand stays so until the next change of a timer or an input.\n"
         "Limits: requests up to 1 MiB (else 413), 10 s per request (else 408), 64 connections at once.");
