@@ -20,7 +20,7 @@ using test::ConvertText;
 // The sanitizers slow libxslt and libxml2 down several times; the limits
 // describe the product, so they stretch by that much there.
 #if defined(__SANITIZE_ADDRESS__)
-constexpr double kSlowdown = 5.0;
+constexpr double kSlowdown = 10.0;
 // Each use of a long text copies it, and the sanitizer's allocator maps and
 // unmaps every large copy: the megabyte comments take minutes there. They
 // run at a tenth of the size, which still covers every path; the full
