@@ -37,8 +37,9 @@ TEST(RunJobs, EveryJobRunsOnceWithAtMostParallelAtATime)
         for (std::size_t i = 0; i < count; ++i)
             EXPECT_EQ(runs[i], 1) << i;
         EXPECT_LE(most, static_cast<int>(parallel));
-        if (parallel > 1)
+        if (parallel > 1) {
             EXPECT_GT(most, 1);
+        }
         ASSERT_FALSE(progress.empty());
         EXPECT_EQ(progress.back(), std::make_pair(count, std::size_t{8}));
         for (std::size_t k = 1; k < progress.size(); ++k)
