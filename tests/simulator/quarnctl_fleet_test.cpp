@@ -38,6 +38,7 @@ struct Host {
     std::uint16_t port = 0;
     std::filesystem::path store;
     std::string label;
+    std::vector<std::string> arguments;
 };
 
 std::string ReadBytes(const std::filesystem::path& path)
@@ -79,6 +80,7 @@ protected:
                 if (i == 7)
                     arguments.insert(arguments.end(), {"--password", "secret"});
             }
+            host.arguments = arguments;
             starting.emplace_back([&host, arguments] {
                 host.sim = std::make_unique<SimProcess>(arguments);
                 host.port = host.sim->Port();
@@ -86,6 +88,15 @@ protected:
         }
         for (std::thread& thread : starting)
             thread.join();
+        // On a busy machine (or under a sanitizer) a simulator may miss the
+        // wait for its port line while 45 start at once; it gets a second go
+        // by itself.
+        for (Host& host : *hosts_) {
+            if (host.sim && host.port == 0) {
+                host.sim = std::make_unique<SimProcess>(host.arguments);
+                host.port = host.sim->Port();
+            }
+        }
         std::string list = "# the test fleet\n\n";
         for (std::size_t i = 0; i < hosts_->size(); ++i) {
             Host& host = (*hosts_)[i];
