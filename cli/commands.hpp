@@ -24,6 +24,9 @@ void AddDeviceCommands(CLI::App& app);
 // simulate
 void AddSimulateCommand(CLI::App& app);
 
+// diff
+void AddDiffCommand(CLI::App& app);
+
 // deploy, status
 void AddFleetCommands(CLI::App& app);
 

@@ -71,6 +71,7 @@ int main(int argc, char** argv)
 #endif
     quarn::cli::AddDeviceCommands(app);
     quarn::cli::AddSimulateCommand(app);
+    quarn::cli::AddDiffCommand(app);
     quarn::cli::AddFleetCommands(app);
 
     try {

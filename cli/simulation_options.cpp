@@ -32,12 +32,17 @@ SimulationPeriod ResolveOrFail(const SimulationRequest& request)
     return period;
 }
 
-LoadedProgram LoadProgramOrFail(const std::string& file)
+LoadedProgram LoadProgramOrFail(const std::string& file, int unreadableStatus)
 {
     LoadedProgram loaded;
     if (runtime::ReadProgramFile(DecodeUtf8(file), loaded.model, loaded.text) != 0) {
-        std::cerr << "Cannot open the file for reading\n";
-        throw CLI::RuntimeError(kExitFailed);
+        // simulate reads one file and says only what the editor says; diff
+        // names which of its two it could not read.
+        if (unreadableStatus == kExitFailed)
+            std::cerr << "Cannot open the file for reading\n";
+        else
+            std::cerr << "quarnctl: " << file << ": Cannot open the file for reading\n";
+        throw CLI::RuntimeError(unreadableStatus);
     }
     auto compiled = runtime::CompileProgram(loaded.text);
     if (const auto* error = std::get_if<runtime::ConditionError>(&compiled)) {

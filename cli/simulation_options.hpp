@@ -2,6 +2,7 @@
 // What simulate and diff share on the command line: the period and input
 // options, reading a program file, and writing the output.
 
+#include "cli/commands.hpp"
 #include "cli/simulation_request.hpp"
 #include "document/model.hpp"
 #include "runtime/program.hpp"
@@ -26,8 +27,9 @@ struct LoadedProgram {
 };
 
 // Reads and compiles a program file. A file that cannot be read ends the
-// command with status 1, a condition outside the grammar with status 2.
-LoadedProgram LoadProgramOrFail(const std::string& file);
+// command with unreadableStatus, a condition outside the grammar with
+// status 2.
+LoadedProgram LoadProgramOrFail(const std::string& file, int unreadableStatus = kExitFailed);
 
 // Writes bytes to the file `out`, or to stdout when out is empty; a file
 // that cannot be written ends the command with status 1.

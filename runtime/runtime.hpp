@@ -17,6 +17,7 @@
 //   live_run.hpp      LiveRun: a program on a running clock, with inputs and
 //                     relays switched by hand (quarnsim).
 //   timeline.hpp      Simulate(program, from, to, inputs) -> Timeline.
+//   timeline_diff.hpp RelayDifferences: where two timelines switch a relay apart.
 //   picture.hpp       LayOutTimeline -> PictureLayout (abstract units),
 //                     WriteSvg; the editor's preview draws the same layout.
 //
@@ -36,4 +37,5 @@
 #include "runtime/signals.hpp"
 #include "runtime/step.hpp"
 #include "runtime/timeline.hpp"
+#include "runtime/timeline_diff.hpp"
 #include "runtime/timer_window.hpp"
