@@ -245,8 +245,8 @@ TEST_F(TransformTest, WriteProtectedFolderFailsWithAccessDenied)
     EXPECT_EQ(EncodeUtf8(TransformOutcomeText(outcome)), "Some error occured Access is denied. (80070005)");
 }
 
-// The test program lies in the same folder as the programs, so the
-// stylesheet copied there by the build is the default one.
+// The build copies the stylesheet beside this test program as it does
+// beside the programs, so that copy is the default one.
 TEST_F(TransformTest, DefaultStylesheetLiesBesideTheExecutable)
 {
     EXPECT_TRUE(Exists(EncodeUtf8(DefaultStylesheetPath())));
