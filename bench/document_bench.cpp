@@ -24,7 +24,7 @@ void BM_Read_WorkedExampleFile(benchmark::State& state)
     const std::u16string path = Wide(quarn::bench::WorkedExamplePath());
     for (auto _ : state) {
         model.path = path;
-        if (quarn::ReadStateMachineFile(model) != 0) {
+        if (!quarn::ReadStateMachineFile(model).read()) {
             state.SkipWithError("read failed");
             break;
         }

@@ -15,7 +15,6 @@ namespace quarn::cli {
 
 namespace {
 
-constexpr const char* kCannotRead = "Cannot open the file for reading";
 constexpr const char* kWeekdayNames[] = {"Mo", "Tu", "We", "Th", "Fr", "Sa", "Su"};
 
 std::string DateCell(const std::optional<CalendarDate>& date)
@@ -59,8 +58,8 @@ void Show(const std::string& file, bool asJson)
 {
     StateMachineModel model;
     model.path = DecodeUtf8(file);
-    if (ReadStateMachineFile(model) != 0) {
-        std::cerr << kCannotRead << '\n';
+    if (const ReadOutcome outcome = ReadStateMachineFile(model); !outcome.read()) {
+        std::cerr << EncodeUtf8(outcome.text) << '\n';
         throw CLI::RuntimeError(kExitFailed);
     }
     if (asJson)
@@ -84,8 +83,8 @@ void Write(const std::string& jsonFile, const std::string& file)
         throw CLI::RuntimeError(kExitBadInput);
     }
     StateMachineModel model;
-    if (const std::string error = ModelFromJson(input, model); !error.empty()) {
-        std::cerr << "quarnctl: " << jsonFile << ": " << error << '\n';
+    if (const std::optional<std::string> error = ModelFromJson(input, model)) {
+        std::cerr << "quarnctl: " << jsonFile << ": " << *error << '\n';
         throw CLI::RuntimeError(kExitBadInput);
     }
     model.path = DecodeUtf8(file);

@@ -222,14 +222,15 @@ nlohmann::ordered_json ModelToJson(const StateMachineModel& model)
     return ordered{{"version", Utf8(model.version)}, {"timers", timers}, {"relays", relays}};
 }
 
-std::string ModelFromJson(const nlohmann::json& json, StateMachineModel& model)
+std::optional<std::string> ModelFromJson(const nlohmann::json& json, StateMachineModel& model)
 {
     StateMachineModel filled = model;
     ResetModel(filled);
     std::string error = ReadModel(json, filled);
-    if (error.empty())
-        model = std::move(filled);
-    return error;
+    if (!error.empty())
+        return error;
+    model = std::move(filled);
+    return std::nullopt;
 }
 
 }  // namespace quarn::cli

@@ -10,6 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <optional>
 #include <string>
 
 namespace quarn::cli {
@@ -18,10 +19,10 @@ namespace quarn::cli {
 nlohmann::ordered_json ModelToJson(const StateMachineModel& model);
 
 // Fills the document part of model (timers, relays, version) from json.
-// Missing keys mean blank fields, no weekday, empty texts. Returns an empty
-// text on success, otherwise a message that names the offending field
-// (such as "timers[2].onDate: ..."); model is then unchanged.
-std::string ModelFromJson(const nlohmann::json& json, StateMachineModel& model);
+// Missing keys mean blank fields, no weekday, empty texts. Returns nothing
+// on success, otherwise a message that names the offending field (such as
+// "timers[2].onDate: ..."); model is then unchanged.
+std::optional<std::string> ModelFromJson(const nlohmann::json& json, StateMachineModel& model);
 
 // "2013/02/08" and "10:00:00".
 std::string DateText(const CalendarDate& date);

@@ -254,24 +254,29 @@ int ReadInto(StateMachineModel& model, const ReaderHooks& hooks)
     return result;
 }
 
+ReadOutcome OutcomeOf(int code)
+{
+    return ReadOutcome{code, code == 0 ? std::u16string() : std::u16string(kCannotReadText)};
+}
+
 }  // namespace
 
-int ReadStateMachineFile(StateMachineModel& model, const ReaderHooks& hooks)
+ReadOutcome ReadStateMachineFile(StateMachineModel& model, const ReaderHooks& hooks)
 {
     ResetModel(model);
     const int result = ReadInto(model, hooks);
     model.modified = false;
     if (hooks.showModel)
         hooks.showModel();
-    return result;
+    return OutcomeOf(result);
 }
 
-int ReadStateMachineBytes(StateMachineModel& model, std::string_view bytes, const ReaderHooks& hooks)
+ReadOutcome ReadStateMachineBytes(StateMachineModel& model, std::string_view bytes, const ReaderHooks& hooks)
 {
     ResetModel(model);
     const int result = ReadBytesInto(model, bytes, hooks);
     model.modified = false;
-    return result;
+    return OutcomeOf(result);
 }
 
 }  // namespace quarn

@@ -13,6 +13,17 @@ namespace quarn {
 // ReadStateMachineFile's result besides 0 and a system error number.
 inline constexpr int kReadNoFile = -1;
 
+// The text of a read that failed.
+inline constexpr char16_t kCannotReadText[] = u"Cannot open the file for reading";
+
+struct ReadOutcome {
+    // 0 when the file was read, kReadNoFile, or the system's error number.
+    int code = 0;
+    std::u16string text;  // what the user is told; empty when code is 0
+
+    bool read() const { return code == 0; }
+};
+
 // The steps the editor window plugs into a read.
 struct ReaderHooks {
     std::function<void(const std::u16string& path)> reportUsed;  // before the file is opened
@@ -24,18 +35,19 @@ struct ReaderHooks {
     std::function<void(int relay, const std::optional<std::u16string>& onCondition)> relayTaken;
 };
 
-// Resets the model, then reads model.path into it. Returns 0 when the file
-// was opened and parsed, -1 when the path is empty, names no existing file
-// or the file holds no text, and the system's error number when the file
-// exists but cannot be opened or read (also for a UTF-16 big-endian file).
-// The path stays as it is and modified is off afterwards in every case.
-int ReadStateMachineFile(StateMachineModel& model, const ReaderHooks& hooks = {});
+// Resets the model, then reads model.path into it. The code is 0 when the
+// file was opened and parsed, -1 when the path is empty, names no existing
+// file or the file holds no text, and the system's error number when the
+// file exists but cannot be opened or read (also for a UTF-16 big-endian
+// file); the text is kCannotReadText for all but 0. The path stays as it is
+// and modified is off afterwards in every case.
+ReadOutcome ReadStateMachineFile(StateMachineModel& model, const ReaderHooks& hooks = {});
 
 // ReadStateMachineFile over the bytes of a file held in memory, decoded and
-// read by the same rules: 0, -1 when the bytes hold no text, or EINVAL for
-// UTF-16 big-endian. The path stays as it is and modified is off afterwards.
+// read by the same rules: code 0, -1 when the bytes hold no text, or EINVAL
+// for UTF-16 big-endian. The path stays as it is and modified is off afterwards.
 // Of the hooks only relayTaken is called.
-int ReadStateMachineBytes(StateMachineModel& model, std::string_view bytes, const ReaderHooks& hooks = {});
+ReadOutcome ReadStateMachineBytes(StateMachineModel& model, std::string_view bytes, const ReaderHooks& hooks = {});
 
 // Fills an already reset model from the decoded text of a file. Returns
 // false when the text is empty.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/reader.hpp"
+
 #include <QDate>
 #include <QString>
 
@@ -29,7 +31,7 @@ inline QString SaveChanges()
 {
     return QStringLiteral("Contents changed; do you want to save the changes?");
 }
-inline QString CannotRead() { return QStringLiteral("Cannot open the file for reading"); }
+inline QString CannotRead() { return QString::fromStdU16String(kCannotReadText); }
 inline QString CannotWrite() { return QStringLiteral("Cannot open the file for writing"); }
 
 }  // namespace quarn::texts

@@ -72,8 +72,7 @@ int CQuarnToolDlg::ReadDocument()
         UpdateTitle();
     };
     hooks.showModel = [this] { ShowModel(); };
-    const int result = ReadStateMachineFile(model_, hooks);
-    return result;
+    return ReadStateMachineFile(model_, hooks).code;
 }
 
 void CQuarnToolDlg::OnFileNew()

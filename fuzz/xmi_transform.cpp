@@ -80,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     StateMachineModel model;
     model.path = destination.u16string();
-    const int read = ReadStateMachineFile(model);
+    const int read = ReadStateMachineFile(model).code;
     FUZZ_CHECK(read == 0 || read == kReadNoFile);
     return 0;
 }

@@ -38,7 +38,7 @@ TEST(ModelJson, JsonRoundTripsAndMissingKeysMeanBlank)
 {
     StateMachineModel model;
     model.path = u"/kept";
-    ASSERT_EQ(ModelFromJson(json::parse(ModelToJson(SampleModel()).dump()), model), "");
+    ASSERT_EQ(ModelFromJson(json::parse(ModelToJson(SampleModel()).dump()), model), std::nullopt);
     StateMachineModel expected = SampleModel();
     expected.path = u"/kept";
     EXPECT_EQ(model, expected);
@@ -48,14 +48,14 @@ TEST(ModelJson, JsonRoundTripsAndMissingKeysMeanBlank)
     for (int n = 0; n < 8; ++n)
         sparse["timers"].push_back(json::object());
     sparse["timers"][6] = json{{"offTime", "23:59:59"}, {"weekdays", 127}};
-    ASSERT_EQ(ModelFromJson(sparse, model), "");
+    ASSERT_EQ(ModelFromJson(sparse, model), std::nullopt);
     expected = StateMachineModel{};
     expected.path = u"/kept";
     expected.timers[6].offTime = TimeOfDay{23, 59, 59};
     SetWeekdayMask(expected, 6, 127);
     EXPECT_EQ(model, expected);
 
-    ASSERT_EQ(ModelFromJson(json::object(), model), "");
+    ASSERT_EQ(ModelFromJson(json::object(), model), std::nullopt);
     expected = StateMachineModel{};
     expected.path = u"/kept";
     EXPECT_EQ(model, expected);
@@ -92,8 +92,9 @@ TEST(ModelJson, InputThatDoesNotFitNamesTheField)
         json input = valid;
         c.change(input);
         StateMachineModel model = SampleModel();
-        const std::string error = ModelFromJson(input, model);
-        EXPECT_EQ(error.substr(0, c.error.size()), c.error) << input.dump();
+        const std::optional<std::string> error = ModelFromJson(input, model);
+        ASSERT_TRUE(error.has_value()) << input.dump();
+        EXPECT_EQ(error->substr(0, c.error.size()), c.error) << input.dump();
         EXPECT_EQ(model, SampleModel()) << "a rejected input leaves the model as it was";
     }
 }

@@ -59,7 +59,7 @@ ChildRead ReadInChild(const fs::path& path, const std::u16string& expectedVersio
         read.startKiB = PeakKiB();
         StateMachineModel model;
         model.path = test::U16Path(path);
-        read.result = ReadStateMachineFile(model);
+        read.result = ReadStateMachineFile(model).code;
         read.peakKiB = PeakKiB();
         read.version = model.version == expectedVersion ? 1 : 0;
         read.timerMask = WeekdayMask(model, 6);

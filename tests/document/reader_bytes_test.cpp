@@ -47,17 +47,17 @@ TEST(ReaderBytes, ReadsAsTheFileReaderReadsTheSameBytes)
         test::WriteBytes(folder / "same.xml", c.bytes);
         StateMachineModel fromFile;
         fromFile.path = path;
-        ASSERT_EQ(ReadStateMachineFile(fromFile), c.result) << c.name;
+        ASSERT_EQ(ReadStateMachineFile(fromFile).code, c.result) << c.name;
 
         StateMachineModel fromBytes = test::OfficeModel();
         fromBytes.modified = true;
         fromBytes.path = path;
-        EXPECT_EQ(ReadStateMachineBytes(fromBytes, c.bytes), c.result) << c.name;
+        EXPECT_EQ(ReadStateMachineBytes(fromBytes, c.bytes).code, c.result) << c.name;
         EXPECT_EQ(fromBytes, fromFile) << c.name;
     }
 
     StateMachineModel office16;
-    ASSERT_EQ(ReadStateMachineBytes(office16, Utf16Le(plain)), 0);
+    ASSERT_EQ(ReadStateMachineBytes(office16, Utf16Le(plain)).code, 0);
     StateMachineModel expected = test::OfficeModel();
     expected.path.clear();
     expected.modified = false;

@@ -27,6 +27,7 @@ using test::Time;
 struct ReadAttempt {
     StateMachineModel model;
     int result = 0;
+    std::u16string text;
     std::vector<std::string> steps;
 };
 
@@ -41,7 +42,9 @@ ReadAttempt Read(const std::u16string& path)
         attempt.steps.push_back(used == path ? "used" : "used (other path)");
     };
     hooks.showModel = [&] { attempt.steps.push_back("show"); };
-    attempt.result = ReadStateMachineFile(attempt.model, hooks);
+    const ReadOutcome outcome = ReadStateMachineFile(attempt.model, hooks);
+    attempt.result = outcome.code;
+    attempt.text = outcome.text;
     return attempt;
 }
 
@@ -255,6 +258,7 @@ TEST(Reader, DecodesByByteOrderMarkAndReadsCrLfAsLf)
         test::WriteBytes(folder / "enc.xml", bytes);
         const ReadAttempt attempt = Read(path);
         EXPECT_EQ(attempt.result, 0) << name;
+        EXPECT_TRUE(attempt.text.empty()) << name;
         EXPECT_EQ(attempt.model, expected) << name;
     }
 }
@@ -284,6 +288,7 @@ TEST(Reader, FailuresLeaveAnEmptyModelAndTheCallerShowsIt)
         const ReadAttempt attempt = Read(c.path);
         const std::string name(c.path.begin(), c.path.end());
         EXPECT_EQ(attempt.result, c.result) << name;
+        EXPECT_EQ(attempt.text, u"Cannot open the file for reading") << name;
         EXPECT_EQ(attempt.model, EmptyModelAt(c.path)) << name;
         EXPECT_EQ(attempt.steps, c.steps) << name;
     }
