@@ -2,6 +2,7 @@
 // line, through the same reader and writer as the editor.
 #include "cli/commands.hpp"
 #include "cli/model_json.hpp"
+#include "cli/timer_cells.hpp"
 #include "document/file_access.hpp"
 #include "document/reader.hpp"
 #include "document/utf8.hpp"
@@ -14,18 +15,6 @@
 namespace quarn::cli {
 
 namespace {
-
-constexpr const char* kWeekdayNames[] = {"Mo", "Tu", "We", "Th", "Fr", "Sa", "Su"};
-
-std::string DateCell(const std::optional<CalendarDate>& date)
-{
-    return date ? DateText(*date) : std::string("-");
-}
-
-std::string TimeCell(const std::optional<TimeOfDay>& time)
-{
-    return time ? TimeText(*time) : std::string("-");
-}
 
 std::string Padded(std::string text, std::size_t width)
 {
@@ -42,10 +31,7 @@ void PrintTable(const StateMachineModel& model, std::ostream& out)
         const TimerEntry& timer = model.timers[n];
         out << Padded("T" + std::to_string(n), 7) << Padded(DateCell(timer.onDate), 12)
             << Padded(TimeCell(timer.onTime), 10) << Padded(DateCell(timer.offDate), 12)
-            << Padded(TimeCell(timer.offTime), 10);
-        for (int d = 0; d < kWeekdayCount; ++d)
-            out << (d > 0 ? " " : "") << (timer.weekdays[d] ? kWeekdayNames[d] : "--");
-        out << '\n';
+            << Padded(TimeCell(timer.offTime), 10) << WeekdaysCell(timer) << '\n';
     }
     out << "\nRelay  Condition\n";
     for (int n = 0; n < kRelayCount; ++n) {

@@ -693,19 +693,20 @@
                            | $t[not(@guard)]/*[local-name()='guard']
                            | $t/*[local-name()='Transition.guard'
                                   or local-name()='Behavioral_Elements.State_Machines.Transition.guard']/*)[1]"/>
-    <xsl:variable name="spec" select="$g/*[local-name()='specification']"/>
+    <!-- The guard constraint's expression: a child element, or an attribute in some tools. -->
+    <xsl:variable name="expression" select="$g/*[local-name()='specification']"/>
     <xsl:choose>
-      <xsl:when test="normalize-space($spec/*[local-name()='body'])">
-        <xsl:value-of select="$spec/*[local-name()='body']"/>
+      <xsl:when test="normalize-space($expression/*[local-name()='body'])">
+        <xsl:value-of select="$expression/*[local-name()='body']"/>
       </xsl:when>
-      <xsl:when test="normalize-space($spec/@body)">
-        <xsl:value-of select="$spec/@body"/>
+      <xsl:when test="normalize-space($expression/@body)">
+        <xsl:value-of select="$expression/@body"/>
       </xsl:when>
       <xsl:when test="normalize-space($g/@specification)">
         <xsl:value-of select="$g/@specification"/>
       </xsl:when>
-      <xsl:when test="normalize-space($spec/@value)">
-        <xsl:value-of select="$spec/@value"/>
+      <xsl:when test="normalize-space($expression/@value)">
+        <xsl:value-of select="$expression/@value"/>
       </xsl:when>
       <xsl:when test="normalize-space($g//*[local-name()='BooleanExpression'
                                             or local-name()='Foundation.Data_Types.BooleanExpression']/@body)">
