@@ -13,6 +13,8 @@
 
 #include <string>
 
+#include <sys/resource.h>
+
 namespace {
 
 constexpr std::size_t kDocumentBytes = 10 * 1024 * 1024;
@@ -28,12 +30,35 @@ void SetThroughput(benchmark::State& state, std::size_t bytes)
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(bytes));
 }
 
+// Page faults and kernel time of the measured loop, per iteration: what a
+// parse costs in fresh memory beside its own instructions. Create it before
+// the loop and call Report after it.
+class MemoryCost {
+public:
+    MemoryCost() { getrusage(RUSAGE_SELF, &start_); }
+    void Report(benchmark::State& state) const
+    {
+        rusage now{};
+        getrusage(RUSAGE_SELF, &now);
+        const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+        state.counters["faults"] = benchmark::Counter(static_cast<double>(now.ru_minflt - start_.ru_minflt),
+                                                      benchmark::Counter::kAvgIterations);
+        state.counters["sys_ms"] = benchmark::Counter(1e3 * (seconds(now.ru_stime) - seconds(start_.ru_stime)),
+                                                      benchmark::Counter::kAvgIterations);
+    }
+
+private:
+    rusage start_{};
+};
+
 // The floor: one pass that finds every "<" with memchr.
 void BM_Parse_MemchrFloor(benchmark::State& state)
 {
     const std::string& bytes = Document();
+    const MemoryCost cost;
     for (auto _ : state)
         benchmark::DoNotOptimize(quarn::bench::CountOpenings(bytes));
+    cost.Report(state);
     SetThroughput(state, bytes.size());
 }
 BENCHMARK(BM_Parse_MemchrFloor)->Unit(benchmark::kMillisecond);
@@ -44,6 +69,7 @@ void BM_Parse_Pug(benchmark::State& state)
 {
     const std::string& bytes = Document();
     std::size_t nodes = 0;
+    const MemoryCost cost;
     for (auto _ : state) {
         quarn::FileTextSource source(bytes);
         pug::xml_parser parser;
@@ -53,6 +79,7 @@ void BM_Parse_Pug(benchmark::State& state)
         benchmark::DoNotOptimize(parser.root().record());
     }
     benchmark::DoNotOptimize(nodes);
+    cost.Report(state);
     SetThroughput(state, bytes.size());
 }
 BENCHMARK(BM_Parse_Pug)->Unit(benchmark::kMillisecond);
@@ -61,11 +88,13 @@ BENCHMARK(BM_Parse_Pug)->Unit(benchmark::kMillisecond);
 void BM_Parse_PugDecodeOnly(benchmark::State& state)
 {
     const std::string& bytes = Document();
+    const MemoryCost cost;
     for (auto _ : state) {
         std::u16string text;
         quarn::DecodeFileText(bytes, text);
         benchmark::DoNotOptimize(text.data());
     }
+    cost.Report(state);
     SetThroughput(state, bytes.size());
 }
 BENCHMARK(BM_Parse_PugDecodeOnly)->Unit(benchmark::kMillisecond);
@@ -75,12 +104,14 @@ void BM_Parse_PugParseOnly(benchmark::State& state)
     const std::string& bytes = Document();
     std::u16string text;
     quarn::DecodeFileText(bytes, text);
+    const MemoryCost cost;
     for (auto _ : state) {
         pug::string_source source(text);
         pug::xml_parser parser;
         parser.parse_stream(&source);
         benchmark::DoNotOptimize(parser.root().record());
     }
+    cost.Report(state);
     SetThroughput(state, bytes.size());
 }
 BENCHMARK(BM_Parse_PugParseOnly)->Unit(benchmark::kMillisecond);
@@ -88,12 +119,14 @@ BENCHMARK(BM_Parse_PugParseOnly)->Unit(benchmark::kMillisecond);
 void BM_Parse_Tinyxml2(benchmark::State& state)
 {
     const std::string& bytes = Document();
+    const MemoryCost cost;
     for (auto _ : state) {
         tinyxml2::XMLDocument document;
         if (document.Parse(bytes.data(), bytes.size()) != tinyxml2::XML_SUCCESS)
             state.SkipWithError("tinyxml2 parse failed");
         benchmark::DoNotOptimize(document.RootElement());
     }
+    cost.Report(state);
     SetThroughput(state, bytes.size());
 }
 BENCHMARK(BM_Parse_Tinyxml2)->Unit(benchmark::kMillisecond);
@@ -101,6 +134,7 @@ BENCHMARK(BM_Parse_Tinyxml2)->Unit(benchmark::kMillisecond);
 void BM_Parse_Libxml2(benchmark::State& state)
 {
     const std::string& bytes = Document();
+    const MemoryCost cost;
     for (auto _ : state) {
         xmlDocPtr document =
             xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), "bench.xml", nullptr, XML_PARSE_NONET);
@@ -109,6 +143,7 @@ void BM_Parse_Libxml2(benchmark::State& state)
         benchmark::DoNotOptimize(document);
         xmlFreeDoc(document);
     }
+    cost.Report(state);
     SetThroughput(state, bytes.size());
 }
 BENCHMARK(BM_Parse_Libxml2)->Unit(benchmark::kMillisecond);
