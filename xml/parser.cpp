@@ -1,6 +1,7 @@
 // The forgiving in-place parser: one pass over one zero-terminated buffer,
 // names and values cut out by writing zeros, never reading past the final zero.
 #include "xml/brackets.hpp"
+#include "xml/large_blocks.hpp"
 #include "xml/pug.hpp"
 #include "xml/records.hpp"
 
@@ -806,16 +807,22 @@ xml_parser::~xml_parser()
 {
     if (owns_tree_ && root_)
         free_tree(root_);
-    std::free(buffer_);
+    detail::release_block(buffer_, buffer_bytes_);
+}
+
+void xml_parser::release_buffer()
+{
+    detail::release_block(buffer_, buffer_bytes_);
+    buffer_ = nullptr;
+    buffer_bytes_ = 0;
+    buffer_size_ = 0;
 }
 
 void xml_parser::release()
 {
     free_tree(root_);
     root_ = nullptr;
-    std::free(buffer_);
-    buffer_ = nullptr;
-    buffer_size_ = 0;
+    release_buffer();
     end_ = nullptr;
 }
 
@@ -827,9 +834,7 @@ void xml_parser::new_document()
 
 bool xml_parser::read_stream_text(text_source* stream)
 {
-    std::free(buffer_);
-    buffer_ = nullptr;
-    buffer_size_ = 0;
+    release_buffer();
     if (!stream)
         return false;
     constexpr std::size_t chunk = 4095;
@@ -843,10 +848,11 @@ bool xml_parser::read_stream_text(text_source* stream)
     for (;;) {
         if (capacity - count < room) {
             std::size_t grown = capacity ? capacity * 2 : first;
-            void* moved = std::realloc(buffer_, grown * sizeof(char16_t));
+            void* moved = detail::resize_block(buffer_, buffer_bytes_, grown * sizeof(char16_t));
             if (!moved)
                 break;
             buffer_ = static_cast<char16_t*>(moved);
+            buffer_bytes_ = grown * sizeof(char16_t);
             capacity = grown;
         }
         std::size_t got = stream->read(buffer_ + count, chunk);
@@ -859,8 +865,7 @@ bool xml_parser::read_stream_text(text_source* stream)
     if (buffer_)
         std::fill(buffer_ + count, buffer_ + count + 1 + kPadding, u'\0');
     if (count == 0) {
-        std::free(buffer_);
-        buffer_ = nullptr;
+        release_buffer();
         return false;
     }
     buffer_size_ = count;

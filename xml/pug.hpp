@@ -233,6 +233,7 @@ public:
 
 private:
     void release();
+    void release_buffer();
 
     node_record* root_ = nullptr;
     std::int32_t growth_increment_ = 4;
@@ -241,6 +242,7 @@ private:
     char16_t* end_ = nullptr;
     std::uint32_t options_ = opt_all;
     std::size_t buffer_size_ = 0;
+    std::size_t buffer_bytes_ = 0;  // the size of the buffer's block
 };
 
 // Indentation carried from level to level: depth copies of one character.

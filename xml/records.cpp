@@ -2,6 +2,8 @@
 // Records the parser makes come from a pool that belongs to the document.
 #include "xml/records.hpp"
 
+#include "xml/large_blocks.hpp"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -25,7 +27,7 @@ namespace {
 struct pool_chunk {
     pool_chunk* next;
     std::size_t used;
-    std::size_t size;
+    std::size_t size;      // room after the header
 };
 
 struct node_block {
@@ -51,12 +53,15 @@ constexpr std::size_t kPoolAlignment = alignof(void*);
 static_assert(alignof(node_block) <= kPoolAlignment && alignof(attribute_record) <= kPoolAlignment);
 static_assert(sizeof(node_block) % kPoolAlignment == 0 && sizeof(attribute_record) % kPoolAlignment == 0);
 
+// Chunks double from 4 KiB, so a small document costs little, up to 32 MiB;
+// from kLargeBlock on they are mapped by themselves in huge pages, and the
+// part of the last chunk that a parse never reaches is never touched.
 constexpr std::size_t kFirstChunk = 4096;
+constexpr std::size_t kLargestChunk = std::size_t{32} << 20;
 // Arrays grown while parsing stay in the pool up to this size (five entries:
 // one growth step past the inline slot); larger ones move to the heap, so an
 // array grown step by step leaves little behind in the pool.
 constexpr std::size_t kLargestPooledArray = 5 * sizeof(void*);
-constexpr std::size_t kLargestChunk = 256 * 1024;
 
 constexpr std::size_t rounded(std::size_t size)
 {
@@ -75,15 +80,16 @@ void* pool_allocate(node_block* block, std::size_t size)
     size = rounded(size);
     pool_chunk* chunk = document->pool;
     if (!chunk || chunk->size - chunk->used < size) {
-        std::size_t capacity = chunk ? chunk->size * 2 : kFirstChunk;
-        if (capacity > kLargestChunk)
-            capacity = kLargestChunk;
-        if (capacity < size)
-            capacity = size;
-        auto* fresh = static_cast<pool_chunk*>(std::malloc(kChunkHeader + capacity));
+        // Each block twice the size of the last, its header included.
+        std::size_t bytes = chunk ? (chunk->size + kChunkHeader) * 2 : kFirstChunk;
+        if (bytes > kLargestChunk)
+            bytes = kLargestChunk;
+        if (bytes - kChunkHeader < size)
+            bytes = kChunkHeader + size;
+        auto* fresh = static_cast<pool_chunk*>(allocate_block(bytes));
         if (!fresh)
             return nullptr;
-        *fresh = pool_chunk{chunk, 0, capacity};
+        *fresh = pool_chunk{chunk, 0, bytes - kChunkHeader};
         document->pool = fresh;
         chunk = fresh;
     }
@@ -96,7 +102,7 @@ void release_pool(pool_chunk* chunk)
 {
     while (chunk) {
         pool_chunk* next = chunk->next;
-        std::free(chunk);
+        release_block(chunk, kChunkHeader + chunk->size);
         chunk = next;
     }
 }
