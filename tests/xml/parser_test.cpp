@@ -342,7 +342,9 @@ TEST(ParseStream, ReadsTheWholeStreamInPieces)
 }
 
 // The size a source reports only sizes the buffer: a wrong one still gives
-// the whole text, no more and no less.
+// the whole text, no more and no less. The larger text needs a buffer and
+// pool chunks of the size that is mapped by itself, and a buffer grown from
+// a small block into such a one.
 TEST(ParseStream, SizeHintOnlySizesTheBuffer)
 {
     class hinted_source : public pug::string_source {
@@ -353,19 +355,26 @@ TEST(ParseStream, SizeHintOnlySizesTheBuffer)
     private:
         std::size_t hint_;
     };
-    std::u16string text = u"<r>";
-    for (int i = 0; i < 2000; ++i)
-        text += u"<v>" + widen(std::to_string(i)) + u"</v>";
-    text += u"</r>";
-    for (const std::size_t hint : {std::size_t{0}, std::size_t{1}, text.size() - 1, text.size(), text.size() * 3}) {
-        pug::xml_parser parser;
-        hinted_source source(text, hint);
-        ASSERT_TRUE(parser.parse_stream(&source)) << "hint " << hint;
-        EXPECT_EQ(parser.buffer_size(), text.size()) << "hint " << hint;
-        EXPECT_EQ(parser.buffer()[parser.buffer_size()], u'\0') << "hint " << hint;
-        pug::xml_node r = parser.root().child(0);
-        ASSERT_EQ(r.child_count(), 2000u) << "hint " << hint;
-        EXPECT_EQ(std::u16string(r.child(1999).child(0).value()), u"1999") << "hint " << hint;
+    for (const std::uint32_t count : {2000u, 200000u}) {
+        std::u16string text = u"<r>";
+        for (std::uint32_t i = 0; i < count; ++i)
+            text += u"<v>" + widen(std::to_string(i)) + u"</v>";
+        text += u"</r>";
+        const std::u16string last = widen(std::to_string(count - 1));
+        for (const std::size_t hint : {std::size_t{0}, std::size_t{1}, text.size() - 1, text.size(), text.size() * 3}) {
+            pug::xml_parser parser;
+            hinted_source source(text, hint);
+            ASSERT_TRUE(parser.parse_stream(&source)) << count << " hint " << hint;
+            EXPECT_EQ(parser.buffer_size(), text.size()) << count << " hint " << hint;
+            EXPECT_EQ(std::u16string_view(parser.buffer(), 3), std::u16string_view(u"<r\0", 3))
+                << count << " hint " << hint;
+            EXPECT_EQ(parser.buffer()[parser.buffer_size()], u'\0') << count << " hint " << hint;
+            pug::xml_node r = parser.root().child(0);
+            ASSERT_EQ(r.child_count(), count) << count << " hint " << hint;
+            EXPECT_EQ(std::u16string(r.child(count / 2).child(0).value()), widen(std::to_string(count / 2)))
+                << count << " hint " << hint;
+            EXPECT_EQ(std::u16string(r.child(count - 1).child(0).value()), last) << count << " hint " << hint;
+        }
     }
 }
 
