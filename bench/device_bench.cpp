@@ -116,7 +116,7 @@ void BM_Upload_DeviceLink(benchmark::State& state)
     const std::u16string path = Wide(quarn::bench::WorkedExamplePath());
     for (auto _ : state) {
         const quarn::UploadOutcome outcome = quarn::UploadStateMachine(u"127.0.0.1", path, kPassword, options);
-        if (outcome.code != 200) {
+        if (outcome.failure != quarn::UploadFailure::None) {
             state.SkipWithError("upload failed");
             break;
         }
@@ -144,7 +144,7 @@ void BM_Switch_DeviceLink(benchmark::State& state)
     const std::string query = quarn::RelayQuery(3, true);
     for (auto _ : state) {
         const quarn::ControlResult result = quarn::SendControlRequest(u"127.0.0.1", query, options);
-        if (result.code != 200) {
+        if (result.status != 200) {
             state.SkipWithError("switch failed");
             break;
         }

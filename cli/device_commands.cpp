@@ -93,7 +93,7 @@ void Switch(const DeviceTarget& target, const std::string& relay, const std::str
     const DeviceReport report = ReportSwitch(result, number, on);
     // The states are shown whenever the controller sent them, also when the
     // relay did not switch.
-    if (result.code == 200 && result.mask)
+    if (result.status == 200 && result.mask)
         PrintRelays(*result.mask);
     if (!report.ok)
         Fail(report);

@@ -84,34 +84,49 @@ bool IsRefusal(std::u16string_view message)
     return message.starts_with(u"State machine refused");
 }
 
+std::int32_t UploadCode(const UploadOutcome& outcome)
+{
+    switch (outcome.failure) {
+    case UploadFailure::OpenFile:
+    case UploadFailure::Connect:
+        return outcome.error;
+    case UploadFailure::Status:
+    case UploadFailure::None:
+        break;
+    }
+    return outcome.status;
+}
+
 DeviceReport ReportUpload(const UploadOutcome& outcome, std::string_view fileArgument)
 {
-    const std::u16string name = FileNameFromBytes(fileArgument);
-    if (outcome.code != 200 && outcome.text == CannotOpenText(name, outcome.code)) {
+    if (outcome.failure == UploadFailure::OpenFile) {
         // The name goes out with the bytes it came with, whatever the locale.
         DeviceReport report;
         report.text = outcome.text;
         report.terminal = "Cannot open file " + TerminalBytes(fileArgument) + " for reading (" +
-                          std::to_string(outcome.code) + ")";
+                          std::to_string(outcome.error) + ")";
         return report;
     }
-    if (outcome.code == 200 && outcome.text.empty())
+    const bool answered = outcome.failure == UploadFailure::None;
+    if (answered && outcome.text.empty())
         return Failure(std::u16string(kNoMessageText));
     DeviceReport report = Failure(outcome.text);
-    report.ok = outcome.code == 200 && outcome.text != kPageResponseUnknown && !IsRefusal(outcome.text);
+    report.ok = answered && outcome.text != kPageResponseUnknown && !IsRefusal(outcome.text);
     return report;
 }
 
 DeviceReport ReportControl(const ControlResult& result, std::string_view query)
 {
-    if (result.code == 200 && result.mask) {
+    if (result.failure != ExchangeFailure::None)
+        return Failure(CannotConnectText(result.socketError));
+    if (result.status == 200 && result.mask) {
         DeviceReport report;
         report.ok = true;
         return report;
     }
-    if (result.code == 200)
+    if (result.status == 200)
         return Failure(u"The controller's page " + Ascii(query) + u" shows no relay states");
-    return Failure(result.socketFailure ? CannotConnectText(result.code) : StatusText(result.code));
+    return Failure(StatusText(result.status));
 }
 
 DeviceReport ReportSwitch(const ControlResult& result, int relay, bool on)

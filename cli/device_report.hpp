@@ -41,6 +41,10 @@ struct DeviceReport {
 // not say it refused the file.
 DeviceReport ReportUpload(const UploadOutcome& outcome, std::string_view fileArgument);
 
+// The one number that stands for an upload's outcome (deploy --json): the
+// reply's status once a reply was read, else the failure's error number.
+std::int32_t UploadCode(const UploadOutcome& outcome);
+
 // A direct-control request succeeded when the controller answered 200 with
 // its relay mask. query is the page asked for, named in the failure text.
 DeviceReport ReportControl(const ControlResult& result, std::string_view query);

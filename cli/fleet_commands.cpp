@@ -156,7 +156,7 @@ void Deploy(const std::string& file, const FleetOptions& options)
     const std::u16string path = FileNameFromBytes(file);
     // A file that cannot be read fails once, before any controller is asked.
     if (const UploadContent content = ReadUploadContent(path); content.error != 0) {
-        std::cerr << ReportUpload(UploadOutcome{content.error, CannotOpenText(path, content.error)}, file).terminal
+        std::cerr << ReportUpload(UploadOutcome{UploadFailure::OpenFile, content.error, 0, CannotOpenText(path, content.error)}, file).terminal
                   << '\n';
         throw CLI::RuntimeError(kExitFailed);
     }
@@ -170,7 +170,7 @@ void Deploy(const std::string& file, const FleetOptions& options)
         const UploadOutcome outcome =
             UploadStateMachine(ToWide(hosts[i].host), path, ToWide(hosts[i].password), upload);
         deliveries[i].seconds = Seconds(std::chrono::steady_clock::now() - start);
-        deliveries[i].code = outcome.code;
+        deliveries[i].code = UploadCode(outcome);
         deliveries[i].report = ReportUpload(outcome, file);
         return deliveries[i].report.ok;
     });

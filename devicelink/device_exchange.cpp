@@ -16,26 +16,6 @@ std::u16string Ascii(const std::string& text)
     return std::u16string(text.begin(), text.end());
 }
 
-// Keeps the wait cursor up for the life of one exchange.
-class WaitCursorGuard {
-public:
-    explicit WaitCursorGuard(const std::function<void(bool)>& hook) : hook_(hook)
-    {
-        if (hook_)
-            hook_(true);
-    }
-    ~WaitCursorGuard()
-    {
-        if (hook_)
-            hook_(false);
-    }
-    WaitCursorGuard(const WaitCursorGuard&) = delete;
-    WaitCursorGuard& operator=(const WaitCursorGuard&) = delete;
-
-private:
-    const std::function<void(bool)>& hook_;
-};
-
 bool IsWhite(char16_t c)
 {
     return c == u' ' || (c >= u'\t' && c <= u'\r');
@@ -72,6 +52,11 @@ bool ReadInt(std::u16string_view text, std::size_t& pos, std::int32_t& value)
 }
 
 }  // namespace
+
+std::unique_ptr<BlockingWait> BeginWait(const ExchangeHooks& hooks)
+{
+    return hooks.wait ? hooks.wait() : nullptr;
+}
 
 void ExchangeHooks::DefaultPause(std::chrono::milliseconds duration)
 {
@@ -168,16 +153,16 @@ std::u16string ReceiveReply(const ReceiveChunk& receive, const ExchangeHooks& ho
 ExchangeResult DeviceExchange(std::u16string_view host, std::string_view request, bool sendCheck,
                               const ExchangeOptions& options)
 {
-    WaitCursorGuard cursor(options.hooks.waitCursor);
+    const std::unique_ptr<BlockingWait> wait = BeginWait(options.hooks);
     ExchangeResult result;
     const Deadline deadline = ExchangeDeadline(std::chrono::steady_clock::now(), options.timeLimit);
 
     net::SocketResult connection =
         net::ConnectTcp(ToNarrow(host), options.port, WaitWithin(options.connectTimeLimit, deadline));
     if (!connection.socket.Valid()) {
-        result.code = connection.error;
-        result.socketFailure = true;
-        result.text = CannotConnectText(result.code);
+        result.failure = ExchangeFailure::Connect;
+        result.socketError = connection.error;
+        result.text = CannotConnectText(result.socketError);
         return result;
     }
 
@@ -186,9 +171,9 @@ ExchangeResult DeviceExchange(std::u16string_view host, std::string_view request
     // the deadline.
     const int sendError = net::SendAll(connection.socket, request, options.receiveTimeLimit, deadline);
     if (sendError != 0 && sendCheck) {
-        result.code = sendError;
-        result.socketFailure = true;
-        result.text = CannotConnectText(result.code);
+        result.failure = ExchangeFailure::Send;
+        result.socketError = sendError;
+        result.text = CannotConnectText(result.socketError);
         return result;
     }
 
@@ -201,8 +186,8 @@ ExchangeResult DeviceExchange(std::u16string_view host, std::string_view request
         options.hooks, deadline);
     socket.Close();
 
-    result.code = ParseStatusLine(result.reply);
-    result.text = StatusText(result.code);
+    result.status = ParseStatusLine(result.reply);
+    result.text = StatusText(result.status);
     return result;
 }
 

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -11,16 +12,32 @@
 
 namespace quarn {
 
+// What a caller shows while an exchange or an upload blocks its thread (the
+// windows' wait cursor): it begins when the object is made and ends when the
+// object is destroyed, so it ends on every path out of the call.
+class BlockingWait {
+public:
+    BlockingWait() = default;
+    virtual ~BlockingWait() = default;
+    BlockingWait(const BlockingWait&) = delete;
+    BlockingWait& operator=(const BlockingWait&) = delete;
+};
+
 // What an exchange does to the world around it, replaceable by the windows
 // (the wait cursor) and by tests (the pause between receive attempts).
 struct ExchangeHooks {
-    // Called with true when the exchange starts and false when it ends.
-    std::function<void(bool)> waitCursor = [](bool) {};
+    // Begins the wait an exchange or an upload shows for as long as it
+    // runs; empty, or returning nothing, shows none. Calls nest: an upload
+    // holds its wait around the exchange's own.
+    std::function<std::unique_ptr<BlockingWait>()> wait;
     // Waits between two empty receive attempts.
     std::function<void(std::chrono::milliseconds)> pause = DefaultPause;
 
     static void DefaultPause(std::chrono::milliseconds duration);
 };
+
+// The hooks' wait, begun now; it ends when the result goes.
+std::unique_ptr<BlockingWait> BeginWait(const ExchangeHooks& hooks);
 
 inline constexpr std::uint16_t kControllerPort = 80;
 inline constexpr std::chrono::milliseconds kConnectTimeLimit{10000};
@@ -52,11 +69,19 @@ struct ExchangeOptions {
     ExchangeHooks hooks;
 };
 
+// What ended an exchange before its reply was read.
+enum class ExchangeFailure {
+    None,     // the reply was read; it may be empty or lack a status line
+    Connect,  // no connection was made
+    Send,     // the request could not be sent in full (only with the send check)
+};
+
 struct ExchangeResult {
-    // The reply's status code (0 when it has none), or the socket layer's
-    // error number when socketFailure is set.
-    std::int32_t code = 0;
-    bool socketFailure = false;
+    ExchangeFailure failure = ExchangeFailure::None;
+    // The socket layer's error number of the failure; 0 without a failure.
+    std::int32_t socketError = 0;
+    // The reply's status code: 0 when it has none, and after a failure.
+    std::int32_t status = 0;
     // Everything received, each chunk converted by itself up to its first
     // zero byte.
     std::u16string reply;

@@ -53,11 +53,12 @@ ControlResult SendControlRequest(std::u16string_view host, std::string_view quer
 {
     ControlResult result;
     const ExchangeResult exchange = DeviceExchange(host, BuildControlRequest(query), /*sendCheck=*/true, options);
-    result.code = exchange.code;
-    result.socketFailure = exchange.socketFailure;
-    if (exchange.socketFailure)
+    result.failure = exchange.failure;
+    result.socketError = exchange.socketError;
+    result.status = exchange.status;
+    if (exchange.failure != ExchangeFailure::None)
         return result;
-    if (exchange.code == 200)
+    if (exchange.status == 200)
         result.mask = ParseRelayMask(exchange.reply);
     return result;
 }

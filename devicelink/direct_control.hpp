@@ -29,10 +29,12 @@ inline bool RelayOn(std::int32_t mask, int relay)
 }
 
 struct ControlResult {
-    // The status code (0 without a readable status line), or the socket
-    // error number when the connection or the send failed.
-    std::int32_t code = 0;
-    bool socketFailure = false;
+    // What ended the exchange early, with the socket layer's error number.
+    ExchangeFailure failure = ExchangeFailure::None;
+    std::int32_t socketError = 0;
+    // The status code once a reply was read; 0 without a readable status
+    // line.
+    std::int32_t status = 0;
     // The relay mask of a 200 reply that carries one.
     std::optional<std::int32_t> mask;
 };

@@ -1,7 +1,6 @@
 #include "devicelink/outcome_explanation.hpp"
 
 #include "devicelink/socket_layer.hpp"
-#include "devicelink/upload.hpp"
 
 #include <string>
 
@@ -24,11 +23,6 @@ std::u16string Number(long long value)
 {
     const std::string digits = std::to_string(value);
     return {digits.begin(), digits.end()};
-}
-
-bool StartsWith(std::u16string_view text, std::u16string_view prefix)
-{
-    return text.substr(0, prefix.size()) == prefix;
 }
 
 }  // namespace
@@ -66,17 +60,23 @@ std::u16string ExplainStatus(std::int32_t status)
     return u"The controller answered with HTTP status " + Number(status) + u" instead of accepting the file.";
 }
 
-std::u16string ExplainUploadOutcome(std::int32_t code, std::u16string_view text, std::uint16_t port)
+std::u16string ExplainUploadOutcome(const UploadOutcome& outcome, std::uint16_t port)
 {
-    if (StartsWith(text, u"Cannot connect: "))
-        return ExplainConnectError(code, port);
-    if (StartsWith(text, u"Error: ") && text.find(u"Authorization required") == std::u16string_view::npos)
-        return ExplainStatus(code);
-    if (text.empty()) {
-        if (code == kUploadFileNotOpened)
+    switch (outcome.failure) {
+    case UploadFailure::Connect:
+        return ExplainConnectError(outcome.error, port);
+    case UploadFailure::Status:
+        // The authorization text says what happened already.
+        return outcome.status == 401 ? std::u16string() : ExplainStatus(outcome.status);
+    case UploadFailure::OpenFile:
+        // The editor has shown the text already and shows an empty one.
+        if (outcome.text.empty())
             return u"The file could not be opened, so nothing was sent.";
-        if (code == 200)
+        return {};
+    case UploadFailure::None:
+        if (outcome.text.empty())
             return u"The controller took the request but sent no message back.";
+        return {};
     }
     return {};
 }

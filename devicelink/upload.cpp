@@ -141,17 +141,7 @@ std::u16string StatusElementText(std::u16string_view reply)
 UploadOutcome UploadStateMachine(std::u16string_view host, std::u16string_view path, std::u16string_view password,
                                  const UploadOptions& options)
 {
-    const auto& cursorHook = options.exchange.hooks.waitCursor;
-    if (cursorHook)
-        cursorHook(true);
-    struct CursorOff {
-        const std::function<void(bool)>& hook;
-        ~CursorOff()
-        {
-            if (hook)
-                hook(false);
-        }
-    } cursorOff{cursorHook};
+    const std::unique_ptr<BlockingWait> wait = BeginWait(options.exchange.hooks);
 
     UploadOutcome outcome;
     const std::string token = CredentialsToken(password);
@@ -162,12 +152,12 @@ UploadOutcome UploadStateMachine(std::u16string_view host, std::u16string_view p
         UploadContent file = ReadUploadContent(path);
         if (file.error != 0) {
             const std::u16string text = CannotOpenText(path, file.error);
+            outcome.failure = UploadFailure::OpenFile;
+            outcome.error = file.error;
             if (options.variant == UploadVariant::Editor) {
                 if (options.showMessage)
                     options.showMessage(text);
-                outcome.code = kUploadFileNotOpened;
             } else {
-                outcome.code = file.error;
                 outcome.text = text;
             }
             return outcome;
@@ -177,12 +167,15 @@ UploadOutcome UploadStateMachine(std::u16string_view host, std::u16string_view p
 
     const ExchangeResult exchange =
         DeviceExchange(host, BuildUploadRequest(token, content), /*sendCheck=*/false, options.exchange);
-    outcome.code = exchange.code;
-    if (exchange.socketFailure) {
-        outcome.text = CannotConnectText(exchange.code);
+    if (exchange.failure != ExchangeFailure::None) {
+        outcome.failure = UploadFailure::Connect;
+        outcome.error = exchange.socketError;
+        outcome.text = CannotConnectText(exchange.socketError);
         return outcome;
     }
-    if (exchange.code != 200) {
+    outcome.status = exchange.status;
+    if (exchange.status != 200) {
+        outcome.failure = UploadFailure::Status;
         outcome.text = exchange.text;
         return outcome;
     }

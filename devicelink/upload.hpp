@@ -10,12 +10,10 @@
 namespace quarn {
 
 // The two programs differ only in how they report a file that cannot be
-// opened: the editor shows the text at once and returns kUploadFileNotOpened
-// with an empty result text; the converter returns the error number with the
-// text.
+// opened: the editor shows the text at once and returns an empty result
+// text; the converter returns the text.
 enum class UploadVariant { Editor, Converter };
 
-inline constexpr std::int32_t kUploadFileNotOpened = 1000;
 inline constexpr std::u16string_view kUploadPage = u"state_machine_mp.html";
 inline constexpr std::u16string_view kPageResponseUnknown = u"page response unknown";
 
@@ -26,10 +24,22 @@ struct UploadOptions {
     std::function<void(const std::u16string&)> showMessage;
 };
 
+// What kept an upload from a 200 reply.
+enum class UploadFailure {
+    None,      // the controller answered 200
+    OpenFile,  // the file could not be opened or read; nothing was sent
+    Connect,   // no connection was made
+    Status,    // the reply's status is not 200, or it has none (0)
+};
+
 struct UploadOutcome {
-    // The reply's status code (0 without a readable status line), the socket
-    // error number when no connection was made, or the failed open's error.
-    std::int32_t code = 0;
+    UploadFailure failure = UploadFailure::None;
+    // The failure's error number: errno of the failed open or read, the
+    // socket layer's number of the failed connect; 0 otherwise.
+    std::int32_t error = 0;
+    // The reply's status code once a reply was read (0 without a readable
+    // status line); 0 before that.
+    std::int32_t status = 0;
     // The text for the user; may be empty.
     std::u16string text;
 };

@@ -5,24 +5,14 @@
 
 namespace quarn {
 
-namespace {
-int depth = 0;
+WaitCursorScope::WaitCursorScope()
+{
+    QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
 }
 
-void SetWaitCursor(bool on)
+WaitCursorScope::~WaitCursorScope()
 {
-    if (on) {
-        ++depth;
-        QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-    } else if (depth > 0) {
-        --depth;
-        QApplication::restoreOverrideCursor();
-    }
-}
-
-std::function<void(bool)> WaitCursorHook()
-{
-    return [](bool on) { SetWaitCursor(on); };
+    QApplication::restoreOverrideCursor();
 }
 
 }  // namespace quarn

@@ -58,7 +58,7 @@ void RunUploadCommand(QWidget* parent, UploadDlgVariant variant, const QString& 
     // The text stays as it is; a bare number gets a line that explains it.
     ShowMessageBox(parent, QString::fromStdU16String(outcome.text), MessageButtons::Ok,
                    QString::fromStdU16String(
-                       ExplainUploadOutcome(outcome.code, outcome.text, options.exchange.port)));
+                       ExplainUploadOutcome(outcome, options.exchange.port)));
 }
 
 }  // namespace quarn

@@ -11,26 +11,29 @@ std::uint16_t portForTesting = 0;
 
 // While an exchange blocks the window, the wait cursor shows and the windows
 // go on painting themselves, in the socket layer's waits and in the pauses
-// between receive attempts; nothing else is handled.
-void ExchangeWaiting(bool on)
-{
-    if (on) {
-        SetWaitCursor(true);
-        net::SetWaitingHook(PaintWindowsWhileBlocked);
+// between receive attempts; nothing else is handled. Both end with the
+// object, and a wait inside another (an upload's exchange) gives the outer
+// one back its painting.
+class WindowWait : public BlockingWait {
+public:
+    WindowWait() : previous_(net::SetWaitingHook(PaintWindowsWhileBlocked))
+    {
         // A menu or dialog closed just before leaves its place to repaint.
         PaintWindowsWhileBlocked();
-    } else {
-        net::SetWaitingHook({});
-        SetWaitCursor(false);
     }
-}
+    ~WindowWait() override { net::SetWaitingHook(std::move(previous_)); }
+
+private:
+    WaitCursorScope cursor_;
+    net::WaitingHook previous_;
+};
 }  // namespace
 
 ExchangeOptions WindowExchangeOptions()
 {
     ExchangeOptions options;
     options.port = portForTesting != 0 ? portForTesting : kControllerPort;
-    options.hooks.waitCursor = ExchangeWaiting;
+    options.hooks.wait = [] { return std::make_unique<WindowWait>(); };
     options.hooks.pause = SleepPaintingWindows;
     return options;
 }

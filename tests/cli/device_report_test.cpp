@@ -40,40 +40,44 @@ TEST(TerminalText, BytesKeepAllButControlBytes)
 
 TEST(DeviceReport, UploadSucceedsOnlyForA200WithAMessageThatTakesTheFile)
 {
+    using enum UploadFailure;
     const struct {
-        std::int32_t code;
-        std::u16string text;
+        UploadOutcome outcome;
         bool ok;
         std::u16string shown;
+        std::int32_t code;
     } cases[] = {
-        {200, u"State machine accepted: 1 timer (T0)", true, u"State machine accepted: 1 timer (T0)"},
-        {200, u"State machine refused: the file holds no XML text", false,
-         u"State machine refused: the file holds no XML text"},
-        {200, u"page response unknown", false, u"page response unknown"},
-        {200, u"", false, std::u16string(kNoMessageText)},
-        {401, u"Error: 401: Authorization required", false, u"Error: 401: Authorization required"},
-        {0, u"Error: 0", false, u"Error: 0"},
-        {111, u"Cannot connect: 111", false, u"Cannot connect: 111"},
+        {{None, 0, 200, u"State machine accepted: 1 timer (T0)"}, true, u"State machine accepted: 1 timer (T0)", 200},
+        {{None, 0, 200, u"State machine refused: the file holds no XML text"}, false,
+         u"State machine refused: the file holds no XML text", 200},
+        {{None, 0, 200, u"page response unknown"}, false, u"page response unknown", 200},
+        {{None, 0, 200, u""}, false, std::u16string(kNoMessageText), 200},
+        {{Status, 0, 401, u"Error: 401: Authorization required"}, false, u"Error: 401: Authorization required", 401},
+        {{Status, 0, 0, u"Error: 0"}, false, u"Error: 0", 0},
+        {{Connect, 111, 0, u"Cannot connect: 111"}, false, u"Cannot connect: 111", 111},
     };
     for (const auto& c : cases) {
-        const DeviceReport report = ReportUpload(UploadOutcome{c.code, c.text}, "sm.xml");
+        const DeviceReport report = ReportUpload(c.outcome, "sm.xml");
         EXPECT_EQ(report.ok, c.ok) << c.code;
         EXPECT_EQ(report.text, c.shown) << c.code;
         EXPECT_EQ(report.terminal, TerminalText(c.shown)) << c.code;
+        EXPECT_EQ(UploadCode(c.outcome), c.code);
     }
 }
 
 TEST(DeviceReport, AFileThatCannotBeOpenedIsNamedWithItsOwnBytes)
 {
     const std::string name = "/tmp/caf\xC3\xA9 \xE9\x1B.xml";
-    const UploadOutcome outcome{2, CannotOpenText(FileNameFromBytes(name), 2)};
+    const UploadOutcome outcome{UploadFailure::OpenFile, 2, 0, CannotOpenText(FileNameFromBytes(name), 2)};
     const DeviceReport report = ReportUpload(outcome, name);
     EXPECT_FALSE(report.ok);
     EXPECT_EQ(report.terminal, "Cannot open file /tmp/caf\xC3\xA9 \xE9?.xml for reading (2)");
+    EXPECT_EQ(UploadCode(outcome), 2);
 }
 
 TEST(DeviceReport, SwitchSucceedsOnlyWhenTheMaskShowsTheSwitch)
 {
+    using enum ExchangeFailure;
     const struct {
         ControlResult result;
         int relay;
@@ -81,13 +85,14 @@ TEST(DeviceReport, SwitchSucceedsOnlyWhenTheMaskShowsTheSwitch)
         bool ok;
         std::u16string text;
     } cases[] = {
-        {{200, false, 8}, 3, true, true, u""},
-        {{200, false, 0}, 3, false, true, u""},
-        {{200, false, 0}, 3, true, false, u"R3 is still off after the request to switch it on"},
-        {{200, false, 255}, 7, false, false, u"R7 is still on after the request to switch it off"},
-        {{200, false, std::nullopt}, 3, true, false, u"The controller's page control.html?D=1 shows no relay states"},
-        {{401, false, std::nullopt}, 0, true, false, u"Error: 401: Authorization required"},
-        {{111, true, std::nullopt}, 0, true, false, u"Cannot connect: 111"},
+        {{None, 0, 200, 8}, 3, true, true, u""},
+        {{None, 0, 200, 0}, 3, false, true, u""},
+        {{None, 0, 200, 0}, 3, true, false, u"R3 is still off after the request to switch it on"},
+        {{None, 0, 200, 255}, 7, false, false, u"R7 is still on after the request to switch it off"},
+        {{None, 0, 200, std::nullopt}, 3, true, false, u"The controller's page control.html?D=1 shows no relay states"},
+        {{None, 0, 401, std::nullopt}, 0, true, false, u"Error: 401: Authorization required"},
+        {{Connect, 111, 0, std::nullopt}, 0, true, false, u"Cannot connect: 111"},
+        {{Send, 104, 0, std::nullopt}, 0, true, false, u"Cannot connect: 104"},
     };
     for (const auto& c : cases) {
         const DeviceReport report = ReportSwitch(c.result, c.relay, c.on);

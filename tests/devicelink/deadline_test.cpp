@@ -57,8 +57,8 @@ TEST(ExchangeDeadline, DrippingPeerIsCutOffAtTheTimeLimitAndWhatArrivedIsTheRepl
         const auto elapsed = Clock::now() - start;
         EXPECT_GE(elapsed, 550ms) << c.name;
         EXPECT_LT(elapsed, 1500ms) << c.name;
-        EXPECT_EQ(result.code, 200) << c.name;
-        EXPECT_FALSE(result.socketFailure) << c.name;
+        EXPECT_EQ(result.status, 200) << c.name;
+        EXPECT_EQ(result.failure, ExchangeFailure::None) << c.name;
         EXPECT_EQ(result.reply.substr(0, 4), u"HTTP") << c.name;
         EXPECT_LT(result.reply.size(), kHeader.size() + 100) << c.name;
     }
@@ -78,7 +78,7 @@ TEST(ExchangeDeadline, PausesBeforeAnyDataEndAtTheDeadline)
     const auto start = Clock::now();
     const ExchangeResult result = DeviceExchange(u"127.0.0.1", "GET / HTTP/1.0\r\n\r\n", false, options);
     EXPECT_LT(Clock::now() - start, 2500ms);
-    EXPECT_EQ(result.code, 0);
+    EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.text, u"Error: 0");
     ASSERT_EQ(pauses.size(), 2u);
     EXPECT_EQ(pauses[0], 1000ms);
@@ -99,12 +99,12 @@ TEST(ExchangeDeadline, PeerThatNeverReadsEndsTheSendAtTheDeadline)
             DeviceExchange(u"127.0.0.1", request, sendCheck, Options(net::LocalPort(listener.socket), 500ms));
         EXPECT_LT(Clock::now() - start, 1500ms) << sendCheck;
         if (sendCheck) {
-            EXPECT_TRUE(result.socketFailure);
-            EXPECT_EQ(result.code, net::kTimedOut);
+            EXPECT_EQ(result.failure, ExchangeFailure::Send);
+            EXPECT_EQ(result.socketError, net::kTimedOut);
             EXPECT_EQ(result.text, CannotConnectText(net::kTimedOut));
         } else {
-            EXPECT_FALSE(result.socketFailure);
-            EXPECT_EQ(result.code, 0);
+            EXPECT_EQ(result.failure, ExchangeFailure::None);
+            EXPECT_EQ(result.status, 0);
             EXPECT_EQ(result.text, u"Error: 0");
         }
     }
@@ -123,7 +123,7 @@ TEST(ExchangeDeadline, DefaultIsTheConnectAndTheReceiveLimitTogether)
     const auto elapsed = Clock::now() - start;
     EXPECT_GE(elapsed, 19s);
     EXPECT_LT(elapsed, 22s);
-    EXPECT_EQ(result.code, 200);
+    EXPECT_EQ(result.status, 200);
     EXPECT_GE(result.reply.size(), kHeader.size() + 30);
 }
 
@@ -138,7 +138,7 @@ TEST(ReplyLimit, AnEndlessReplyIsReadUpToTheLimitAndUsed)
     const ExchangeResult result =
         DeviceExchange(u"127.0.0.1", "GET / HTTP/1.0\r\n\r\n", true, Options(peer.Port(), 10s));
     EXPECT_LT(Clock::now() - start, 5s);
-    EXPECT_EQ(result.code, 200);
+    EXPECT_EQ(result.status, 200);
     EXPECT_EQ(result.reply.size(), kReplyLimit);
     EXPECT_EQ(result.reply.substr(kHeader.size(), 15), u"<p id=\"R\">3</p>");
     EXPECT_EQ(result.reply.back(), u'a');

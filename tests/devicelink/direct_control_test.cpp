@@ -23,7 +23,7 @@ TEST(DirectControl, SwitchRequestIsSentByteForByteAndTheMaskComesBack)
     TestPeer peer({"HTTP/1.0 200 OK\r\n\r\n<html><span id=\"R\">8</span></html>"});
     const ControlResult result = SendControlRequest(u"127.0.0.1", RelayQuery(3, true), Options(peer.Port()));
     EXPECT_EQ(peer.Request(), "GET /control.html?D=1 HTTP/1.0\r\n\r\n");
-    EXPECT_EQ(result.code, 200);
+    EXPECT_EQ(result.status, 200);
     ASSERT_TRUE(result.mask.has_value());
     EXPECT_EQ(*result.mask, 8);
 }
@@ -64,18 +64,18 @@ TEST(DirectControl, FailuresCarryNoMask)
     {
         TestPeer peer({"HTTP/1.1 401 Unauthorized\r\n\r\n<b id=\"R\">5</b>"});
         const ControlResult result = SendControlRequest(u"127.0.0.1", "control.html", Options(peer.Port()));
-        EXPECT_EQ(result.code, 401);
+        EXPECT_EQ(result.status, 401);
         EXPECT_FALSE(result.mask.has_value());
     }
     {
         TestPeer peer({"HTTP/1.0 200 OK\r\n\r\n<html>no mask</html>"});
         const ControlResult result = SendControlRequest(u"127.0.0.1", "control.html", Options(peer.Port()));
-        EXPECT_EQ(result.code, 200);
+        EXPECT_EQ(result.status, 200);
         EXPECT_FALSE(result.mask.has_value());
     }
     const ControlResult refused = SendControlRequest(u"127.0.0.1", "control.html", Options(test::ClosedPort()));
-    EXPECT_EQ(refused.code, net::kConnectionRefused);
-    EXPECT_TRUE(refused.socketFailure);
+    EXPECT_EQ(refused.socketError, net::kConnectionRefused);
+    EXPECT_EQ(refused.failure, ExchangeFailure::Connect);
     EXPECT_FALSE(refused.mask.has_value());
 }
 

@@ -33,7 +33,7 @@ struct Recorder {
             EXPECT_EQ(d, 1000ms);
             ++pauses;
         };
-        options.hooks.waitCursor = [this](bool on) { cursor += on ? '+' : '-'; };
+        test::RecordWaits(options.hooks, cursor);
         return options;
     }
 };
@@ -77,8 +77,8 @@ TEST(DeviceExchange, JoinsAReplyThatArrivesInSeveralChunks)
     const ExchangeResult result =
         DeviceExchange(u"127.0.0.1", "GET /x HTTP/1.0\r\n\r\n", true, recorder.Options(peer.Port()));
     EXPECT_EQ(peer.Request(), "GET /x HTTP/1.0\r\n\r\n");
-    EXPECT_EQ(result.code, 200);
-    EXPECT_FALSE(result.socketFailure);
+    EXPECT_EQ(result.status, 200);
+    EXPECT_EQ(result.failure, ExchangeFailure::None);
     EXPECT_EQ(result.reply, u"HTTP/1.0 200 OK\r\n\r\n" + std::u16string(body.begin(), body.end()));
     EXPECT_EQ(result.text, u"");
     EXPECT_EQ(recorder.pauses, 0);
@@ -101,9 +101,9 @@ TEST(DeviceExchange, ReportsStatusCodesWithTheirTexts)
         Recorder recorder;
         const ExchangeResult result =
             DeviceExchange(u"localhost", "GET / HTTP/1.0\r\n\r\n", false, recorder.Options(peer.Port()));
-        EXPECT_EQ(result.code, c.code) << c.reply;
+        EXPECT_EQ(result.status, c.code) << c.reply;
         EXPECT_EQ(result.text, c.text) << c.reply;
-        EXPECT_FALSE(result.socketFailure);
+        EXPECT_EQ(result.failure, ExchangeFailure::None);
     }
 }
 
@@ -114,7 +114,7 @@ TEST(DeviceExchange, ChunkWithAZeroByteAddsOnlyTheTextBeforeIt)
     Recorder recorder;
     const ExchangeResult result =
         DeviceExchange(u"127.0.0.1", "GET / HTTP/1.0\r\n\r\n", true, recorder.Options(peer.Port()));
-    EXPECT_EQ(result.code, 200);
+    EXPECT_EQ(result.status, 200);
     EXPECT_EQ(result.reply, u"HTTP/1.0 200 OK\r\nhiddentail");
 }
 
@@ -125,8 +125,8 @@ TEST(DeviceExchange, PeerThatClosesWithoutAnswerCostsTenPauses)
     const ExchangeResult result =
         DeviceExchange(u"127.0.0.1", "GET / HTTP/1.0\r\n\r\n", false, recorder.Options(peer.Port()));
     EXPECT_EQ(recorder.pauses, 10);
-    EXPECT_EQ(result.code, 0);
-    EXPECT_FALSE(result.socketFailure);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.failure, ExchangeFailure::None);
     EXPECT_EQ(result.text, u"Error: 0");
 }
 
@@ -139,7 +139,7 @@ TEST(DeviceExchange, PeerThatNeverAnswersEndsAfterTheReceiveTimeLimit)
     const auto start = std::chrono::steady_clock::now();
     const ExchangeResult result = DeviceExchange(u"127.0.0.1", "GET / HTTP/1.0\r\n\r\n", false, options);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
-    EXPECT_EQ(result.code, 0);
+    EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.reply, u"");
     EXPECT_EQ(result.text, u"Error: 0");
     EXPECT_EQ(recorder.cursor, "+-");
@@ -163,8 +163,8 @@ TEST(DeviceExchange, FailedConnectionsAreSocketFailures)
         Recorder recorder;
         const ExchangeResult result = DeviceExchange(c.host, "GET / HTTP/1.0\r\n\r\n", true, recorder.Options(closed));
         const std::string host(c.host.begin(), c.host.end());
-        EXPECT_TRUE(result.socketFailure) << host;
-        EXPECT_EQ(result.code, c.code) << host;
+        EXPECT_EQ(result.failure, ExchangeFailure::Connect) << host;
+        EXPECT_EQ(result.socketError, c.code) << host;
         EXPECT_EQ(result.text, CannotConnectText(c.code)) << host;
         EXPECT_EQ(recorder.pauses, 0) << host;
         EXPECT_EQ(recorder.cursor, "+-") << host;
@@ -189,8 +189,8 @@ TEST(DeviceExchange, ConnectGivesUpAtTheTimeLimit)
     const auto start = std::chrono::steady_clock::now();
     const ExchangeResult result = DeviceExchange(u"127.0.0.1", "GET / HTTP/1.0\r\n\r\n", true, options);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
-    EXPECT_TRUE(result.socketFailure);
-    EXPECT_EQ(result.code, net::kTimedOut);
+    EXPECT_EQ(result.failure, ExchangeFailure::Connect);
+    EXPECT_EQ(result.socketError, net::kTimedOut);
     EXPECT_EQ(result.text, CannotConnectText(net::kTimedOut));
 
     // Without a limit of its own the programs give up after ten seconds.

@@ -1,7 +1,6 @@
 #include "devicelink/outcome_explanation.hpp"
 
 #include "devicelink/socket_layer.hpp"
-#include "devicelink/upload.hpp"
 
 #include <gtest/gtest.h>
 
@@ -18,31 +17,36 @@ std::string Narrow(std::u16string_view text)
 TEST(OutcomeExplanation, ExplainsBareNumbersAndLeavesWordsAlone)
 {
     struct Case {
-        std::int32_t code;
-        std::u16string text;
+        UploadOutcome outcome;
         std::u16string explanation;
     };
+    using enum UploadFailure;
     const Case cases[] = {
-        {0, u"Error: 0", u"The controller closed the connection without an answer it could read."},
-        {net::kConnectionRefused, u"Cannot connect: " + std::u16string(u"111"),
+        {{Status, 0, 0, u"Error: 0"}, u"The controller closed the connection without an answer it could read."},
+        {{Connect, net::kConnectionRefused, 0, u"Cannot connect: " + std::u16string(u"111")},
          u"Connection refused: nothing answers on port 80 at that address."},
-        {net::kTimedOut, u"Cannot connect: 110",
+        {{Connect, net::kTimedOut, 0, u"Cannot connect: 110"},
          u"No answer from that address in time: is the controller switched on and on this network?"},
-        {net::kInvalidArgument, u"Cannot connect: 22",
+        {{Connect, net::kInvalidArgument, 0, u"Cannot connect: 22"},
          u"The address is neither a dotted IPv4 address nor a host name that can be found."},
-        {4242, u"Cannot connect: 4242", u"The connection failed with system error 4242."},
-        {404, u"Error: 404", u"The controller has no upload page: is that address a QUARN controller?"},
-        {503, u"Error: 503", u"The controller reported a failure of its own (HTTP status 503)."},
-        {302, u"Error: 302", u"The controller answered with HTTP status 302 instead of accepting the file."},
-        {kUploadFileNotOpened, u"", u"The file could not be opened, so nothing was sent."},
-        {200, u"", u"The controller took the request but sent no message back."},
+        {{Connect, 4242, 0, u"Cannot connect: 4242"}, u"The connection failed with system error 4242."},
+        {{Status, 0, 404, u"Error: 404"}, u"The controller has no upload page: is that address a QUARN controller?"},
+        {{Status, 0, 503, u"Error: 503"}, u"The controller reported a failure of its own (HTTP status 503)."},
+        {{Status, 0, 302, u"Error: 302"},
+         u"The controller answered with HTTP status 302 instead of accepting the file."},
+        // The editor has shown the file's text already and shows an empty one.
+        {{OpenFile, 2, 0, u""}, u"The file could not be opened, so nothing was sent."},
+        {{None, 0, 200, u""}, u"The controller took the request but sent no message back."},
         // Texts that say what happened already.
-        {401, u"Error: 401: Authorization required", u""},
-        {200, u"State machine stored", u""},
-        {200, u"page response unknown", u""},
+        {{Status, 0, 401, u"Error: 401: Authorization required"}, u""},
+        {{OpenFile, 2, 0, u"Cannot open file sm.xml for reading (2)"}, u""},
+        {{None, 0, 200, u"State machine stored"}, u""},
+        {{None, 0, 200, u"page response unknown"}, u""},
+        // A controller's message that looks like one of the texts is its own.
+        {{None, 0, 200, u"Error: 7"}, u""},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(Narrow(ExplainUploadOutcome(c.code, c.text, 80)), Narrow(c.explanation)) << Narrow(c.text);
+        EXPECT_EQ(Narrow(ExplainUploadOutcome(c.outcome, 80)), Narrow(c.explanation)) << Narrow(c.outcome.text);
 }
 
 TEST(OutcomeExplanation, NamesThePortTheExchangeUsed)

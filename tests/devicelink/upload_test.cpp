@@ -74,7 +74,8 @@ TEST_F(UploadTest, SendsTheRequestByteForByteAndReturnsTheMessage)
     EXPECT_EQ(peer.Request(),
               ExpectedRequest("YWRtaW46dG92ZWw=",
                               "\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<statemachine>\n</statemachine>\n"));
-    EXPECT_EQ(outcome.code, 200);
+    EXPECT_EQ(outcome.failure, UploadFailure::None);
+    EXPECT_EQ(outcome.status, 200);
     EXPECT_EQ(outcome.text, u"Accepted: 1 timer");
 }
 
@@ -83,7 +84,7 @@ TEST_F(UploadTest, EmptyFileAndEmptyPassword)
     TestPeer peer({kReplyWithMessage});
     const UploadOutcome outcome = UploadStateMachine(u"127.0.0.1", WriteFile("empty.xml", ""), u"", Options(peer.Port()));
     EXPECT_EQ(peer.Request(), ExpectedRequest("YWRtaW46", ""));
-    EXPECT_EQ(outcome.code, 200);
+    EXPECT_EQ(outcome.status, 200);
 }
 
 TEST_F(UploadTest, FileLongerThanOneBufferIsSentWhole)
@@ -99,6 +100,35 @@ TEST_F(UploadTest, FileLongerThanOneBufferIsSentWhole)
     TestPeer peer({kReplyWithMessage});
     UploadStateMachine(u"127.0.0.1", WriteFile("big.xml", file), u"tovel", Options(peer.Port()));
     EXPECT_EQ(peer.Request(), ExpectedRequest("YWRtaW46dG92ZWw=", sent));
+}
+
+TEST_F(UploadTest, TheWaitEndsOnEveryPath)
+{
+    // The upload holds its wait around the exchange's own; both end whether
+    // the file cannot be opened, nothing answers or the controller replies.
+    const std::u16string path = WriteFile("sm.xml", "<statemachine/>");
+    TestPeer peer({kReplyWithMessage});
+    const struct {
+        const char* name;
+        std::u16string path;
+        std::uint16_t port;
+        UploadVariant variant;
+        std::string waits;
+    } cases[] = {
+        {"missing file, editor", (dir_ / "missing.xml").u16string(), peer.Port(), UploadVariant::Editor, "+-"},
+        {"missing file, converter", (dir_ / "missing.xml").u16string(), peer.Port(), UploadVariant::Converter, "+-"},
+        {"nothing listens", path, test::ClosedPort(), UploadVariant::Converter, "++--"},
+        {"answered", path, peer.Port(), UploadVariant::Converter, "++--"},
+    };
+    for (const auto& c : cases) {
+        std::string waits;
+        UploadOptions options = Options(c.port);
+        options.variant = c.variant;
+        options.showMessage = [&waits](const std::u16string&) { waits += 'm'; };
+        test::RecordWaits(options.exchange.hooks, waits);
+        UploadStateMachine(u"127.0.0.1", c.path, u"tovel", options);
+        EXPECT_EQ(waits, c.variant == UploadVariant::Editor ? "+m-" : c.waits) << c.name;
+    }
 }
 
 TEST(TextModeContent, ReadsLikeATextModeStream)
@@ -142,7 +172,8 @@ TEST_F(UploadTest, FileThatCannotBeOpenedSendsNothing)
     TestPeer peer({kReplyWithMessage});
     UploadOptions converter = Options(peer.Port());
     const UploadOutcome byConverter = UploadStateMachine(u"127.0.0.1", missing, u"tovel", converter);
-    EXPECT_EQ(byConverter.code, ENOENT);
+    EXPECT_EQ(byConverter.failure, UploadFailure::OpenFile);
+    EXPECT_EQ(byConverter.error, ENOENT);
     EXPECT_EQ(byConverter.text, expected);
 
     UploadOptions editor = Options(peer.Port());
@@ -150,16 +181,17 @@ TEST_F(UploadTest, FileThatCannotBeOpenedSendsNothing)
     std::u16string shown;
     editor.showMessage = [&](const std::u16string& text) { shown = text; };
     const UploadOutcome byEditor = UploadStateMachine(u"127.0.0.1", missing, u"tovel", editor);
-    EXPECT_EQ(byEditor.code, kUploadFileNotOpened);
+    EXPECT_EQ(byEditor.failure, UploadFailure::OpenFile);
+    EXPECT_EQ(byEditor.error, ENOENT);
     EXPECT_EQ(byEditor.text, u"");
     EXPECT_EQ(shown, expected);
 
     // A folder is not a file either.
     const UploadOutcome folder = UploadStateMachine(u"127.0.0.1", dir_.u16string(), u"tovel", converter);
 #ifdef _WIN32
-    EXPECT_EQ(folder.code, EACCES);
+    EXPECT_EQ(folder.error, EACCES);
 #else
-    EXPECT_EQ(folder.code, EISDIR);
+    EXPECT_EQ(folder.error, EISDIR);
 #endif
 }
 
@@ -184,7 +216,8 @@ TEST_F(UploadTest, WhatIsNotARegularFileFailsAtOnceAndSendsNothing)
         const UploadOutcome outcome =
             UploadStateMachine(u"127.0.0.1", c.path.u16string(), u"tovel", Options(peer.Port()));
         EXPECT_LT(std::chrono::steady_clock::now() - start, 1s) << c.path;
-        EXPECT_EQ(outcome.code, c.error) << c.path;
+        EXPECT_EQ(outcome.failure, UploadFailure::OpenFile) << c.path;
+        EXPECT_EQ(outcome.error, c.error) << c.path;
         EXPECT_EQ(outcome.text, CannotOpenText(c.path.u16string(), c.error)) << c.path;
     }
 }
@@ -234,13 +267,15 @@ TEST_F(UploadTest, RepliesBecomeResultTexts)
     for (const auto& c : cases) {
         TestPeer peer({c.reply});
         const UploadOutcome outcome = UploadStateMachine(u"127.0.0.1", path, u"tovel", Options(peer.Port()));
-        EXPECT_EQ(outcome.code, c.code) << c.reply;
+        EXPECT_EQ(outcome.failure, c.code == 200 ? UploadFailure::None : UploadFailure::Status) << c.reply;
+        EXPECT_EQ(outcome.status, c.code) << c.reply;
         EXPECT_EQ(outcome.text, c.text) << c.reply;
     }
 
     const UploadOutcome refused =
         UploadStateMachine(u"127.0.0.1", path, u"tovel", Options(test::ClosedPort()));
-    EXPECT_EQ(refused.code, net::kConnectionRefused);
+    EXPECT_EQ(refused.failure, UploadFailure::Connect);
+    EXPECT_EQ(refused.error, net::kConnectionRefused);
     EXPECT_EQ(refused.text, CannotConnectText(net::kConnectionRefused));
 }
 

@@ -122,26 +122,26 @@ TEST_F(QuarnSim, ProgramsUploadIsJudgedAndStoredAsSent)
     const std::u16string path = kWorkedExample.u16string();
 
     const UploadOutcome accepted = UploadStateMachine(u"127.0.0.1", path, u"secret", Options(sim.Port()));
-    EXPECT_EQ(accepted.code, 200);
+    EXPECT_EQ(accepted.status, 200);
     EXPECT_EQ(accepted.text, ToWide(std::string(kAccepted)));
     EXPECT_EQ(ReadBytes(store_ / "state_machine.xml"), WithLfLineEnds(ReadBytes(kWorkedExample)));
 
     const UploadOutcome denied = UploadStateMachine(u"127.0.0.1", path, u"tovel", Options(sim.Port()));
-    EXPECT_EQ(denied.code, 401);
+    EXPECT_EQ(denied.status, 401);
     EXPECT_EQ(denied.text, u"Error: 401: Authorization required");
 
     // A file that is no state machine is refused and leaves the stored one.
     const std::filesystem::path junk = store_ / "junk.txt";
     std::ofstream(junk, std::ios::binary) << "just some words";
     const UploadOutcome refused = UploadStateMachine(u"127.0.0.1", junk.u16string(), u"secret", Options(sim.Port()));
-    EXPECT_EQ(refused.code, 200);
+    EXPECT_EQ(refused.status, 200);
     EXPECT_EQ(refused.text.rfind(u"State machine refused: ", 0), 0u) << ToNarrow(refused.text);
     EXPECT_EQ(ReadBytes(store_ / "state_machine.xml"), WithLfLineEnds(ReadBytes(kWorkedExample)));
 
     const std::filesystem::path empty = store_ / "empty.xml";
     std::ofstream(empty, std::ios::binary) << "";
     const UploadOutcome emptyFile = UploadStateMachine(u"127.0.0.1", empty.u16string(), u"secret", Options(sim.Port()));
-    EXPECT_EQ(emptyFile.code, 200);
+    EXPECT_EQ(emptyFile.status, 200);
     EXPECT_EQ(emptyFile.text.rfind(u"State machine refused: ", 0), 0u) << ToNarrow(emptyFile.text);
 }
 
@@ -153,7 +153,7 @@ TEST_F(QuarnSim, DirectControlSeesItsOwnSwitches)
     EXPECT_EQ(SendControlRequest(u"127.0.0.1", RelayQuery(7, true), options).mask, 128);
     EXPECT_EQ(SendControlRequest(u"localhost", RelayQuery(0, true), options).mask, 129);
     const ControlResult read = SendControlRequest(u"127.0.0.1", kControlPage, options);
-    EXPECT_EQ(read.code, 200);
+    EXPECT_EQ(read.status, 200);
     EXPECT_EQ(read.mask, 129);
 }
 
@@ -185,7 +185,7 @@ TEST_F(QuarnSim, EveryFaultModeEndsWithAnOutcomeAndNoHang)
         const auto start = std::chrono::steady_clock::now();
         const UploadOutcome outcome = UploadStateMachine(u"127.0.0.1", kWorkedExample.u16string(), u"tovel", options);
         EXPECT_LT(std::chrono::steady_clock::now() - start, 3s) << c.fault;
-        EXPECT_EQ(outcome.code, c.code) << c.fault;
+        EXPECT_EQ(outcome.status, c.code) << c.fault;
         EXPECT_EQ(outcome.text, c.text) << c.fault << ": " << ToNarrow(outcome.text);
         EXPECT_EQ(pauses, c.pauses) << c.fault;
         EXPECT_EQ(sim.Stop(), 0) << c.fault;

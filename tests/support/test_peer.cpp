@@ -97,6 +97,22 @@ ExchangeOptions FastExchangeOptions(std::uint16_t port)
     return options;
 }
 
+namespace {
+class RecordedWait : public BlockingWait {
+public:
+    explicit RecordedWait(std::string& record) : record_(record) { record_ += '+'; }
+    ~RecordedWait() override { record_ += '-'; }
+
+private:
+    std::string& record_;
+};
+}  // namespace
+
+void RecordWaits(ExchangeHooks& hooks, std::string& record)
+{
+    hooks.wait = [&record] { return std::make_unique<RecordedWait>(record); };
+}
+
 UploadOptions FastUploadOptions(std::uint16_t port)
 {
     UploadOptions options;

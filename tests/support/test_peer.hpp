@@ -52,4 +52,8 @@ std::uint16_t ClosedPort();
 ExchangeOptions FastExchangeOptions(std::uint16_t port);
 UploadOptions FastUploadOptions(std::uint16_t port);
 
+// Makes hooks write '+' to record when a wait begins and '-' when it ends.
+// record must outlive every call made with the hooks.
+void RecordWaits(ExchangeHooks& hooks, std::string& record);
+
 }  // namespace quarn::test

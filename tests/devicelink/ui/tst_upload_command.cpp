@@ -2,7 +2,10 @@
 // share, against a loopback peer.
 #include "devicelink/ui/upload_command.hpp"
 #include "devicelink/ui/upload_dlg.hpp"
+#include "devicelink/direct_control.hpp"
+#include "devicelink/socket_layer.hpp"
 #include "devicelink/ui/window_exchange.hpp"
+#include "devicelink/upload.hpp"
 #include "tests/support/test_peer.hpp"
 #include "tests/support/qt/window_test_support.hpp"
 
@@ -12,6 +15,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 
 using namespace quarn;
@@ -68,7 +72,7 @@ private slots:
     void cancelStoresNothing();
     void fileThatCannotBeOpened_data();
     void fileThatCannotBeOpened();
-    void exchangesShowTheWaitCursor();
+    void waitCursorEndsOnEveryPath();
     void bareNumbersAreExplainedUnderTheText();
 
 private:
@@ -330,21 +334,75 @@ void TestUploadCommand::fileThatCannotBeOpened()
     QCOMPARE(SettingsStore::ReadString("upload", "url", "-"), QStringLiteral("127.0.0.1"));
 }
 
-void TestUploadCommand::exchangesShowTheWaitCursor()
+void TestUploadCommand::waitCursorEndsOnEveryPath()
 {
     const ExchangeOptions options = WindowExchangeOptions();
     QCOMPARE(options.port, std::uint16_t{80});
-    QVERIFY(QApplication::overrideCursor() == nullptr);
-    options.hooks.waitCursor(true);
-    QVERIFY(QApplication::overrideCursor() != nullptr);
-    QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
-    options.hooks.waitCursor(false);
-    QVERIFY(QApplication::overrideCursor() == nullptr);
-
     SetWindowExchangePortForTesting(4321);
     QCOMPARE(WindowExchangeOptions().port, std::uint16_t{4321});
     SetWindowExchangePortForTesting(0);
-    QCOMPARE(WindowExchangeOptions().port, std::uint16_t{80});
+
+    // Each call below fails and leaves early; the wait cursor, and the
+    // painting while the thread blocks, must go with it. Where the call
+    // gives a chance to look (a message shown, a pause between receive
+    // attempts), the cursor is seen while it runs.
+    int seenWaiting = 0;
+    auto look = [&seenWaiting] {
+        if (QApplication::overrideCursor() != nullptr && QApplication::overrideCursor()->shape() == Qt::WaitCursor)
+            ++seenWaiting;
+    };
+    ExchangeOptions exchange = WindowExchangeOptions();
+    exchange.connectTimeLimit = std::chrono::seconds(2);
+    exchange.receiveTimeLimit = std::chrono::seconds(2);
+    exchange.hooks.pause = [&look](std::chrono::milliseconds) { look(); };
+    UploadOptions editor;
+    editor.variant = UploadVariant::Editor;
+    editor.exchange = exchange;
+    editor.showMessage = [&look](const std::u16string&) { look(); };
+    const std::u16string missing = FilePath(QStringLiteral("missing.xml")).toStdU16String();
+    const std::u16string file = WriteFile("<statemachine/>").toStdU16String();
+    const std::uint16_t closed = ClosedPort();
+
+    const struct {
+        const char* name;
+        std::function<void()> run;
+        bool seen;
+    } cases[] = {
+        {"upload of a file that cannot be opened",
+         [&] { UploadStateMachine(u"127.0.0.1", missing, u"pw", editor); }, true},
+        {"upload to a port where nothing listens",
+         [&] {
+             UploadOptions upload = editor;
+             upload.exchange.port = closed;
+             UploadStateMachine(u"127.0.0.1", file, u"pw", upload);
+         },
+         false},
+        {"upload to a controller that closes without an answer",
+         [&] {
+             TestPeer peer({}, TestPeer::Ending::CloseAtOnce);
+             UploadOptions upload = editor;
+             upload.exchange.port = peer.Port();
+             UploadStateMachine(u"127.0.0.1", file, u"pw", upload);
+         },
+         true},
+        {"direct control where nothing listens",
+         [&] {
+             ExchangeOptions control = exchange;
+             control.port = closed;
+             SendControlRequest(u"127.0.0.1", kControlPage, control);
+         },
+         false},
+        {"exchange with a host that does not resolve",
+         [&] { DeviceExchange(u"http://127.0.0.1", "GET / HTTP/1.0\r\n\r\n", true, exchange); }, false},
+    };
+    for (const auto& c : cases) {
+        seenWaiting = 0;
+        c.run();
+        QVERIFY2(QApplication::overrideCursor() == nullptr, c.name);
+        QVERIFY2(!net::SetWaitingHook({}), c.name);
+        if (c.seen)
+            QVERIFY2(seenWaiting > 0, c.name);
+    }
 }
 
 void TestUploadCommand::bareNumbersAreExplainedUnderTheText()

@@ -86,7 +86,7 @@ void TestWindowExchange::windowsPaintWhileAnExchangeWaits()
     options.receiveTimeLimit = std::chrono::milliseconds(700);
     const ExchangeResult result = DeviceExchange(u"127.0.0.1", "GET /control.html HTTP/1.0\r\n\r\n", true, options);
     SetWindowExchangePortForTesting(0);
-    QVERIFY(!result.socketFailure);
+    QCOMPARE(result.failure, ExchangeFailure::None);
     QVERIFY(!WaitCursorShown());
 
     QVERIFY2(window.paintsWhileBlocked >= 2,
