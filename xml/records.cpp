@@ -8,50 +8,10 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <type_traits>
 
 namespace pug::detail {
 
 namespace {
-
-// A record and its first array entries live in one allocation: a new record
-// with room for one attribute and one child costs a single malloc. Arrays that
-// outgrow that room move to the heap; release_node tells the two apart.
-//
-// Records made by the parser come from a pool instead: chunks that the
-// document's block holds and that go with the document. A pooled block is
-// never freed by itself, and neither are the first pooled_attributes
-// attribute records of a pooled node. Only a document made by make_document
-// has a pool (a document_block); every other record leaves that field out,
-// which keeps the block of each parsed node at 96 bytes.
-struct pool_chunk {
-    pool_chunk* next;
-    std::size_t used;
-    std::size_t size;      // room after the header
-};
-
-struct node_block {
-    node_record record;
-    attribute_record* first_attribute;
-    node_record* first_child;
-    std::uint32_t pooled_attributes;    // leading attribute records from the pool
-    bool pooled;                        // the block itself comes from the pool
-    bool attributes_in_pool;            // the attribute array lies in the pool
-    bool children_in_pool;              // the child array lies in the pool
-    bool has_pool;                      // the block is a document_block
-};
-
-struct document_block {
-    node_block block;
-    pool_chunk* pool;                   // the chunks, newest first
-};
-
-static_assert(std::is_standard_layout_v<node_block> && std::is_standard_layout_v<document_block>);
-static_assert(offsetof(document_block, block) == 0);
-// Everything in the pool is aligned for pointers, which is all its records need.
-constexpr std::size_t kPoolAlignment = alignof(void*);
-static_assert(alignof(node_block) <= kPoolAlignment && alignof(attribute_record) <= kPoolAlignment);
-static_assert(sizeof(node_block) % kPoolAlignment == 0 && sizeof(attribute_record) % kPoolAlignment == 0);
 
 // Chunks double from 4 KiB, so a small document costs little, up to 32 MiB;
 // from kLargeBlock on they are mapped by themselves in huge pages, and the
@@ -63,15 +23,8 @@ constexpr std::size_t kLargestChunk = std::size_t{32} << 20;
 // array grown step by step leaves little behind in the pool.
 constexpr std::size_t kLargestPooledArray = 5 * sizeof(void*);
 
-constexpr std::size_t rounded(std::size_t size)
-{
-    return (size + kPoolAlignment - 1) & ~(kPoolAlignment - 1);
-}
+}  // namespace
 
-constexpr std::size_t kChunkHeader = rounded(sizeof(pool_chunk));
-
-// size bytes from the pool of document; nullptr when memory fails or the
-// record has no pool (it is not a document made by make_document).
 void* pool_allocate(node_block* block, std::size_t size)
 {
     if (!block->has_pool)
@@ -98,6 +51,8 @@ void* pool_allocate(node_block* block, std::size_t size)
     return memory;
 }
 
+namespace {
+
 void release_pool(pool_chunk* chunk)
 {
     while (chunk) {
@@ -105,11 +60,6 @@ void release_pool(pool_chunk* chunk)
         release_block(chunk, kChunkHeader + chunk->size);
         chunk = next;
     }
-}
-
-node_block* block_of(node_record* node)
-{
-    return reinterpret_cast<node_block*>(node);
 }
 
 // Makes room for one more entry; false when memory fails. With a pool owner
@@ -218,8 +168,8 @@ node_record* new_document_node()
     return &document->block.record;
 }
 
-node_record* new_parsed_node(node_record* document, node_kind kind, std::int32_t attribute_room,
-                             std::int32_t child_room)
+node_record* new_parsed_node_slow(node_record* document, node_kind kind, std::int32_t attribute_room,
+                                  std::int32_t child_room)
 {
     auto* block = static_cast<node_block*>(pool_allocate(block_of(document), sizeof(node_block)));
     if (!block || !init_block(block, kind, attribute_room, child_room, true, true))
@@ -238,7 +188,7 @@ bool append_child(node_record* parent, node_record* child, std::int32_t step)
     return true;
 }
 
-bool append_parsed_child(node_record* parent, node_record* child, node_record* document, std::int32_t step)
+bool append_parsed_child_slow(node_record* parent, node_record* child, node_record* document, std::int32_t step)
 {
     node_block* block = block_of(parent);
     if (!reserve_one(parent->children, &block->first_child, block->children_in_pool, parent->child_count,
@@ -263,7 +213,7 @@ attribute_record* append_attribute(node_record* node, std::int32_t step, bool in
     return attribute;
 }
 
-attribute_record* append_parsed_attribute(node_record* node, node_record* document, std::int32_t step)
+attribute_record* append_parsed_attribute_slow(node_record* node, node_record* document, std::int32_t step)
 {
     node_block* block = block_of(node);
     if (!block->pooled || block->pooled_attributes != node->attribute_count)
