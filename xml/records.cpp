@@ -18,10 +18,6 @@ namespace {
 // part of the last chunk that a parse never reaches is never touched.
 constexpr std::size_t kFirstChunk = 4096;
 constexpr std::size_t kLargestChunk = std::size_t{32} << 20;
-// Arrays grown while parsing stay in the pool up to this size (five entries:
-// one growth step past the inline slot); larger ones move to the heap, so an
-// array grown step by step leaves little behind in the pool.
-constexpr std::size_t kLargestPooledArray = 5 * sizeof(void*);
 
 }  // namespace
 
@@ -230,7 +226,7 @@ attribute_record* append_parsed_attribute_slow(node_record* node, node_record* d
     return attribute;
 }
 
-void release_node(node_record* node)
+void release_node_slow(node_record* node)
 {
     node_block* block = block_of(node);
     for (std::uint32_t i = 0; i < node->attribute_count; ++i) {

@@ -55,6 +55,11 @@ constexpr std::size_t rounded(std::size_t size)
 
 constexpr std::size_t kChunkHeader = rounded(sizeof(pool_chunk));
 
+// Arrays grown while parsing stay in the pool up to this size (five entries:
+// one growth step past the inline slot); larger ones move to the heap, so an
+// array grown step by step leaves little behind in the pool.
+constexpr std::size_t kLargestPooledArray = 5 * sizeof(void*);
+
 inline node_block* block_of(node_record* node)
 {
     return reinterpret_cast<node_block*>(node);
@@ -139,15 +144,42 @@ inline node_record* new_parsed_node(node_record* document, node_kind kind, std::
     return &block->record;
 }
 
+// The common growth of a parse, inline: a full array that lies in its block
+// or in the pool grows by step entries into the pool while it stays small.
+// False when that does not apply or memory fails; the general way then
+// decides.
+template <typename T>
+bool grow_in_pool(T**& array, T** inline_slot, bool& in_pool, std::uint32_t count, std::int32_t& capacity,
+                  std::int32_t step, node_record* document)
+{
+    if (!array || (array != inline_slot && !in_pool) || step <= 0)
+        return false;
+    const std::size_t wanted = std::size_t{count} + static_cast<std::size_t>(step);
+    if (wanted > kLargestPooledArray / sizeof(T*))
+        return false;
+    auto** grown = static_cast<T**>(pool_take(document, wanted * sizeof(T*)));
+    if (!grown)
+        return false;
+    for (std::uint32_t i = 0; i < count; ++i)
+        grown[i] = array[i];
+    array = grown;
+    capacity = static_cast<std::int32_t>(wanted);
+    in_pool = true;
+    return true;
+}
+
 // append_child for the parser: small arrays grow into the pool of document.
 inline bool append_parsed_child(node_record* parent, node_record* child, node_record* document, std::int32_t step)
 {
-    if (parent->children && static_cast<std::int64_t>(parent->child_count) < parent->child_capacity) {
-        child->parent = parent;
-        parent->children[parent->child_count++] = child;
-        return true;
+    if (!parent->children || static_cast<std::int64_t>(parent->child_count) >= parent->child_capacity) {
+        node_block* block = block_of(parent);
+        if (!grow_in_pool(parent->children, &block->first_child, block->children_in_pool, parent->child_count,
+                          parent->child_capacity, step, document))
+            return append_parsed_child_slow(parent, child, document, step);
     }
-    return append_parsed_child_slow(parent, child, document, step);
+    child->parent = parent;
+    parent->children[parent->child_count++] = child;
+    return true;
 }
 
 // append_attribute for the parser: the record comes from the pool of
@@ -156,8 +188,10 @@ inline bool append_parsed_child(node_record* parent, node_record* child, node_re
 inline attribute_record* append_parsed_attribute(node_record* node, node_record* document, std::int32_t step)
 {
     node_block* block = block_of(node);
-    if (block->pooled && block->pooled_attributes == node->attribute_count && node->attributes &&
-        static_cast<std::int64_t>(node->attribute_count) < node->attribute_capacity) {
+    if (block->pooled && block->pooled_attributes == node->attribute_count &&
+        ((node->attributes && static_cast<std::int64_t>(node->attribute_count) < node->attribute_capacity) ||
+         grow_in_pool(node->attributes, &block->first_attribute, block->attributes_in_pool, node->attribute_count,
+                      node->attribute_capacity, step, document))) {
         auto* attribute = static_cast<attribute_record*>(pool_take(document, sizeof(attribute_record)));
         if (!attribute)
             return nullptr;
@@ -171,7 +205,31 @@ inline attribute_record* append_parsed_attribute(node_record* node, node_record*
 
 // Releases one record with its attributes and owned strings, not its children.
 // Releasing a document also releases its pool.
-void release_node(node_record* node);
+void release_node_slow(node_record* node);
+
+// A record from the pool that owns nothing on the heap, as the parser leaves
+// every record, is released with its pool: nothing to do for it alone.
+inline bool owns_nothing(node_record* node)
+{
+    node_block* block = block_of(node);
+    if (!block->pooled || !node->name_in_buffer || !node->value_in_buffer ||
+        block->pooled_attributes != node->attribute_count)
+        return false;
+    if (node->attributes && node->attributes != &block->first_attribute && !block->attributes_in_pool)
+        return false;
+    if (node->children && node->children != &block->first_child && !block->children_in_pool)
+        return false;
+    for (std::uint32_t i = 0; i < node->attribute_count; ++i)
+        if (!node->attributes[i]->name_in_buffer || !node->attributes[i]->value_in_buffer)
+            return false;
+    return true;
+}
+
+inline void release_node(node_record* node)
+{
+    if (!owns_nothing(node))
+        release_node_slow(node);
+}
 
 // A zero-length string for names and values cut out as empty runs. Never
 // written to and never freed (its flag stays in_buffer).
