@@ -126,6 +126,11 @@ const unsigned char* DecodeInto(const unsigned char* p, const unsigned char* con
             o += run;
             if (run == 16)
                 continue;
+            // The CR of a CR LF, which ends most runs, is dropped here.
+            if (FoldCrLf && *p == '\r' && p + 1 < end && p[1] == '\n') {
+                ++p;
+                continue;
+            }
         }
 #else
         if (end - p >= 8 && out_end - o >= 8) {
