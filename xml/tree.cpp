@@ -90,29 +90,32 @@ private:
 };
 
 // Depth-first walk in document order (a node before its children) over the
-// descendants of start, with an explicit stack. visit returns true to stop.
+// descendants of start, without recursion. The stack holds only where each
+// level goes on; the way back up is the parent link, as in free_tree, so a
+// deep tree costs four bytes a level. visit returns true to stop.
 template <typename Visit>
 void walk_descendants(node_record* start, Visit visit)
 {
     if (!start || start->child_count == 0)
         return;
-    struct frame {
-        node_record* node;
-        std::uint32_t next;
-    };
-    std::vector<frame> stack;
-    stack.push_back({start, 0});
-    while (!stack.empty()) {
-        frame& top = stack.back();
-        if (top.next >= top.node->child_count) {
-            stack.pop_back();
+    std::vector<std::uint32_t> next{0};  // per level from start down: the next child to visit
+    node_record* node = start;
+    for (;;) {
+        std::uint32_t& index = next.back();
+        if (index >= node->child_count) {
+            next.pop_back();
+            if (next.empty())
+                return;
+            node = node->parent;
             continue;
         }
-        node_record* child = top.node->children[top.next++];
+        node_record* child = node->children[index++];
         if (visit(child))
             return;
-        if (child->child_count > 0)
-            stack.push_back({child, 0});
+        if (child->child_count > 0) {
+            next.push_back(0);
+            node = child;
+        }
     }
 }
 
