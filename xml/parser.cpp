@@ -18,6 +18,14 @@
 #define QUARN_PUG_SSE2 0
 #endif
 
+#if defined(__GNUC__)
+#define QUARN_PUG_COLD __attribute__((noinline))
+#define QUARN_PUG_HOT inline __attribute__((always_inline))
+#else
+#define QUARN_PUG_COLD
+#define QUARN_PUG_HOT inline
+#endif
+
 namespace pug {
 
 namespace {
@@ -189,7 +197,8 @@ private:
         return has(opt_collapse) ? collapse_text(value) : trim_text(value);
     }
 
-    node_record* add_node(node_kind kind, std::int32_t attribute_room, std::int32_t child_room);
+    // Every node passes through here: inline, with its room known where it is called.
+    QUARN_PUG_HOT node_record* add_node(node_kind kind, std::int32_t attribute_room, std::int32_t child_room);
     void close() { current_ = current_ == top_ ? current_ : current_->parent; }
     // An instruction holds no children: one whose "?>" is missing still ends
     // with its tag.
@@ -202,14 +211,16 @@ private:
     state content();
     state text(char16_t* start, char16_t* p);
     state dispatch();
-    state instruction();
-    state comment();
-    state section(node_kind kind, std::uint32_t enable, std::size_t keyword_length);
-    state doctype();
+    // The rare constructs stay out of line, so that dispatch, which every
+    // tag passes through, stays small.
+    QUARN_PUG_COLD state instruction();
+    QUARN_PUG_COLD state comment();
+    QUARN_PUG_COLD state section(node_kind kind, std::uint32_t enable, std::size_t keyword_length);
+    QUARN_PUG_COLD state doctype();
     void add_doctype_item(node_record* record, char16_t* name, char16_t* value);
     char16_t doctype_items(node_record* record, char16_t*& p);
     state internal_subset(node_record* record, char16_t* open);
-    state declaration();
+    QUARN_PUG_COLD state declaration();
     state end_tag();
     state start_tag(bool instruction);
     state attributes(char16_t* p);
@@ -227,7 +238,7 @@ private:
     detail::bracket_matcher brackets_;
 };
 
-node_record* scanner::add_node(node_kind kind, std::int32_t attribute_room, std::int32_t child_room)
+QUARN_PUG_HOT node_record* scanner::add_node(node_kind kind, std::int32_t attribute_room, std::int32_t child_room)
 {
     node_record* node = detail::new_parsed_node(owner_, kind, attribute_room, child_room);
     if (!node)
