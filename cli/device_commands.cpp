@@ -1,8 +1,8 @@
 // quarnctl upload, relays and switch: the controller from the command line,
 // through the same upload and direct-control code as the programs.
+#include "base/file_name.hpp"
 #include "cli/commands.hpp"
 #include "cli/device_report.hpp"
-#include "devicelink/file_name.hpp"
 #include "devicelink/direct_control.hpp"
 #include "devicelink/narrow_text.hpp"
 #include "devicelink/socket_layer.hpp"

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "devicelink/file_name.hpp"
+#include "base/file_name.hpp"
 #include "devicelink/narrow_text.hpp"
 
 namespace quarn::cli {

@@ -1,11 +1,11 @@
 // quarnctl deploy and status: one program to many controllers, and the
 // relays of all of them, each exchange exactly as upload and relays make it.
+#include "base/file_name.hpp"
 #include "cli/commands.hpp"
 #include "cli/device_report.hpp"
 #include "cli/fleet.hpp"
 #include "cli/hosts_file.hpp"
 #include "devicelink/direct_control.hpp"
-#include "devicelink/file_name.hpp"
 #include "devicelink/narrow_text.hpp"
 #include "devicelink/socket_layer.hpp"
 #include "devicelink/upload.hpp"

@@ -1,10 +1,10 @@
 #include "devicelink/device_exchange.hpp"
 
 #include <algorithm>
-#include <climits>
 #include <string>
 #include <thread>
 
+#include "base/text_scan.hpp"
 #include "devicelink/narrow_text.hpp"
 
 namespace quarn {
@@ -16,38 +16,16 @@ std::u16string Ascii(const std::string& text)
     return std::u16string(text.begin(), text.end());
 }
 
-bool IsWhite(char16_t c)
-{
-    return c == u' ' || (c >= u'\t' && c <= u'\r');
-}
-
 // A decimal integer as "%d" reads it: optional white space, optional sign,
-// digits. Values beyond the 32-bit range are clamped.
+// digits. Values beyond the 32-bit range are clamped. Without digits
+// nothing is read and pos stays.
 bool ReadInt(std::u16string_view text, std::size_t& pos, std::int32_t& value)
 {
-    while (pos < text.size() && IsWhite(text[pos]))
-        ++pos;
-    std::size_t p = pos;
-    bool negative = false;
-    if (p < text.size() && (text[p] == u'+' || text[p] == u'-')) {
-        negative = text[p] == u'-';
-        ++p;
-    }
-    if (p >= text.size() || text[p] < u'0' || text[p] > u'9')
+    const ScannedDecimal number = ScanDecimal(text, pos, kInt32Magnitude);
+    if (!number.digits)
         return false;
-    long long magnitude = 0;
-    while (p < text.size() && text[p] >= u'0' && text[p] <= u'9') {
-        if (magnitude <= static_cast<long long>(INT_MAX) + 1)
-            magnitude = magnitude * 10 + (text[p] - u'0');
-        ++p;
-    }
-    long long signedValue = negative ? -magnitude : magnitude;
-    if (signedValue > INT_MAX)
-        signedValue = INT_MAX;
-    if (signedValue < INT_MIN)
-        signedValue = INT_MIN;
-    value = static_cast<std::int32_t>(signedValue);
-    pos = p;
+    value = SaturatedInt32(number);
+    pos = number.end;
     return true;
 }
 

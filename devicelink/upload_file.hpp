@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <string_view>
 
 namespace quarn {
@@ -24,11 +25,7 @@ public:
     int Read(char* buffer, std::size_t size, std::size_t& got);
 
 private:
-#ifdef _WIN32
-    void* file_ = nullptr;  // FILE*
-#else
-    int fd_ = -1;
-#endif
+    std::FILE* file_ = nullptr;
 };
 
 }  // namespace quarn

@@ -1,6 +1,6 @@
 #include "document/condition_text.hpp"
 
-#include <cstdint>
+#include "base/text_scan.hpp"
 
 namespace quarn {
 
@@ -21,36 +21,12 @@ char16_t CharAt(std::u16string_view text, std::size_t pos)
     return pos < text.size() ? text[pos] : u'\0';
 }
 
-bool IsSpace(char16_t c)
-{
-    return c == u' ' || (c >= u'\t' && c <= u'\r');
-}
-
 // A decimal number as the C library reads one: leading white space, an
 // optional sign, then digits up to the first other character. No digits
 // give 0; a value beyond the int range saturates.
 int LeadingNumber(std::u16string_view text)
 {
-    std::size_t pos = 0;
-    while (pos < text.size() && IsSpace(text[pos]))
-        ++pos;
-    bool negative = false;
-    if (pos < text.size() && (text[pos] == u'+' || text[pos] == u'-')) {
-        negative = text[pos] == u'-';
-        ++pos;
-    }
-    std::int64_t value = 0;
-    for (; pos < text.size() && text[pos] >= u'0' && text[pos] <= u'9'; ++pos) {
-        if (value < (std::int64_t{1} << 40))
-            value = value * 10 + (text[pos] - u'0');
-    }
-    if (negative)
-        value = -value;
-    if (value > INT32_MAX)
-        return INT32_MAX;
-    if (value < INT32_MIN)
-        return INT32_MIN;
-    return static_cast<int>(value);
+    return SaturatedInt32(ScanDecimal(text, 0, kInt32Magnitude));
 }
 
 // Splits one gate's part of the text into up to four tokens and maps them.

@@ -1,6 +1,7 @@
 #include "document/file_access.hpp"
 
-#include "document/utf8.hpp"
+#include "base/file_name.hpp"
+#include "base/file_open.hpp"
 
 #include <algorithm>
 #include <atomic>
@@ -171,15 +172,6 @@ bool FileExists(const std::u16string& path)
     return !path.empty() && GetFileAttributesW(WidePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-int OpenFileForReading(const std::u16string& path, std::FILE*& file)
-{
-    errno = 0;
-    file = _wfopen(WidePath(path).c_str(), L"rb");
-    if (file == nullptr)
-        return errno != 0 ? errno : EACCES;
-    return 0;
-}
-
 std::size_t FileSizeHint(std::FILE* file)
 {
     struct _stati64 info {};
@@ -237,9 +229,11 @@ int ReplaceFileContents(const std::u16string& path, std::string_view bytes)
 
 namespace {
 
+// The same bytes as the open for reading uses, so that what exists, what is
+// read and what is replaced are one file.
 std::string NarrowPath(const std::u16string& path)
 {
-    return EncodeUtf8(path);
+    return FileNameBytes(path);
 }
 
 // 0, or the error number of the write that failed.
@@ -378,15 +372,6 @@ bool FileExists(const std::u16string& path)
 {
     struct stat info {};
     return !path.empty() && ::stat(NarrowPath(path).c_str(), &info) == 0;
-}
-
-int OpenFileForReading(const std::u16string& path, std::FILE*& file)
-{
-    errno = 0;
-    file = std::fopen(NarrowPath(path).c_str(), "rb");
-    if (file == nullptr)
-        return errno != 0 ? errno : EACCES;
-    return 0;
 }
 
 std::size_t FileSizeHint(std::FILE* file)

@@ -1,6 +1,7 @@
 #pragma once
 // The few file operations the document needs, with UTF-16 paths. This is
-// the only file of the document that talks to the operating system.
+// the only file of the document that talks to the operating system; files
+// are opened for reading by OpenFileForReading (base/file_open.hpp).
 
 #include <cstddef>
 #include <cstdio>
@@ -11,10 +12,6 @@ namespace quarn {
 
 // True when path names an existing file system entry.
 bool FileExists(const std::u16string& path);
-
-// Opens the file for reading its bytes. Returns 0 with an open stream that
-// the caller closes, or the system's error number (file stays nullptr).
-int OpenFileForReading(const std::u16string& path, std::FILE*& file);
 
 // The size of an open file in bytes, or 0 when the system does not say.
 std::size_t FileSizeHint(std::FILE* file);

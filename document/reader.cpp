@@ -1,5 +1,7 @@
 #include "document/reader.hpp"
 
+#include "base/file_open.hpp"
+#include "base/text_scan.hpp"
 #include "document/file_access.hpp"
 #include "document/file_text_source.hpp"
 #include "document/timer_value.hpp"
@@ -15,66 +17,29 @@ namespace quarn {
 
 namespace {
 
-// Hands a decoded text to the parser in portions.
-class TextReader : public pug::text_source {
-public:
-    explicit TextReader(std::u16string_view text) : text_(text) {}
-
-    std::size_t read(char16_t* buffer, std::size_t max) override
-    {
-        const std::size_t count = std::min(max, text_.size());
-        text_.copy(buffer, count);
-        text_.remove_prefix(count);
-        return count;
-    }
-    std::size_t size_hint() const override { return text_.size(); }
-
-private:
-    std::u16string_view text_;
-};
-
-bool IsSpace(char16_t c)
-{
-    return c == u' ' || (c >= u'\t' && c <= u'\r');
-}
+// The magnitudes read from the file saturate just above the unsigned 32-bit
+// range: enough to tell every value that range holds from one beyond it.
+constexpr std::uint64_t kNumberLimit = std::uint64_t{UINT32_MAX} + 1;
 
 // Leading white space, an optional sign and decimal digits; anything else
-// ends the number. Gives the magnitude (saturated just above 2^32) and sign.
-struct ParsedNumber {
-    std::uint64_t magnitude = 0;
-    bool negative = false;
-};
-
-ParsedNumber ParseNumber(const char16_t* text)
+// ends the number, and no digits read as 0. A missing attribute reads as 0.
+ScannedDecimal ParseNumber(const char16_t* text)
 {
-    ParsedNumber number;
     if (text == nullptr)
-        return number;
-    while (IsSpace(*text))
-        ++text;
-    if (*text == u'+' || *text == u'-') {
-        number.negative = *text == u'-';
-        ++text;
-    }
-    for (; *text >= u'0' && *text <= u'9'; ++text) {
-        if (number.magnitude <= UINT32_MAX)
-            number.magnitude = number.magnitude * 10 + static_cast<std::uint64_t>(*text - u'0');
-    }
-    return number;
+        return {};
+    return ScanDecimal(text, 0, kNumberLimit);
 }
 
 std::int32_t SignedNumber(const char16_t* text)
 {
-    const ParsedNumber number = ParseNumber(text);
-    if (number.negative)
-        return number.magnitude > std::uint64_t{1} << 31 ? INT32_MIN
-                                                         : static_cast<std::int32_t>(-static_cast<std::int64_t>(number.magnitude));
-    return number.magnitude > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(number.magnitude);
+    return SaturatedInt32(ParseNumber(text));
 }
 
 std::uint32_t UnsignedNumber(const char16_t* text)
 {
-    const ParsedNumber number = ParseNumber(text);
+    // As strtoul has it: a negative number wraps around, one beyond the
+    // range gives the largest value whatever its sign.
+    const ScannedDecimal number = ParseNumber(text);
     if (number.magnitude > UINT32_MAX)
         return UINT32_MAX;
     const auto value = static_cast<std::uint32_t>(number.magnitude);
@@ -205,7 +170,7 @@ bool ReadStateMachineSource(StateMachineModel& model, pug::text_source& source, 
 
 bool ReadStateMachineText(StateMachineModel& model, std::u16string_view text)
 {
-    TextReader source(text);
+    pug::string_source source(text);
     return ReadStateMachineSource(model, source, nullptr);
 }
 

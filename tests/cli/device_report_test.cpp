@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "devicelink/file_name.hpp"
+#include "base/file_name.hpp"
 
 namespace quarn::cli {
 namespace {

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "devicelink/file_name.hpp"
+#include "base/file_name.hpp"
 #include "tests/support/test_peer.hpp"
 
 #ifndef _WIN32

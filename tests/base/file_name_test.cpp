@@ -1,4 +1,4 @@
-#include "devicelink/file_name.hpp"
+#include "base/file_name.hpp"
 
 #include <gtest/gtest.h>
 
