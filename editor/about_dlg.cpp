@@ -1,6 +1,7 @@
 #include "editor/about_dlg.hpp"
 
 #include "editor/editor_texts.hpp"
+#include "platform/control_name.hpp"
 #include "platform/dialog_units.hpp"
 
 #include <QIcon>
@@ -32,7 +33,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     addLine(texts::AboutSecondLine(), du.rect(42, 26, 156, 8));
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("control1"));
+    ok->setObjectName(ControlName(kOkId));
     ok->setGeometry(du.rect(168, 54, 50, 14));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &CAboutDlg::accept);

@@ -6,6 +6,7 @@
 #include "editor/model_fields.hpp"
 #include "editor/recent_file_list.hpp"
 #include "editor/window_events.hpp"
+#include "platform/control_name.hpp"
 #include "platform/dialog_units.hpp"
 
 #include <QAction>
@@ -116,7 +117,7 @@ void CQuarnToolDlg::BuildControls()
         for (int column = 0; column < 4; ++column) {
             const int id = kFirstTimerField + 4 * n + column;
             auto* field = new CDateTimeCtrlEx(content_);
-            field->setObjectName(QStringLiteral("control%1").arg(id));
+            field->setObjectName(ControlName(id));
             field->setGeometry(du.rect(kFieldColumns[column].x, rowY, kFieldColumns[column].width, 15));
             field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
             if (kFieldColumns[column].isDate) {
@@ -131,7 +132,7 @@ void CQuarnToolDlg::BuildControls()
         for (int d = 0; d < kDays; ++d) {
             const int id = kFirstWeekdayBox + kDays * n + d;
             auto* box = new QCheckBox(content_);
-            box->setObjectName(QStringLiteral("control%1").arg(id));
+            box->setObjectName(ControlName(id));
             const QRect cell = du.rect(342 + 18 * d, rowY + 2, 8, 10);
             box->setGeometry(QRect(cell.topLeft(), cell.size().expandedTo(box->sizeHint())));
             connect(box, &QCheckBox::clicked, this, [this, id] { OnWeekdayBox(id); });
@@ -140,7 +141,7 @@ void CQuarnToolDlg::BuildControls()
 
         const auto addButton = [&](int id, const QString& text, QRect geometry, auto handler) {
             auto* button = new QPushButton(text, content_);
-            button->setObjectName(QStringLiteral("control%1").arg(id));
+            button->setObjectName(ControlName(id));
             button->setAutoDefault(false);
             button->setGeometry(geometry);
             connect(button, &QPushButton::clicked, this, [this, id, handler] { (this->*handler)(id); });
@@ -155,7 +156,7 @@ void CQuarnToolDlg::BuildControls()
     for (int n = 0; n < kRelays; ++n) {
         const int buttonId = kFirstRelayButton + n;
         auto* button = new QPushButton(QStringLiteral("R%1").arg(n), content_);
-        button->setObjectName(QStringLiteral("control%1").arg(buttonId));
+        button->setObjectName(ControlName(buttonId));
         button->setAutoDefault(false);
         button->setGeometry(du.rect(24 + 60 * n, 198, 50, 14));
         connect(button, &QPushButton::clicked, this, [this, buttonId] { OnRelayButton(buttonId); });
@@ -163,7 +164,7 @@ void CQuarnToolDlg::BuildControls()
 
         const int boxId = kFirstConditionBox + n;
         auto* box = new ConditionBox(content_);
-        box->setObjectName(QStringLiteral("control%1").arg(boxId));
+        box->setObjectName(ControlName(boxId));
         box->setGeometry(du.rect(24 + 60 * n, 216, 48, 24));
         controls_[boxId] = box;
     }

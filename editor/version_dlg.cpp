@@ -1,5 +1,6 @@
 #include "editor/version_dlg.hpp"
 
+#include "platform/control_name.hpp"
 #include "platform/dialog_units.hpp"
 
 #include <QLabel>
@@ -20,13 +21,13 @@ CVersionDlg::CVersionDlg(QWidget* parent) : QDialog(parent)
 
     // Created in tab order: OK first, so that it has the focus on opening.
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("control1"));
+    ok->setObjectName(ControlName(kOkId));
     ok->setGeometry(du.rect(270, 24, 50, 14));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &CVersionDlg::accept);
 
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("control2"));
+    cancel->setObjectName(ControlName(kCancelId));
     cancel->setGeometry(du.rect(270, 48, 50, 14));
     connect(cancel, &QPushButton::clicked, this, &CVersionDlg::reject);
 
@@ -34,7 +35,7 @@ CVersionDlg::CVersionDlg(QWidget* parent) : QDialog(parent)
     label->setGeometry(du.rect(12, 24, 27, 8).united(QRect(du.point(12, 24), label->sizeHint())));
 
     field_ = new QLineEdit(this);
-    field_->setObjectName(QStringLiteral("control%1").arg(kVersionFieldId));
+    field_->setObjectName(ControlName(kVersionFieldId));
     field_->setGeometry(du.rect(54, 24, 192, 14));
     field_->setMaxLength(std::numeric_limits<int>::max());
 

@@ -35,6 +35,8 @@ public:
     QDateEdit* FirstDayField() const { return firstDay_; }
     QCheckBox* HoldInputBox(int n) const { return holdInputs_[n]; }
     TimelineView* View() const { return view_; }
+    QLabel* ErrorLabel() const { return error_; }
+    QPushButton* SavePictureButton() const { return save_; }
 
     // Runs the program again for the first day and inputs shown.
     void Refresh();

@@ -3,6 +3,7 @@
 #include "converter/transform.hpp"
 #include "converter/ui/converter_commands.hpp"
 #include "converter/ui/morvex_texts.hpp"
+#include "platform/control_name.hpp"
 #include "platform/dialog_units.hpp"
 #include "platform/file_dialogs.hpp"
 
@@ -21,7 +22,7 @@ namespace {
 QLineEdit* AddField(QWidget* parent, const DialogUnits& du, int id, int x, int y)
 {
     auto* field = new QLineEdit(parent);
-    field->setObjectName(QStringLiteral("control%1").arg(id));
+    field->setObjectName(ControlName(id));
     field->setGeometry(du.rect(x, y, 192, 12));
     return field;
 }
@@ -46,7 +47,7 @@ QPushButton* AddButton(QWidget* parent, const DialogUnits& du, int id, const QSt
                        int y, int width, int height)
 {
     auto* button = new QPushButton(text, parent);
-    button->setObjectName(QStringLiteral("control%1").arg(id));
+    button->setObjectName(ControlName(id));
     button->setGeometry(du.rect(x, y, width, height));
     return button;
 }

@@ -4,6 +4,7 @@
 #include "devicelink/direct_control.hpp"
 #include "devicelink/ui/relay_button.hpp"
 #include "devicelink/ui/window_exchange.hpp"
+#include "platform/control_name.hpp"
 #include "platform/dialog_units.hpp"
 #include "platform/settings_store.hpp"
 
@@ -42,13 +43,13 @@ CDirectDlg::CDirectDlg(QWidget* parent) : QDialog(parent)
     label->adjustSize();
 
     url_ = new QLineEdit(this);
-    url_->setObjectName(QStringLiteral("control%1").arg(kUrlId));
+    url_->setObjectName(ControlName(kUrlId));
     url_->setGeometry(du.rect(50, 8, 120, 14));
     label->setBuddy(url_);
 
     for (int i = 0; i < kRelays; ++i) {
         auto* button = new CRelayButton(QStringLiteral("R%1").arg(i), this);
-        button->setObjectName(QStringLiteral("control%1").arg(kFirstRelayId + i));
+        button->setObjectName(ControlName(kFirstRelayId + i));
         button->setAutoDefault(false);
         button->setGeometry(du.rect(kRelayX + kRelayStep * i, 32, 24, 16));
         connect(button, &QPushButton::clicked, this, [this, i] { OnRelayButton(kFirstRelayId + i); });
@@ -56,7 +57,7 @@ CDirectDlg::CDirectDlg(QWidget* parent) : QDialog(parent)
     }
 
     auto* exitButton = new QPushButton(QStringLiteral("Exit"), this);
-    exitButton->setObjectName(QStringLiteral("control1"));
+    exitButton->setObjectName(ControlName(kExitId));
     exitButton->setDefault(true);
     exitButton->setGeometry(du.rect(177, 58, 54, 14));
     connect(exitButton, &QPushButton::clicked, this, &CDirectDlg::accept);

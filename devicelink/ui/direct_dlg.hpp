@@ -45,6 +45,7 @@ public:
     static constexpr int kUrlId = 1227;
     static constexpr int kFirstRelayId = 1229;
     static constexpr int kRelays = 8;
+    static constexpr int kExitId = 1;
 
     explicit CDirectDlg(QWidget* parent = nullptr);
     ~CDirectDlg() override;

@@ -1,5 +1,6 @@
 #include "devicelink/ui/upload_dlg.hpp"
 
+#include "platform/control_name.hpp"
 #include "platform/dialog_units.hpp"
 #include "platform/message_box.hpp"
 
@@ -20,8 +21,10 @@ struct Layout {
     int urlLabelWidth;
 };
 
-constexpr Layout kEditorLayout{"Upload file to the QUARN", "URL:", 1227, 1228, 32};
-constexpr Layout kConverterLayout{"Upload state machine file to QUARN LAN", "QUARN URL:", 1006, 1007, 32};
+constexpr Layout kEditorLayout{"Upload file to the QUARN", "URL:", CUploadDlg::kEditorUrlId,
+                                CUploadDlg::kEditorPasswordId, 32};
+constexpr Layout kConverterLayout{"Upload state machine file to QUARN LAN", "QUARN URL:",
+                                   CUploadDlg::kConverterUrlId, CUploadDlg::kConverterPasswordId, 32};
 
 const Layout& LayoutOf(UploadDlgVariant variant)
 {
@@ -90,22 +93,22 @@ CUploadDlg::CUploadDlg(UploadDlgVariant variant, QWidget* parent) : QDialog(pare
 
     // Fields first, so that Tab runs address, password, OK, Cancel.
     url_ = new QLineEdit(this);
-    url_->setObjectName(QStringLiteral("control%1").arg(layout.urlId));
+    url_->setObjectName(ControlName(layout.urlId));
     url_->setGeometry(du.rect(66, 12, 132, 14));
 
     password_ = new QLineEdit(this);
-    password_->setObjectName(QStringLiteral("control%1").arg(layout.passwordId));
+    password_->setObjectName(ControlName(layout.passwordId));
     password_->setEchoMode(QLineEdit::Password);
     password_->setGeometry(du.rect(66, 42, 48, 14));
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("control1"));
+    ok->setObjectName(ControlName(kOkId));
     ok->setDefault(true);
     ok->setGeometry(du.rect(222, 12, 50, 14));
     connect(ok, &QPushButton::clicked, this, &CUploadDlg::accept);
 
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("control2"));
+    cancel->setObjectName(ControlName(kCancelId));
     cancel->setGeometry(du.rect(222, 42, 50, 14));
     connect(cancel, &QPushButton::clicked, this, &CUploadDlg::reject);
 

@@ -24,6 +24,10 @@ public:
     static constexpr int kEditorResource = 131;
     static constexpr int kConverterResource = 129;
     static constexpr int kEditorUrlLimit = 30;
+    static constexpr int kEditorUrlId = 1227;
+    static constexpr int kEditorPasswordId = 1228;
+    static constexpr int kConverterUrlId = 1006;
+    static constexpr int kConverterPasswordId = 1007;
 
     explicit CUploadDlg(UploadDlgVariant variant, QWidget* parent = nullptr);
 

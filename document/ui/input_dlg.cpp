@@ -2,6 +2,7 @@
 
 #include "document/condition_text.hpp"
 #include "document/ui/input_list_box.hpp"
+#include "platform/control_name.hpp"
 #include "platform/message_box.hpp"
 #include "platform/dialog_units.hpp"
 
@@ -92,7 +93,7 @@ CInputDlg::CInputDlg(QWidget* parent) : QDialog(parent)
 
     for (int i = 0; i < kInputs; ++i) {
         auto* list = new InputListBox(du.y(kDroppedHeightUnits), panel);
-        list->setObjectName(QStringLiteral("control%1").arg(kFirstInputListId + i));
+        list->setObjectName(ControlName(kFirstInputListId + i));
         list->addItems(entries);
         const QRect cell = du.rect(18, kListY[i], 60, 12);
         list->setGeometry(cell.x(), cell.y(), cell.width(),
@@ -110,18 +111,18 @@ CInputDlg::CInputDlg(QWidget* parent) : QDialog(parent)
     AddText(panel, du, QStringLiteral("Output"), 264, 84);
 
     relayLabel_ = new QLabel(QStringLiteral("R"), panel);
-    relayLabel_->setObjectName(QStringLiteral("control%1").arg(kRelayLabelId));
+    relayLabel_->setObjectName(ControlName(kRelayLabelId));
     relayLabel_->setTextFormat(Qt::PlainText);
     relayLabel_->setGeometry(du.rect(264, 96, 18, 8));
 
     auto* ok = new QPushButton(QStringLiteral("OK"), panel);
-    ok->setObjectName(QStringLiteral("control1"));
+    ok->setObjectName(ControlName(kOkId));
     ok->setGeometry(du.rect(198, 186, 50, 14));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &CInputDlg::accept);
 
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), panel);
-    cancel->setObjectName(QStringLiteral("control2"));
+    cancel->setObjectName(ControlName(kCancelId));
     cancel->setGeometry(du.rect(252, 186, 50, 14));
     connect(cancel, &QPushButton::clicked, this, &CInputDlg::reject);
 

@@ -37,6 +37,7 @@ public:
     const std::array<QString, kInputs>& Selections() const { return selections_; }
 
     QComboBox* InputList(int index) const { return lists_[index]; }
+    QLabel* Notice() const { return notice_; }
 
     // The condition the current selections stand for.
     std::u16string ShownCondition() const;

@@ -59,7 +59,7 @@ public:
                 return;
             }
             ++opened;
-            dialog->findChild<QPushButton*>(QStringLiteral("control1"))->click();
+            FindControl<QPushButton>(*dialog, kOkId)->click();
         });
     }
 };
@@ -255,7 +255,7 @@ void TestDeviceCommands::directControlFromTheMenu()
         for (int i = 0; i < CDirectDlg::kRelays; ++i)
             states += dialog.RelayButton(i)->CheckState() == Qt::Checked ? '1' : '0';
         dialog.UrlField()->setText(QStringLiteral("127.0.0.9"));
-        dialog.findChild<QPushButton*>(QStringLiteral("control1"))->click();
+        FindControl<QPushButton>(dialog, CDirectDlg::kExitId)->click();
     });
     window_->CommandAction(CQuarnToolDlg::kDirectControl)->trigger();
     QCOMPARE(states, QStringLiteral("10100000"));

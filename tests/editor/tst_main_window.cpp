@@ -48,7 +48,7 @@ QStringList EditRelay(CQuarnToolDlg& window, int n, const std::function<void(CIn
         if (act)
             act(dialog);
         if (accept)
-            dialog.findChild<QPushButton*>(QStringLiteral("control1"))->click();
+            FindControl<QPushButton>(dialog, kOkId)->click();
         else
             dialog.reject();
     });
@@ -294,10 +294,10 @@ void TestMainWindow::changesSetModified()
 
     const auto runVersion = [this](const QString& typed, bool accept) {
         WhenModalOpens<CVersionDlg>([typed, accept](CVersionDlg& dialog) {
-            auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("control1238"));
+            auto* field = FindControl<QLineEdit>(dialog, CVersionDlg::kVersionFieldId);
             field->setText(typed);
             if (accept)
-                dialog.findChild<QPushButton*>(QStringLiteral("control1"))->click();
+                FindControl<QPushButton>(dialog, kOkId)->click();
             else
                 dialog.reject();
         });
@@ -433,7 +433,7 @@ void TestMainWindow::conditionDialogOpensEmptyAsNeutral()
     QCOMPARE(entries, (QStringList{"0", "1", "T0", "T1", "T2", "T3", "T4", "T5", "T6", "T7", "R0",
                                    "R1", "R2", "R3", "R4", "R5", "R6", "R7", "S0", "S1", "S2", "S3"}));
     dialog.SetRelayLabel(QStringLiteral("R 5"));
-    QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("control1209"))->text(), QStringLiteral("R 5"));
+    QCOMPARE(FindControl<QLabel>(dialog, CInputDlg::kRelayLabelId)->text(), QStringLiteral("R 5"));
 }
 
 void TestMainWindow::conditionDialogBuildsTheWorkedExample()
@@ -494,7 +494,7 @@ void TestMainWindow::conditionTheGatesCannotShowIsKeptUnlessReplaced()
     QString noticeText;
     int circuitTop = -1;
     WhenModalOpens<CInputDlg>([&](CInputDlg& dialog) {
-        auto* notice = dialog.findChild<QLabel*>(QStringLiteral("conditionNotice"));
+        QLabel* notice = dialog.Notice();
         noticeShown = notice != nullptr && notice->isVisible();
         if (noticeShown)
             noticeText = notice->text();
@@ -502,9 +502,9 @@ void TestMainWindow::conditionTheGatesCannotShowIsKeptUnlessReplaced()
         if (noticeShown)
             QVERIFY2(notice->geometry().bottom() < circuitTop, "the notice is not above the circuit");
         if (ending == "Cancel")
-            dialog.findChild<QPushButton*>(QStringLiteral("control2"))->click();
+            FindControl<QPushButton>(dialog, kCancelId)->click();
         else
-            dialog.findChild<QPushButton*>(QStringLiteral("control1"))->click();
+            FindControl<QPushButton>(dialog, kOkId)->click();
     });
     static_cast<QPushButton*>(window_->Control(CQuarnToolDlg::kFirstRelayButton + 4))->click();
 
@@ -691,10 +691,10 @@ void TestMainWindow::versionDialogKeepsTextAndFocusOnOk()
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Version"));
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    QCOMPARE(QApplication::focusWidget(), dialog.findChild<QPushButton*>(QStringLiteral("control1")));
-    QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("control1238"))->text(), QStringLiteral("a<b & c"));
+    QCOMPARE(QApplication::focusWidget(), FindControl<QPushButton>(dialog, kOkId));
+    QCOMPARE(FindControl<QLineEdit>(dialog, CVersionDlg::kVersionFieldId)->text(), QStringLiteral("a<b & c"));
     const QString longText(40000, QLatin1Char('v'));
-    dialog.findChild<QLineEdit*>(QStringLiteral("control1238"))->setText(longText);
+    FindControl<QLineEdit>(dialog, CVersionDlg::kVersionFieldId)->setText(longText);
     dialog.accept();
     QCOMPARE(dialog.VersionText(), longText);
 }

@@ -213,13 +213,13 @@ void TestWeekPreview::conditionErrorReplacesThePicture()
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
 
-    auto* error = dialog.findChild<QLabel*>(QStringLiteral("conditionError"));
+    QLabel* error = dialog.ErrorLabel();
     QVERIFY(error != nullptr);
     QVERIFY2(error->isVisible(), "the condition error is not shown");
     QVERIFY2(error->text().startsWith(QStringLiteral("R2: condition \"#T0&&\"")), qPrintable(error->text()));
     QVERIFY2(error->text().contains(QStringLiteral("character 6")), qPrintable(error->text()));
     QVERIFY2(!dialog.View()->isVisible(), "the picture is still shown");
-    QVERIFY(!dialog.findChild<QPushButton*>(QStringLiteral("savePicture"))->isEnabled());
+    QVERIFY(!dialog.SavePictureButton()->isEnabled());
     QVERIFY(!dialog.SavePicture());
     QVERIFY(files.asked.empty());
 }
@@ -233,7 +233,7 @@ void TestWeekPreview::savesThePictureAsPngOrSvg()
     const QString png = dir_.filePath(QStringLiteral("week.png"));
     files.answers = {svg, png};
 
-    auto* save = dialog.findChild<QPushButton*>(QStringLiteral("savePicture"));
+    QPushButton* save = dialog.SavePictureButton();
     QCOMPARE(save->text(), QStringLiteral("Save picture..."));
     save->click();
     QCOMPARE(files.asked.size(), std::size_t{1});

@@ -3,6 +3,7 @@
 // the window's frame; without a display the window is drawn alone:
 //   QT_QPA_PLATFORM=offscreen morvex_screenshot <folder>
 #include "converter/ui/morvex_dlg.hpp"
+#include "platform/control_name.hpp"
 #include "platform/file_dialogs.hpp"
 
 #include <QApplication>
@@ -23,7 +24,7 @@ int main(int argc, char* argv[])
 
     DesktopFileDialogs dialogs;
     CMorvexDlg window(dialogs);
-    auto* source = window.findChild<QLineEdit*>(QStringLiteral("control1000"));
+    auto* source = window.findChild<QLineEdit*>(ControlName(CMorvexDlg::kSourceField));
     source->setText(QStringLiteral("/home/user/models/office.xmi"));
     window.move(40, 40);
     window.show();

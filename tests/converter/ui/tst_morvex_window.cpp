@@ -101,12 +101,12 @@ void TestMorvexWindow::cleanup()
 
 QLineEdit* TestMorvexWindow::Field(int id) const
 {
-    return window_->findChild<QLineEdit*>(QStringLiteral("control%1").arg(id));
+    return test::FindControl<QLineEdit>(*window_, id);
 }
 
 QPushButton* TestMorvexWindow::Button(int id) const
 {
-    return window_->findChild<QPushButton*>(QStringLiteral("control%1").arg(id));
+    return test::FindControl<QPushButton>(*window_, id);
 }
 
 // Types into a field as the user does: focus, then keys; an empty text
@@ -134,26 +134,32 @@ void TestMorvexWindow::layoutTitleAndTabOrder()
              "the window has a minimise or maximise box");
     QVERIFY(!window_->windowIcon().isNull());
 
+    // The template's ids.
+    const int ids[] = {CMorvexDlg::kSourceField, CMorvexDlg::kSourceBrowse, CMorvexDlg::kDestinationField,
+                       CMorvexDlg::kDestinationBrowse, CMorvexDlg::kTransform, CMorvexDlg::kUpload,
+                       CMorvexDlg::kExit};
+    QCOMPARE(QList<int>(std::begin(ids), std::end(ids)), (QList<int>{1000, 1001, 1002, 1003, 1004, 1005, 1}));
+
     struct Place {
         int id;
         QRect units;
         QString text;
     };
     const Place places[] = {
-        {1000, {96, 18, 192, 12}, {}},
-        {1001, {288, 18, 50, 14}, "Browse..."},
-        {1004, {96, 42, 132, 18}, "Transform XMI to XML"},
-        {1002, {96, 78, 192, 12}, {}},
-        {1003, {288, 78, 50, 14}, "Browse..."},
-        {1005, {96, 102, 132, 18}, "Upload XML to QUARN..."},
-        {1, {288, 108, 50, 14}, "Exit"},
+        {CMorvexDlg::kSourceField, {96, 18, 192, 12}, {}},
+        {CMorvexDlg::kSourceBrowse, {288, 18, 50, 14}, "Browse..."},
+        {CMorvexDlg::kTransform, {96, 42, 132, 18}, "Transform XMI to XML"},
+        {CMorvexDlg::kDestinationField, {96, 78, 192, 12}, {}},
+        {CMorvexDlg::kDestinationBrowse, {288, 78, 50, 14}, "Browse..."},
+        {CMorvexDlg::kUpload, {96, 102, 132, 18}, "Upload XML to QUARN..."},
+        {CMorvexDlg::kExit, {288, 108, 50, 14}, "Exit"},
     };
     const DialogUnits du(window_->font());
     QCOMPARE(window_->size(), du.size(375, 146));
     window_->resize(window_->size() * 2);
     QWidget* expectedNext = nullptr;
     for (const Place& place : places) {
-        auto* control = window_->findChild<QWidget*>(QStringLiteral("control%1").arg(place.id));
+        auto* control = test::FindControl(*window_, place.id);
         QVERIFY2(control != nullptr, qPrintable(QStringLiteral("control %1 is missing").arg(place.id)));
         QCOMPARE(control->geometry(), du.rect(place.units.x(), place.units.y(), place.units.width(),
                                               place.units.height()));
@@ -163,8 +169,9 @@ void TestMorvexWindow::layoutTitleAndTabOrder()
             QCOMPARE(expectedNext, control);
         expectedNext = control->nextInFocusChain();
     }
-    QVERIFY(Button(1)->isDefault());
-    QVERIFY(Field(1000)->text().isEmpty() && Field(1002)->text().isEmpty());
+    QVERIFY(Button(CMorvexDlg::kExit)->isDefault());
+    QVERIFY(Field(CMorvexDlg::kSourceField)->text().isEmpty());
+    QVERIFY(Field(CMorvexDlg::kDestinationField)->text().isEmpty());
 }
 
 void TestMorvexWindow::destinationFollowsEveryChangeOfTheSource_data()
@@ -182,40 +189,40 @@ void TestMorvexWindow::destinationFollowsEveryChangeOfTheSource()
     QFETCH(QStringList, typed);
     QFETCH(QString, destination);
     for (const QString& text : typed)
-        Type(1000, text);
-    QCOMPARE(Field(1002)->text(), destination);
+        Type(CMorvexDlg::kSourceField, text);
+    QCOMPARE(Field(CMorvexDlg::kDestinationField)->text(), destination);
 }
 
 void TestMorvexWindow::handTypedDestinationLastsUntilTheSourceChanges()
 {
-    Type(1000, "m.xmi");
-    Type(1002, "");
-    Type(1002, "out.xml");
-    QCOMPARE(Field(1002)->text(), QStringLiteral("out.xml"));
-    QCOMPARE(Field(1000)->text(), QStringLiteral("m.xmi"));
+    Type(CMorvexDlg::kSourceField, "m.xmi");
+    Type(CMorvexDlg::kDestinationField, "");
+    Type(CMorvexDlg::kDestinationField, "out.xml");
+    QCOMPARE(Field(CMorvexDlg::kDestinationField)->text(), QStringLiteral("out.xml"));
+    QCOMPARE(Field(CMorvexDlg::kSourceField)->text(), QStringLiteral("m.xmi"));
 
     // One more key in the source, and the typed destination is gone.
-    Type(1000, "x");
-    QCOMPARE(Field(1002)->text(), QStringLiteral("m.xmix.xml"));
+    Type(CMorvexDlg::kSourceField, "x");
+    QCOMPARE(Field(CMorvexDlg::kDestinationField)->text(), QStringLiteral("m.xmix.xml"));
 
     // A destination chosen with its Browse button goes the same way.
     dialogs_.answers = {QStringLiteral("/tmp/chosen.xml")};
-    QTest::mouseClick(Button(1003), Qt::LeftButton);
-    QCOMPARE(Field(1002)->text(), QStringLiteral("/tmp/chosen.xml"));
-    Type(1000, "");
-    QCOMPARE(Field(1002)->text(), QStringLiteral(".xml"));
+    QTest::mouseClick(Button(CMorvexDlg::kDestinationBrowse), Qt::LeftButton);
+    QCOMPARE(Field(CMorvexDlg::kDestinationField)->text(), QStringLiteral("/tmp/chosen.xml"));
+    Type(CMorvexDlg::kSourceField, "");
+    QCOMPARE(Field(CMorvexDlg::kDestinationField)->text(), QStringLiteral(".xml"));
 }
 
 void TestMorvexWindow::browsingAsksWithTheRightQuestions()
 {
-    Type(1000, "/m/first.xmi");
+    Type(CMorvexDlg::kSourceField, "/m/first.xmi");
     dialogs_.answers = {QStringLiteral("/tmp/chosen.xml"), QStringLiteral("/data/model.xmi")};
-    QTest::mouseClick(Button(1003), Qt::LeftButton);
-    QTest::mouseClick(Button(1001), Qt::LeftButton);
+    QTest::mouseClick(Button(CMorvexDlg::kDestinationBrowse), Qt::LeftButton);
+    QTest::mouseClick(Button(CMorvexDlg::kSourceBrowse), Qt::LeftButton);
 
     // The browsed source overwrites the destination chosen before it.
-    QCOMPARE(Field(1000)->text(), QStringLiteral("/data/model.xmi"));
-    QCOMPARE(Field(1002)->text(), QStringLiteral("/data/model.xmi.xml"));
+    QCOMPARE(Field(CMorvexDlg::kSourceField)->text(), QStringLiteral("/data/model.xmi"));
+    QCOMPARE(Field(CMorvexDlg::kDestinationField)->text(), QStringLiteral("/data/model.xmi.xml"));
     QCOMPARE(window_->SourcePath(), QStringLiteral("/data/model.xmi"));
     QCOMPARE(window_->DestinationPath(), QStringLiteral("/data/model.xmi.xml"));
 
@@ -264,13 +271,13 @@ void TestMorvexWindow::sourceFilterKeepsItsTextAndListsUmlFiles()
 
 void TestMorvexWindow::cancelledQuestionsChangeNothing()
 {
-    Type(1000, "m.xmi");
-    Type(1002, "");
-    Type(1002, "typed.xml");
-    for (const int browse : {1001, 1003}) {
+    Type(CMorvexDlg::kSourceField, "m.xmi");
+    Type(CMorvexDlg::kDestinationField, "");
+    Type(CMorvexDlg::kDestinationField, "typed.xml");
+    for (const int browse : {CMorvexDlg::kSourceBrowse, CMorvexDlg::kDestinationBrowse}) {
         QTest::mouseClick(Button(browse), Qt::LeftButton);
-        QCOMPARE(Field(1000)->text(), QStringLiteral("m.xmi"));
-        QCOMPARE(Field(1002)->text(), QStringLiteral("typed.xml"));
+        QCOMPARE(Field(CMorvexDlg::kSourceField)->text(), QStringLiteral("m.xmi"));
+        QCOMPARE(Field(CMorvexDlg::kDestinationField)->text(), QStringLiteral("typed.xml"));
     }
     QCOMPARE(dialogs_.asked.size(), std::size_t{2});
 }
@@ -280,18 +287,18 @@ void TestMorvexWindow::closesOnExitEnterAndEscape_data()
     QTest::addColumn<int>("control");
     QTest::addColumn<int>("key");  // 0: click the control
     QTest::newRow("Exit") << 1 << 0;
-    QTest::newRow("Enter in the source") << 1000 << int(Qt::Key_Return);
-    QTest::newRow("Enter in the destination") << 1002 << int(Qt::Key_Enter);
-    QTest::newRow("Escape") << 1000 << int(Qt::Key_Escape);
+    QTest::newRow("Enter in the source") << CMorvexDlg::kSourceField << int(Qt::Key_Return);
+    QTest::newRow("Enter in the destination") << CMorvexDlg::kDestinationField << int(Qt::Key_Enter);
+    QTest::newRow("Escape") << CMorvexDlg::kSourceField << int(Qt::Key_Escape);
 }
 
 void TestMorvexWindow::closesOnExitEnterAndEscape()
 {
     QFETCH(int, control);
     QFETCH(int, key);
-    auto* widget = window_->findChild<QWidget*>(QStringLiteral("control%1").arg(control));
+    auto* widget = test::FindControl(*window_, control);
     QVERIFY(widget != nullptr);
-    Type(1000, "m.xmi");
+    Type(CMorvexDlg::kSourceField, "m.xmi");
     bool finished = false;
     connect(window_.get(), &QDialog::finished, this, [&] { finished = true; });
     widget->setFocus();
@@ -322,9 +329,9 @@ void TestMorvexWindow::transformReportsItsOutcome()
     const QString model = QStringLiteral(QUARN_CONVERTER_FIXTURES "/office-uml2.uml");
     const QString typed = work_.filePath(QStringLiteral("typed.xml"));
     test::MessageBoxScript boxes;
-    Type(1000, model);
-    Field(1002)->setText(typed);
-    QTest::mouseClick(Button(1004), Qt::LeftButton);
+    Type(CMorvexDlg::kSourceField, model);
+    Field(CMorvexDlg::kDestinationField)->setText(typed);
+    QTest::mouseClick(Button(CMorvexDlg::kTransform), Qt::LeftButton);
     QCOMPARE(boxes.boxes.size(), std::size_t{1});
     QCOMPARE(boxes.boxes[0].text, QStringLiteral("File transformed successfully"));
     QCOMPARE(boxes.boxes[0].icon, QMessageBox::Information);
@@ -334,22 +341,22 @@ void TestMorvexWindow::transformReportsItsOutcome()
     QCOMPARE(ReadBytes(typed),
              ReadBytes(QStringLiteral(QUARN_CONVERTER_FIXTURES "/office-uml2.expected.xml")));
     QVERIFY2(!QFile::exists(model + QStringLiteral(".xml")), "wrote beside the source");
-    QCOMPARE(Field(1002)->text(), typed);
+    QCOMPARE(Field(CMorvexDlg::kDestinationField)->text(), typed);
 
     // A source that is not XML: the failure text with the warning icon, and
     // the destination that was there stays as it was.
     const QString broken = work_.filePath(QStringLiteral("broken.xmi"));
     QVERIFY(WriteBytes(broken, "<uml:Model><region></uml:Model>"));
     QVERIFY(WriteBytes(broken + ".xml", "kept\r\n"));
-    Field(1000)->setText(broken);
-    QTest::mouseClick(Button(1004), Qt::LeftButton);
+    Field(CMorvexDlg::kSourceField)->setText(broken);
+    QTest::mouseClick(Button(CMorvexDlg::kTransform), Qt::LeftButton);
     QCOMPARE(boxes.boxes.size(), std::size_t{2});
     QCOMPARE(boxes.boxes[1].text, QStringLiteral("Some error occured Unspecified error (80004005)"));
     QCOMPARE(boxes.boxes[1].icon, QMessageBox::Warning);
     QCOMPARE(ReadBytes(broken + ".xml"), QByteArray("kept\r\n"));
     // The window keeps its paths after either outcome.
-    QCOMPARE(Field(1000)->text(), broken);
-    QCOMPARE(Field(1002)->text(), broken + ".xml");
+    QCOMPARE(Field(CMorvexDlg::kSourceField)->text(), broken);
+    QCOMPARE(Field(CMorvexDlg::kDestinationField)->text(), broken + ".xml");
 }
 
 // A model in which no relay could be mapped still converts, but the box
@@ -364,8 +371,8 @@ void TestMorvexWindow::transformWithoutRelayWarns()
                        "<region xmi:type=\"uml:Region\" xmi:id=\"r\"><subvertex xmi:type=\"uml:State\" xmi:id=\"a\" "
                        "name=\"Idle\"/></region></packagedElement></uml:Model>\n"));
     test::MessageBoxScript boxes;
-    Type(1000, model);
-    QTest::mouseClick(Button(1004), Qt::LeftButton);
+    Type(CMorvexDlg::kSourceField, model);
+    QTest::mouseClick(Button(CMorvexDlg::kTransform), Qt::LeftButton);
     QCOMPARE(boxes.boxes.size(), std::size_t{1});
     QCOMPARE(boxes.boxes[0].text, QStringLiteral("File transformed successfully"));
     QCOMPARE(boxes.boxes[0].icon, QMessageBox::Warning);
@@ -378,8 +385,8 @@ void TestMorvexWindow::transformWithoutRelayWarns()
 void TestMorvexWindow::transformWithEmptySourceDoesNothing()
 {
     test::MessageBoxScript boxes;
-    Field(1002)->setText(work_.filePath(QStringLiteral("never.xml")));
-    QTest::mouseClick(Button(1004), Qt::LeftButton);
+    Field(CMorvexDlg::kDestinationField)->setText(work_.filePath(QStringLiteral("never.xml")));
+    QTest::mouseClick(Button(CMorvexDlg::kTransform), Qt::LeftButton);
     QVERIFY2(boxes.boxes.empty(), qPrintable(boxes.shown.join('|')));
     QVERIFY(!QFile::exists(work_.filePath(QStringLiteral("never.xml"))));
     QCOMPARE(MessageForOutcome(TransformOutcome{}).show, false);
@@ -395,10 +402,10 @@ void TestMorvexWindow::uploadWithEmptyDestinationAsksNothing()
             dialog->reject();
         }
     });
-    Type(1000, "a");
-    Type(1000, "");
-    Type(1002, "");
-    QTest::mouseClick(Button(1005), Qt::LeftButton);
+    Type(CMorvexDlg::kSourceField, "a");
+    Type(CMorvexDlg::kSourceField, "");
+    Type(CMorvexDlg::kDestinationField, "");
+    QTest::mouseClick(Button(CMorvexDlg::kUpload), Qt::LeftButton);
     QCoreApplication::processEvents();
     QVERIFY2(!dialogOpened, "a dialog opened for an empty destination");
     QCOMPARE(boxes.shown,
@@ -412,13 +419,13 @@ void TestMorvexWindow::uploadOfAMissingFileSaysSo()
     // in the working folder, so nothing is sent.
     QDir::setCurrent(work_.path());
     test::MessageBoxScript boxes;
-    Type(1000, "a");
-    Type(1000, "");
+    Type(CMorvexDlg::kSourceField, "a");
+    Type(CMorvexDlg::kSourceField, "");
     test::WhenModalOpens<CUploadDlg>([](CUploadDlg& dialog) {
         QCOMPARE(dialog.Variant(), UploadDlgVariant::Converter);
         dialog.accept();
     });
-    QTest::mouseClick(Button(1005), Qt::LeftButton);
+    QTest::mouseClick(Button(CMorvexDlg::kUpload), Qt::LeftButton);
     QCOMPARE(boxes.shown, QStringList{QStringLiteral("Cannot open file .xml for reading (2)")});
     QCOMPARE(boxes.boxes[0].icon, QMessageBox::Warning);
 }
@@ -430,7 +437,7 @@ void TestMorvexWindow::uploadSendsTheFileAndKeepsTheSettings()
     test::TestPeer peer({"HTTP/1.1 401 Unauthorized\r\n\r\n"});
     SetWindowExchangePortForTesting(peer.Port());
     test::MessageBoxScript boxes;
-    Field(1002)->setText(file);
+    Field(CMorvexDlg::kDestinationField)->setText(file);
 
     QString shownUrl;
     QString shownPassword;
@@ -441,7 +448,7 @@ void TestMorvexWindow::uploadSendsTheFileAndKeepsTheSettings()
         dialog.PasswordField()->setText(QStringLiteral("wrong"));
         dialog.accept();
     });
-    QTest::mouseClick(Button(1005), Qt::LeftButton);
+    QTest::mouseClick(Button(CMorvexDlg::kUpload), Qt::LeftButton);
     QCOMPARE(shownUrl, QStringLiteral("quarn"));
     QCOMPARE(shownPassword, QStringLiteral("tovel"));
     QCOMPARE(boxes.shown, QStringList{QStringLiteral("Error: 401: Authorization required")});
@@ -458,7 +465,7 @@ void TestMorvexWindow::uploadSendsTheFileAndKeepsTheSettings()
         shownUrl = dialog.UrlField()->text();
         dialog.reject();
     });
-    QTest::mouseClick(Button(1005), Qt::LeftButton);
+    QTest::mouseClick(Button(CMorvexDlg::kUpload), Qt::LeftButton);
     QCOMPARE(shownUrl, QStringLiteral("127.0.0.1"));
     QCOMPARE(boxes.boxes.size(), std::size_t{1});
 }
@@ -483,7 +490,7 @@ void TestMorvexWindow::startUpOpensTheConverterStore()
     QVERIFY(app.MainWindow() != nullptr);
     QCOMPARE(MessageBoxTitle(), QStringLiteral("tst_morvex_window"));
     QTimer::singleShot(0, app.MainWindow(), [&] { QTest::mouseClick(
-        app.MainWindow()->findChild<QPushButton*>(QStringLiteral("control1")), Qt::LeftButton); });
+        test::FindControl<QPushButton>(*app.MainWindow(), CMorvexDlg::kExit), Qt::LeftButton); });
     app.RunMainWindow();
 }
 

@@ -142,13 +142,17 @@ void TestDirectDlg::controlsAndDefaultAddress()
     CDirectDlg dialog;
     QCOMPARE(dialog.m_url, QStringLiteral("quarn"));
     QCOMPARE(dialog.windowTitle(), QStringLiteral("QuarnTool: Direct control"));
-    QVERIFY(dialog.findChild<QLineEdit*>(QStringLiteral("control1227")) == dialog.UrlField());
+    // The template's ids: 1227 address, 1229..1236 R0..R7, 1 Exit.
+    QCOMPARE(CDirectDlg::kUrlId, 1227);
+    QCOMPARE(CDirectDlg::kFirstRelayId, 1229);
+    QCOMPARE(CDirectDlg::kExitId, 1);
+    QVERIFY(FindControl<QLineEdit>(dialog, CDirectDlg::kUrlId) == dialog.UrlField());
     for (int i = 0; i < CDirectDlg::kRelays; ++i) {
-        auto* button = dialog.findChild<CRelayButton*>(QStringLiteral("control%1").arg(1229 + i));
+        auto* button = FindControl<CRelayButton>(dialog, CDirectDlg::kFirstRelayId + i);
         QVERIFY2(button != nullptr, qPrintable(QStringLiteral("no button R%1").arg(i)));
         QCOMPARE(button->text(), QStringLiteral("R%1").arg(i));
     }
-    auto* exitButton = dialog.findChild<QPushButton*>(QStringLiteral("control1"));
+    auto* exitButton = FindControl<QPushButton>(dialog, CDirectDlg::kExitId);
     QVERIFY(exitButton != nullptr);
     QCOMPARE(exitButton->text(), QStringLiteral("Exit"));
     QVERIFY(exitButton->isDefault());
@@ -249,7 +253,7 @@ void TestDirectDlg::addressStoredOnClose()
         QCOMPARE(States(*dialog), QStringLiteral("?0000000"));
     }
     if (how == "exit")
-        dialog->findChild<QPushButton*>(QStringLiteral("control1"))->click();
+        FindControl<QPushButton>(*dialog, CDirectDlg::kExitId)->click();
     else if (how == "enter")
         QTest::keyClick(dialog->UrlField(), Qt::Key_Return);
     else if (how == "escape")

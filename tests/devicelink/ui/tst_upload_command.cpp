@@ -45,7 +45,7 @@ void AnswerDialog(DialogHand& hand, const QString& url, const QString& password,
         dialog.UrlField()->setText(url);
         dialog.PasswordField()->setText(password);
         if (ok)
-            dialog.findChild<QPushButton*>(QStringLiteral("control1"))->click();
+            FindControl<QPushButton>(dialog, kOkId)->click();
         else
             QTest::keyClick(&dialog, Qt::Key_Escape);
     });
@@ -139,8 +139,10 @@ void TestUploadCommand::variants()
     dialog.show();
     QCOMPARE(dialog.windowTitle(), title);
 
-    auto* url = dialog.findChild<QLineEdit*>(QStringLiteral("control%1").arg(urlId));
-    auto* password = dialog.findChild<QLineEdit*>(QStringLiteral("control%1").arg(passwordId));
+    QCOMPARE(dialog.UrlId(), urlId);
+    QCOMPARE(dialog.PasswordId(), passwordId);
+    auto* url = FindControl<QLineEdit>(dialog, dialog.UrlId());
+    auto* password = FindControl<QLineEdit>(dialog, dialog.PasswordId());
     QVERIFY2(url != nullptr, "no address field");
     QVERIFY2(password != nullptr, "no password field");
     QCOMPARE(url->text(), QStringLiteral("quarn-1"));
@@ -152,8 +154,8 @@ void TestUploadCommand::variants()
         labels << label->text();
     QVERIFY2(labels.contains(urlLabel), qPrintable(labels.join('|')));
     QVERIFY(labels.contains(QStringLiteral("Password:")));
-    auto* ok = dialog.findChild<QPushButton*>(QStringLiteral("control1"));
-    auto* cancel = dialog.findChild<QPushButton*>(QStringLiteral("control2"));
+    auto* ok = FindControl<QPushButton>(dialog, kOkId);
+    auto* cancel = FindControl<QPushButton>(dialog, kCancelId);
     QVERIFY(ok != nullptr && cancel != nullptr);
     QCOMPARE(ok->text(), QStringLiteral("OK"));
     QCOMPARE(cancel->text(), QStringLiteral("Cancel"));
@@ -211,7 +213,7 @@ void TestUploadCommand::longStoredAddress()
     dialog.show();
     QCOMPARE(dialog.UrlField()->text(), kLongAddress);
 
-    dialog.findChild<QPushButton*>(QStringLiteral("control1"))->click();
+    FindControl<QPushButton>(dialog, kOkId)->click();
     QCOMPARE(boxes_->shown, messages);
     if (messages.isEmpty()) {
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
@@ -227,7 +229,7 @@ void TestUploadCommand::longStoredAddress()
     QCOMPARE(dialog.UrlField()->text(), kLongAddress);
     for (int i = 0; i < 8; ++i)
         QTest::keyClick(dialog.UrlField(), Qt::Key_Backspace);
-    dialog.findChild<QPushButton*>(QStringLiteral("control1"))->click();
+    FindControl<QPushButton>(dialog, kOkId)->click();
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE(dialog.m_url, kLongAddress.left(30));
 }

@@ -3,6 +3,7 @@
 // device link: answers for the file and message dialogs, a hand for modal
 // dialogs, and a private settings store.
 
+#include "platform/control_name.hpp"
 #include "platform/file_dialogs.hpp"
 #include "platform/message_box.hpp"
 #include "platform/settings_store.hpp"
@@ -19,6 +20,15 @@
 #include <vector>
 
 namespace quarn::test {
+
+// The control with command or control id (the windows' own constants, or
+// kOkId and kCancelId) among window's children, by the name every window
+// gives it; nullptr when there is none of type T.
+template <class T = QWidget>
+T* FindControl(const QObject& window, int id)
+{
+    return window.findChild<T*>(ControlName(id));
+}
 
 // Answers the file questions in place of the user and records them. A
 // question asked with a full request (AskPath) is kept in asked and answered
