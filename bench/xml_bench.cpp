@@ -165,6 +165,7 @@ void BM_Write_Pug(benchmark::State& state)
 {
     static PugTree tree;
     std::size_t size = 0;
+    const MemoryCost cost;
     for (auto _ : state) {
         pug::string_sink sink;
         tree.parser.root().write_tree(sink);
@@ -172,6 +173,7 @@ void BM_Write_Pug(benchmark::State& state)
         size = bytes.size();
         benchmark::DoNotOptimize(bytes.data());
     }
+    cost.Report(state);
     state.counters["out_bytes"] = static_cast<double>(size);
     SetThroughput(state, size);
 }
@@ -184,12 +186,14 @@ void BM_Write_Tinyxml2(benchmark::State& state)
     if (!parsed)
         state.SkipWithError("tinyxml2 parse failed");
     std::size_t size = 0;
+    const MemoryCost cost;
     for (auto _ : state) {
         tinyxml2::XMLPrinter printer;
         document.Print(&printer);
         size = static_cast<std::size_t>(printer.CStrSize());
         benchmark::DoNotOptimize(printer.CStr());
     }
+    cost.Report(state);
     state.counters["out_bytes"] = static_cast<double>(size);
     SetThroughput(state, size);
 }
@@ -202,6 +206,7 @@ void BM_Write_Libxml2(benchmark::State& state)
     if (!document)
         state.SkipWithError("libxml2 parse failed");
     std::size_t size = 0;
+    const MemoryCost cost;
     for (auto _ : state) {
         xmlChar* bytes = nullptr;
         int length = 0;
@@ -210,6 +215,7 @@ void BM_Write_Libxml2(benchmark::State& state)
         benchmark::DoNotOptimize(bytes);
         xmlFree(bytes);
     }
+    cost.Report(state);
     state.counters["out_bytes"] = static_cast<double>(size);
     SetThroughput(state, size);
 }
