@@ -27,9 +27,11 @@ ScannedDecimal ScanDecimal(std::u16string_view text, std::size_t pos, std::uint6
 
 std::int32_t SaturatedInt32(const ScannedDecimal& number)
 {
-    if (number.negative)
-        return number.magnitude >= kInt32Magnitude ? INT32_MIN
-                                                   : static_cast<std::int32_t>(-static_cast<std::int64_t>(number.magnitude));
+    if (number.negative) {
+        if (number.magnitude >= kInt32Magnitude)
+            return INT32_MIN;
+        return static_cast<std::int32_t>(-static_cast<std::int64_t>(number.magnitude));
+    }
     return number.magnitude > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(number.magnitude);
 }
 
