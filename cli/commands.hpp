@@ -12,6 +12,10 @@ namespace quarn::cli {
 inline constexpr int kExitFailed = 1;     // the operation itself failed
 inline constexpr int kExitBadInput = 2;   // the command line or an input file is unusable
 
+// Starts the socket layer, or prints why not and ends the command with
+// kExitFailed.
+void RequireSockets();
+
 // show, write
 void AddFileCommands(CLI::App& app);
 

@@ -40,14 +40,6 @@ ExchangeOptions OptionsFor(const DeviceTarget& target)
     return options;
 }
 
-void RequireSockets()
-{
-    if (!net::StartSocketLayer()) {
-        std::cerr << "Failed to initialize sockets\n";
-        throw CLI::RuntimeError(kExitFailed);
-    }
-}
-
 [[noreturn]] void Fail(const DeviceReport& report)
 {
     std::cerr << report.terminal << '\n';
@@ -100,6 +92,14 @@ void Switch(const DeviceTarget& target, const std::string& relay, const std::str
 }
 
 }  // namespace
+
+void RequireSockets()
+{
+    if (!net::StartSocketLayer()) {
+        std::cerr << "Failed to initialize sockets\n";
+        throw CLI::RuntimeError(kExitFailed);
+    }
+}
 
 void AddDeviceCommands(CLI::App& app)
 {

@@ -97,14 +97,6 @@ std::vector<HostEntry> ReadHosts(const FleetOptions& options)
     return hosts.hosts;
 }
 
-void RequireSockets()
-{
-    if (!net::StartSocketLayer()) {
-        std::cerr << "Failed to initialize sockets\n";
-        throw CLI::RuntimeError(kExitFailed);
-    }
-}
-
 ExchangeOptions OptionsFor(const HostEntry& host, const FleetOptions& options)
 {
     ExchangeOptions exchange;

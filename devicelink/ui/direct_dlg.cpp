@@ -17,8 +17,8 @@ namespace quarn {
 
 namespace {
 
-const QString kSection = QStringLiteral("direct");
-const QString kUrlEntry = QStringLiteral("url");
+const QString kDirectSection = QStringLiteral("direct");
+const QString kDirectUrlEntry = QStringLiteral("url");
 
 constexpr int kRelayX = 7;
 constexpr int kRelayStep = 28;
@@ -28,7 +28,7 @@ constexpr int kRelayStep = 28;
 CDirectDlg::CDirectDlg(QWidget* parent) : QDialog(parent)
 {
     m_url = SettingsStore::ReadString(
-        kSection, kUrlEntry,
+        kDirectSection, kDirectUrlEntry,
         QString::fromUtf16(kDefaultControllerHost.data(), static_cast<qsizetype>(kDefaultControllerHost.size())));
 
     setObjectName(QStringLiteral("CDirectDlg"));
@@ -65,7 +65,7 @@ CDirectDlg::CDirectDlg(QWidget* parent) : QDialog(parent)
 
 CDirectDlg::~CDirectDlg()
 {
-    SettingsStore::WriteString(kSection, kUrlEntry, m_url);
+    SettingsStore::WriteString(kDirectSection, kDirectUrlEntry, m_url);
 }
 
 void CDirectDlg::setVisible(bool visible)

@@ -11,9 +11,9 @@ namespace quarn {
 
 namespace {
 
-const QString kSection = QStringLiteral("upload");
-const QString kUrlEntry = QStringLiteral("url");
-const QString kPasswordEntry = QStringLiteral("pwd");
+const QString kUploadSection = QStringLiteral("upload");
+const QString kUploadUrlEntry = QStringLiteral("url");
+const QString kUploadPasswordEntry = QStringLiteral("pwd");
 
 QString Text(std::u16string_view text)
 {
@@ -24,12 +24,12 @@ QString Text(std::u16string_view text)
 
 QString StoredUploadUrl()
 {
-    return SettingsStore::ReadString(kSection, kUrlEntry, Text(kDefaultControllerHost));
+    return SettingsStore::ReadString(kUploadSection, kUploadUrlEntry, Text(kDefaultControllerHost));
 }
 
 QString StoredUploadPassword()
 {
-    return SettingsStore::ReadString(kSection, kPasswordEntry, Text(kDefaultUploadPassword));
+    return SettingsStore::ReadString(kUploadSection, kUploadPasswordEntry, Text(kDefaultUploadPassword));
 }
 
 void RunUploadCommand(QWidget* parent, UploadDlgVariant variant, const QString& path)
@@ -53,8 +53,8 @@ void RunUploadCommand(QWidget* parent, UploadDlgVariant variant, const QString& 
     const UploadOutcome outcome = UploadStateMachine(dialog.m_url.toStdU16String(), path.toStdU16String(),
                                                      dialog.m_password.toStdU16String(), options);
 
-    SettingsStore::WriteString(kSection, kUrlEntry, dialog.m_url);
-    SettingsStore::WriteString(kSection, kPasswordEntry, dialog.m_password);
+    SettingsStore::WriteString(kUploadSection, kUploadUrlEntry, dialog.m_url);
+    SettingsStore::WriteString(kUploadSection, kUploadPasswordEntry, dialog.m_password);
     // The text stays as it is; a bare number gets a line that explains it.
     ShowMessageBox(parent, QString::fromStdU16String(outcome.text), MessageButtons::Ok,
                    QString::fromStdU16String(

@@ -14,7 +14,7 @@ using test::At;
 using test::Daily;
 using test::FromConditions;
 
-const Instant kMonday = 850521600;  // 2026-12-14T00:00:00
+using test::kMonday;
 
 Program Office()
 {

@@ -12,6 +12,9 @@
 
 namespace quarn::runtime::test {
 
+// The Monday the runtime tests start their weeks on.
+inline constexpr Instant kMonday = 850521600;  // 2026-12-14T00:00:00
+
 // "2026-12-14T07:30:00" as an instant; fails the test on a bad text.
 Instant At(const std::string& text);
 

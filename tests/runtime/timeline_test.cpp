@@ -17,7 +17,7 @@ using test::FromConditions;
 constexpr std::uint8_t kR0 = 0x01;
 constexpr std::uint8_t kR1 = 0x02;
 
-const Instant kMonday = 850521600;  // 2026-12-14T00:00:00
+using test::kMonday;
 const Instant kWeekLater = kMonday + kSecondsPerWeek;
 
 InputChange Input(int n, bool on, const char* at = nullptr)

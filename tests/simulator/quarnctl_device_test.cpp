@@ -9,6 +9,7 @@
 #include <string>
 
 #include "devicelink/socket_layer.hpp"
+#include "tests/support/files.hpp"
 #include "tests/support/sim_process.hpp"
 
 #ifndef QUARNCTL_PATH
@@ -23,13 +24,7 @@ using test::SimProcess;
 
 const std::filesystem::path kWorkedExample = std::filesystem::path(QUARN_TEST_DATA) / "worked_example.xml";
 
-std::string ReadBytes(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
+using test::ReadBytes;
 
 std::string AllOff(int on = -1)
 {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "devicelink/direct_control.hpp"
+#include "tests/support/files.hpp"
 #include "tests/support/sim_process.hpp"
 #include "tests/support/test_peer.hpp"
 
@@ -41,13 +42,7 @@ struct Host {
     std::vector<std::string> arguments;
 };
 
-std::string ReadBytes(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
+using test::ReadBytes;
 
 // The injected limit of one exchange; the five silent hosts one after
 // another would take five times as long.
