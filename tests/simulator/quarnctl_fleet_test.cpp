@@ -63,10 +63,8 @@ protected:
             Host& host = (*hosts_)[static_cast<std::size_t>(i)];
             // Every fifth host fails: silent and dead in turn.
             host.kind = i % 5 != 4 ? Kind::Live : (i % 10 == 4 ? Kind::Silent : Kind::Dead);
-            if (host.kind == Kind::Dead) {
-                host.port = test::ClosedPort();
-                continue;
-            }
+            if (host.kind == Kind::Dead)
+                continue;  // given a port once the simulators hold theirs
             std::vector<std::string> arguments = {"--fault", "silent"};
             if (host.kind == Kind::Live) {
                 host.store = dir_ / ("store-" + std::to_string(i));
@@ -91,6 +89,12 @@ protected:
                 host.sim = std::make_unique<SimProcess>(host.arguments);
                 host.port = host.sim->Port();
             }
+        }
+        // A closed port taken before the simulators start may be handed to
+        // one of them by the system; taken now, it cannot be.
+        for (Host& host : *hosts_) {
+            if (host.kind == Kind::Dead)
+                host.port = test::ClosedPort();
         }
         std::string list = "# the test fleet\n\n";
         for (std::size_t i = 0; i < hosts_->size(); ++i) {
