@@ -1,14 +1,17 @@
 #include "editor/date_time_ctrl_ex.hpp"
 
+#include "editor/field_keys.hpp"
 #include "editor/window_events.hpp"
 
 #include <QAction>
+#include <QCalendarWidget>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QSignalBlocker>
+#include <QTimer>
 
 #include <utility>
 
@@ -22,9 +25,17 @@ CDateTimeCtrlEx::CDateTimeCtrlEx(QWidget* parent) : QDateTimeEdit(parent)
     lineEdit()->setContextMenuPolicy(Qt::PreventContextMenu);
     connect(this, &QDateTimeEdit::dateTimeChanged, this,
             &CDateTimeCtrlEx::OnValueChangedByUser);
+    TakeAsReported();
 }
 
 bool CDateTimeCtrlEx::SetDisplayFormat(const QString& format)
+{
+    const bool applied = ApplyFormat(format);
+    TakeAsReported();
+    return applied;
+}
+
+bool CDateTimeCtrlEx::ApplyFormat(const QString& format)
 {
     if (format == currentFormat_)
         return false;
@@ -56,14 +67,15 @@ void CDateTimeCtrlEx::SetValue(const QDateTime& value)
     const bool wasQuiet = std::exchange(quiet_, true);
     setDateTime(value);
     quiet_ = wasQuiet;
+    TakeAsReported();
 }
 
 void CDateTimeCtrlEx::OnDeleteCommand()
 {
-    SetDisplayFormat(kBlankFormat);
+    ApplyFormat(kBlankFormat);
     auto* line = qobject_cast<QLineEdit*>(lastTarget_.data());
     SetTextQuietly(line != nullptr ? line : lineEdit(), QString());
-    Notify();
+    ReportIfChanged();
 }
 
 QString CDateTimeCtrlEx::textFromDateTime(const QDateTime& value) const
@@ -75,64 +87,174 @@ QString CDateTimeCtrlEx::textFromDateTime(const QDateTime& value) const
 
 bool CDateTimeCtrlEx::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == calendar_ && calendar_ != nullptr) {
+        if (event->type() == QEvent::Show)
+            OnCalendarShown();
+        else if (event->type() == QEvent::Hide)
+            OnCalendarHidden();
+        return false;
+    }
     if (watched != this && watched != lineEdit())
         return QDateTimeEdit::eventFilter(watched, event);
 
+    lastTarget_ = watched;
     switch (event->type()) {
-    case QEvent::KeyPress: {
-        lastTarget_ = watched;
-        SetDisplayFormat(normalFormat_);
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape)
-            return false;
-        if (key == Qt::Key_Delete) {
-            // The value stays; only the field goes blank.
-            SetDisplayFormat(kBlankFormat);
-            Notify();
-            return true;
-        }
-        Notify();
-        const auto modifiers = static_cast<QKeyEvent*>(event)->modifiers();
-        if ((key == Qt::Key_Tab || key == Qt::Key_Backtab)
-            && !(modifiers & (Qt::ControlModifier | Qt::AltModifier))) {
-            // Tab leaves the field for the window's next control (Shift+Tab
-            // the previous one) instead of walking the field's sections; the
-            // arrow keys still move between year, month and day.
-            const bool forward = key == Qt::Key_Tab && !(modifiers & Qt::ShiftModifier);
-            QWidget::focusNextPrevChild(forward);
-            return true;
-        }
-        return false;
-    }
+    case QEvent::KeyPress:
+        return FilterKey(static_cast<QKeyEvent*>(event));
     case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick: {
-        lastTarget_ = watched;
-        const auto button = static_cast<QMouseEvent*>(event)->button();
-        if (button == Qt::LeftButton) {
-            if (SetDisplayFormat(normalFormat_))
-                Notify();
-        } else if (button == Qt::RightButton) {
-            ShowContextMenu(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
-            return true;
-        }
-        return false;
-    }
+    case QEvent::MouseButtonDblClick:
+        return FilterMousePress(watched, static_cast<QMouseEvent*>(event));
     case QEvent::ContextMenu:
         // The field's own menu replaces the text line's standard one.
-        lastTarget_ = watched;
         return true;
     default:
-        lastTarget_ = watched;
         return false;
     }
 }
 
+bool CDateTimeCtrlEx::FilterKey(QKeyEvent* event)
+{
+    WatchCalendar();
+    const FieldKey role = ClassifyFieldKey(event->key(), event->modifiers(), event->text());
+    if (role == FieldKey::Modifier)
+        return false;  // the Shift of a ":" comes before the ":"
+    const bool movedOn = std::exchange(movedOnByItself_, false);
+    switch (role) {
+    case FieldKey::MovesFocus:
+        // Tab leaves the field for the window's next control (Shift+Tab the
+        // previous one) instead of walking the field's sections; the arrow
+        // keys still move between year, month and day.
+        QWidget::focusNextPrevChild(event->key() == Qt::Key_Tab
+                                    && !(event->modifiers() & Qt::ShiftModifier));
+        return true;
+    case FieldKey::Blanks:
+        // The value stays; only the field goes blank.
+        ApplyFormat(kBlankFormat);
+        ReportIfChanged();
+        return true;
+    case FieldKey::Types:
+    case FieldKey::Steps:
+        if (IsBlank()) {
+            ShowForTyping();
+            ReportIfChanged();
+        }
+        return false;
+    case FieldKey::Modifier:
+        return false;
+    case FieldKey::Command: {
+        // Enter and Escape go on to the window. The picker would step a
+        // value for Alt+Down or Ctrl+Up, which a blank field does not show.
+        const int key = event->key();
+        const bool toWindow = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
+        return IsBlank() && !toWindow;
+    }
+    case FieldKey::Other:
+        // A blank field has no text to move in or to take a separator; a
+        // separator right after a section that moved on by itself is the
+        // one already passed.
+        return IsBlank() || (movedOn && IsSeparatorText(event->text()));
+    }
+    return false;
+}
+
+bool CDateTimeCtrlEx::FilterMousePress(QObject* watched, QMouseEvent* event)
+{
+    if (event->button() == Qt::RightButton) {
+        ShowContextMenu(event->globalPosition().toPoint());
+        return true;
+    }
+    if (event->button() != Qt::LeftButton)
+        return false;
+    WatchCalendar();
+    // A press on the calendar's drop-down button only opens the calendar:
+    // what is picked there decides. A press into the text, or on the spin
+    // buttons that step the value, shows the field.
+    const bool onCalendarButton = calendarPopup() && watched == this
+                                  && !lineEdit()->geometry().contains(event->position().toPoint());
+    if (!onCalendarButton && ApplyFormat(normalFormat_))
+        ReportIfChanged();
+    return false;
+}
+
+void CDateTimeCtrlEx::keyPressEvent(QKeyEvent* event)
+{
+    const int section = currentSectionIndex();
+    QDateTimeEdit::keyPressEvent(event);
+    if (ClassifyFieldKey(event->key(), event->modifiers(), event->text()) == FieldKey::Types
+        && currentSectionIndex() > section)
+        movedOnByItself_ = true;
+}
+
+void CDateTimeCtrlEx::ShowForTyping()
+{
+    ApplyFormat(normalFormat_);
+    // The key that showed the field goes into its first section, in place
+    // of what that section held.
+    setCurrentSectionIndex(0);
+    setSelectedSection(currentSection());
+}
+
 void CDateTimeCtrlEx::OnValueChangedByUser()
 {
-    if (quiet_)
+    if (quiet_ || calendarOpen_)
         return;
-    SetDisplayFormat(normalFormat_);
+    // The picker reports its value again for Enter and when focus leaves; a
+    // blank field whose value did not change stays blank.
+    if (IsBlank() && dateTime() == reportedValue_)
+        return;
+    ApplyFormat(normalFormat_);
+    ReportIfChanged();
+}
+
+void CDateTimeCtrlEx::ReportIfChanged()
+{
+    if (IsBlank() == reportedBlank_ && dateTime() == reportedValue_)
+        return;
+    TakeAsReported();
     Notify();
+}
+
+void CDateTimeCtrlEx::TakeAsReported()
+{
+    reportedBlank_ = IsBlank();
+    reportedValue_ = dateTime();
+}
+
+void CDateTimeCtrlEx::WatchCalendar()
+{
+    if (!calendarPopup() || calendar_ != nullptr)
+        return;
+    QCalendarWidget* calendar = calendarWidget();
+    if (calendar == nullptr)
+        return;
+    calendar_ = calendar->window();
+    calendar_->installEventFilter(this);
+    connect(calendar, &QCalendarWidget::clicked, this, [this] { calendarPicked_ = true; });
+    connect(calendar, &QCalendarWidget::activated, this, [this] { calendarPicked_ = true; });
+}
+
+void CDateTimeCtrlEx::OnCalendarShown()
+{
+    calendarOpen_ = true;
+    calendarPicked_ = false;
+    valueBeforeCalendar_ = dateTime();
+}
+
+void CDateTimeCtrlEx::OnCalendarHidden()
+{
+    // The calendar hides before it reports the date that was picked, so
+    // look once that has happened.
+    QTimer::singleShot(0, this, [this] {
+        calendarOpen_ = false;
+        if (calendarPicked_) {
+            ApplyFormat(normalFormat_);
+            ReportIfChanged();
+        } else if (dateTime() != valueBeforeCalendar_) {
+            const bool wasQuiet = std::exchange(quiet_, true);
+            setDateTime(valueBeforeCalendar_);
+            quiet_ = wasQuiet;
+        }
+    });
 }
 
 void CDateTimeCtrlEx::ShowContextMenu(const QPoint& globalPos)
@@ -180,22 +302,6 @@ void CDateTimeCtrlEx::focusInEvent(QFocusEvent* event)
         QAbstractSpinBox::focusInEvent(event);
     else
         QDateTimeEdit::focusInEvent(event);
-}
-
-bool CDateTimeCtrlEx::event(QEvent* event)
-{
-    // Enter and Escape show a blank field but are no change of their own:
-    // the picker re-reports its unchanged value for them, so keep quiet.
-    if (event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
-            const bool wasQuiet = std::exchange(quiet_, true);
-            const bool handled = QDateTimeEdit::event(event);
-            quiet_ = wasQuiet;
-            return handled;
-        }
-    }
-    return QDateTimeEdit::event(event);
 }
 
 void CDateTimeCtrlEx::SetTextQuietly(QLineEdit* line, const QString& text)

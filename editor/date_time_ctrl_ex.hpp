@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QDateTimeEdit>
 #include <QPointer>
 #include <QString>
@@ -11,8 +12,11 @@ namespace quarn {
 // A date or time field that can also be blank. A blank field shows nothing
 // but keeps its value, so that showing it again brings that value back. The
 // user blanks a field with the Delete key or with "Delete" from its context
-// menu; every change the user makes, blanking included, is reported to the
-// field's window with a TimerFieldChanged event.
+// menu. Keys that edit (digits, the stepping keys), the spin buttons, the
+// wheel, a date picked in the calendar and a click into the text show a blank
+// field; keys that move on or run a command leave it as it is. The field's
+// window hears of it with a TimerFieldChanged event whenever the value or the
+// blank state differs from what it last heard or set.
 class CDateTimeCtrlEx : public QDateTimeEdit {
     Q_OBJECT
 
@@ -24,6 +28,7 @@ public:
 
     // Applies a display format. Returns false and changes nothing when the
     // format is the current one already. The format " " blanks the field.
+    // The owner's own change: the window is not told of it.
     bool SetDisplayFormat(const QString& format);
     const QString& CurrentFormat() const { return currentFormat_; }
 
@@ -53,11 +58,20 @@ public:
 protected:
     QString textFromDateTime(const QDateTime& value) const override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
 
 private:
+    bool ApplyFormat(const QString& format);
+    bool FilterKey(QKeyEvent* event);
+    bool FilterMousePress(QObject* watched, QMouseEvent* event);
+    void ShowForTyping();
     void OnValueChangedByUser();
+    void ReportIfChanged();
+    void TakeAsReported();
+    void WatchCalendar();
+    void OnCalendarShown();
+    void OnCalendarHidden();
     void ShowContextMenu(const QPoint& globalPos);
     void Notify();
     void Redraw();
@@ -68,6 +82,22 @@ private:
     QPointer<QObject> lastTarget_;
     QString normalFormat_;
     bool quiet_ = false;
+
+    // What the window was last told of, or what the owner set.
+    bool reportedBlank_ = false;
+    QDateTime reportedValue_;
+
+    // The last digit filled its section and moved on to the next one, so a
+    // separator typed now is the one already passed.
+    bool movedOnByItself_ = false;
+
+    // The drop-down calendar: while it is open the value it shows is only
+    // looked at; picking a date takes it, closing it otherwise puts the field
+    // back as it was.
+    QPointer<QWidget> calendar_;
+    bool calendarOpen_ = false;
+    bool calendarPicked_ = false;
+    QDateTime valueBeforeCalendar_;
 };
 
 }  // namespace quarn

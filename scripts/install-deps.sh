@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev
   libcli11-dev nlohmann-json3-dev
   curl
+  xvfb openbox xdotool
   chromium
   help2man desktop-file-utils appstream dpkg-dev file man-db
 )

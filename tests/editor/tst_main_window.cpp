@@ -136,6 +136,7 @@ private slots:
     void blankFieldShownByAKeyIsPaintedWhole_data();
     void blankFieldShownByAKeyIsPaintedWhole();
     void tabMovesFromControlToControl();
+    void walkingTheGridChangesNothing();
     void shortcutsRunTheMenuCommands_data();
     void shortcutsRunTheMenuCommands();
 
@@ -583,9 +584,9 @@ void TestMainWindow::blankFieldShownByAKeyIsPaintedWhole_data()
     QTest::addColumn<int>("column");
     QTest::addColumn<int>("key");
     for (const auto& [column, name] : {std::pair{0, "date"}, std::pair{1, "time"}}) {
-        QTest::addRow("%s, Right arrow", name) << column << int(Qt::Key_Right);
-        QTest::addRow("%s, Enter", name) << column << int(Qt::Key_Return);
-        QTest::addRow("%s, Tab", name) << column << int(Qt::Key_Tab);
+        QTest::addRow("%s, Up arrow", name) << column << int(Qt::Key_Up);
+        QTest::addRow("%s, Page Down", name) << column << int(Qt::Key_PageDown);
+        QTest::addRow("%s, digit", name) << column << int(Qt::Key_1);
     }
 }
 
@@ -623,13 +624,38 @@ void TestMainWindow::tabMovesFromControlToControl()
     press(Qt::Key_Backtab, Qt::ShiftModifier);
     QVERIFY2(focused(1002), "Shift+Tab did not go back to the OFF date");
 
-    // The arrow keys still walk the field's own sections.
+    // The arrow keys still walk the sections of a field that shows a value.
     CDateTimeCtrlEx* date = window_->TimerField(0, 2);
+    date->SetDisplayFormat(date->NormalFormat());
     date->setCurrentSectionIndex(0);
     for (int i = 0; i < 6 && date->currentSection() == QDateTimeEdit::YearSection; ++i)
         press(Qt::Key_Right);
     QVERIFY(focused(1002));
     QCOMPARE(date->currentSection(), QDateTimeEdit::MonthSection);
+}
+
+void TestMainWindow::walkingTheGridChangesNothing()
+{
+    window_->activateWindow();
+    window_->TimerField(0, 0)->setFocus();
+    const auto press = [](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    };
+    // On an X server Ctrl arrives as a key of its own before a shortcut.
+    QTest::keyPress(QApplication::focusWidget(), Qt::Key_Control);
+    QTest::keyRelease(QApplication::focusWidget(), Qt::Key_Control, Qt::ControlModifier);
+    for (int i = 0; i < 3; ++i) {
+        press(Qt::Key_Tab);
+        press(Qt::Key_Return);
+    }
+    press(Qt::Key_Backtab, Qt::ShiftModifier);
+    press(Qt::Key_Right);
+    press(Qt::Key_Up, Qt::ControlModifier);
+    press(Qt::Key_Delete);
+
+    QVERIFY2(!window_->Model().modified, "walking the grid marked the document changed");
+    for (int column = 0; column < 4; ++column)
+        QVERIFY2(window_->TimerField(0, column)->IsBlank(), qPrintable(QStringLiteral("T0 field %1 shows a value").arg(column)));
 }
 
 void TestMainWindow::shortcutsRunTheMenuCommands_data()
