@@ -1,4 +1,5 @@
 // quarnctl convert: the converter's XMI transformation from the command line.
+#include "base/file_name.hpp"
 #include "cli/commands.hpp"
 #include "document/utf8.hpp"
 #include "converter/transform.hpp"
@@ -20,9 +21,9 @@ void Convert(const std::string& source, const std::string& destination, const st
         std::cerr << "quarnctl: no XMI file given\n";
         throw CLI::RuntimeError(kExitBadInput);
     }
-    const std::u16string stylesheetPath = stylesheet.empty() ? DefaultStylesheetPath() : DecodeUtf8(stylesheet);
+    const std::u16string stylesheetPath = stylesheet.empty() ? DefaultStylesheetPath() : FileNameFromBytes(stylesheet);
     const TransformOutcome outcome =
-        TransformXmiToXml(DecodeUtf8(source), DecodeUtf8(destination), stylesheetPath);
+        TransformXmiToXml(FileNameFromBytes(source), FileNameFromBytes(destination), stylesheetPath);
     for (const std::u16string& note : outcome.notes) {
         std::cerr << EncodeUtf8(note) << '\n';
     }

@@ -3,6 +3,7 @@
 #include "base/file_name.hpp"
 #include "cli/commands.hpp"
 #include "cli/device_report.hpp"
+#include "cli/number_options.hpp"
 #include "devicelink/direct_control.hpp"
 #include "devicelink/narrow_text.hpp"
 #include "devicelink/socket_layer.hpp"
@@ -28,6 +29,7 @@ void AddTargetOptions(CLI::App& command, DeviceTarget& target)
     command.add_option("--host", target.host, "the controller's address or host name")->required();
     command.add_option("--port", target.port, "the controller's TCP port")
         ->capture_default_str()
+        ->transform(DecimalNumber())
         ->check(CLI::Range(1, 65535));
     AddTimeLimitOption(command, target.timeLimit);
 }

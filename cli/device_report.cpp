@@ -1,4 +1,5 @@
 #include "cli/device_report.hpp"
+#include "cli/number_options.hpp"
 
 #include <CLI/CLI.hpp>
 
@@ -35,7 +36,7 @@ void AddTimeLimitOption(CLI::App& command, double& seconds)
 {
     command.add_option("--time-limit", seconds, "the longest one exchange may take, in seconds")
         ->capture_default_str()
-        ->check(CLI::Range(0.001, 86400.0));
+        ->check(FiniteNumberIn(0.001, 86400.0));
 }
 
 std::chrono::milliseconds TimeLimit(double seconds)

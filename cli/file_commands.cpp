@@ -1,5 +1,6 @@
 // quarnctl show and quarnctl write: the state-machine file from the command
 // line, through the same reader and writer as the editor.
+#include "base/file_name.hpp"
 #include "cli/commands.hpp"
 #include "cli/model_json.hpp"
 #include "cli/timer_cells.hpp"
@@ -43,7 +44,7 @@ void PrintTable(const StateMachineModel& model, std::ostream& out)
 void Show(const std::string& file, bool asJson)
 {
     StateMachineModel model;
-    model.path = DecodeUtf8(file);
+    model.path = FileNameFromBytes(file);
     if (const ReadOutcome outcome = ReadStateMachineFile(model); !outcome.read()) {
         std::cerr << EncodeUtf8(outcome.text) << '\n';
         throw CLI::RuntimeError(kExitFailed);
@@ -59,7 +60,7 @@ void Write(const std::string& jsonFile, const std::string& file)
     // Read through the document's file access, which opens UTF-16 paths on
     // every platform.
     std::string text;
-    if (ReadWholeFile(DecodeUtf8(jsonFile), text) != 0) {
+    if (ReadWholeFile(FileNameFromBytes(jsonFile), text) != 0) {
         std::cerr << "quarnctl: " << jsonFile << ": cannot be read\n";
         throw CLI::RuntimeError(kExitBadInput);
     }
@@ -73,7 +74,7 @@ void Write(const std::string& jsonFile, const std::string& file)
         std::cerr << "quarnctl: " << jsonFile << ": " << *error << '\n';
         throw CLI::RuntimeError(kExitBadInput);
     }
-    model.path = DecodeUtf8(file);
+    model.path = FileNameFromBytes(file);
     const WriteOutcome outcome = WriteStateMachineFile(model);
     if (!outcome.written()) {
         std::cerr << EncodeUtf8(outcome.text.empty() ? std::u16string(kCannotWriteText) : outcome.text)

@@ -3,6 +3,7 @@
 #include "base/file_name.hpp"
 #include "cli/commands.hpp"
 #include "cli/device_report.hpp"
+#include "cli/number_options.hpp"
 #include "cli/fleet.hpp"
 #include "cli/hosts_file.hpp"
 #include "devicelink/direct_control.hpp"
@@ -52,6 +53,7 @@ void AddFleetOptions(CLI::App& command, FleetOptions& options)
         ->capture_default_str();
     command.add_option("--parallel", options.parallel, "the most exchanges at a time")
         ->capture_default_str()
+        ->transform(DecimalNumber())
         ->check(CLI::Range(1, 1024));
     AddTimeLimitOption(command, options.timeLimit);
     command.add_flag("--json", options.json, "print the outcome as a JSON array, one object per host");

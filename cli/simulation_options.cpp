@@ -2,6 +2,8 @@
 
 #include "cli/commands.hpp"
 #include "document/file_access.hpp"
+#include "base/file_name.hpp"
+#include "cli/number_options.hpp"
 #include "document/utf8.hpp"
 #include "runtime/local_clock.hpp"
 
@@ -14,8 +16,10 @@ namespace quarn::cli {
 void AddSimulationOptions(CLI::App& command, SimulationRequest& request)
 {
     command.add_option("--from", request.from,
-                       "First instant, YYYY-MM-DD or YYYY-MM-DDTHH:MM:SS (default: this week's Monday 00:00:00)");
-    command.add_option("--days", request.days, "Length of the period in days (default 7)");
+                       "First instant, YYYY-MM-DD or YYYY-MM-DDTHH:MM:SS (default: this week's Monday 00:00:00)")
+        ->each([&request](const std::string&) { request.fromGiven = true; });
+    command.add_option("--days", request.days, "Length of the period in days (default 7)")
+        ->transform(DecimalNumber());
     command.add_option("--input", request.inputs,
                        "Sn=0|1 holds input n from the start; Sn=0|1@YYYY-MM-DDTHH:MM:SS from that instant")
         ->take_all()
@@ -35,7 +39,7 @@ SimulationPeriod ResolveOrFail(const SimulationRequest& request)
 LoadedProgram LoadProgramOrFail(const std::string& file, int unreadableStatus)
 {
     LoadedProgram loaded;
-    if (runtime::ReadProgramFile(DecodeUtf8(file), loaded.model, loaded.text) != 0) {
+    if (runtime::ReadProgramFile(FileNameFromBytes(file), loaded.model, loaded.text) != 0) {
         // simulate reads one file and says only what the editor says; diff
         // names which of its two it could not read.
         if (unreadableStatus == kExitFailed)
@@ -44,6 +48,19 @@ LoadedProgram LoadProgramOrFail(const std::string& file, int unreadableStatus)
             std::cerr << "quarnctl: " << file << ": Cannot open the file for reading\n";
         throw CLI::RuntimeError(unreadableStatus);
     }
+    // The reader makes what it can of any text, which is right for the
+    // editor; a program that ran as "everything off" from a text file or a
+    // JSON model would be a wrong answer given as a right one.
+    if (!loaded.text.IsStateMachine()) {
+        std::cerr << "quarnctl: " << file << ": not a state-machine file (its root element is "
+                  << (loaded.text.rootElement.empty() ? std::string("missing")
+                                                      : "<" + EncodeUtf8(loaded.text.rootElement) + ">")
+                  << ", not <statemachine>)\n";
+        throw CLI::RuntimeError(unreadableStatus);
+    }
+    for (const auto& [relay, why] : loaded.text.leftOut)
+        std::cerr << "quarnctl: warning: " << file << ": R" << relay << " is left out (never on): "
+                  << EncodeUtf8(why) << '\n';
     auto compiled = runtime::CompileProgram(loaded.text);
     if (const auto* error = std::get_if<runtime::ConditionError>(&compiled)) {
         std::cerr << "quarnctl: " << file << ": " << error->Message() << '\n';
@@ -55,11 +72,15 @@ LoadedProgram LoadProgramOrFail(const std::string& file, int unreadableStatus)
 
 void WriteOutputOrFail(const std::string& out, const std::string& bytes)
 {
-    if (out.empty()) {
+    if (out.empty() || out == "-") {
         std::cout << bytes << std::flush;
+        if (!std::cout) {
+            std::cerr << "quarnctl: the output cannot be written\n";
+            throw CLI::RuntimeError(kExitFailed);
+        }
         return;
     }
-    if (const int error = ReplaceFileContents(DecodeUtf8(out), bytes); error != 0) {
+    if (const int error = WriteFileOrDevice(FileNameFromBytes(out), bytes); error != 0) {
         std::cerr << "quarnctl: " << out << ": cannot be written: " << std::strerror(error) << '\n';
         throw CLI::RuntimeError(kExitFailed);
     }

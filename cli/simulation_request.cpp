@@ -22,7 +22,7 @@ std::optional<runtime::InputChange> ParseInputOption(std::string_view text)
 
 std::string ResolveSimulation(const SimulationRequest& request, runtime::Instant now, SimulationPeriod& period)
 {
-    if (request.from.empty()) {
+    if (!request.fromGiven && request.from.empty()) {
         period.from = runtime::StartOfWeek(now);
     } else if (const auto from = runtime::ParseInstant(request.from)) {
         period.from = *from;
@@ -32,6 +32,9 @@ std::string ResolveSimulation(const SimulationRequest& request, runtime::Instant
     if (request.days < 1 || request.days > kMaxDays)
         return "--days " + std::to_string(request.days) + ": expected 1 to " + std::to_string(kMaxDays);
     period.to = period.from + request.days * runtime::kSecondsPerDay;
+    if (period.to - 1 > runtime::kLastInstant)
+        return "--days " + std::to_string(request.days) + ": the period would end after " +
+               runtime::FormatIso(runtime::kLastInstant);
     period.inputs.clear();
     for (const std::string& text : request.inputs) {
         const auto change = ParseInputOption(text);

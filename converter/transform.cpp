@@ -1,5 +1,6 @@
 #include "converter/transform.hpp"
 
+#include "base/file_name.hpp"
 #include "converter/result_code.hpp"
 #include "converter/stylesheet_path.hpp"
 #include "document/utf8.hpp"
@@ -60,10 +61,10 @@ TransformOutcome TransformXmiToXml(std::u16string_view source, std::u16string_vi
     outcome.destination = destination.empty() ? DeriveDestination(source) : std::u16string(destination);
 
     XsltEngine engine;
-    if (!engine.LoadStylesheet(EncodeUtf8(stylesheetPath))) {
+    if (!engine.LoadStylesheet(FileNameBytes(stylesheetPath))) {
         return Fail(std::move(outcome), kCodeGeneralFailure, engine);
     }
-    if (!engine.LoadSource(EncodeUtf8(source))) {
+    if (!engine.LoadSource(FileNameBytes(source))) {
         return Fail(std::move(outcome), kCodeGeneralFailure, engine);
     }
     // The stylesheet names the result after its file when the model gives
@@ -74,7 +75,7 @@ TransformOutcome TransformXmiToXml(std::u16string_view source, std::u16string_vi
     if (!transformed) {
         return Fail(std::move(outcome), kCodeGeneralFailure, engine);
     }
-    if (const int error = engine.SaveResult(EncodeUtf8(outcome.destination)); error != 0) {
+    if (const int error = engine.SaveResult(FileNameBytes(outcome.destination)); error != 0) {
         return Fail(std::move(outcome), CodeFromErrno(error), engine);
     }
     outcome.status = TransformStatus::Success;

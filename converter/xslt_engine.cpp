@@ -1,5 +1,7 @@
 #include "converter/xslt_engine.hpp"
 
+#include "base/file_name.hpp"
+#include "base/file_open.hpp"
 #include "document/file_access.hpp"
 #include "document/utf8.hpp"
 
@@ -326,9 +328,32 @@ XsltEngine::~XsltEngine()
     xmlSetGenericErrorFunc(d.previousGenericContext, d.previousGeneric);
 }
 
+namespace {
+
+// The engine would wait for ever on a FIFO without a writer and read a
+// device without end; only a regular file is read. The reason is kept with
+// the engine's own messages.
+bool IsRegularFile(const std::string& path, LineSink& diagnostics)
+{
+    std::FILE* file = nullptr;
+    const int error = OpenFileForReading(FileNameFromBytes(path), file, ReadableFiles::RegularOnly);
+    if (error == 0) {
+        std::fclose(file);
+        return true;
+    }
+    const std::string line = path + ": " + (error == EINVAL ? std::string("not a regular file") : std::strerror(error));
+    diagnostics.Append(line.c_str());
+    diagnostics.Flush();
+    return false;
+}
+
+}  // namespace
+
 bool XsltEngine::LoadStylesheet(const std::string& path)
 {
     Impl& d = *impl_;
+    if (!IsRegularFile(path, d.diagnostics))
+        return false;
     DocPtr doc(ReadAllowed(path.c_str(), kStylesheetOptions, nullptr));
     d.diagnostics.Flush();
     if (doc == nullptr) {
@@ -350,6 +375,9 @@ bool XsltEngine::LoadStylesheet(const std::string& path)
 bool XsltEngine::LoadSource(const std::string& path)
 {
     Impl& d = *impl_;
+    d.source.reset();
+    if (!IsRegularFile(path, d.diagnostics))
+        return false;
     d.source.reset(ReadAllowed(path.c_str(), kSourceOptions, nullptr));
     d.diagnostics.Flush();
     return d.source != nullptr;
@@ -419,7 +447,7 @@ int XsltEngine::SaveResult(const std::string& path)
     // leaves the file that was there before, not a truncated one.
     const std::string_view text(reinterpret_cast<const char*>(bytes.get()),
                                 bytes != nullptr && length > 0 ? static_cast<std::size_t>(length) : 0);
-    return ReplaceFileContents(DecodeUtf8(path), text);
+    return ReplaceFileContents(FileNameFromBytes(path), text);
 }
 
 const std::vector<std::string>& XsltEngine::Notes() const

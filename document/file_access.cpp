@@ -456,12 +456,67 @@ int ReadWholeFile(const std::u16string& path, std::string& bytes)
 {
     bytes.clear();
     std::FILE* file = nullptr;
-    if (const int error = OpenFileForReading(path, file); error != 0)
+    if (const int error = OpenFileForReading(path, file, ReadableFiles::RegularOnly); error != 0)
         return error;
     bytes.reserve(FileSizeHint(file));
     const int error = ReadStream(file, bytes);
     std::fclose(file);
     return error;
+}
+
+}  // namespace quarn
+
+namespace quarn {
+
+int WriteFileOrDevice(const std::u16string& path, std::string_view bytes)
+{
+#ifndef _WIN32
+    const std::string name = FileNameBytes(path);
+    struct stat target {};
+    if (name.empty() || ::stat(name.c_str(), &target) != 0)
+        return ReplaceFileContents(path, bytes);
+    // The file this process writes its output or errors to (such as
+    // /dev/stdout while that goes to a file) is written where it stands: a
+    // new file in its place would be one the shell no longer writes to.
+    int fd = -1;
+    for (const int stream : {STDOUT_FILENO, STDERR_FILENO}) {
+        struct stat open {};
+        if (::fstat(stream, &open) == 0 && open.st_dev == target.st_dev && open.st_ino == target.st_ino) {
+            fd = ::dup(stream);
+            break;
+        }
+    }
+    if (fd < 0) {
+        if (!S_ISCHR(target.st_mode) && !S_ISFIFO(target.st_mode))
+            return ReplaceFileContents(path, bytes);
+        // No temporary file can stand in for a device or a FIFO. A FIFO
+        // without a reader fails at once (ENXIO) instead of waiting for one;
+        // once open, writes wait for a slow reader as they would on a pipe.
+        fd = ::open(name.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0)
+            return errno != 0 ? errno : EACCES;
+        if (const int flags = ::fcntl(fd, F_GETFL); flags >= 0)
+            ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    }
+    const FileSizeSignalGuard sizeSignal;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            const int error = errno;
+            ::close(fd);
+            return error;
+        }
+        done += static_cast<std::size_t>(written);
+    }
+    if (::close(fd) != 0 && errno != EINTR)
+        return errno;
+    return 0;
+#else
+    return ReplaceFileContents(path, bytes);
+#endif
 }
 
 }  // namespace quarn

@@ -16,8 +16,9 @@ bool FileExists(const std::u16string& path);
 // The size of an open file in bytes, or 0 when the system does not say.
 std::size_t FileSizeHint(std::FILE* file);
 
-// Reads the whole file into bytes. Returns 0, or the system's error number
-// when the file cannot be opened or read.
+// Reads the whole of a regular file into bytes. Returns 0, or the system's
+// error number when the file cannot be opened or read (EINVAL for a FIFO or a
+// device, which might never end or never answer; EISDIR for a folder).
 int ReadWholeFile(const std::u16string& path, std::string& bytes);
 
 // Makes the file at path hold exactly bytes, all or nothing. Returns 0, or the
@@ -40,5 +41,13 @@ int ReadWholeFile(const std::u16string& path, std::string& bytes);
 // the calling thread only. On Windows an existing file is replaced with
 // ReplaceFileW, which keeps its attributes, owner and access rights.
 int ReplaceFileContents(const std::u16string& path, std::string_view bytes);
+
+// An output that may also be a device: a character device or a FIFO (such as
+// /dev/null or a pipe), or the file this process's standard output or error
+// goes to (/dev/stdout), is written directly, since no temporary file can take
+// its place; anything else goes through ReplaceFileContents. Returns 0 or the
+// system's error number (ENOSPC for a full device, ENXIO for a FIFO that no
+// one reads).
+int WriteFileOrDevice(const std::u16string& path, std::string_view bytes);
 
 }  // namespace quarn

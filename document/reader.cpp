@@ -114,13 +114,21 @@ void ReadRelay(StateMachineModel& model, pug::xml_node relay, const ReaderHooks*
         return;
     const int n = id[1] - u'0';
 
+    const auto leaveOut = [hooks, n](std::u16string_view why) {
+        if (hooks != nullptr && hooks->relayLeftOut)
+            hooks->relayLeftOut(n, why);
+    };
     const std::vector<pug::xml_node> halves = ChildStates(relay);
-    if (halves.size() != 2)
+    if (halves.size() != 2) {
+        leaveOut(u"its states are not the pair Roff, Ron");
         return;
+    }
     const std::u16string_view offId = ViewOf(AttributeValue(halves[0], u"id"));
     const std::u16string_view onId = ViewOf(AttributeValue(halves[1], u"id"));
-    if (offId.size() != 5 || !offId.starts_with(u"Roff") || onId.size() != 4 || !onId.starts_with(u"Ron"))
+    if (offId.size() != 5 || !offId.starts_with(u"Roff") || onId.size() != 4 || !onId.starts_with(u"Ron")) {
+        leaveOut(u"its states are not the pair Roff, Ron");
         return;
+    }
 
     pug::xml_node transition = halves[0].find_first_by_name(u"transition");
     if (transition.empty())
@@ -146,6 +154,11 @@ bool ReadStateMachineSource(StateMachineModel& model, pug::text_source& source, 
     if (!parser.parse_stream(&source))
         return false;
     pug::xml_node root = parser.root();
+    if (hooks != nullptr && hooks->rootElement) {
+        pug::xml_node element = root.find_first_by_kind(pug::kind_element);
+        hooks->rootElement(element.empty() || element.name() == nullptr ? std::u16string_view()
+                                                                        : std::u16string_view(element.name()));
+    }
 
     pug::xml_node machine = root.find_first_by_name(u"statemachine");
     if (!machine.empty()) {
@@ -211,7 +224,7 @@ int ReadInto(StateMachineModel& model, const ReaderHooks& hooks)
     // The file is read as the parser asks for text, so its bytes are never
     // held whole beside the text.
     std::FILE* file = nullptr;
-    if (const int error = OpenFileForReading(model.path, file); error != 0)
+    if (const int error = OpenFileForReading(model.path, file, ReadableFiles::RegularOnly); error != 0)
         return error;
     FileTextSource source(file);
     const int result = ReadSourceInto(model, source, hooks);

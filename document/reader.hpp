@@ -33,6 +33,13 @@ struct ReaderHooks {
     // writer's escapes turned back, or nothing when the on state has none.
     // What a controller runs needs it; the editor's document does not keep it.
     std::function<void(int relay, const std::optional<std::u16string>& onCondition)> relayTaken;
+    // The name of the document's root element (empty when it has none), once
+    // the text is parsed. Programs that run a file refuse one that is not a
+    // state machine; the editor reads what it can.
+    std::function<void(std::u16string_view name)> rootElement;
+    // A relay state R0-R7 that the reader leaves out because its states are
+    // not the off and on pair the editor writes, and why, in file order.
+    std::function<void(int relay, std::u16string_view why)> relayLeftOut;
 };
 
 // Resets the model, then reads model.path into it. The code is 0 when the

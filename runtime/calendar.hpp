@@ -16,6 +16,10 @@ using Instant = std::int64_t;
 
 inline constexpr Instant kSecondsPerDay = 86400;
 inline constexpr Instant kSecondsPerWeek = 7 * kSecondsPerDay;
+// 9999-12-31T23:59:59, the last instant with a four-digit year: eight
+// thousand years of 146,097 days per four hundred after 2000-01-01, less one
+// second. Periods and clocks stop there instead of wrapping to year 0000.
+inline constexpr Instant kLastInstant = 20 * 146097 * kSecondsPerDay - 1;
 
 struct DateTime {
     int year = 2000;

@@ -29,6 +29,10 @@ int ReadProgram(StateMachineModel& model, ProgramText& text, Read read)
     hooks.relayTaken = [&text](int relay, const std::optional<std::u16string>& onCondition) {
         text.switchOff[static_cast<std::size_t>(relay)] = onCondition;
     };
+    hooks.rootElement = [&text](std::u16string_view name) { text.rootElement = name; };
+    hooks.relayLeftOut = [&text](int relay, std::u16string_view why) {
+        text.leftOut.push_back({relay, std::u16string(why)});
+    };
     const int result = read(hooks);
     if (result != 0) {
         text = {};

@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 namespace quarn::runtime {
 
@@ -23,6 +24,18 @@ struct ProgramText {
     std::array<std::u16string, kRelays> switchOn{};
     // The on state's condition; nothing: the relay never switches off.
     std::array<std::optional<std::u16string>, kRelays> switchOff{};
+
+    // What the reader noticed on the way: the name of the file's root element
+    // ("statemachine" in a state-machine file), and each relay it left out
+    // because its states are not the pair the editor writes.
+    std::u16string rootElement;
+    struct LeftOutRelay {
+        int relay = 0;
+        std::u16string why;
+    };
+    std::vector<LeftOutRelay> leftOut;
+
+    bool IsStateMachine() const { return rootElement == u"statemachine"; }
 };
 
 // The editor's document: the on state's condition is "!(" + condition + ")",

@@ -1,6 +1,7 @@
 #include "runtime/timeline.hpp"
 
 #include <algorithm>
+#include <utility>
 
 namespace quarn::runtime {
 
@@ -21,17 +22,25 @@ Timeline Simulate(const Program& program, Instant from, Instant to, const InputS
     timeline.to = to;
 
     // The schedule in time order; equal instants keep their list order.
-    std::vector<InputChange> schedule;
+    // Entries dated before the period all apply at its start, in the order of
+    // their own instants, so the latest of them decides; an entry without an
+    // instant holds from the start over all of them.
+    std::vector<std::pair<InputChange, Instant>> dated;
     for (const InputChange& change : inputs) {
         if (change.input < 0 || change.input >= kInputs)
             continue;
         InputChange entry = change;
         entry.at = std::max(change.at.value_or(from), from);
         if (*entry.at < to)
-            schedule.push_back(entry);
+            dated.emplace_back(entry, change.at.value_or(from));
     }
-    std::stable_sort(schedule.begin(), schedule.end(),
-                     [](const InputChange& a, const InputChange& b) { return *a.at < *b.at; });
+    std::stable_sort(dated.begin(), dated.end(), [](const auto& a, const auto& b) {
+        return std::pair(*a.first.at, a.second) < std::pair(*b.first.at, b.second);
+    });
+    std::vector<InputChange> schedule;
+    schedule.reserve(dated.size());
+    for (const auto& entry : dated)
+        schedule.push_back(entry.first);
 
     std::uint8_t startInputs = 0;
     std::size_t next = 0;

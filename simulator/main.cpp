@@ -2,6 +2,8 @@
 // switching and the state-machine upload, runs the uploaded program on its
 // clock, and shows it all on a dashboard, so the programs and their tests
 // have a real peer without hardware.
+#include "cli/number_options.hpp"
+
 #include <CLI/CLI.hpp>
 
 #include <atomic>
@@ -56,6 +58,7 @@ int main(int argc, char** argv)
     app.add_option("--address", options.address, "IPv4 address to listen on")->capture_default_str();
     app.add_option("--port", port, "TCP port; 0 picks a free one (printed on the first line)")
         ->capture_default_str()
+        ->transform(quarn::cli::DecimalNumber())
         ->check(CLI::Range(0, 65535));
     app.add_option("--password", options.password, "password of the user admin")->capture_default_str();
     app.add_option("--store", store, "folder where accepted state-machine files are kept")
@@ -78,7 +81,7 @@ int main(int argc, char** argv)
         });
     app.add_option("--speed", speed, "how many times faster than real time the clock runs")
         ->capture_default_str()
-        ->check(CLI::Range(0.001, 604800.0));
+        ->check(quarn::cli::FiniteNumberIn(0.001, 604800.0));
     app.add_option("--input", inputs, "an input that is on (S0=1) or off (S0=0) at the start; may be repeated")
         ->check([](const std::string& text) {
             return ParseInput(text) ? std::string() : "not S0=0 to S3=1: " + text;

@@ -1,5 +1,6 @@
 #include "simulator/sim_clock.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <ctime>
 
@@ -45,7 +46,10 @@ runtime::Instant SimClock::Now() const
     if (!start_)
         return LocalTimeNow();
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - origin_;
-    return *start_ + static_cast<runtime::Instant>(std::floor(elapsed.count() * speed_));
+    // The clock stops at the last instant a four-digit year can show.
+    const double ahead = std::floor(elapsed.count() * speed_);
+    const double left = static_cast<double>(runtime::kLastInstant - std::min(*start_, runtime::kLastInstant));
+    return *start_ + static_cast<runtime::Instant>(std::clamp(ahead, 0.0, left));
 }
 
 std::optional<SimClock> ClockFromText(std::string_view text, double speed)

@@ -36,8 +36,9 @@ QuarnctlRunner::Run QuarnctlRunner::operator()(const std::string& arguments) con
 {
     const fs::path out = folder_ / "stdout.txt";
     const fs::path err = folder_ / "stderr.txt";
+    // No run can hang the suite: one that waits for ever ends with 124.
     const std::string command =
-        Quoted(QUARNCTL_PATH) + " " + arguments + " >" + Quoted(out.string()) + " 2>" + Quoted(err.string());
+        "timeout -k 5 60 " + Quoted(QUARNCTL_PATH) + " " + arguments + " >" + Quoted(out.string()) + " 2>" + Quoted(err.string());
     const int raw = std::system(command.c_str());
     Run run;
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

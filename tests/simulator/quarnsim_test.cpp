@@ -303,7 +303,8 @@ TEST_F(QuarnSim, TheDefaultClockIsTheMachinesLocalTime)
     EXPECT_EQ(seen.mask, 0);
 
     for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
-             {"--clock", "2026-13-01T00:00:00"}, {"--clock", "tomorrow"}, {"--speed", "0"}, {"--input", "S4=1"}}) {
+             {"--clock", "2026-13-01T00:00:00"}, {"--clock", "tomorrow"}, {"--speed", "0"}, {"--input", "S4=1"},
+             {"--speed", "nan"}, {"--speed", "inf"}, {"--speed", "0x10"}, {"--speed", ""}, {"--port", "0x50"}}) {
         const auto run = RunCommand({QUARNSIM_PATH, "--port", "0", bad[0], bad[1]});
         EXPECT_NE(run.status, 0) << bad[0] << " " << bad[1];
     }
