@@ -1,7 +1,14 @@
 #include "devicelink/socket_layer.hpp"
 
+#include <algorithm>
+#include <condition_variable>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 #ifdef _WIN32
@@ -123,21 +130,78 @@ void SetBlocking(NativeSocket s, bool blocking)
 #endif
 }
 
-bool ResolveIPv4(const std::string& host, in_addr& address)
+std::optional<std::uint32_t> SystemResolver(const std::string& host)
 {
-    if (host.empty())
-        return false;
-    if (inet_pton(AF_INET, host.c_str(), &address) == 1)
-        return true;
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
     if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr)
-        return false;
-    address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
+        return std::nullopt;
+    const std::uint32_t address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
     freeaddrinfo(found);
-    return true;
+    return address;
+}
+
+NameResolver& ResolverInUse()
+{
+    static NameResolver resolver = SystemResolver;
+    return resolver;
+}
+
+// What a lookup thread hands back; shared, so that a thread still waiting
+// for the resolver after its caller gave up writes into something alive.
+struct Lookup {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    std::optional<std::uint32_t> address;
+};
+
+// host as an IPv4 address: 0 with address set, kInvalidArgument for a name
+// that does not resolve, kTimedOut when the resolver has not answered within
+// timeout. The system's lookup cannot be cut short, so it runs in a thread of
+// its own whose answer is dropped once the time is over.
+int ResolveIPv4(const std::string& host, Timeout timeout, in_addr& address)
+{
+    if (host.empty())
+        return kInvalidArgument;
+    if (inet_pton(AF_INET, host.c_str(), &address) == 1)
+        return 0;
+    auto lookup = std::make_shared<Lookup>();
+    try {
+        std::thread([lookup, host, resolve = ResolverInUse()] {
+            std::optional<std::uint32_t> found = resolve(host);
+            const std::lock_guard<std::mutex> lock(lookup->mutex);
+            lookup->address = found;
+            lookup->finished = true;
+            lookup->done.notify_all();
+        }).detach();
+    } catch (const std::system_error&) {
+        return kTimedOut;  // no thread to ask with: as if no answer came
+    }
+    const auto deadline = timeout.count() < 0 ? std::chrono::steady_clock::time_point::max()
+                                              : std::chrono::steady_clock::now() + timeout;
+    const WaitingHook& waiting = WaitingHookOfThread();
+    std::unique_lock<std::mutex> lock(lookup->mutex);
+    while (!lookup->finished) {
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= deadline)
+            return kTimedOut;
+        auto until = deadline;
+        if (waiting && deadline - now > kWaitSlice)
+            until = now + kWaitSlice;
+        lookup->done.wait_until(lock, until);
+        if (!lookup->finished && waiting && until != deadline) {
+            lock.unlock();
+            waiting();
+            lock.lock();
+        }
+    }
+    if (!lookup->address)
+        return kInvalidArgument;
+    address.s_addr = *lookup->address;
+    return 0;
 }
 
 }  // namespace
@@ -182,9 +246,15 @@ void Socket::Close()
     }
 }
 
+NameResolver SetNameResolver(NameResolver resolver)
+{
+    return std::exchange(ResolverInUse(), resolver ? std::move(resolver) : NameResolver(SystemResolver));
+}
+
 SocketResult ConnectTcp(std::string_view host, std::uint16_t port, Timeout timeout)
 {
     SocketResult result;
+    const auto start = std::chrono::steady_clock::now();
     Socket socket(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
     if (!socket.Valid()) {
         result.error = LastError();
@@ -193,9 +263,14 @@ SocketResult ConnectTcp(std::string_view host, std::uint16_t port, Timeout timeo
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
-    if (!ResolveIPv4(std::string(host), address.sin_addr)) {
-        result.error = kInvalidArgument;
+    if (const int error = ResolveIPv4(std::string(host), timeout, address.sin_addr); error != 0) {
+        result.error = error;
         return result;
+    }
+    // The lookup took part of the time the connect has.
+    if (timeout.count() >= 0) {
+        const auto spent = std::chrono::duration_cast<Timeout>(std::chrono::steady_clock::now() - start);
+        timeout = std::max(Timeout{0}, timeout - spent);
     }
     SetBlocking(socket.Handle(), false);
     if (::connect(socket.Handle(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace quarn::net {
@@ -72,10 +74,16 @@ struct SocketResult {
 };
 
 // Turns host (a dotted IPv4 address or a name) into an IPv4 address and
-// connects to port. A name that does not resolve fails with
-// kInvalidArgument; a connect that takes longer than timeout fails with
-// kTimedOut.
+// connects to port, both within timeout. A name that does not resolve fails
+// with kInvalidArgument; a resolver that does not answer in time, or a
+// connect that takes longer than what is left, fails with kTimedOut.
 SocketResult ConnectTcp(std::string_view host, std::uint16_t port, Timeout timeout);
+
+// Looks a name up: its IPv4 address in network byte order, or nothing. The
+// system's resolver by default; tests put one in that stalls or fails.
+// Returns the resolver it replaces; an empty one puts the system's back.
+using NameResolver = std::function<std::optional<std::uint32_t>(const std::string& host)>;
+NameResolver SetNameResolver(NameResolver resolver);
 
 // Sends every byte; returns 0 or the error number. A send that cannot go on
 // for timeout, or that has not ended by the deadline, fails with kTimedOut.

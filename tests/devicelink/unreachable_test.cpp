@@ -17,8 +17,12 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <thread>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <winsock2.h>
+#else
+#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #endif
@@ -96,6 +100,59 @@ TEST(Unreachable, UploadAndDirectControlEndAsSocketFailuresInTime)
 }
 
 #endif
+
+// Puts a resolver in for one test and the system's back after it.
+class ResolverScope {
+public:
+    explicit ResolverScope(net::NameResolver resolver) { net::SetNameResolver(std::move(resolver)); }
+    ~ResolverScope() { net::SetNameResolver({}); }
+};
+
+TEST(Unreachable, NameLookupEndsWithinTheConnectLimit)
+{
+    net::StartSocketLayer();
+    const auto stalls = [](const std::string&) -> std::optional<std::uint32_t> {
+        std::this_thread::sleep_for(3s);  // a resolver that does not answer in time
+        return std::nullopt;
+    };
+    const ResolverScope scope(stalls);
+
+    auto started = std::chrono::steady_clock::now();
+    const net::SocketResult direct = net::ConnectTcp("quarn", test::ClosedPort(), 300ms);
+    EXPECT_EQ(direct.error, net::kTimedOut);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 1500ms);
+
+    // The exchange's own limit covers the lookup as well.
+    ExchangeOptions options;
+    options.connectTimeLimit = 10s;
+    options.timeLimit = 400ms;
+    started = std::chrono::steady_clock::now();
+    const ExchangeResult result = DeviceExchange(u"quarn", "GET / HTTP/1.0\r\n\r\n", true, options);
+    EXPECT_EQ(result.failure, ExchangeFailure::Connect);
+    EXPECT_EQ(result.socketError, net::kTimedOut);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 1500ms);
+}
+
+TEST(Unreachable, NameLookupAnswersAreTakenAndFailuresNamed)
+{
+    net::StartSocketLayer();
+    const std::uint16_t port = test::ClosedPort();
+    {
+        const ResolverScope scope([](const std::string&) -> std::optional<std::uint32_t> { return std::nullopt; });
+        EXPECT_EQ(net::ConnectTcp("no-such-host", port, 2s).error, net::kInvalidArgument);
+    }
+    {
+        // A name that stands for loopback reaches the closed port there.
+        const ResolverScope scope([](const std::string& host) -> std::optional<std::uint32_t> {
+            if (host != "quarn")
+                return std::nullopt;
+            in_addr loopback{};
+            loopback.s_addr = htonl(INADDR_LOOPBACK);
+            return loopback.s_addr;
+        });
+        EXPECT_EQ(net::ConnectTcp("quarn", port, 2s).error, net::kConnectionRefused);
+    }
+}
 
 }  // namespace
 }  // namespace quarn
