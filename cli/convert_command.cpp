@@ -1,5 +1,6 @@
 // quarnctl convert: the converter's XMI transformation from the command line.
 #include "base/file_name.hpp"
+#include "cli/device_report.hpp"
 #include "cli/commands.hpp"
 #include "document/utf8.hpp"
 #include "converter/transform.hpp"
@@ -25,16 +26,16 @@ void Convert(const std::string& source, const std::string& destination, const st
     const TransformOutcome outcome =
         TransformXmiToXml(FileNameFromBytes(source), FileNameFromBytes(destination), stylesheetPath);
     for (const std::u16string& note : outcome.notes) {
-        std::cerr << EncodeUtf8(note) << '\n';
+        std::cerr << TerminalText(note) << '\n';
     }
     if (outcome.status != TransformStatus::Success) {
         for (const std::u16string& line : outcome.diagnostics) {
-            std::cerr << EncodeUtf8(line) << '\n';
+            std::cerr << TerminalText(line) << '\n';
         }
         std::cerr << EncodeUtf8(TransformOutcomeText(outcome)) << '\n';
         throw CLI::RuntimeError(kExitFailed);
     }
-    std::cout << EncodeUtf8(TransformOutcomeText(outcome)) << ": " << EncodeUtf8(outcome.destination) << '\n';
+    std::cout << EncodeUtf8(TransformOutcomeText(outcome)) << ": " << TerminalText(outcome.destination) << '\n';
     if (strict && !outcome.notes.empty()) {
         throw CLI::RuntimeError(kExitFailed);
     }

@@ -1,21 +1,17 @@
 #include "cli/device_report.hpp"
+
+#include "base/terminal_text.hpp"
 #include "cli/number_options.hpp"
 
 #include <CLI/CLI.hpp>
 
 #include <cmath>
 
-#include "base/file_name.hpp"
 #include "devicelink/narrow_text.hpp"
 
 namespace quarn::cli {
 
 namespace {
-
-bool IsControl(char16_t c)
-{
-    return (c < 0x20 && c != u'\t') || (c >= 0x7F && c <= 0x9F);
-}
 
 std::u16string Ascii(std::string_view text)
 {
@@ -46,38 +42,26 @@ std::chrono::milliseconds TimeLimit(double seconds)
 
 std::string TerminalText(std::u16string_view text)
 {
-    std::string out;
-    std::u16string run;
-    auto flush = [&] {
-        out += ToNarrow(run);
-        run.clear();
-    };
-    for (const char16_t c : text) {
-        if (IsKeptByte(c)) {
-            flush();
-            out.push_back(KeptByte(c));
+    std::u16string shown;
+    shown.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        const bool high = c >= 0xD800 && c <= 0xDBFF;
+        if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            shown += text.substr(i, 2);
+            ++i;
+        } else if ((c >= 0xD800 && c <= 0xDFFF) || IsTerminalControl(c)) {
+            shown += u'?';  // a lone surrogate, such as a kept byte of a file name
         } else {
-            run.push_back(IsControl(c) ? u'?' : c);
+            shown += c;
         }
     }
-    flush();
-    return out;
+    return ToNarrow(shown);
 }
 
 std::string TerminalBytes(std::string_view bytes)
 {
-    std::string out(bytes);
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(out[i]);
-        if ((byte < 0x20 && byte != '\t') || byte == 0x7F) {
-            out[i] = '?';
-        } else if (byte == 0xC2 && i + 1 < out.size() && static_cast<unsigned char>(out[i + 1]) >= 0x80 &&
-                   static_cast<unsigned char>(out[i + 1]) <= 0x9F) {
-            // A C1 control written in UTF-8.
-            out.replace(i, 2, "?");
-        }
-    }
-    return out;
+    return TerminalSafeUtf8(bytes);
 }
 
 bool IsRefusal(std::u16string_view message)

@@ -56,14 +56,14 @@ DeviceReport ReportSwitch(const ControlResult& result, int relay, bool on);
 // Whether the controller's message says the file was not taken.
 bool IsRefusal(std::u16string_view message);
 
-// Text for a terminal: every control character but TAB (C0, DEL and C1)
-// becomes '?', so nothing a controller sends can move the cursor or change
-// the terminal; the rest goes into the narrow encoding, and the kept bytes of
-// a file name (FileNameFromBytes) become those bytes again.
+// Text for a terminal: what a terminal would act on (base/terminal_text.hpp)
+// and a lone surrogate (such as a kept byte of a file name) become '?', so
+// nothing a file, a controller or an argument holds can move the cursor or
+// change the terminal; the rest goes into the narrow encoding.
 std::string TerminalText(std::u16string_view text);
 
-// The same for bytes that are already in the terminal's encoding (a file
-// name as given): control bytes become '?'.
+// The same for UTF-8 (an argument as given, a text from a file): bytes that
+// are not UTF-8 become '?' as well.
 std::string TerminalBytes(std::string_view bytes);
 
 }  // namespace quarn::cli

@@ -1,6 +1,7 @@
 // quarnctl show and quarnctl write: the state-machine file from the command
 // line, through the same reader and writer as the editor.
 #include "base/file_name.hpp"
+#include "base/terminal_text.hpp"
 #include "cli/commands.hpp"
 #include "cli/model_json.hpp"
 #include "cli/timer_cells.hpp"
@@ -26,7 +27,7 @@ std::string Padded(std::string text, std::size_t width)
 
 void PrintTable(const StateMachineModel& model, std::ostream& out)
 {
-    out << "Version: " << EncodeUtf8(model.version) << "\n\n";
+    out << "Version: " << TerminalSafeUtf8(EncodeUtf8(model.version)) << "\n\n";
     out << "Timer  ON date     ON time   OFF date    OFF time  Weekdays\n";
     for (int n = 0; n < kTimerCount; ++n) {
         const TimerEntry& timer = model.timers[n];
@@ -36,7 +37,7 @@ void PrintTable(const StateMachineModel& model, std::ostream& out)
     }
     out << "\nRelay  Condition\n";
     for (int n = 0; n < kRelayCount; ++n) {
-        const std::string condition = EncodeUtf8(model.relays[n]);
+        const std::string condition = TerminalSafeUtf8(EncodeUtf8(model.relays[n]));
         out << Padded("R" + std::to_string(n), 7) << (condition.empty() ? "(not used)" : condition) << '\n';
     }
 }
@@ -61,17 +62,17 @@ void Write(const std::string& jsonFile, const std::string& file)
     // every platform.
     std::string text;
     if (ReadWholeFile(FileNameFromBytes(jsonFile), text) != 0) {
-        std::cerr << "quarnctl: " << jsonFile << ": cannot be read\n";
+        std::cerr << "quarnctl: " << TerminalSafeUtf8(jsonFile) << ": cannot be read\n";
         throw CLI::RuntimeError(kExitBadInput);
     }
     const nlohmann::json input = nlohmann::json::parse(text, nullptr, false);
     if (input.is_discarded()) {
-        std::cerr << "quarnctl: " << jsonFile << ": not valid JSON\n";
+        std::cerr << "quarnctl: " << TerminalSafeUtf8(jsonFile) << ": not valid JSON\n";
         throw CLI::RuntimeError(kExitBadInput);
     }
     StateMachineModel model;
     if (const std::optional<std::string> error = ModelFromJson(input, model)) {
-        std::cerr << "quarnctl: " << jsonFile << ": " << *error << '\n';
+        std::cerr << "quarnctl: " << TerminalSafeUtf8(jsonFile) << ": " << TerminalSafeUtf8(*error) << '\n';
         throw CLI::RuntimeError(kExitBadInput);
     }
     model.path = FileNameFromBytes(file);

@@ -1,6 +1,7 @@
 // quarnctl: the command line over the state-machine document and the
 // controller link.
 #include "cli/commands.hpp"
+#include "base/terminal_text.hpp"
 
 #include <clocale>
 #include <iostream>
@@ -77,13 +78,19 @@ int main(int argc, char** argv)
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
+        // CLI11's message repeats the arguments as given; they reach the
+        // terminal only as text.
+        if (error.get_exit_code() != 0 && error.get_name() != "RuntimeError") {
+            std::cerr << quarn::TerminalSafeUtf8(error.what()) << "\nRun with --help for more information.\n";
+            return quarn::cli::kExitBadInput;
+        }
         const int status = app.exit(error);
         // Usage errors all end with one status, whatever CLI11 numbers them.
         if (status != 0 && error.get_name() != "RuntimeError")
             return quarn::cli::kExitBadInput;
         return status;
     } catch (const std::exception& error) {
-        std::cerr << "quarnctl: " << error.what() << '\n';
+        std::cerr << "quarnctl: " << quarn::TerminalSafeUtf8(error.what()) << '\n';
         return quarn::cli::kExitFailed;
     }
     return 0;

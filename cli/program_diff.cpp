@@ -1,4 +1,5 @@
 #include "cli/program_diff.hpp"
+#include "base/terminal_text.hpp"
 
 #include "cli/model_json.hpp"
 #include "cli/timer_cells.hpp"
@@ -59,7 +60,7 @@ std::string DiffText(const ProgramDiff& diff)
 {
     std::string text;
     for (const DocumentDifference& difference : diff.documents)
-        text += difference.item + ": " + difference.a + " in A, " + difference.b + " in B\n";
+        text += difference.item + ": " + TerminalSafeUtf8(difference.a) + " in A, " + TerminalSafeUtf8(difference.b) + " in B\n";
     if (diff.documents.empty())
         text += "same documents\n";
     for (const runtime::RelayDifference& difference : diff.behaviour)

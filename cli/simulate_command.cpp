@@ -1,6 +1,7 @@
 // quarnctl simulate: what a state-machine file's program does over a period,
 // as text, JSON, CSV or an SVG picture.
 #include "cli/commands.hpp"
+#include "base/terminal_text.hpp"
 #include "cli/simulation_options.hpp"
 #include "cli/timeline_output.hpp"
 #include "runtime/picture.hpp"
@@ -42,7 +43,7 @@ void Simulate(const SimulateOptions& options)
     // Formats that cannot carry them name the warnings on stderr.
     if (!warningsShown) {
         for (const std::string& warning : WarningTexts(timeline))
-            std::cerr << "warning: " << warning << '\n';
+            std::cerr << "warning: " << TerminalSafeUtf8(warning) << '\n';
     }
     WriteOutputOrFail(options.out, bytes);
 }

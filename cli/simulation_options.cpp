@@ -1,4 +1,5 @@
 #include "cli/simulation_options.hpp"
+#include "base/terminal_text.hpp"
 
 #include "cli/commands.hpp"
 #include "document/file_access.hpp"
@@ -30,7 +31,7 @@ SimulationPeriod ResolveOrFail(const SimulationRequest& request)
 {
     SimulationPeriod period;
     if (const std::string error = ResolveSimulation(request, runtime::LocalNow(), period); !error.empty()) {
-        std::cerr << "quarnctl: " << error << '\n';
+        std::cerr << "quarnctl: " << TerminalSafeUtf8(error) << '\n';
         throw CLI::RuntimeError(kExitBadInput);
     }
     return period;
@@ -45,25 +46,25 @@ LoadedProgram LoadProgramOrFail(const std::string& file, int unreadableStatus)
         if (unreadableStatus == kExitFailed)
             std::cerr << "Cannot open the file for reading\n";
         else
-            std::cerr << "quarnctl: " << file << ": Cannot open the file for reading\n";
+            std::cerr << "quarnctl: " << TerminalSafeUtf8(file) << ": Cannot open the file for reading\n";
         throw CLI::RuntimeError(unreadableStatus);
     }
     // The reader makes what it can of any text, which is right for the
     // editor; a program that ran as "everything off" from a text file or a
     // JSON model would be a wrong answer given as a right one.
     if (!loaded.text.IsStateMachine()) {
-        std::cerr << "quarnctl: " << file << ": not a state-machine file (its root element is "
+        std::cerr << "quarnctl: " << TerminalSafeUtf8(file) << ": not a state-machine file (its root element is "
                   << (loaded.text.rootElement.empty() ? std::string("missing")
-                                                      : "<" + EncodeUtf8(loaded.text.rootElement) + ">")
+                                                      : "<" + TerminalSafeUtf8(EncodeUtf8(loaded.text.rootElement)) + ">")
                   << ", not <statemachine>)\n";
         throw CLI::RuntimeError(unreadableStatus);
     }
     for (const auto& [relay, why] : loaded.text.leftOut)
-        std::cerr << "quarnctl: warning: " << file << ": R" << relay << " is left out (never on): "
+        std::cerr << "quarnctl: warning: " << TerminalSafeUtf8(file) << ": R" << relay << " is left out (never on): "
                   << EncodeUtf8(why) << '\n';
     auto compiled = runtime::CompileProgram(loaded.text);
     if (const auto* error = std::get_if<runtime::ConditionError>(&compiled)) {
-        std::cerr << "quarnctl: " << file << ": " << error->Message() << '\n';
+        std::cerr << "quarnctl: " << TerminalSafeUtf8(file) << ": " << TerminalSafeUtf8(error->Message()) << '\n';
         throw CLI::RuntimeError(kExitBadInput);
     }
     loaded.program = std::get<runtime::Program>(std::move(compiled));
@@ -81,7 +82,7 @@ void WriteOutputOrFail(const std::string& out, const std::string& bytes)
         return;
     }
     if (const int error = WriteFileOrDevice(FileNameFromBytes(out), bytes); error != 0) {
-        std::cerr << "quarnctl: " << out << ": cannot be written: " << std::strerror(error) << '\n';
+        std::cerr << "quarnctl: " << TerminalSafeUtf8(out) << ": cannot be written: " << std::strerror(error) << '\n';
         throw CLI::RuntimeError(kExitFailed);
     }
 }

@@ -2,6 +2,7 @@
 // switching and the state-machine upload, runs the uploaded program on its
 // clock, and shows it all on a dashboard, so the programs and their tests
 // have a real peer without hardware.
+#include "base/terminal_text.hpp"
 #include "cli/number_options.hpp"
 
 #include <CLI/CLI.hpp>
@@ -104,7 +105,7 @@ int main(int argc, char** argv)
     options.port = static_cast<std::uint16_t>(port);
     options.store = store;
     options.fault = *quarn::sim::FaultFromName(fault);
-    options.log = [](const std::string& line) { std::cerr << "quarnsim: " << line << std::endl; };
+    options.log = [](const std::string& line) { std::cerr << "quarnsim: " << quarn::TerminalSafeUtf8(line) << std::endl; };
 
     if (!quarn::net::StartSocketLayer()) {
         std::cerr << "quarnsim: Failed to initialize sockets\n";

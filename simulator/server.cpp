@@ -1,4 +1,5 @@
 #include "simulator/server.hpp"
+#include "base/terminal_text.hpp"
 
 #include <algorithm>
 #include <list>
@@ -15,14 +16,6 @@ using Clock = std::chrono::steady_clock;
 
 // How often a waiting connection looks at the stop and leave requests.
 constexpr auto kStep = 50ms;
-
-std::string Printable(std::string_view text)
-{
-    std::string out;
-    for (char c : text)
-        out += (static_cast<unsigned char>(c) >= 32 && c != 127) ? c : '?';
-    return out;
-}
 
 std::string ErrorPage(int status, std::string_view reason, std::string_view title)
 {
@@ -232,7 +225,7 @@ void Server::Serve(Connection& connection, const std::atomic<bool>& stop)
     }
 
     const std::string requestLine = scan.state == RequestState::Complete
-                                        ? Printable(scan.request.method + " " + scan.request.target)
+                                        ? TerminalSafeUtf8(scan.request.method + " " + scan.request.target)
                                         : std::string("(malformed request)");
     const std::string fault =
         options_.fault == Fault::None ? std::string() : " [fault " + std::string(FaultName(options_.fault)) + "]";

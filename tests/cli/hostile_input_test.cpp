@@ -236,5 +236,45 @@ TEST_F(HostileInput, InputsDatedBeforeThePeriodApplyInTimeOrder)
     }
 }
 
+TEST_F(HostileInput, TextsReachTheTerminalOnlyAsText)
+{
+    // A version text with an escape sequence and a right-to-left override,
+    // a condition with a C1 control, a file name with an escape.
+    const std::string version = "v\x1b]0;owned\x07 \xe2\x80\xae" "1.2";
+    const std::string odd = quarn.Path("odd\x1b[2J.xml");
+    QuarnctlRunner::Write(odd, "<statemachine><version>" + version + "</version><parallel>"
+                               "<state id=\"R5\"><state id=\"Roff5\"><transition cond=\"#S0\xc2\x9b\"/></state>"
+                               "<state id=\"Ron5\"><transition cond=\"!(#S0)\"/></state></state>"
+                               "</parallel></statemachine>");
+
+    const struct {
+        std::string arguments;
+        bool toStdout;
+    } cases[] = {
+        {"show " + Shell(odd), true},
+        {"diff " + Shell(example) + " " + Shell(odd) + " --from 2026-12-14", false},
+        {"diff " + Shell(odd) + " " + Shell(quarn.Path("gone\x1b[31m.xml")), false},
+        {"simulate " + Shell(odd), false},
+        {"simulate " + Shell(example) + " --days '\x1b[5m'", false},
+        {"simulate " + Shell(example) + " -o " + Shell(quarn.Path("no/\x1b[7m/x.txt")), false},
+    };
+    for (const auto& c : cases) {
+        const auto run = quarn(c.arguments);
+        const std::string& shown = c.toStdout ? run.out : run.err;
+        EXPECT_FALSE(shown.empty()) << c.arguments;
+        for (const char* unsafe : {"\x1b", "\x07", "\xe2\x80\xae", "\xc2\x9b"})
+            EXPECT_EQ(run.out.find(unsafe) == std::string::npos && run.err.find(unsafe) == std::string::npos, true)
+                << c.arguments << "\n" << run.out << run.err;
+    }
+    // The file cannot carry C0 controls (the reader reads them as white space);
+    // the override and the C1 control it can.
+    const std::string table = quarn("show " + Shell(odd)).out;
+    EXPECT_NE(table.find("Version: v ]0;owned ?1.2\n"), std::string::npos) << table;
+    EXPECT_NE(table.find("R5     #S0?\n"), std::string::npos) << table;
+    // The JSON keeps the texts as they are, for programs rather than eyes.
+    EXPECT_EQ(nlohmann::json::parse(quarn("show --json " + Shell(odd)).out)["version"],
+              std::string("v ]0;owned \xe2\x80\xae" "1.2"));
+}
+
 }  // namespace
 }  // namespace quarn::test
