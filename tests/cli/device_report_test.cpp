@@ -24,16 +24,18 @@ TEST(TerminalText, ControlCharactersButTabBecomeQuestionMarks)
         {std::u16string(u"nul\0end", 7), "nul?end"},
         {u"del\x7F c1\x9B" u"31m", "del? c1?31m"},
         {u"caf\u00E9", "caf\xE9"},
-        // The kept bytes of a file name are written as they were.
-        {u"name \xDCFF\xDC80", "name \xFF\x80"},
+        // Bidirectional overrides and isolates would reorder what is shown.
+        {u"\u202E1.2 \u2066x\u2069", "?1.2 ?x?"},
+        // The kept bytes of a file name, and any lone surrogate, are no text.
+        {u"name \xDCFF\xDC80 \xD800", "name ?? ?"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(TerminalText(c.text), c.shown) << c.shown;
 }
 
-TEST(TerminalText, BytesKeepAllButControlBytes)
+TEST(TerminalText, BytesKeepUtf8ButControlsAndWhatIsNotUtf8)
 {
-    EXPECT_EQ(TerminalBytes("gr\xC3\xBC\xC3\x9F \xE9.xml"), "gr\xC3\xBC\xC3\x9F \xE9.xml");
+    EXPECT_EQ(TerminalBytes("gr\xC3\xBC\xC3\x9F \xE9.xml"), "gr\xC3\xBC\xC3\x9F ?.xml");
     EXPECT_EQ(TerminalBytes("a\x1B[1mb\nc\x7F"), "a?[1mb?c?");
     EXPECT_EQ(TerminalBytes("c1 \xC2\x9B" "31m"), "c1 ?31m");
 }
@@ -65,13 +67,15 @@ TEST(DeviceReport, UploadSucceedsOnlyForA200WithAMessageThatTakesTheFile)
     }
 }
 
-TEST(DeviceReport, AFileThatCannotBeOpenedIsNamedWithItsOwnBytes)
+// The name's UTF-8 is shown; its byte that is not UTF-8 and its escape are
+// shown as '?'.
+TEST(DeviceReport, AFileThatCannotBeOpenedIsNamedAsText)
 {
     const std::string name = "/tmp/caf\xC3\xA9 \xE9\x1B.xml";
     const UploadOutcome outcome{UploadFailure::OpenFile, 2, 0, CannotOpenText(FileNameFromBytes(name), 2)};
     const DeviceReport report = ReportUpload(outcome, name);
     EXPECT_FALSE(report.ok);
-    EXPECT_EQ(report.terminal, "Cannot open file /tmp/caf\xC3\xA9 \xE9?.xml for reading (2)");
+    EXPECT_EQ(report.terminal, "Cannot open file /tmp/caf\xC3\xA9 ??.xml for reading (2)");
     EXPECT_EQ(UploadCode(outcome), 2);
 }
 
