@@ -1,6 +1,8 @@
 #include "simulator/controller.hpp"
 
 #include <algorithm>
+#include <cstdio>
+#include <random>
 #include <variant>
 
 #include "document/file_text.hpp"
@@ -78,6 +80,24 @@ std::string ControlBody(std::int32_t mask)
     }
     body += "</table>\r\n</body></html>\r\n";
     return body;
+}
+
+Reply Forbidden()
+{
+    return {403, Page(403, "Forbidden", SimplePage("Forbidden"))};
+}
+
+// 128 bits from the system's random source, as hexadecimal.
+std::string RandomToken()
+{
+    std::random_device random;
+    std::string token;
+    for (int i = 0; i < 4; ++i) {
+        char part[9];
+        std::snprintf(part, sizeof part, "%08x", static_cast<unsigned>(random()));
+        token += part;
+    }
+    return token;
 }
 
 Reply NotAllowed()
@@ -173,6 +193,7 @@ Controller::Controller(std::string password, std::filesystem::path store)
 
 Controller::Controller(ControllerOptions options)
     : options_(std::move(options)),
+      token_(RandomToken()),
       run_(runtime::Program{}, options_.clock ? options_.clock() : LocalTimeNow(), options_.inputs)
 {
     if (!options_.clock)
@@ -280,29 +301,55 @@ std::int32_t Controller::RelayMask()
 Reply Controller::Handle(const HttpRequest& request)
 {
     const std::string path = request.target.substr(0, request.target.find('?'));
-    const bool get = request.method == "GET";
-    if (path == "/control.html")
-        return get ? ControlPage(request) : NotAllowed();
+    // HEAD is answered as GET is, without changing anything; the server
+    // sends only the head.
+    const bool get = request.method == "GET" || request.method == "HEAD";
+    const bool post = request.method == "POST";
+    if (path == "/control.html") {
+        // The controller's own page switches on a GET, as controllers do.
+        return get ? ControlPage(request, request.method == "GET") : NotAllowed();
+    }
     if (path == "/state_machine_mp.html") {
         if (get)
             return {200, Page(200, "OK", StatusPage("Ready for a state machine"))};
-        return request.method == "POST" ? Upload(request) : NotAllowed();
+        return post ? Upload(request) : NotAllowed();
     }
     if (path == "/" || path == "/index.html")
-        return get ? Reply{200, Page(200, "OK", DashboardHtml(), {}, "text/html; charset=utf-8")} : NotAllowed();
+        return get ? Reply{200, Page(200, "OK", DashboardHtml(token_), "Cache-Control: no-store\r\n",
+                                     "text/html; charset=utf-8")}
+                   : NotAllowed();
     if (path == "/state.json")
         return get ? StatePage() : NotAllowed();
+    // The dashboard's own actions: POST with the token of this run.
     if (path == "/input.json")
-        return get ? InputPage(request) : NotAllowed();
+        return post ? InputAction(request) : NotAllowed();
+    if (path == "/switch.json")
+        return post ? SwitchAction(request) : NotAllowed();
     return {404, Page(404, "Not Found", SimplePage("Not found"))};
 }
 
-Reply Controller::ControlPage(const HttpRequest& request)
+bool Controller::CarriesToken(const HttpRequest& request) const
+{
+    const std::optional<std::string> token = request.Header("X-Quarn-Token");
+    return token && *token == token_;
+}
+
+Reply Controller::SwitchAction(const HttpRequest& request)
+{
+    if (!CarriesToken(request))
+        return Forbidden();
+    const Reply page = ControlPage(request, true);
+    if (page.status != 200)
+        return page;
+    return StatePage();
+}
+
+Reply Controller::ControlPage(const HttpRequest& request, bool mayChange)
 {
     const std::size_t question = request.target.find('?');
     std::lock_guard lock(mutex_);
     AdvanceLocked();
-    if (question != std::string::npos) {
+    if (question != std::string::npos && mayChange) {
         const std::string_view query = std::string_view(request.target).substr(question + 1);
         if (query.size() != 3 || query[0] < 'A' || query[0] > 'H' || query[1] != '=' ||
             (query[2] != '0' && query[2] != '1'))
@@ -312,8 +359,10 @@ Reply Controller::ControlPage(const HttpRequest& request)
     return {200, Page(200, "OK", ControlBody(run_.RelayMask()))};
 }
 
-Reply Controller::InputPage(const HttpRequest& request)
+Reply Controller::InputAction(const HttpRequest& request)
 {
+    if (!CarriesToken(request))
+        return Forbidden();
     const std::size_t question = request.target.find('?');
     const std::string_view query =
         question == std::string::npos ? std::string_view() : std::string_view(request.target).substr(question + 1);

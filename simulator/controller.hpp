@@ -77,6 +77,11 @@ public:
     // Answers one request.
     Reply Handle(const HttpRequest& request);
 
+    // What the dashboard's page carries and its actions send back in the
+    // X-Quarn-Token header: a random value of this run, which a page from
+    // anywhere else cannot read, so it cannot switch anything.
+    const std::string& DashboardToken() const { return token_; }
+
     // The relay outputs now.
     std::int32_t RelayMask();
 
@@ -91,8 +96,10 @@ public:
     std::vector<std::string> Advance();
 
 private:
-    Reply ControlPage(const HttpRequest& request);
-    Reply InputPage(const HttpRequest& request);
+    Reply ControlPage(const HttpRequest& request, bool mayChange);
+    Reply SwitchAction(const HttpRequest& request);
+    Reply InputAction(const HttpRequest& request);
+    bool CarriesToken(const HttpRequest& request) const;
     Reply StatePage();
     Reply Upload(const HttpRequest& request);
     void Run(runtime::Program program, std::string summary);
@@ -104,6 +111,7 @@ private:
     void TakeWarnings();
 
     ControllerOptions options_;
+    std::string token_;
     std::mutex mutex_;
     runtime::LiveRun run_;
     std::string summary_;  // of the running program; empty: none

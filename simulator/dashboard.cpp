@@ -59,12 +59,13 @@ std::string StateJson(const DashboardState& state)
     return json + "]}\n";
 }
 
-const std::string& DashboardHtml()
+std::string DashboardHtml(std::string_view token)
 {
     static const std::string page = R"html(<!DOCTYPE html>
 <html lang="en">
 <head>
 <meta charset="utf-8">
+<meta name="quarn-token" content="@TOKEN@">
 <title>quarnsim</title>
 <style>
 body { font-family: sans-serif; margin: 1.5em; color: #222; }
@@ -101,6 +102,9 @@ footer { margin-top: 2em; font-size: .85em; color: #777; }
 "use strict";
 const groups = { relays: "R", timers: "T", inputs: "S" };
 const counts = { R: 8, T: 8, S: 4 };
+// The actions change the controller: they go as POST with this run's token,
+// which only a page served by quarnsim itself can read.
+const token = document.querySelector('meta[name="quarn-token"]').content;
 let state = null;
 
 function make(kind, n) {
@@ -110,7 +114,7 @@ function make(kind, n) {
   element.dataset.on = "0";
   element.textContent = kind + n + " off";
   if (kind === "R")
-    element.onclick = () => send("control.html?" + String.fromCharCode(65 + n) + "=" + (isOn(element) ? "0" : "1"));
+    element.onclick = () => send("switch.json?" + String.fromCharCode(65 + n) + "=" + (isOn(element) ? "0" : "1"));
   if (kind === "S")
     element.onclick = () => send("input.json?S" + n + "=" + (isOn(element) ? "0" : "1"));
   return element;
@@ -159,7 +163,7 @@ async function refresh() {
 
 async function send(query) {
   try {
-    await fetch(query, { cache: "no-store" });
+    await fetch(query, { method: "POST", cache: "no-store", headers: { "X-Quarn-Token": token } });
   } catch (error) {
     document.getElementById("error").textContent = "quarnsim does not answer: " + error;
   }
@@ -172,7 +176,10 @@ setInterval(refresh, 500);
 </body>
 </html>
 )html";
-    return page;
+    std::string filled = page;
+    const std::size_t at = filled.find("@TOKEN@");
+    filled.replace(at, 7, token);
+    return filled;
 }
 
 }  // namespace quarn::sim

@@ -5,6 +5,7 @@
 // itself) and the same state as data at "/state.json".
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "runtime/calendar.hpp"
@@ -26,7 +27,8 @@ struct DashboardState {
 //  "R7": false}, "uses": ["T0", "R3"], "warnings": ["..."]}
 std::string StateJson(const DashboardState& state);
 
-// The dashboard page; it reads state.json, control.html and input.json.
-const std::string& DashboardHtml();
+// The dashboard page: it reads state.json and sends its actions to
+// switch.json and input.json as POST requests with token in X-Quarn-Token.
+std::string DashboardHtml(std::string_view token);
 
 }  // namespace quarn::sim

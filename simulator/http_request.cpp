@@ -94,9 +94,9 @@ struct HeadEnd {
     std::size_t bodyStart = 0;
 };
 
-std::optional<HeadEnd> FindHeadEnd(std::string_view received)
+std::optional<HeadEnd> FindHeadEnd(std::string_view received, std::size_t from = 0)
 {
-    for (std::size_t lf = received.find('\n'); lf != std::string_view::npos; lf = received.find('\n', lf + 1)) {
+    for (std::size_t lf = received.find('\n', from); lf != std::string_view::npos; lf = received.find('\n', lf + 1)) {
         const std::size_t next = lf + 1;
         if (received.substr(next, 1) == "\n")
             return HeadEnd{lf, next + 1};
@@ -113,9 +113,9 @@ struct ClosingLine {
     std::size_t end = 0;
 };
 
-std::optional<ClosingLine> FindClosingLine(std::string_view body, std::string_view closing)
+std::optional<ClosingLine> FindClosingLine(std::string_view body, std::string_view closing, std::size_t from = 0)
 {
-    for (std::size_t at = body.find(closing); at != std::string_view::npos; at = body.find(closing, at + 1)) {
+    for (std::size_t at = body.find(closing, from); at != std::string_view::npos; at = body.find(closing, at + 1)) {
         if (at != 0 && body[at - 1] != '\n')
             continue;
         const std::size_t after = at + closing.size();
@@ -129,22 +129,19 @@ std::optional<ClosingLine> FindClosingLine(std::string_view body, std::string_vi
 
 // A chunked body: hexadecimal size lines (extensions after ";" ignored),
 // each chunk followed by a line end, a last chunk of size 0 and optional
-// trailer lines up to an empty line.
-struct ChunkedBody {
-    RequestState state = RequestState::Incomplete;
-    std::string data;
-};
-
-ChunkedBody DecodeChunked(std::string_view body)
+// trailer lines up to an empty line. Decoding goes on from where the last
+// call stopped: resumeAt is where the next whole line to read starts, data
+// holds the chunks decoded so far.
+RequestState DecodeChunked(std::string_view body, std::size_t& resumeAt, std::string& data, bool& inTrailer)
 {
     constexpr std::size_t kLongestSizeLine = 1024;
-    ChunkedBody decoded;
-    std::size_t pos = 0;
+    std::size_t pos = resumeAt;
+    RequestState result = RequestState::Incomplete;
     auto nextLine = [&](std::string_view& line) -> bool {
         const std::size_t lf = body.find('\n', pos);
         if (lf == std::string_view::npos) {
             if (body.size() - pos > kLongestSizeLine)
-                decoded.state = RequestState::Malformed;
+                result = RequestState::Malformed;
             return false;
         }
         line = WithoutCr(body.substr(pos, lf - pos));
@@ -153,41 +150,43 @@ ChunkedBody DecodeChunked(std::string_view body)
     };
     for (;;) {
         std::string_view line;
+        if (inTrailer) {
+            // Trailer lines, up to the empty line.
+            if (!nextLine(line))
+                return result;
+            resumeAt = pos;
+            if (line.empty())
+                return RequestState::Complete;
+            continue;
+        }
         if (!nextLine(line))
-            return decoded;
+            return result;
         line = Trim(line.substr(0, line.find(';')));
         std::size_t size = 0;
         const auto [end, error] = std::from_chars(line.data(), line.data() + line.size(), size, 16);
-        if (line.empty() || error != std::errc() || end != line.data() + line.size()) {
-            decoded.state = RequestState::Malformed;
-            return decoded;
-        }
+        if (line.empty() || error != std::errc() || end != line.data() + line.size())
+            return RequestState::Malformed;
         if (size == 0) {
-            // Trailer lines, up to the empty line.
-            for (;;) {
-                if (!nextLine(line))
-                    return decoded;
-                if (line.empty()) {
-                    decoded.state = RequestState::Complete;
-                    return decoded;
-                }
-            }
+            resumeAt = pos;
+            inTrailer = true;
+            continue;
         }
+        // The chunk and its line end must be whole before it is taken.
         if (body.size() - pos < size)
-            return decoded;
-        decoded.data.append(body.substr(pos, size));
-        pos += size;
-        const std::string_view after = body.substr(pos, 2);
+            return result;
+        const std::string_view after = body.substr(pos + size, 2);
+        std::size_t lineEnd = 0;
         if (after.empty() || after == "\r")
-            return decoded;
-        if (after.starts_with("\n")) {
-            pos += 1;
-        } else if (after == "\r\n") {
-            pos += 2;
-        } else {
-            decoded.state = RequestState::Malformed;
-            return decoded;
-        }
+            return result;
+        if (after.starts_with("\n"))
+            lineEnd = 1;
+        else if (after == "\r\n")
+            lineEnd = 2;
+        else
+            return RequestState::Malformed;
+        data.append(body.substr(pos, size));
+        pos += size + lineEnd;
+        resumeAt = pos;
     }
 }
 
@@ -205,65 +204,134 @@ std::optional<std::string> HttpRequest::Header(std::string_view name) const
 
 RequestScan ScanRequest(std::string_view received)
 {
+    return RequestScanner().Scan(received);
+}
+
+RequestScan RequestScanner::Scan(std::string_view received)
+{
+    if (!head_) {
+        const std::optional<HeadEnd> headEnd = FindHeadEnd(received, headSearchFrom_);
+        if (!headEnd) {
+            // The empty line may begin in the last two bytes.
+            headSearchFrom_ = received.size() >= 2 ? received.size() - 2 : 0;
+            return {};
+        }
+        RequestScan head;
+        bool ok = false;
+        SplitHead(received.substr(0, headEnd->headLength), head.request, ok);
+        if (!ok) {
+            head.state = RequestState::Malformed;
+            return head;
+        }
+        // A transfer coding takes precedence over a length. Only chunked is
+        // known; a length must be a plain decimal number.
+        if (const auto coding = head.request.Header("Transfer-Encoding")) {
+            kind_ = SameText(*coding, "chunked") ? BodyKind::Chunked : BodyKind::Malformed;
+        } else if (const auto length = head.request.Header("Content-Length")) {
+            const auto [end, error] = std::from_chars(length->data(), length->data() + length->size(), length_);
+            kind_ = error != std::errc() || end != length->data() + length->size() ? BodyKind::Malformed
+                                                                                 : BodyKind::Length;
+        } else if (const auto boundary = head.request.method == "POST" ? FindBoundary(head.request) : std::nullopt) {
+            kind_ = BodyKind::Multipart;
+            closing_ = "--" + boundary->text + "--";
+        } else {
+            kind_ = BodyKind::ToEnd;
+        }
+        head_ = std::move(head);
+        bodyStart_ = headEnd->bodyStart;
+    }
+
+    const std::string_view body = received.substr(bodyStart_);
     RequestScan scan;
-    const std::optional<HeadEnd> headEnd = FindHeadEnd(received);
-    if (!headEnd)
-        return scan;
-    bool ok = false;
-    SplitHead(received.substr(0, headEnd->headLength), scan.request, ok);
-    if (!ok) {
+    switch (kind_) {
+    case BodyKind::Malformed:
         scan.state = RequestState::Malformed;
         return scan;
-    }
-    const std::string_view body = received.substr(headEnd->bodyStart);
-
-    // A transfer coding takes precedence over a length. Only chunked is known.
-    if (const auto coding = scan.request.Header("Transfer-Encoding")) {
-        if (!SameText(*coding, "chunked")) {
-            scan.state = RequestState::Malformed;
-            return scan;
+    case BodyKind::Chunked:
+        scan.state = DecodeChunked(body, chunks_.pos, chunks_.data, chunks_.inTrailer);
+        if (scan.state == RequestState::Complete) {
+            scan.request = head_->request;
+            scan.request.body = chunks_.data;
         }
-        ChunkedBody decoded = DecodeChunked(body);
-        scan.state = decoded.state;
-        if (decoded.state == RequestState::Complete)
-            scan.request.body = std::move(decoded.data);
         return scan;
-    }
-
-    if (const auto length = scan.request.Header("Content-Length")) {
-        std::size_t size = 0;
-        const auto [end, error] = std::from_chars(length->data(), length->data() + length->size(), size);
-        if (error != std::errc() || end != length->data() + length->size()) {
-            scan.state = RequestState::Malformed;
+    case BodyKind::Length:
+        if (body.size() < length_)
+            return scan;
+        scan.request = head_->request;
+        scan.request.body = std::string(body.substr(0, length_));
+        break;
+    case BodyKind::Multipart: {
+        // The closing line may open the body when the file is empty.
+        const std::optional<ClosingLine> closing = FindClosingLine(body, closing_, bodySearchFrom_);
+        if (!closing) {
+            // It may begin where the last line feed before the end stands.
+            const std::size_t keep = closing_.size() + 3;
+            bodySearchFrom_ = body.size() > keep ? body.size() - keep : 0;
             return scan;
         }
-        if (body.size() < size)
-            return scan;
-        scan.request.body = std::string(body.substr(0, size));
-        scan.state = RequestState::Complete;
-        return scan;
+        // The programs end their body with one more empty line.
+        std::size_t bodyEnd = closing->end;
+        if (body.substr(bodyEnd, 1) == "\n")
+            bodyEnd += 1;
+        else if (body.substr(bodyEnd, 2) == "\r\n")
+            bodyEnd += 2;
+        scan.request = head_->request;
+        scan.request.body = std::string(body.substr(0, bodyEnd));
+        break;
     }
-
-    if (scan.request.method == "POST") {
-        if (const auto boundary = FindBoundary(scan.request)) {
-            // The closing line may open the body when the file is empty.
-            const std::optional<ClosingLine> closing = FindClosingLine(body, "--" + boundary->text + "--");
-            if (!closing)
-                return scan;
-            // The programs end their body with one more empty line.
-            std::size_t bodyEnd = closing->end;
-            if (body.substr(bodyEnd, 1) == "\n")
-                bodyEnd += 1;
-            else if (body.substr(bodyEnd, 2) == "\r\n")
-                bodyEnd += 2;
-            scan.request.body = std::string(body.substr(0, bodyEnd));
-            scan.state = RequestState::Complete;
-            return scan;
-        }
+    case BodyKind::ToEnd:
+        scan.request = head_->request;
+        scan.request.body = std::string(body);
+        break;
     }
-    scan.request.body = std::string(body);
     scan.state = RequestState::Complete;
     return scan;
+}
+
+bool IsKnownVersion(std::string_view version)
+{
+    return version == "HTTP/1.0" || version == "HTTP/1.1";
+}
+
+bool HostAllowed(const HttpRequest& request, std::string_view listenAddress)
+{
+    const std::optional<std::string> host = request.Header("Host");
+    if (!host)
+        return true;
+    std::string_view name = *host;
+    if (name.starts_with('[')) {
+        const std::size_t close = name.find(']');
+        if (close == std::string_view::npos)
+            return false;
+        const std::string_view rest = name.substr(close + 1);
+        if (!rest.empty() && !rest.starts_with(':'))
+            return false;
+        name = name.substr(1, close - 1);
+        return name == "::1";
+    }
+    name = name.substr(0, name.find(':'));
+    std::string lower(name);
+    for (char& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (lower == listenAddress || lower == "localhost" || lower == "localhost.")
+        return true;
+    // 127.0.0.0/8, written as four decimal parts.
+    unsigned parts[4] = {};
+    int count = 0;
+    std::string_view rest = lower;
+    while (count < 4) {
+        const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), parts[count]);
+        if (error != std::errc() || end == rest.data() || parts[count] > 255)
+            return false;
+        ++count;
+        rest.remove_prefix(static_cast<std::size_t>(end - rest.data()));
+        if (count < 4) {
+            if (!rest.starts_with('.'))
+                return false;
+            rest.remove_prefix(1);
+        }
+    }
+    return rest.empty() && parts[0] == 127;
 }
 
 std::optional<std::string> UploadedFile(const HttpRequest& request)

@@ -37,6 +37,41 @@ struct RequestScan {
 // it) at the closing boundary line of the multipart body.
 RequestScan ScanRequest(std::string_view received);
 
+// ScanRequest over a request that arrives piece by piece: each Scan is given
+// everything received so far (which only grows) and looks only at what is
+// new, so a request that trickles in a byte at a time costs time in
+// proportion to its length, not to its square.
+class RequestScanner {
+public:
+    RequestScan Scan(std::string_view received);
+
+private:
+    enum class BodyKind { ToEnd, Length, Chunked, Multipart, Malformed };
+    struct Chunks {
+        std::size_t pos = 0;  // the next whole line to read, in the body
+        std::string data;     // the chunks decoded so far
+        bool inTrailer = false;
+    };
+
+    std::size_t headSearchFrom_ = 0;   // where the search for the empty line goes on
+    std::optional<RequestScan> head_;  // the parsed head, once it is whole
+    std::size_t bodyStart_ = 0;
+    BodyKind kind_ = BodyKind::ToEnd;
+    std::size_t length_ = 0;          // of a body with Content-Length
+    std::string closing_;             // the closing line of a multipart body
+    std::size_t bodySearchFrom_ = 0;  // where the search for it goes on
+    Chunks chunks_;
+};
+
+// Whether version is one this controller speaks: HTTP/1.0 or HTTP/1.1.
+bool IsKnownVersion(std::string_view version);
+
+// Whether a request may be answered here, judged by its Host header: none
+// (the QUARN programs send none), the address the server listens on,
+// "localhost" or a loopback address, each with any port. Any other name is a
+// page from elsewhere that reached this server through DNS.
+bool HostAllowed(const HttpRequest& request, std::string_view listenAddress);
+
 // The uploaded file in a request body: the part named "file" (or the first
 // part) of a multipart/form-data body, or, when the boundary is given as a
 // header line of its own, everything before the closing boundary.

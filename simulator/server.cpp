@@ -194,10 +194,11 @@ void Server::Serve(Connection& connection, const std::atomic<bool>& stop)
     const Clock::time_point deadline = connection.accepted + options_.requestLimit;
     std::string received;
     char buffer[4096];
+    RequestScanner scanner;
     RequestScan scan;
     bool timedOut = false;
     for (;;) {
-        scan = ScanRequest(received);
+        scan = scanner.Scan(received);
         if (scan.state != RequestState::Incomplete)
             break;
         if (received.size() > kMaxRequestBytes) {
@@ -246,8 +247,21 @@ void Server::Serve(Connection& connection, const std::atomic<bool>& stop)
 
     connection.mayLeave = false;
     Reply reply;
-    if (scan.state == RequestState::Complete) {
+    if (scan.state == RequestState::Complete && !IsKnownVersion(scan.request.version)) {
+        reply.status = 505;
+        reply.bytes = ErrorPage(505, "HTTP Version Not Supported", "HTTP version not supported");
+    } else if (scan.state == RequestState::Complete && !HostAllowed(scan.request, options_.address)) {
+        // A name that is not this server's: a page elsewhere that reached it
+        // through DNS (rebinding) gets nothing.
+        reply.status = 403;
+        reply.bytes = ErrorPage(403, "Forbidden", "Host not allowed");
+    } else if (scan.state == RequestState::Complete) {
         reply = controller_.Handle(scan.request);
+        if (scan.request.method == "HEAD") {
+            const std::size_t headEnd = reply.bytes.find("\r\n\r\n");
+            if (headEnd != std::string::npos)
+                reply.bytes.resize(headEnd + 4);
+        }
     } else {
         const bool tooLarge = received.size() > kMaxRequestBytes;
         reply.status = tooLarge ? 413 : 400;

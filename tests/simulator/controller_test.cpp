@@ -188,6 +188,19 @@ Reply Get(Controller& controller, const std::string& target)
     return controller.Handle(scan.request);
 }
 
+// A dashboard action: POST with the token, or with another one.
+Reply Act(Controller& controller, const std::string& target, std::string token)
+{
+    const RequestScan scan =
+        ScanRequest("POST " + target + " HTTP/1.0\r\nX-Quarn-Token: " + token + "\r\nContent-Length: 0\r\n\r\n");
+    return controller.Handle(scan.request);
+}
+
+Reply Act(Controller& controller, const std::string& target)
+{
+    return Act(controller, target, controller.DashboardToken());
+}
+
 Reply Upload(Controller& controller, const std::string& file)
 {
     const RequestScan scan = ScanRequest(BuildUploadRequest(CredentialsToken(u"tovel"), file));
@@ -244,14 +257,55 @@ TEST(RunningProgram, InputsFromTheStartAndFromTheDashboard)
     ASSERT_NE(Upload(controller, ProgramFile({}, {{1, "#S0||#R1"}, {2, "#S3"}})).bytes.find("accepted"),
               std::string::npos);
     EXPECT_EQ(controller.RelayMask(), 0b010);
-    const Reply off = Get(controller, "/input.json?S0=0");
+    const Reply off = Act(controller, "/input.json?S0=0");
     EXPECT_EQ(off.status, 200);
     EXPECT_NE(off.bytes.find("\"S0\": false"), std::string::npos) << off.bytes;
     EXPECT_EQ(controller.RelayMask(), 0b010);
-    Get(controller, "/input.json?S3=1");
+    Act(controller, "/input.json?S3=1");
     EXPECT_EQ(controller.RelayMask(), 0b110);
     for (const char* bad : {"/input.json", "/input.json?S4=1", "/input.json?S0=2", "/input.json?R0=1"})
-        EXPECT_EQ(Get(controller, bad).status, 400) << bad;
+        EXPECT_EQ(Act(controller, bad).status, 400) << bad;
+}
+
+TEST(RunningProgram, DashboardActionsNeedAPostWithTheTokenOfThisRun)
+{
+    ManualClock clock;
+    Controller controller(clock.Options({}, 0));
+    const std::string token = controller.DashboardToken();
+    ASSERT_EQ(token.size(), 32u);
+    EXPECT_NE(Controller(clock.Options({}, 0)).DashboardToken(), token);
+    // The page carries the token for its own scripts.
+    EXPECT_NE(Get(controller, "/").bytes.find("content=\"" + token + "\""), std::string::npos);
+
+    // What another page could send: a GET, a POST without the token or
+    // with a wrong one. None changes anything.
+    const struct {
+        std::string method;
+        std::string token;
+        int status;
+    } refused[] = {{"GET", token, 405}, {"POST", "", 403}, {"POST", std::string(32, '0'), 403}};
+    for (const auto& r : refused) {
+        for (const std::string target : {"/input.json?S0=1", "/switch.json?D=1"}) {
+            const RequestScan scan = ScanRequest(r.method + " " + target + " HTTP/1.0\r\n" +
+                                                 (r.token.empty() ? "" : "X-Quarn-Token: " + r.token + "\r\n") +
+                                                 "\r\n");
+            EXPECT_EQ(controller.Handle(scan.request).status, r.status) << r.method << " " << target;
+        }
+    }
+    EXPECT_EQ(controller.RelayMask(), 0);
+    EXPECT_NE(Get(controller, "/state.json").bytes.find("\"S0\": false"), std::string::npos);
+
+    const Reply switched = Act(controller, "/switch.json?D=1");
+    EXPECT_EQ(switched.status, 200);
+    EXPECT_NE(switched.bytes.find("\"R3\": true"), std::string::npos) << switched.bytes;
+    EXPECT_EQ(controller.RelayMask(), 0b1000);
+    // HEAD reads the controller's page without switching.
+    const RequestScan head = ScanRequest("HEAD /control.html?D=0 HTTP/1.0\r\n\r\n");
+    EXPECT_EQ(controller.Handle(head.request).status, 200);
+    EXPECT_EQ(controller.RelayMask(), 0b1000);
+    // The controller's own page still switches on a GET, as controllers do.
+    Get(controller, "/control.html?D=0");
+    EXPECT_EQ(controller.RelayMask(), 0);
 }
 
 TEST(RunningProgram, StateJsonShowsClockSignalsAndProgram)

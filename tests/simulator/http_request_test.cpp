@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -189,6 +190,66 @@ TEST(HasCredentials, AcceptsOnlyAdminWithThePassword)
         HasCredentials(ScanRequest("GET / HTTP/1.0\r\nAuthorization: Digest abc\r\n\r\n").request, "tovel"));
     EXPECT_TRUE(
         HasCredentials(ScanRequest("GET / HTTP/1.0\r\nauthorization: basic YWRtaW46dG92ZWw=\r\n\r\n").request, "tovel"));
+}
+
+TEST(RequestScanner, GivesWhatAWholeScanGivesWhenFedAByteAtATime)
+{
+    const std::string chunked = ChunkedUpload("4\r\n--Xy\r\n3;ext=1\r\nZ\r\n\r\n0\r\nTrailer: t\r\n\r\n");
+    for (const std::string& whole : {ProgramUpload("<statemachine/>\n"), CurlUpload("<statemachine/>\r\n"),
+                                     std::string("GET /state.json HTTP/1.1\r\nHost: localhost\r\n\r\n"), chunked}) {
+        RequestScanner scanner;
+        RequestScan scan;
+        std::size_t n = 0;
+        while (n < whole.size() && (scan = scanner.Scan(std::string_view(whole).substr(0, ++n))).state ==
+                                       RequestState::Incomplete) {
+        }
+        // Whole at the same byte as a scan of everything so far says.
+        EXPECT_EQ(scan.state, RequestState::Complete) << whole;
+        EXPECT_EQ(ScanRequest(std::string_view(whole).substr(0, n - 1)).state, RequestState::Incomplete) << n;
+        const RequestScan expected = ScanRequest(std::string_view(whole).substr(0, n));
+        ASSERT_EQ(expected.state, RequestState::Complete) << n;
+        EXPECT_EQ(scan.request.target, expected.request.target);
+        EXPECT_EQ(scan.request.headerLines, expected.request.headerLines);
+        EXPECT_EQ(scan.request.body, expected.request.body);
+    }
+}
+
+TEST(RequestScanner, ATricklingRequestCostsTimeInProportionToItsLength)
+{
+    // Half a megabyte of upload that arrives a byte at a time: scanned from
+    // the start at each byte it would take hours.
+    const std::string whole = ProgramUpload(std::string(512 * 1024, 'x'));
+    const auto started = std::chrono::steady_clock::now();
+    RequestScanner scanner;
+    RequestState state = RequestState::Incomplete;
+    for (std::size_t n = 1; n <= whole.size() && state == RequestState::Incomplete; ++n)
+        state = scanner.Scan(std::string_view(whole).substr(0, n)).state;
+    EXPECT_EQ(state, RequestState::Complete);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+}
+
+TEST(HostAllowed, OnlyThisServersOwnNamesAndNoHostAtAll)
+{
+    const struct {
+        const char* host;  // nullptr: no Host header
+        bool allowed;
+    } cases[] = {
+        {nullptr, true},           {"127.0.0.1", true},      {"127.0.0.1:8080", true}, {"127.1.2.3:80", true},
+        {"localhost", true},       {"LOCALHOST:8080", true}, {"[::1]:8080", true},     {"10.0.4.17:8080", true},
+        {"evil.example", false},   {"evil.example:8080", false}, {"127.0.0.1.evil.example", false},
+        {"128.0.0.1", false},      {"[::2]:80", false},      {"127.0.0.1 x", false},   {"", false},
+    };
+    for (const auto& c : cases) {
+        const std::string head = "GET /state.json HTTP/1.1\r\n" +
+                                 (c.host == nullptr ? std::string() : "Host: " + std::string(c.host) + "\r\n") + "\r\n";
+        const RequestScan scan = ScanRequest(head);
+        ASSERT_EQ(scan.state, RequestState::Complete);
+        EXPECT_EQ(HostAllowed(scan.request, "10.0.4.17"), c.allowed) << (c.host ? c.host : "(none)");
+    }
+    EXPECT_TRUE(IsKnownVersion("HTTP/1.0"));
+    EXPECT_TRUE(IsKnownVersion("HTTP/1.1"));
+    EXPECT_FALSE(IsKnownVersion("HTTP/2.0"));
+    EXPECT_FALSE(IsKnownVersion("HTTP/1.10"));
 }
 
 }  // namespace

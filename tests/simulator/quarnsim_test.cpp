@@ -108,6 +108,25 @@ TEST_F(QuarnSim, CurlUploadsAFileReadsTheControlPageAndSwitchesARelay)
     const auto missing = RunCommand({"curl", "-s", "-o", "/dev/null", "-w", "%{http_code}", Url(sim, "nothing.html")});
     EXPECT_EQ(missing.output, "404");
 
+    // A page elsewhere that reached quarnsim through DNS, an action sent as
+    // a plain GET, an HTTP version it does not speak, and HEAD.
+    const auto code = [&sim](std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), {"curl", "-s", "-o", "/dev/null", "-w", "%{http_code}"});
+        return RunCommand(arguments).output;
+    };
+    EXPECT_EQ(code({"-H", "Host: evil.example:" + std::to_string(sim.Port()), Url(sim, "state.json")}), "403");
+    EXPECT_EQ(code({"-H", "Host: localhost:" + std::to_string(sim.Port()), Url(sim, "state.json")}), "200");
+    EXPECT_EQ(code({Url(sim, "input.json?S0=1")}), "405");
+    EXPECT_EQ(code({"-X", "POST", Url(sim, "switch.json?B=1")}), "403");
+    EXPECT_NE(RunCommand({"curl", "-s", Url(sim, "control.html")}).output.find("id=\"R\">1<"), std::string::npos);
+    const auto v2 = RunCommand({"sh", "-c", "printf 'GET /state.json HTTP/2.0\\r\\n\\r\\n' | curl -s telnet://127.0.0.1:" +
+                                                std::to_string(sim.Port()) + " --max-time 3"});
+    EXPECT_EQ(v2.output.rfind("HTTP/1.0 505", 0), 0u) << v2.output;
+    const auto head = RunCommand({"curl", "-s", "-I", Url(sim, "control.html?D=1")});
+    EXPECT_EQ(head.output.rfind("HTTP/1.0 200", 0), 0u) << head.output;
+    EXPECT_EQ(head.output.find("<html"), std::string::npos) << head.output;
+    EXPECT_NE(RunCommand({"curl", "-s", Url(sim, "control.html")}).output.find("id=\"R\">1<"), std::string::npos);
+
     EXPECT_EQ(sim.Stop(), 0);
     const std::string log = sim.Log();
     EXPECT_NE(log.find("POST /state_machine_mp.html -> 200"), std::string::npos) << log;
