@@ -82,6 +82,8 @@ private:
 
 void TestMorvexWindow::init()
 {
+    // What the last test queued up behind an exchange is dropped first.
+    test::LetQueuedInputPass();
     QVERIFY(settingsDir_.isValid());
     QVERIFY(work_.isValid());
     test::UsePrivateSettings(settingsDir_.path());
@@ -461,6 +463,7 @@ void TestMorvexWindow::uploadSendsTheFileAndKeepsTheSettings()
     QCOMPARE(SettingsStore::ReadString("upload", "pwd", {}), QStringLiteral("wrong"));
     QSettings store(morvex_texts::CompanyKey(), SettingsStore::ProgramName());
     QCOMPARE(store.value(QStringLiteral("upload/url")).toString(), QStringLiteral("127.0.0.1"));
+    test::LetQueuedInputPass();
     test::WhenModalOpens<CUploadDlg>([&](CUploadDlg& dialog) {
         shownUrl = dialog.UrlField()->text();
         dialog.reject();

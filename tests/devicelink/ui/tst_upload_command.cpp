@@ -93,6 +93,8 @@ void TestUploadCommand::initTestCase()
 
 void TestUploadCommand::init()
 {
+    // What the last test queued up behind an exchange is dropped first.
+    LetQueuedInputPass();
     SettingsStore::RemoveSection(QStringLiteral("upload"));
     boxes_ = std::make_unique<MessageBoxScript>();
 }
@@ -289,6 +291,7 @@ void TestUploadCommand::settingsStoredAfterFailureAndOfferedNextTime()
     QCOMPARE(boxes_->shown.size(), 1);
     QVERIFY2(boxes_->shown.at(0).startsWith(QStringLiteral("Cannot connect: ")), qPrintable(boxes_->shown.at(0)));
 
+    LetQueuedInputPass();
     DialogHand second;
     AnswerDialog(second, QStringLiteral("127.0.0.1"), QStringLiteral("x"), false);
     RunUploadCommand(nullptr, UploadDlgVariant::Converter, path);
