@@ -82,7 +82,7 @@ protected:
 
 private:
     struct Fence : QEvent {
-        Fence(unsigned generation, int round) : QEvent(kFenceEvent), generation(generation), round(round) {}
+        Fence(unsigned scopeGeneration, int pass) : QEvent(kFenceEvent), generation(scopeGeneration), round(pass) {}
         unsigned generation;
         int round;
     };

@@ -188,7 +188,8 @@ void CInputDlg::accept()
                 ? QStringLiteral("Replace the condition \"%1\" with no condition? The relay is then not used.")
                       .arg(condition_)
                 : QStringLiteral("Replace the condition \"%1\" with \"%2\"?").arg(condition_, shown);
-        if (ShowMessageBox(this, question, MessageButtons::YesNo) != MessageAnswer::Yes) {
+        // Enter keeps the condition: only a deliberate Yes replaces it.
+        if (AskQuestion(this, question, MessageButtons::YesNo, MessageAnswer::No) != MessageAnswer::Yes) {
             reject();
             return;
         }
