@@ -83,8 +83,22 @@ void GenericHandler(void* context, const char* format, ...)
     va_end(args);
 }
 
+// The first error the parser reports while a document the converter asked
+// for is read: where the document stops being well-formed.
+thread_local XsltEngine::ParseProblem* g_firstParseProblem = nullptr;
+
 void StructuredHandler(void* context, xmlErrorPtr error)
 {
+    if (error != nullptr && g_firstParseProblem != nullptr && g_firstParseProblem->line == 0 &&
+        error->domain == XML_FROM_PARSER && error->level >= XML_ERR_ERROR && error->line > 0) {
+        g_firstParseProblem->line = error->line;
+        g_firstParseProblem->column = error->int2;
+        std::string message = error->message != nullptr ? error->message : "";
+        while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) {
+            message.pop_back();
+        }
+        g_firstParseProblem->message = std::move(message);
+    }
     if (context == nullptr || error == nullptr) {
         return;
     }
@@ -275,6 +289,7 @@ std::string XPathLiteral(std::string_view value)
 struct XsltEngine::Impl {
     LineSink notes;
     LineSink diagnostics;
+    ParseProblem parseProblem;
     StylesheetPtr stylesheet;
     DocPtr source;
     DocPtr result;
@@ -326,9 +341,35 @@ XsltEngine::~XsltEngine()
     xmlSetGenericErrorFunc(d.previousGenericContext, d.previousGeneric);
 }
 
+namespace {
+
+// Notes the first parse error of one top-level load in problem.
+class ParseProblemCapture {
+public:
+    explicit ParseProblemCapture(XsltEngine::ParseProblem& problem) : previous_(g_firstParseProblem)
+    {
+        problem = {};
+        g_firstParseProblem = &problem;
+    }
+    ~ParseProblemCapture() { g_firstParseProblem = previous_; }
+    ParseProblemCapture(const ParseProblemCapture&) = delete;
+    ParseProblemCapture& operator=(const ParseProblemCapture&) = delete;
+
+private:
+    XsltEngine::ParseProblem* previous_;
+};
+
+}  // namespace
+
+const XsltEngine::ParseProblem& XsltEngine::LastParseProblem() const
+{
+    return impl_->parseProblem;
+}
+
 bool XsltEngine::LoadStylesheet(const std::string& path)
 {
     Impl& d = *impl_;
+    const ParseProblemCapture capture(d.parseProblem);
     DocPtr doc(ReadAllowed(path.c_str(), kStylesheetOptions, nullptr));
     d.diagnostics.Flush();
     if (doc == nullptr) {
@@ -350,6 +391,7 @@ bool XsltEngine::LoadStylesheet(const std::string& path)
 bool XsltEngine::LoadSource(const std::string& path)
 {
     Impl& d = *impl_;
+    const ParseProblemCapture capture(d.parseProblem);
     d.source.reset(ReadAllowed(path.c_str(), kSourceOptions, nullptr));
     d.diagnostics.Flush();
     return d.source != nullptr;

@@ -356,7 +356,18 @@ void TestMorvexWindow::transformReportsItsOutcome()
     QCOMPARE(boxes.boxes.size(), std::size_t{2});
     QCOMPARE(boxes.boxes[1].text, QStringLiteral("Some error occured Unspecified error (80004005)"));
     QCOMPARE(boxes.boxes[1].icon, QMessageBox::Warning);
+    // Why, in the engine's words, under the details.
+    QVERIFY2(boxes.boxes[1].details.startsWith(broken + QStringLiteral(": not well-formed at line 1, column ")),
+             qPrintable(boxes.boxes[1].details));
     QCOMPARE(ReadBytes(broken + ".xml"), QByteArray("kept\r\n"));
+    // A source that does not exist: the same text, and the reason.
+    const QString missing = work_.filePath(QStringLiteral("missing.xmi"));
+    Field(CMorvexDlg::kSourceField)->setText(missing);
+    QTest::mouseClick(Button(CMorvexDlg::kTransform), Qt::LeftButton);
+    QCOMPARE(boxes.boxes.size(), std::size_t{3});
+    QCOMPARE(boxes.boxes[2].text, QStringLiteral("Some error occured Unspecified error (80004005)"));
+    QCOMPARE(boxes.boxes[2].details, missing + QStringLiteral(": no such file"));
+    Field(CMorvexDlg::kSourceField)->setText(broken);
     // The window keeps its paths after either outcome.
     QCOMPARE(Field(CMorvexDlg::kSourceField)->text(), broken);
     QCOMPARE(Field(CMorvexDlg::kDestinationField)->text(), broken + ".xml");
