@@ -29,6 +29,8 @@ void Convert(const std::string& source, const std::string& destination, const st
         std::cerr << TerminalText(note) << '\n';
     }
     if (outcome.status != TransformStatus::Success) {
+        if (!outcome.reason.empty())
+            std::cerr << TerminalText(outcome.reason) << '\n';
         for (const std::u16string& line : outcome.diagnostics) {
             std::cerr << TerminalText(line) << '\n';
         }

@@ -6,8 +6,12 @@
 #include "document/utf8.hpp"
 #include "document/writer.hpp"
 #include "converter/xslt_engine.hpp"
+#include "base/file_open.hpp"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <string>
 
 namespace quarn {
 
@@ -26,6 +30,55 @@ TransformOutcome Fail(TransformOutcome outcome, std::uint32_t code, const XsltEn
     outcome.code = code;
     CopyLines(engine.Diagnostics(), outcome.diagnostics);
     return outcome;
+}
+
+std::u16string Ascii(const std::string& text)
+{
+    return DecodeUtf8(text);
+}
+
+// Why path could not be loaded: the file cannot be opened, or where the
+// parser found it not well-formed, or else the engine's first line.
+std::u16string LoadFailureReason(std::u16string_view path, const XsltEngine& engine)
+{
+    std::u16string reason(path);
+    reason += u": ";
+    std::FILE* file = nullptr;
+    const int error = OpenFileForReading(path, file, ReadableFiles::RegularOnly);
+    if (file != nullptr)
+        std::fclose(file);
+    if (error != 0) {
+        switch (error) {
+        case ENOENT:
+        case ENOTDIR:
+            return reason + u"no such file";
+        case EACCES:
+            return reason + u"access denied";
+        case EISDIR:
+            return reason + u"a folder, not a file";
+        case EINVAL:
+            return reason + u"not a regular file (a FIFO or a device), which is never read";
+        default:
+            return reason + u"cannot be read (system error " + Ascii(std::to_string(error)) + u")";
+        }
+    }
+    const XsltEngine::ParseProblem& problem = engine.LastParseProblem();
+    if (problem.line > 0) {
+        reason += u"not well-formed at line " + Ascii(std::to_string(problem.line)) + u", column " +
+                  Ascii(std::to_string(problem.column));
+        if (!problem.message.empty())
+            reason += u": " + DecodeUtf8(problem.message);
+        return reason;
+    }
+    if (!engine.Diagnostics().empty())
+        return DecodeUtf8(engine.Diagnostics().front());
+    return reason + u"cannot be loaded";
+}
+
+TransformOutcome FailToLoad(TransformOutcome outcome, std::u16string_view path, const XsltEngine& engine)
+{
+    outcome.reason = LoadFailureReason(path, engine);
+    return Fail(std::move(outcome), kCodeGeneralFailure, engine);
 }
 
 }  // namespace
@@ -62,10 +115,10 @@ TransformOutcome TransformXmiToXml(std::u16string_view source, std::u16string_vi
 
     XsltEngine engine;
     if (!engine.LoadStylesheet(FileNameBytes(stylesheetPath))) {
-        return Fail(std::move(outcome), kCodeGeneralFailure, engine);
+        return FailToLoad(std::move(outcome), stylesheetPath, engine);
     }
     if (!engine.LoadSource(FileNameBytes(source))) {
-        return Fail(std::move(outcome), kCodeGeneralFailure, engine);
+        return FailToLoad(std::move(outcome), source, engine);
     }
     // The stylesheet names the result after its file when the model gives
     // no name, as the editor's writer does.

@@ -28,6 +28,10 @@ struct TransformOutcome {
     // What the XML parser and the XSLT engine said about a failure; never
     // printed by the converter itself.
     std::vector<std::u16string> diagnostics;
+    // Why a file could not be loaded, in one line: "<path>: no such file",
+    // "<path>: not well-formed at line L, column C: <parser's message>", or
+    // the engine's first word on it. Empty for other outcomes.
+    std::u16string reason;
 
     // True on success when the notes say that no relay was mapped: the file
     // then switches nothing.

@@ -85,8 +85,22 @@ void GenericHandler(void* context, const char* format, ...)
     va_end(args);
 }
 
+// The first error the parser reports while a document the converter asked
+// for is read: where the document stops being well-formed.
+thread_local XsltEngine::ParseProblem* g_firstParseProblem = nullptr;
+
 void StructuredHandler(void* context, xmlErrorPtr error)
 {
+    if (error != nullptr && g_firstParseProblem != nullptr && g_firstParseProblem->line == 0 &&
+        error->domain == XML_FROM_PARSER && error->level >= XML_ERR_ERROR && error->line > 0) {
+        g_firstParseProblem->line = error->line;
+        g_firstParseProblem->column = error->int2;
+        std::string message = error->message != nullptr ? error->message : "";
+        while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) {
+            message.pop_back();
+        }
+        g_firstParseProblem->message = std::move(message);
+    }
     if (context == nullptr || error == nullptr) {
         return;
     }
@@ -277,6 +291,7 @@ std::string XPathLiteral(std::string_view value)
 struct XsltEngine::Impl {
     LineSink notes;
     LineSink diagnostics;
+    ParseProblem parseProblem;
     StylesheetPtr stylesheet;
     DocPtr source;
     DocPtr result;
@@ -331,28 +346,45 @@ XsltEngine::~XsltEngine()
 namespace {
 
 // The engine would wait for ever on a FIFO without a writer and read a
-// device without end; only a regular file is read. The reason is kept with
-// the engine's own messages.
-bool IsRegularFile(const std::string& path, LineSink& diagnostics)
+// device without end; only a regular file is given to it. The caller says
+// why a load failed.
+bool IsRegularFile(const std::string& path)
 {
     std::FILE* file = nullptr;
-    const int error = OpenFileForReading(FileNameFromBytes(path), file, ReadableFiles::RegularOnly);
-    if (error == 0) {
-        std::fclose(file);
-        return true;
-    }
-    const std::string line = path + ": " + (error == EINVAL ? std::string("not a regular file") : std::strerror(error));
-    diagnostics.Append(line.c_str());
-    diagnostics.Flush();
-    return false;
+    if (OpenFileForReading(FileNameFromBytes(path), file, ReadableFiles::RegularOnly) != 0)
+        return false;
+    std::fclose(file);
+    return true;
 }
 
+// Notes the first parse error of one top-level load in problem.
+class ParseProblemCapture {
+public:
+    explicit ParseProblemCapture(XsltEngine::ParseProblem& problem) : previous_(g_firstParseProblem)
+    {
+        problem = {};
+        g_firstParseProblem = &problem;
+    }
+    ~ParseProblemCapture() { g_firstParseProblem = previous_; }
+    ParseProblemCapture(const ParseProblemCapture&) = delete;
+    ParseProblemCapture& operator=(const ParseProblemCapture&) = delete;
+
+private:
+    XsltEngine::ParseProblem* previous_;
+};
+
 }  // namespace
+
+const XsltEngine::ParseProblem& XsltEngine::LastParseProblem() const
+{
+    return impl_->parseProblem;
+}
 
 bool XsltEngine::LoadStylesheet(const std::string& path)
 {
     Impl& d = *impl_;
-    if (!IsRegularFile(path, d.diagnostics))
+    const ParseProblemCapture capture(d.parseProblem);
+    if (!IsRegularFile(path))
         return false;
     DocPtr doc(ReadAllowed(path.c_str(), kStylesheetOptions, nullptr));
     d.diagnostics.Flush();
@@ -375,8 +407,9 @@ bool XsltEngine::LoadStylesheet(const std::string& path)
 bool XsltEngine::LoadSource(const std::string& path)
 {
     Impl& d = *impl_;
+    const ParseProblemCapture capture(d.parseProblem);
     d.source.reset();
-    if (!IsRegularFile(path, d.diagnostics))
+    if (!IsRegularFile(path))
         return false;
     d.source.reset(ReadAllowed(path.c_str(), kSourceOptions, nullptr));
     d.diagnostics.Flush();

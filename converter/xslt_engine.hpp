@@ -37,6 +37,15 @@ public:
     // Parser and engine errors, one entry a line.
     const std::vector<std::string>& Diagnostics() const;
 
+    // Where the parser first found the last loaded document not well-formed;
+    // line 0 when it did not (the file could not be read, or it parsed).
+    struct ParseProblem {
+        int line = 0;
+        int column = 0;
+        std::string message;
+    };
+    const ParseProblem& LastParseProblem() const;
+
 private:
     struct Impl;
     std::unique_ptr<Impl> impl_;

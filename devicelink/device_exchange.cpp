@@ -92,20 +92,28 @@ std::chrono::milliseconds WaitWithin(std::chrono::milliseconds limit, Deadline d
     return limit.count() < 0 || left < limit ? left : limit;
 }
 
-std::u16string ReceiveReply(const ReceiveChunk& receive, const ExchangeHooks& hooks, Deadline deadline)
+std::u16string ReceiveReply(const ReceiveChunk& receive, const ExchangeHooks& hooks, Deadline deadline,
+                            bool* timedOut)
 {
     std::u16string reply;
     std::size_t total = 0;
     int attempts = 0;
     char buffer[4096];
+    bool outOfTime = false;
     auto passed = [deadline] { return deadline != kNoDeadline && std::chrono::steady_clock::now() >= deadline; };
     do {
-        if (total >= kReplyLimit || passed())
+        if (total >= kReplyLimit)
             break;
+        if (passed()) {
+            outOfTime = true;
+            break;
+        }
         const std::size_t room = std::min(sizeof buffer - 1, kReplyLimit - total);
         const net::ReceiveResult got = receive(buffer, room);
-        if (got.status == net::ReceiveStatus::TimedOut)
+        if (got.status == net::ReceiveStatus::TimedOut) {
+            outOfTime = true;
             break;
+        }
         if (got.status == net::ReceiveStatus::Data && got.count > 0) {
             const std::size_t count = std::min(got.count, room);
             total += count;
@@ -116,8 +124,10 @@ std::u16string ReceiveReply(const ReceiveChunk& receive, const ExchangeHooks& ho
             break;
         } else {
             const std::chrono::milliseconds pause = WaitWithin(kReceivePause, deadline);
-            if (pause.count() <= 0)
+            if (pause.count() <= 0) {
+                outOfTime = true;
                 break;
+            }
             if (hooks.pause)
                 hooks.pause(pause);
             else
@@ -125,6 +135,8 @@ std::u16string ReceiveReply(const ReceiveChunk& receive, const ExchangeHooks& ho
             ++attempts;
         }
     } while (attempts < kReceiveAttempts);
+    if (timedOut != nullptr)
+        *timedOut = outOfTime;
     return reply;
 }
 
@@ -161,7 +173,7 @@ ExchangeResult DeviceExchange(std::u16string_view host, std::string_view request
         [&socket, limit, deadline](char* buffer, std::size_t size) {
             return net::Receive(socket, buffer, size, WaitWithin(limit, deadline));
         },
-        options.hooks, deadline);
+        options.hooks, deadline, &result.timedOut);
     socket.Close();
 
     result.status = ParseStatusLine(result.reply);

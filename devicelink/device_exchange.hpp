@@ -85,6 +85,9 @@ struct ExchangeResult {
     // Everything received, each chunk converted by itself up to its first
     // zero byte.
     std::u16string reply;
+    // The reply ended because the controller went quiet until a time limit
+    // ran out, not because it closed the connection.
+    bool timedOut = false;
     // The outcome for the user; empty after a 200 reply, which the caller
     // judges.
     std::u16string text;
@@ -112,9 +115,11 @@ std::u16string StatusText(std::int32_t code);
 // after data the first empty attempt ends the reply. A time-out ends it at
 // once, and so do the deadline (no attempt or pause starts after it; a pause
 // is cut short to end there) and kReplyLimit bytes.
+// timedOut, when given, is set when a time limit ended the reply (a receive
+// that timed out, or the deadline) and cleared when the peer ended it.
 using ReceiveChunk = std::function<net::ReceiveResult(char* buffer, std::size_t size)>;
 std::u16string ReceiveReply(const ReceiveChunk& receive, const ExchangeHooks& hooks,
-                            Deadline deadline = kNoDeadline);
+                            Deadline deadline = kNoDeadline, bool* timedOut = nullptr);
 
 // The end of an exchange that starts at start and may take limit (negative:
 // no end).

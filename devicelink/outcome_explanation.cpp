@@ -66,6 +66,9 @@ std::u16string ExplainUploadOutcome(const UploadOutcome& outcome, std::uint16_t 
     case UploadFailure::Connect:
         return ExplainConnectError(outcome.error, port);
     case UploadFailure::Status:
+        // A controller that went quiet closed nothing: it let the time run out.
+        if (outcome.status == 0 && outcome.timedOut)
+            return u"The controller took the connection but sent no reply within the time limit.";
         // The authorization text says what happened already.
         return outcome.status == 401 ? std::u16string() : ExplainStatus(outcome.status);
     case UploadFailure::OpenFile:

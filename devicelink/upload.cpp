@@ -174,6 +174,7 @@ UploadOutcome UploadStateMachine(std::u16string_view host, std::u16string_view p
         return outcome;
     }
     outcome.status = exchange.status;
+    outcome.timedOut = exchange.timedOut;
     if (exchange.status != 200) {
         outcome.failure = UploadFailure::Status;
         outcome.text = exchange.text;

@@ -42,6 +42,9 @@ struct UploadOutcome {
     std::int32_t status = 0;
     // The text for the user; may be empty.
     std::u16string text;
+    // The reply ended at a time limit: the controller took the connection
+    // and then went quiet.
+    bool timedOut = false;
 };
 
 // Sends the state-machine file at path to the controller at host as a POST

@@ -66,6 +66,24 @@ GateSelections NeutralSelections()
     return selections;
 }
 
+bool AndGateUsed(const GateSelections& selections)
+{
+    for (int i = 0; i < kAndInputs; ++i) {
+        if (IsInput(selections[i]) && selections[i] != kInputTrue)
+            return true;
+    }
+    return false;
+}
+
+bool OrGateUsed(const GateSelections& selections)
+{
+    for (int i = kAndInputs; i < 2 * kAndInputs; ++i) {
+        if (IsInput(selections[i]) && selections[i] != kInputFalse)
+            return true;
+    }
+    return false;
+}
+
 std::u16string BuildConditionText(const GateSelections& selections)
 {
     std::u16string text;

@@ -31,6 +31,12 @@ inline constexpr int kAndInputs = 4;
 // All inputs neutral: AND inputs "1", OR inputs "0".
 GateSelections NeutralSelections();
 
+// Whether a gate takes part in the condition: some input of it is not
+// neutral. A gate with only neutral inputs is left out of the text, so
+// the AND gate's four "1" inputs do not make the relay always on.
+bool AndGateUsed(const GateSelections& selections);
+bool OrGateUsed(const GateSelections& selections);
+
 // "(#T0&&#T1)||#R2" for AND T0, T1, 1, 1 and OR R2, 0, 0, 0; empty when every
 // input is neutral.
 std::u16string BuildConditionText(const GateSelections& selections);

@@ -257,4 +257,14 @@ ReadOutcome ReadStateMachineBytes(StateMachineModel& model, std::string_view byt
     return OutcomeOf(result);
 }
 
+bool SwitchesNoRelay(std::string_view bytes)
+{
+    StateMachineModel model;
+    const ReadOutcome outcome = ReadStateMachineBytes(model, bytes);
+    if (outcome.code != 0 && outcome.code != -1)
+        return false;
+    return std::all_of(model.relays.begin(), model.relays.end(),
+                       [](const std::u16string& condition) { return condition.empty(); });
+}
+
 }  // namespace quarn

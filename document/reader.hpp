@@ -56,6 +56,12 @@ ReadOutcome ReadStateMachineFile(StateMachineModel& model, const ReaderHooks& ho
 // Of the hooks only relayTaken is called.
 ReadOutcome ReadStateMachineBytes(StateMachineModel& model, std::string_view bytes, const ReaderHooks& hooks = {});
 
+// True when a state-machine file's bytes, read by the rules above, switch no
+// relay: every relay's condition is empty, as it is for bytes without text. A
+// controller given such a file runs a program that switches nothing. False
+// when a relay is used, and for bytes the reader cannot decode.
+bool SwitchesNoRelay(std::string_view bytes);
+
 // Fills an already reset model from the decoded text of a file. Returns
 // false when the text is empty.
 bool ReadStateMachineText(StateMachineModel& model, std::u16string_view text);

@@ -27,7 +27,8 @@ bool CQuarnToolDlg::AskToSave(const QString& text)
 {
     if (!model_.modified)
         return true;
-    switch (ShowMessageBox(this, text, MessageButtons::YesNoCancel)) {
+    // Enter saves: the answer that keeps the changes.
+    switch (AskQuestion(this, text, MessageButtons::YesNoCancel, MessageAnswer::Yes)) {
     case MessageAnswer::No:
         return true;
     case MessageAnswer::Yes:

@@ -147,9 +147,15 @@ void CQuarnToolDlg::BuildControls()
             connect(button, &QPushButton::clicked, this, [this, id, handler] { (this->*handler)(id); });
             controls_[id] = button;
         };
-        addButton(kFirstAllDaysButton + n, QStringLiteral("A"), du.rect(474, 30 + 18 * n, 18, 14),
+        // "A" and "N" sit level with their row: centred on its fields.
+        const QRect rowField = du.rect(66, rowY, 54, 15);
+        const auto onRow = [&rowField](QRect button) {
+            button.moveTop(rowField.top() + (rowField.height() - button.height()) / 2);
+            return button;
+        };
+        addButton(kFirstAllDaysButton + n, QStringLiteral("A"), onRow(du.rect(474, rowY, 18, 14)),
                   &CQuarnToolDlg::OnAllDaysButton);
-        addButton(kFirstNoDaysButton + n, QStringLiteral("N"), du.rect(492, 30 + 18 * n, 20, 14),
+        addButton(kFirstNoDaysButton + n, QStringLiteral("N"), onRow(du.rect(492, rowY, 20, 14)),
                   &CQuarnToolDlg::OnNoDaysButton);
     }
 

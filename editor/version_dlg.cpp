@@ -19,7 +19,6 @@ CVersionDlg::CVersionDlg(QWidget* parent) : QDialog(parent)
     const DialogUnits du(font());
     setFixedSize(du.size(339, 81));
 
-    // Created in tab order: OK first, so that it has the focus on opening.
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(ControlName(kOkId));
     ok->setGeometry(du.rect(270, 24, 50, 14));
@@ -39,7 +38,11 @@ CVersionDlg::CVersionDlg(QWidget* parent) : QDialog(parent)
     field_->setGeometry(du.rect(54, 24, 192, 14));
     field_->setMaxLength(std::numeric_limits<int>::max());
 
-    ok->setFocus();
+    // The dialog is there to edit the text: it opens with the focus in the
+    // field, which comes first in the tab order.
+    setTabOrder(field_, ok);
+    setTabOrder(ok, cancel);
+    field_->setFocus();
 }
 
 void CVersionDlg::SetVersionText(const QString& text)

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -75,6 +76,8 @@ CWeekPreviewDlg::CWeekPreviewDlg(const StateMachineModel& model, FileDialogs& fi
     firstDay_->setCalendarPopup(true);
     firstDay_->setDateRange(QDate(2000, 1, 1), QDate(2099, 12, 31));
     firstDayLabel->setBuddy(firstDay_);
+    // Enter in the field applies the typed date; it does not close the preview.
+    firstDay_->installEventFilter(this);
     controls->addWidget(firstDayLabel);
     controls->addWidget(firstDay_);
     controls->addSpacing(16);
@@ -134,6 +137,20 @@ CWeekPreviewDlg::CWeekPreviewDlg(const StateMachineModel& model, FileDialogs& fi
 }
 
 CWeekPreviewDlg::~CWeekPreviewDlg() = default;
+
+bool CWeekPreviewDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == firstDay_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            // Takes the text as typed (or fixes it up, as leaving the field
+            // would); a changed date redraws the week.
+            firstDay_->interpretText();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
 
 void CWeekPreviewDlg::Refresh()
 {

@@ -44,6 +44,9 @@ public:
     // in ".svg", PNG otherwise. True when a file was written.
     bool SavePicture();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     StateMachineModel model_;
     FileDialogs& fileDialogs_;

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QGridLayout>
+#include <QPushButton>
 #include <QSpacerItem>
 
 #include <utility>
@@ -66,6 +67,21 @@ QMessageBox::StandardButton EscapeButtonOf(MessageButtons buttons)
     return QMessageBox::Cancel;
 }
 
+QMessageBox::StandardButton ButtonOf(MessageAnswer answer)
+{
+    switch (answer) {
+    case MessageAnswer::Ok:
+        return QMessageBox::Ok;
+    case MessageAnswer::Yes:
+        return QMessageBox::Yes;
+    case MessageAnswer::No:
+        return QMessageBox::No;
+    case MessageAnswer::Cancel:
+        break;
+    }
+    return QMessageBox::Cancel;
+}
+
 MessageAnswer AnswerOf(int button)
 {
     switch (button) {
@@ -115,6 +131,10 @@ std::unique_ptr<QMessageBox> CreateMessageBox(QWidget* parent, const MessageBoxR
     auto box = std::make_unique<QMessageBox>(request.icon, title, request.text,
                                              ButtonsOf(request.buttons), parent);
     box->setEscapeButton(EscapeButtonOf(request.buttons));
+    if (request.defaultAnswer) {
+        if (QAbstractButton* button = box->button(ButtonOf(*request.defaultAnswer)))
+            box->setDefaultButton(qobject_cast<QPushButton*>(button));
+    }
     if (!request.details.isEmpty())
         box->setDetailedText(request.details);
     if (!request.informative.isEmpty())
@@ -144,13 +164,19 @@ MessageAnswer ShowMessageBox(QWidget* parent, const MessageBoxRequest& request)
 MessageAnswer ShowMessageBox(QWidget* parent, const QString& text, MessageButtons buttons,
                              const QString& informative)
 {
-    return ShowMessageBox(parent, MessageBoxRequest{text, buttons, MessageBoxIcon(buttons), {}, informative});
+    return ShowMessageBox(parent, MessageBoxRequest{text, buttons, MessageBoxIcon(buttons), {}, informative, {}});
+}
+
+MessageAnswer AskQuestion(QWidget* parent, const QString& text, MessageButtons buttons, MessageAnswer keeps)
+{
+    MessageBoxRequest request{text, buttons, MessageBoxIcon(buttons), {}, {}, keeps};
+    return ShowMessageBox(parent, request);
 }
 
 MessageAnswer ShowMessageBox(QWidget* parent, const QString& text, QMessageBox::Icon icon,
                              const QString& details)
 {
-    return ShowMessageBox(parent, MessageBoxRequest{text, MessageButtons::Ok, icon, details, {}});
+    return ShowMessageBox(parent, MessageBoxRequest{text, MessageButtons::Ok, icon, details, {}, {}});
 }
 
 void SetMessageBoxHook(MessageBoxHook hook)

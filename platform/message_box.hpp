@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QWidget;
 
@@ -28,6 +29,9 @@ struct MessageBoxRequest {
     QMessageBox::Icon icon = QMessageBox::Warning;
     QString details;      // under "Show Details...", when not empty
     QString informative;  // a line under the text that explains it, when not empty
+    // The answer Enter gives. A question that replaces or discards something
+    // names the answer that keeps it; without one the box picks its own.
+    std::optional<MessageAnswer> defaultAnswer;
 };
 
 // Shows a modal box over parent and returns the button the user chose.
@@ -37,6 +41,10 @@ MessageAnswer ShowMessageBox(QWidget* parent, const QString& text,
                              MessageButtons buttons = MessageButtons::Ok,
                              const QString& informative = {});
 MessageAnswer ShowMessageBox(QWidget* parent, const MessageBoxRequest& request);
+
+// A question with buttons whose default button (the answer Enter gives) is
+// keeps: the answer that keeps what the question would replace or discard.
+MessageAnswer AskQuestion(QWidget* parent, const QString& text, MessageButtons buttons, MessageAnswer keeps);
 
 // The box that ShowMessageBox runs, built but not shown. It is at least as
 // wide as its title bar needs, so the window manager never cuts the

@@ -35,6 +35,9 @@ TransformMessage MessageForOutcome(const TransformOutcome& outcome)
     }
     case TransformStatus::Failure:
         message.icon = MessageBoxIcon(MessageButtons::Ok);
+        // The text stays the same for every failed load; why it failed is
+        // the engine's to say, under the details.
+        message.details = Text(outcome.reason);
         break;
     }
     message.show = true;

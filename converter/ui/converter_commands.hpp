@@ -14,7 +14,8 @@ namespace quarn {
 // What the user is told about a transformation: nothing when nothing was
 // done; "File transformed successfully" with the information icon and,
 // as details, one line for each part of the model that could not be
-// mapped; or the failure text with the warning icon.
+// mapped; or the failure text with the warning icon and, as details, why a
+// file could not be loaded.
 struct TransformMessage {
     bool show = false;
     QString text;

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 
 namespace quarn {
 
@@ -70,7 +71,6 @@ CDirectDlg::~CDirectDlg()
 
 void CDirectDlg::setVisible(bool visible)
 {
-    // The relay states are asked for before the window first shows.
     if (visible && !initialised_) {
         initialised_ = true;
         OnInitDialog();
@@ -81,18 +81,35 @@ void CDirectDlg::setVisible(bool visible)
 void CDirectDlg::OnInitDialog()
 {
     url_->setText(m_url);
+    // Nothing is known of the relays until the controller reports them.
     for (CRelayButton* button : relays_)
-        button->SetCheckState(Qt::Unchecked);
-    SendControlRequest(kControlPage);
+        button->SetCheckState(Qt::PartiallyChecked);
+}
+
+void CDirectDlg::paintEvent(QPaintEvent* event)
+{
+    QDialog::paintEvent(event);
+    // The window is on the screen, with its relays unknown, before the
+    // first exchange blocks it; that exchange starts once this paint is done.
+    if (!statesAsked_) {
+        statesAsked_ = true;
+        QTimer::singleShot(0, this, &CDirectDlg::AskRelayStates);
+    }
+}
+
+void CDirectDlg::AskRelayStates()
+{
+    if (isVisible())
+        SendControlRequest(kControlPage);
 }
 
 bool CDirectDlg::SendControlRequest(std::string_view query)
 {
     const ControlResult result = quarn::SendControlRequest(m_url.toStdU16String(), query, WindowExchangeOptions());
-    if (!result.mask)
-        return false;
-    QCoreApplication::postEvent(this, new RelayStatesEvent(*result.mask));
-    return true;
+    if (result.mask)
+        QCoreApplication::postEvent(this, new RelayStatesEvent(*result.mask));
+    emit exchangeEnded();
+    return result.mask.has_value();
 }
 
 void CDirectDlg::OnRelayButton(int id)
@@ -103,7 +120,9 @@ void CDirectDlg::OnRelayButton(int id)
     // A changed address takes effect with this switch.
     m_url = url_->text();
     CRelayButton* button = relays_[relay];
-    const bool on = button->CheckState() == Qt::Checked;
+    // The button still shows the state last reported; the click asks for the
+    // other one, and for on when the state is unknown.
+    const bool on = button->CheckState() != Qt::Checked;
     // Only a reported relay mask says what the controller did; without one
     // (an error, an unreadable reply, no connection) the relay's state is
     // not known.

@@ -27,11 +27,13 @@ private:
     std::int32_t mask_;
 };
 
-// Switches the controller's relays one by one. Opening asks the controller
-// for the relay states before the window shows; each relay button sends the
-// state it was clicked into, and the buttons follow the states the
-// controller reports back. A switch the controller did not confirm leaves
-// its button in the "unknown" state.
+// Switches the controller's relays one by one. The window shows at once with
+// every relay "unknown" and then asks the controller for the relay states;
+// only a reported relay mask turns a button on or off. A click asks for the
+// other state (on, from unknown) and changes nothing by itself: the buttons
+// follow the states the controller reports back, and a switch it did not
+// confirm leaves its button unknown. Clicks and keys made while an exchange
+// waits are dropped.
 //
 // The address comes from "direct"/"url" when the window is created and goes
 // back there when it is destroyed: "Exit" takes the field's text, Escape and
@@ -60,11 +62,18 @@ public:
 public slots:
     void accept() override;
 
+signals:
+    // An exchange with the controller has ended (its relay mask, if any, is
+    // posted and not yet applied).
+    void exchangeEnded();
+
 protected:
     bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void OnInitDialog();
+    void AskRelayStates();
     void OnRelayButton(int id);
     void OnRelayStates(std::int32_t mask);
     // One GET of query; posts the relay mask when the reply has one. True
@@ -74,6 +83,7 @@ private:
     QLineEdit* url_ = nullptr;
     std::array<CRelayButton*, kRelays> relays_{};
     bool initialised_ = false;
+    bool statesAsked_ = false;
 };
 
 }  // namespace quarn

@@ -8,7 +8,7 @@
 namespace quarn {
 
 namespace {
-const QString kUnknownTip = QStringLiteral("State unknown: the controller did not confirm the last switch");
+const QString kUnknownTip = QStringLiteral("State unknown: the controller has not confirmed it");
 }
 
 CRelayButton::CRelayButton(const QString& text, QWidget* parent) : QPushButton(text, parent)
@@ -25,15 +25,14 @@ Qt::CheckState CRelayButton::CheckState() const
 
 void CRelayButton::SetCheckState(Qt::CheckState state)
 {
-    // Shown released while unknown, so that a click presses it: on.
+    // Shown released while unknown.
     setChecked(state == Qt::Checked);
     SetIndeterminate(state == Qt::PartiallyChecked);
 }
 
 void CRelayButton::nextCheckState()
 {
-    SetIndeterminate(false);
-    QPushButton::nextCheckState();
+    // A relay lights only when the controller says it is on.
 }
 
 void CRelayButton::SetIndeterminate(bool on)

@@ -5,9 +5,10 @@
 namespace quarn {
 
 // A push button that stays down while its relay is on. Besides on and off
-// it has a third state for "not known": the controller did not confirm the
-// last switch. That state is drawn hatched, with a tooltip saying why; the
-// next click or relay report leaves it, and a click from it switches on.
+// it has a third state for "not known": the controller has not confirmed the
+// relay's state. That state is drawn hatched, with a tooltip saying why. A
+// click does not change the state: only its owner sets it, from what the
+// controller reports.
 class CRelayButton : public QPushButton {
     Q_OBJECT
 

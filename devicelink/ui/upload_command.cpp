@@ -4,6 +4,7 @@
 #include "devicelink/outcome_explanation.hpp"
 #include "devicelink/ui/window_exchange.hpp"
 #include "devicelink/upload.hpp"
+#include "document/reader.hpp"
 #include "platform/message_box.hpp"
 #include "platform/settings_store.hpp"
 
@@ -20,6 +21,18 @@ QString Text(std::u16string_view text)
     return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// A file that switches no relay would replace the controller's program with
+// one that does nothing; that is worth a question, whose default keeps the
+// running program. A file that cannot be read is left to the upload, which
+// reports it.
+bool MaySend(QWidget* parent, const QString& path)
+{
+    const UploadContent content = ReadUploadContent(path.toStdU16String());
+    if (content.error != 0 || !SwitchesNoRelay(content.bytes))
+        return true;
+    return AskQuestion(parent, NoRelayQuestion(path), MessageButtons::YesNo, MessageAnswer::No) == MessageAnswer::Yes;
+}
+
 }  // namespace
 
 QString StoredUploadUrl()
@@ -32,8 +45,17 @@ QString StoredUploadPassword()
     return SettingsStore::ReadString(kUploadSection, kUploadPasswordEntry, Text(kDefaultUploadPassword));
 }
 
+QString NoRelayQuestion(const QString& path)
+{
+    return QStringLiteral("No relay is used in %1. Sending it replaces the controller's program with one that "
+                          "switches nothing. Send it anyway?")
+        .arg(path);
+}
+
 void RunUploadCommand(QWidget* parent, UploadDlgVariant variant, const QString& path)
 {
+    if (!MaySend(parent, path))
+        return;
     CUploadDlg dialog(variant, parent);
     dialog.m_url = StoredUploadUrl();
     dialog.m_password = StoredUploadPassword();

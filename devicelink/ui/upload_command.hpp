@@ -12,8 +12,12 @@ namespace quarn {
 QString StoredUploadUrl();
 QString StoredUploadPassword();
 
+// The question asked before sending a file in which no relay is used.
+QString NoRelayQuestion(const QString& path);
+
 // The part of an upload command both programs share, once the program knows
-// which file to send: asks for address and password in the variant's
+// which file to send: asks before sending a file in which no relay is used
+// (No, the default, ends it), asks for address and password in the variant's
 // dialog, uploads path, stores address and password whatever the outcome
 // and shows the controller's answer (even an empty one). Cancel ends it
 // with nothing sent and nothing stored. Settings go to the program's own

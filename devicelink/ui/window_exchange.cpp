@@ -1,6 +1,7 @@
 #include "devicelink/ui/window_exchange.hpp"
 
 #include "devicelink/socket_layer.hpp"
+#include "platform/blocked_input.hpp"
 #include "platform/blocked_painting.hpp"
 #include "platform/wait_cursor.hpp"
 
@@ -11,9 +12,11 @@ std::uint16_t portForTesting = 0;
 
 // While an exchange blocks the window, the wait cursor shows and the windows
 // go on painting themselves, in the socket layer's waits and in the pauses
-// between receive attempts; nothing else is handled. Both end with the
-// object, and a wait inside another (an upload's exchange) gives the outer
-// one back its painting.
+// between receive attempts; nothing else is handled. Clicks and keys made
+// meanwhile are dropped rather than handled after the wait, when they would
+// hit whatever the window shows by then. All of it ends with the object, and
+// a wait inside another (an upload's exchange) gives the outer one back its
+// painting.
 class WindowWait : public BlockingWait {
 public:
     WindowWait() : previous_(net::SetWaitingHook(PaintWindowsWhileBlocked))
@@ -24,6 +27,7 @@ public:
     ~WindowWait() override { net::SetWaitingHook(std::move(previous_)); }
 
 private:
+    DroppedInputScope input_;
     WaitCursorScope cursor_;
     net::WaitingHook previous_;
 };

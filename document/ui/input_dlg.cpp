@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 
 namespace quarn {
@@ -48,16 +49,26 @@ QLabel* AddText(QWidget* parent, const DialogUnits& du, const QString& text, int
     return label;
 }
 
-QFrame* AddBlackFrame(QWidget* parent, const DialogUnits& du, const Box& box, bool filled)
+// A wire: a line one unit thick in the palette's text colour, greyed with
+// the rest of an unused gate.
+class Wire : public QFrame {
+public:
+    using QFrame::QFrame;
+
+protected:
+    void paintEvent(QPaintEvent* /*event*/) override
+    {
+        QPainter painter(this);
+        painter.fillRect(rect(), palette().color(QPalette::WindowText));
+    }
+};
+
+// Gate outlines and wires are drawn in the palette's text colour, so they
+// stay visible on a dark theme.
+QFrame* AddCircuitFrame(QWidget* parent, const DialogUnits& du, const Box& box, bool filled)
 {
-    auto* frame = new QFrame(parent);
-    QPalette palette = frame->palette();
-    palette.setColor(QPalette::WindowText, Qt::black);
-    palette.setColor(QPalette::Window, Qt::black);
-    frame->setPalette(palette);
-    if (filled) {
-        frame->setAutoFillBackground(true);
-    } else {
+    QFrame* frame = filled ? new Wire(parent) : new QFrame(parent);
+    if (!filled) {
         frame->setFrameStyle(QFrame::Box | QFrame::Plain);
         frame->setLineWidth(1);
     }
@@ -99,15 +110,36 @@ CInputDlg::CInputDlg(QWidget* parent) : QDialog(parent)
         list->setGeometry(cell.x(), cell.y(), cell.width(),
                           std::max(cell.height(), list->sizeHint().height()));
         lists_[i] = list;
+        connect(list, &QComboBox::currentIndexChanged, this, &CInputDlg::ShowGatesInUse);
     }
 
-    for (const Box& box : kGateBoxes)
-        AddBlackFrame(panel, du, box, false);
-    for (const Box& wire : kWires)
-        AddBlackFrame(panel, du, wire, true);
-    AddText(panel, du, QStringLiteral("&&"), 132, 48);
-    AddText(panel, du, QStringLiteral(">=1"), 132, 132);
+    // Each part of the circuit belongs to the AND gate, the OR gate or the
+    // output gate, and is greyed with its gate when that gate is not used.
+    for (int i = 0; i < static_cast<int>(kGateBoxes.size()); ++i) {
+        QFrame* frame = AddCircuitFrame(panel, du, kGateBoxes[i], false);
+        frame->setObjectName(QStringLiteral("gate%1").arg(i));
+        if (i < 2)
+            gateParts_[i].push_back(frame);
+    }
+    for (int i = 0; i < static_cast<int>(kWires.size()); ++i) {
+        QFrame* frame = AddCircuitFrame(panel, du, kWires[i], true);
+        frame->setObjectName(QStringLiteral("wire%1").arg(i));
+        // Wires 0-3 lead into the AND gate and 8, 10, 12 out of it; 4-7
+        // into the OR gate and 9, 11, 13 out of it; 14 is the output.
+        if (i < 4 || i == 8 || i == 10 || i == 12)
+            gateParts_[0].push_back(frame);
+        else if (i < 8 || i == 9 || i == 11 || i == 13)
+            gateParts_[1].push_back(frame);
+    }
+    gateParts_[0].push_back(AddText(panel, du, QStringLiteral("&&"), 132, 48));
+    gateParts_[1].push_back(AddText(panel, du, QStringLiteral(">=1"), 132, 132));
     AddText(panel, du, QStringLiteral(">=1"), 210, 90);
+    for (int g = 0; g < 2; ++g) {
+        QLabel* unused = AddText(panel, du, QStringLiteral("not used"), 117, g == 0 ? 62 : 146);
+        unused->setObjectName(g == 0 ? QStringLiteral("andGateUnused") : QStringLiteral("orGateUnused"));
+        unused->setEnabled(false);
+        unusedLabels_[g] = unused;
+    }
     AddText(panel, du, QStringLiteral("Output"), 264, 84);
 
     relayLabel_ = new QLabel(QStringLiteral("R"), panel);
@@ -152,6 +184,7 @@ void CInputDlg::SetConditionText(const QString& condition)
     for (int i = 0; i < kInputs; ++i)
         lists_[i]->setCurrentIndex(static_cast<int>(selections[i]));
     showsExactly_ = GatesShowExactly(condition.toStdU16String());
+    ShowGatesInUse();
     if (showsExactly_) {
         notice_->hide();
     } else {
@@ -164,12 +197,29 @@ void CInputDlg::SetConditionText(const QString& condition)
     LayOut();
 }
 
-std::u16string CInputDlg::ShownCondition() const
+GateSelections CInputDlg::ShownSelections() const
 {
     GateSelections selections{};
     for (int i = 0; i < kInputs; ++i)
-        selections[i] = lists_[i]->currentIndex();
-    return BuildConditionText(selections);
+        selections[i] = lists_[i] != nullptr ? lists_[i]->currentIndex() : -1;
+    return selections;
+}
+
+std::u16string CInputDlg::ShownCondition() const
+{
+    return BuildConditionText(ShownSelections());
+}
+
+void CInputDlg::ShowGatesInUse()
+{
+    const GateSelections selections = ShownSelections();
+    const std::array<bool, 2> used{AndGateUsed(selections), OrGateUsed(selections)};
+    for (int g = 0; g < 2; ++g) {
+        for (QWidget* part : gateParts_[g])
+            part->setEnabled(used[g]);
+        if (unusedLabels_[g] != nullptr)
+            unusedLabels_[g]->setVisible(!used[g]);
+    }
 }
 
 void CInputDlg::SetRelayLabel(const QString& label)
@@ -188,7 +238,8 @@ void CInputDlg::accept()
                 ? QStringLiteral("Replace the condition \"%1\" with no condition? The relay is then not used.")
                       .arg(condition_)
                 : QStringLiteral("Replace the condition \"%1\" with \"%2\"?").arg(condition_, shown);
-        if (ShowMessageBox(this, question, MessageButtons::YesNo) != MessageAnswer::Yes) {
+        // Enter keeps the condition: only a deliberate Yes replaces it.
+        if (AskQuestion(this, question, MessageButtons::YesNo, MessageAnswer::No) != MessageAnswer::Yes) {
             reject();
             return;
         }

@@ -3,8 +3,11 @@
 #include <QDialog>
 #include <QString>
 
+#include "document/condition_text.hpp"
+
 #include <array>
 #include <string>
+#include <vector>
 
 class QComboBox;
 class QLabel;
@@ -13,7 +16,9 @@ namespace quarn {
 
 // Draws a relay's condition as a fixed circuit, four inputs into an AND
 // gate and four into an OR gate, both joined by a second OR gate, and lets
-// the user pick each of the eight inputs from a list.
+// the user pick each of the eight inputs from a list. A gate none of whose
+// inputs takes part in the condition is greyed and marked "not used"; the
+// circuit is drawn in the palette's colours.
 class CInputDlg : public QDialog {
     Q_OBJECT
 
@@ -41,12 +46,15 @@ public:
 
     // The condition the current selections stand for.
     std::u16string ShownCondition() const;
+    GateSelections ShownSelections() const;
 
 public slots:
     void accept() override;
 
 private:
     void LayOut();
+    // Greys the gates that take no part in the shown condition.
+    void ShowGatesInUse();
 
     std::array<QComboBox*, kInputs> lists_{};
     QWidget* circuit_ = nullptr;
@@ -55,6 +63,9 @@ private:
     bool showsExactly_ = true;
     std::array<QString, kInputs> selections_;
     QLabel* relayLabel_ = nullptr;
+    // The parts of the AND gate [0] and the OR gate [1], and their marks.
+    std::array<std::vector<QWidget*>, 2> gateParts_;
+    std::array<QLabel*, 2> unusedLabels_{};
 };
 
 }  // namespace quarn

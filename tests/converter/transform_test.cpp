@@ -190,6 +190,36 @@ TEST_F(TransformTest, ParserDiagnosticsAreKeptForTheCaller)
     EXPECT_NE(EncodeUtf8(outcome.diagnostics.front()).find("broken.xmi"), std::string::npos);
 }
 
+// Every failed load ends with the same code; the reason says which file and
+// why, in the engine's words.
+TEST_F(TransformTest, FailedLoadsSayWhy)
+{
+    ASSERT_TRUE(WriteBytes(folder.File("broken.xmi"), "<model>\n  <item>one</model>"));
+    ASSERT_TRUE(WriteBytes(folder.File("text.xmi"), "hello"));
+    const struct {
+        std::string source;
+        std::string sheet;
+        std::string reason;
+    } cases[] = {
+        {folder.File("missing.xmi"), stylesheet, folder.File("missing.xmi") + ": no such file"},
+        {source, folder.File("missing.xsl"), folder.File("missing.xsl") + ": no such file"},
+        {folder.File("broken.xmi"), stylesheet,
+         folder.File("broken.xmi") + ": not well-formed at line 2, column 20: "
+                                     "Opening and ending tag mismatch: item line 2 and model"},
+        {folder.File("text.xmi"), stylesheet,
+         folder.File("text.xmi") + ": not well-formed at line 1, column 1: Start tag expected, '<' not found"},
+        {folder.path().string(), stylesheet, folder.path().string() + ": a folder, not a file"},
+    };
+    for (const auto& c : cases) {
+        const TransformOutcome outcome = Run(c.source, destination, c.sheet);
+        EXPECT_EQ(outcome.status, TransformStatus::Failure) << c.source;
+        EXPECT_EQ(outcome.code, 0x80004005u) << c.source;
+        EXPECT_EQ(EncodeUtf8(TransformOutcomeText(outcome)), "Some error occured Unspecified error (80004005)");
+        EXPECT_EQ(EncodeUtf8(outcome.reason), c.reason);
+    }
+    EXPECT_TRUE(Run(source, destination, stylesheet).reason.empty());
+}
+
 TEST_F(TransformTest, StylesheetThatStopsItselfFails)
 {
     ASSERT_TRUE(WriteBytes(stylesheet, R"(<?xml version="1.0"?>

@@ -128,6 +128,7 @@ TEST(DeviceExchange, PeerThatClosesWithoutAnswerCostsTenPauses)
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.failure, ExchangeFailure::None);
     EXPECT_EQ(result.text, u"Error: 0");
+    EXPECT_FALSE(result.timedOut);
 }
 
 TEST(DeviceExchange, PeerThatNeverAnswersEndsAfterTheReceiveTimeLimit)
@@ -142,6 +143,7 @@ TEST(DeviceExchange, PeerThatNeverAnswersEndsAfterTheReceiveTimeLimit)
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.reply, u"");
     EXPECT_EQ(result.text, u"Error: 0");
+    EXPECT_TRUE(result.timedOut);
     EXPECT_EQ(recorder.cursor, "+-");
 }
 

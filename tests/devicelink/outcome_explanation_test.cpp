@@ -23,6 +23,8 @@ TEST(OutcomeExplanation, ExplainsBareNumbersAndLeavesWordsAlone)
     using enum UploadFailure;
     const Case cases[] = {
         {{Status, 0, 0, u"Error: 0"}, u"The controller closed the connection without an answer it could read."},
+        {{Status, 0, 0, u"Error: 0", /*timedOut=*/true},
+         u"The controller took the connection but sent no reply within the time limit."},
         {{Connect, net::kConnectionRefused, 0, u"Cannot connect: " + std::u16string(u"111")},
          u"Connection refused: nothing answers on port 80 at that address."},
         {{Connect, net::kTimedOut, 0, u"Cannot connect: 110"},

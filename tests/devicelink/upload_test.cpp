@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/file_name.hpp"
+#include "devicelink/outcome_explanation.hpp"
 #include "tests/support/test_peer.hpp"
 
 #ifndef _WIN32
@@ -277,6 +278,34 @@ TEST_F(UploadTest, RepliesBecomeResultTexts)
     EXPECT_EQ(refused.failure, UploadFailure::Connect);
     EXPECT_EQ(refused.error, net::kConnectionRefused);
     EXPECT_EQ(refused.text, CannotConnectText(net::kConnectionRefused));
+}
+
+// A controller that takes the request and goes quiet is told apart from
+// one that closes the connection without a word: both end as "Error: 0",
+// and the explanation says which it was.
+TEST_F(UploadTest, SilentControllerIsToldApartFromOneThatCloses)
+{
+    const std::u16string path = WriteFile("sm.xml", "<statemachine/>");
+    const struct {
+        TestPeer::Ending ending;
+        bool timedOut;
+        std::u16string explanation;
+    } cases[] = {
+        {TestPeer::Ending::StaySilent, true,
+         u"The controller took the connection but sent no reply within the time limit."},
+        {TestPeer::Ending::CloseAtOnce, false,
+         u"The controller closed the connection without an answer it could read."},
+    };
+    for (const auto& c : cases) {
+        TestPeer peer({}, c.ending);
+        UploadOptions options = Options(peer.Port());
+        options.exchange.receiveTimeLimit = 200ms;
+        const UploadOutcome outcome = UploadStateMachine(u"127.0.0.1", path, u"tovel", options);
+        EXPECT_EQ(outcome.failure, UploadFailure::Status);
+        EXPECT_EQ(outcome.text, u"Error: 0");
+        EXPECT_EQ(outcome.timedOut, c.timedOut);
+        EXPECT_TRUE(ExplainUploadOutcome(outcome, 80) == c.explanation) << c.timedOut;
+    }
 }
 
 TEST(StatusElementText, TakesTheTextAfterTheTagThatFollowsTheMarker)

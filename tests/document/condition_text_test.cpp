@@ -101,6 +101,32 @@ TEST(ConditionText, ParseFindsTheGateInputs)
         EXPECT_EQ(ParseConditionText(c.text), c.selections) << Narrow(c.text);
 }
 
+// A gate is used when one of its inputs is not neutral; the AND gate's four
+// "1" inputs are then not part of the condition at all.
+TEST(ConditionText, GateIsUsedWhenAnInputIsNotNeutral)
+{
+    const struct {
+        std::u16string_view text;
+        bool andUsed;
+        bool orUsed;
+    } cases[] = {
+        {u"", false, false},
+        {u"#R2||#S1", false, true},
+        {u"(#T0&&#T1)", true, false},
+        {u"(#T0)||#R2", true, true},
+        {u"(#0)", true, false},  // a "0" in the AND gate counts: the relay is never on
+    };
+    for (const auto& c : cases) {
+        const GateSelections selections = ParseConditionText(c.text);
+        const std::string text(c.text.begin(), c.text.end());
+        EXPECT_EQ(AndGateUsed(selections), c.andUsed) << text;
+        EXPECT_EQ(OrGateUsed(selections), c.orUsed) << text;
+    }
+    GateSelections none = NeutralSelections();
+    none[0] = -1;  // nothing selected counts as neutral
+    EXPECT_FALSE(AndGateUsed(none));
+}
+
 TEST(ConditionText, MapTokenTable)
 {
     const std::pair<std::u16string, std::u16string> cases[] = {

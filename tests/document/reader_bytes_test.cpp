@@ -64,5 +64,33 @@ TEST(ReaderBytes, ReadsAsTheFileReaderReadsTheSameBytes)
     EXPECT_EQ(office16, expected);
 }
 
+// A file that switches no relay is told apart from one that uses one, so an
+// upload can ask before it replaces a running program with nothing.
+TEST(ReaderBytes, TellsAFileThatSwitchesNoRelay)
+{
+    const std::string office = test::Fixture("office.xml");
+    const struct {
+        const char* name;
+        std::string bytes;
+        bool switchesNone;
+    } cases[] = {
+        {"the worked example (R3)", office, false},
+        {"one relay on S0",
+         "<statemachine><parallel><state id=\"R0\" initial=\"Roff0\"><state id=\"Roff0\">"
+         "<transition target=\"Ron0\" cond=\"#S0\"> </transition></state><state id=\"Ron0\">"
+         "<transition target=\"Roff0\" cond=\"!(#S0)\"> </transition></state></state></parallel></statemachine>",
+         false},
+        {"timers only", "<statemachine><timer id=\"0\" start=\"27000\" end=\"79200\" dow=\"31\"> </timer></statemachine>",
+         true},
+        {"no statemachine at all", "<statemachine/>\r\n", true},
+        {"empty", "", true},
+        {"not XML", "0 timers, 0 relays", true},
+        // Bytes the reader cannot decode say nothing about relays.
+        {"UTF-16 big-endian", std::string("\xFE\xFF\0<\0a\0/\0>", 10), false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SwitchesNoRelay(c.bytes), c.switchesNone) << c.name;
+}
+
 }  // namespace
 }  // namespace quarn

@@ -136,7 +136,8 @@ int main(int argc, char* argv[])
     const auto box = CreateMessageBox(
         &window, MessageBoxRequest{QStringLiteral("Error: 0"), MessageButtons::Ok, QMessageBox::Warning, {},
                                    QStringLiteral("The controller closed the connection without an answer it "
-                                                  "could read.")});
+                                                  "could read."),
+                                   {}});
     box->setModal(false);
     box->show();
     app.processEvents();

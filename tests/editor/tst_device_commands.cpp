@@ -42,6 +42,25 @@ QByteArray ReadBytes(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// The relay buttons as one text: 1 on, 0 off, ? unknown.
+QString RelayStates(const CDirectDlg& dialog)
+{
+    QString states;
+    for (int i = 0; i < CDirectDlg::kRelays; ++i) {
+        switch (dialog.RelayButton(i)->CheckState()) {
+        case Qt::Checked:
+            states += '1';
+            break;
+        case Qt::PartiallyChecked:
+            states += '?';
+            break;
+        default:
+            states += '0';
+        }
+    }
+    return states;
+}
+
 // Answers the upload dialog with OK when it opens, and counts how often it
 // did. Timers it set die with it, so a dialog that never opened leaves
 // nothing behind for the next test.
@@ -106,6 +125,8 @@ void TestDeviceCommands::initTestCase()
 
 void TestDeviceCommands::init()
 {
+    // What the last test queued up behind an exchange is dropped first.
+    LetQueuedInputPass();
     SettingsStore::WriteString("upload", "url", "127.0.0.1");
     SettingsStore::WriteString("direct", "url", "127.0.0.1");
     recent_ = RecentFileList();
@@ -251,9 +272,10 @@ void TestDeviceCommands::directControlFromTheMenu()
     SetWindowExchangePortForTesting(peer.Port());
     QString states;
     WhenModalOpens<CDirectDlg>([&states](CDirectDlg& dialog) {
-        QCoreApplication::sendPostedEvents(&dialog, kRelayStatesEvent);
-        for (int i = 0; i < CDirectDlg::kRelays; ++i)
-            states += dialog.RelayButton(i)->CheckState() == Qt::Checked ? '1' : '0';
+        // The window asks for the states once it shows.
+        QTRY_COMPARE(RelayStates(dialog), QStringLiteral("10100000"));
+        states = RelayStates(dialog);
+        LetQueuedInputPass();
         dialog.UrlField()->setText(QStringLiteral("127.0.0.9"));
         FindControl<QPushButton>(dialog, CDirectDlg::kExitId)->click();
     });
@@ -294,15 +316,15 @@ void TestDeviceCommands::againstQuarnsim()
         window_->CommandAction(CQuarnToolDlg::kDirectControl)->trigger();
     };
     run([](CDirectDlg& dialog) {
-        QCoreApplication::sendPostedEvents(&dialog, kRelayStatesEvent);
+        QTRY_COMPARE(RelayStates(dialog), QStringLiteral("00000000"));
+        LetQueuedInputPass();
         QTest::mouseClick(dialog.RelayButton(3), Qt::LeftButton);
-        QCoreApplication::sendPostedEvents(&dialog, kRelayStatesEvent);
+        QTRY_COMPARE(RelayStates(dialog), QStringLiteral("00010000"));
         dialog.accept();
     });
     run([&reported](CDirectDlg& dialog) {
-        QCoreApplication::sendPostedEvents(&dialog, kRelayStatesEvent);
-        for (int i = 0; i < CDirectDlg::kRelays; ++i)
-            reported += dialog.RelayButton(i)->CheckState() == Qt::Checked ? '1' : '0';
+        QTRY_VERIFY(!RelayStates(dialog).contains('?'));
+        reported = RelayStates(dialog);
         dialog.reject();
     });
     QCOMPARE(reported, QStringLiteral("00010000"));

@@ -140,7 +140,7 @@ private slots:
     void shortcutsRunTheMenuCommands_data();
     void shortcutsRunTheMenuCommands();
 
-    void versionDialogKeepsTextAndFocusOnOk();
+    void versionDialogKeepsTextAndOpensInItsField();
     void aboutBoxOpensForSystemCommands_data();
     void aboutBoxOpensForSystemCommands();
 
@@ -223,8 +223,9 @@ void TestMainWindow::controlsSitAtTheirPlacesAndStayOnResize_data()
     QTest::newRow("T7 ON time") << 1029 << QRect(126, 162, 60, 15);
     QTest::newRow("T3 OFF date") << 1014 << QRect(204, 90, 54, 15);
     QTest::newRow("T7 OFF time") << 1031 << QRect(264, 162, 60, 15);
-    QTest::newRow("A of T0") << 1239 << QRect(474, 30, 18, 14);
-    QTest::newRow("N of T7") << 1254 << QRect(492, 156, 20, 14);
+    // "A" and "N" are centred on their row's fields (36 + 18n, 15 high).
+    QTest::newRow("A of T0") << 1239 << QRect(474, 36, 18, 14);
+    QTest::newRow("N of T7") << 1254 << QRect(492, 162, 20, 14);
     QTest::newRow("R0") << 1200 << QRect(24, 198, 50, 14);
     QTest::newRow("R7") << 1207 << QRect(444, 198, 50, 14);
     QTest::newRow("condition R0") << 1218 << QRect(24, 216, 48, 24);
@@ -238,7 +239,11 @@ void TestMainWindow::controlsSitAtTheirPlacesAndStayOnResize()
     const DialogUnits du(window_->font());
     QWidget* control = window_->Control(id);
     QVERIFY(control != nullptr);
-    const QRect expected = du.rect(units.x(), units.y(), units.width(), units.height());
+    QRect expected = du.rect(units.x(), units.y(), units.width(), units.height());
+    if (id >= CQuarnToolDlg::kFirstAllDaysButton && id < CQuarnToolDlg::kFirstNoDaysButton + 8) {
+        const QRect field = du.rect(66, units.y(), 54, 15);
+        expected.moveTop(field.top() + (field.height() - expected.height()) / 2);
+    }
     QCOMPARE(control->geometry(), expected);
     const QPoint onWindow = control->mapTo(window_, QPoint(0, 0));
 
@@ -573,6 +578,19 @@ void TestMainWindow::conditionBoxesShowTheWholeText()
              "the condition runs past the box's right edge");
     QVERIFY(box->blockCount() == 1);
     QVERIFY2(box->document()->firstBlock().layout()->lineCount() > 1, "the long condition did not wrap");
+    // Lines break after an operator, never inside "||" or "&&".
+    const QTextLayout* lines = box->document()->firstBlock().layout();
+    const QString shown = box->document()->firstBlock().text();
+    for (int i = 0; i + 1 < lines->lineCount(); ++i) {
+        const QTextLine line = lines->lineAt(i);
+        QString text = shown.mid(line.textStart(), line.textLength());
+        text.remove(QChar(0x200B));
+        text.remove(QChar(0x2060));
+        QVERIFY2(text.endsWith(QStringLiteral("||")) || text.endsWith(QStringLiteral("&&")),
+                 qPrintable(QStringLiteral("line %1 is '%2'").arg(i).arg(text)));
+    }
+    // Keyboard focus never lands where it cannot be seen.
+    QVERIFY2(!(box->focusPolicy() & Qt::TabFocus), "the condition box takes a Tab stop");
 
     window_->Model().relays[3].clear();
     window_->ShowModel();
@@ -710,14 +728,14 @@ void TestMainWindow::shortcutsRunTheMenuCommands()
     }
 }
 
-void TestMainWindow::versionDialogKeepsTextAndFocusOnOk()
+void TestMainWindow::versionDialogKeepsTextAndOpensInItsField()
 {
     CVersionDlg dialog;
     dialog.SetVersionText(QStringLiteral("a<b & c"));
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Version"));
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    QCOMPARE(QApplication::focusWidget(), FindControl<QPushButton>(dialog, kOkId));
+    QCOMPARE(QApplication::focusWidget(), FindControl<QLineEdit>(dialog, CVersionDlg::kVersionFieldId));
     QCOMPARE(FindControl<QLineEdit>(dialog, CVersionDlg::kVersionFieldId)->text(), QStringLiteral("a<b & c"));
     const QString longText(40000, QLatin1Char('v'));
     FindControl<QLineEdit>(dialog, CVersionDlg::kVersionFieldId)->setText(longText);

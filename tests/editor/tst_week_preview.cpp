@@ -87,6 +87,8 @@ private slots:
     void toolTipTellsTimeAndStates();
     void conditionErrorReplacesThePicture();
     void savesThePictureAsPngOrSvg();
+    void enterInTheFirstDayAppliesIt_data();
+    void enterInTheFirstDayAppliesIt();
 
 private:
     QTemporaryDir dir_;
@@ -262,6 +264,38 @@ void TestWeekPreview::savesThePictureAsPngOrSvg()
 
     // Cancelled: nothing asked beyond the question, nothing written.
     QVERIFY(!dialog.SavePicture());
+}
+
+void TestWeekPreview::enterInTheFirstDayAppliesIt_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::newRow("Return") << int(Qt::Key_Return);
+    QTest::newRow("Enter on the keypad") << int(Qt::Key_Enter);
+}
+
+void TestWeekPreview::enterInTheFirstDayAppliesIt()
+{
+    QFETCH(int, key);
+    ScriptedFileDialogs files;
+    CWeekPreviewDlg dialog(WorkingWeek(), files);
+    dialog.FirstDayField()->setDate(kMonday);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    dialog.activateWindow();
+    dialog.FirstDayField()->setFocus();
+    // Typed over the year's section: 2027/12/14.
+    dialog.FirstDayField()->setSelectedSection(QDateTimeEdit::YearSection);
+    QTest::keyClicks(dialog.FirstDayField(), "2027");
+    QTest::keyClick(dialog.FirstDayField(), Qt::Key(key));
+    QVERIFY2(dialog.isVisible(), "Enter in the first-day field closed the preview");
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    QCOMPARE(dialog.FirstDayField()->date(), QDate(2027, 12, 14));
+    QCOMPARE(dialog.Preview().timeline.from,
+             runtime::InstantOf(runtime::DateTime{2027, 12, 14, 0, 0, 0}));
+    // Enter elsewhere still closes it.
+    dialog.HoldInputBox(0)->setFocus();
+    QTest::keyClick(dialog.HoldInputBox(0), Qt::Key_Return);
+    QVERIFY(!dialog.isVisible());
 }
 
 QTEST_MAIN(TestWeekPreview)

@@ -58,6 +58,8 @@ private slots:
     void realMessageBoxShowsTitleIconAndAnswers_data();
     void realMessageBoxShowsTitleIconAndAnswers();
     void messageBoxWithIconAndDetails();
+    void enterGivesTheAnswerThatKeeps_data();
+    void enterGivesTheAnswerThatKeeps();
 
     void desktopFileDialogAsksAsRequested_data();
     void desktopFileDialogAsksAsRequested();
@@ -178,6 +180,29 @@ void TestPlatform::realMessageBoxShowsTitleIconAndAnswers()
     QCOMPARE(seen.title, QStringLiteral("QuarnTool"));
     QCOMPARE(seen.text, QStringLiteral("Contents changed"));
     QCOMPARE(seen.icon, icon);
+}
+
+void TestPlatform::enterGivesTheAnswerThatKeeps_data()
+{
+    QTest::addColumn<MessageButtons>("buttons");
+    QTest::addColumn<MessageAnswer>("keeps");
+
+    QTest::newRow("replace: No keeps") << MessageButtons::YesNo << MessageAnswer::No;
+    QTest::newRow("save first: Yes keeps") << MessageButtons::YesNoCancel << MessageAnswer::Yes;
+    QTest::newRow("Cancel keeps") << MessageButtons::YesNoCancel << MessageAnswer::Cancel;
+}
+
+void TestPlatform::enterGivesTheAnswerThatKeeps()
+{
+    QFETCH(MessageButtons, buttons);
+    QFETCH(MessageAnswer, keeps);
+
+    QTimer::singleShot(0, [] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY2(box != nullptr, "no message box is open");
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    QCOMPARE(AskQuestion(nullptr, "Replace it?", buttons, keeps), keeps);
 }
 
 void TestPlatform::messageBoxWithIconAndDetails()
@@ -314,7 +339,7 @@ void TestPlatform::messageBoxIsAsWideAsItsTitle()
     QFETCH(QString, informative);
     SetMessageBoxTitle(QStringLiteral("QuarnTool"));
     const auto box = CreateMessageBox(nullptr, MessageBoxRequest{text, MessageButtons::Ok,
-                                                                 QMessageBox::Warning, {}, informative});
+                                                                 QMessageBox::Warning, {}, informative, {}});
     box->show();
     QVERIFY(QTest::qWaitForWindowExposed(box.get()));
     QCOMPARE(box->text(), text);

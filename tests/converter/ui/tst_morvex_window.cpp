@@ -5,6 +5,7 @@
 #include "converter/ui/morvex_app.hpp"
 #include "converter/ui/morvex_dlg.hpp"
 #include "converter/ui/morvex_texts.hpp"
+#include "devicelink/ui/upload_command.hpp"
 #include "devicelink/ui/upload_dlg.hpp"
 #include "devicelink/ui/window_exchange.hpp"
 #include "platform/dialog_units.hpp"
@@ -82,6 +83,8 @@ private:
 
 void TestMorvexWindow::init()
 {
+    // What the last test queued up behind an exchange is dropped first.
+    test::LetQueuedInputPass();
     QVERIFY(settingsDir_.isValid());
     QVERIFY(work_.isValid());
     test::UsePrivateSettings(settingsDir_.path());
@@ -353,7 +356,18 @@ void TestMorvexWindow::transformReportsItsOutcome()
     QCOMPARE(boxes.boxes.size(), std::size_t{2});
     QCOMPARE(boxes.boxes[1].text, QStringLiteral("Some error occured Unspecified error (80004005)"));
     QCOMPARE(boxes.boxes[1].icon, QMessageBox::Warning);
+    // Why, in the engine's words, under the details.
+    QVERIFY2(boxes.boxes[1].details.startsWith(broken + QStringLiteral(": not well-formed at line 1, column ")),
+             qPrintable(boxes.boxes[1].details));
     QCOMPARE(ReadBytes(broken + ".xml"), QByteArray("kept\r\n"));
+    // A source that does not exist: the same text, and the reason.
+    const QString missing = work_.filePath(QStringLiteral("missing.xmi"));
+    Field(CMorvexDlg::kSourceField)->setText(missing);
+    QTest::mouseClick(Button(CMorvexDlg::kTransform), Qt::LeftButton);
+    QCOMPARE(boxes.boxes.size(), std::size_t{3});
+    QCOMPARE(boxes.boxes[2].text, QStringLiteral("Some error occured Unspecified error (80004005)"));
+    QCOMPARE(boxes.boxes[2].details, missing + QStringLiteral(": no such file"));
+    Field(CMorvexDlg::kSourceField)->setText(broken);
     // The window keeps its paths after either outcome.
     QCOMPARE(Field(CMorvexDlg::kSourceField)->text(), broken);
     QCOMPARE(Field(CMorvexDlg::kDestinationField)->text(), broken + ".xml");
@@ -380,6 +394,23 @@ void TestMorvexWindow::transformWithoutRelayWarns()
     QCOMPARE(lines.constFirst(), QStringLiteral("No relay was found in the model."));
     QVERIFY2(lines.size() >= 2 && lines[1].contains(QStringLiteral("Idle")), qPrintable(boxes.boxes[0].details));
     QVERIFY(QFile::exists(model + QStringLiteral(".xml")));
+
+    // Uploading that file asks first; No (the default) sends nothing and
+    // opens no upload dialog.
+    bool dialogOpened = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            dialogOpened = true;
+            dialog->reject();
+        }
+    });
+    boxes.answers = {MessageAnswer::No};
+    QTest::mouseClick(Button(CMorvexDlg::kUpload), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    QVERIFY2(!dialogOpened, "the upload dialog opened after No");
+    QCOMPARE(boxes.shown.size(), 2);
+    QCOMPARE(boxes.shown.at(1), NoRelayQuestion(model + QStringLiteral(".xml")));
+    QCOMPARE(boxes.boxes[1].buttons, MessageButtons::YesNo);
 }
 
 void TestMorvexWindow::transformWithEmptySourceDoesNothing()
@@ -433,7 +464,12 @@ void TestMorvexWindow::uploadOfAMissingFileSaysSo()
 void TestMorvexWindow::uploadSendsTheFileAndKeepsTheSettings()
 {
     const QString file = work_.filePath(QStringLiteral("plan.xml"));
-    QVERIFY(WriteBytes(file, "<statemachine/>\r\n"));
+    // A file that switches R0, so that nothing is asked before it is sent.
+    const QByteArray oneRelay =
+        "<statemachine><parallel><state id=\"R0\" initial=\"Roff0\"><state id=\"Roff0\">"
+        "<transition target=\"Ron0\" cond=\"#S0\"> </transition></state><state id=\"Ron0\">"
+        "<transition target=\"Roff0\" cond=\"!(#S0)\"> </transition></state></state></parallel></statemachine>";
+    QVERIFY(WriteBytes(file, oneRelay + "\r\n"));
     test::TestPeer peer({"HTTP/1.1 401 Unauthorized\r\n\r\n"});
     SetWindowExchangePortForTesting(peer.Port());
     test::MessageBoxScript boxes;
@@ -454,13 +490,14 @@ void TestMorvexWindow::uploadSendsTheFileAndKeepsTheSettings()
     QCOMPARE(boxes.shown, QStringList{QStringLiteral("Error: 401: Authorization required")});
     const std::string& request = peer.Request();
     QVERIFY(QByteArray::fromStdString(request).startsWith("POST /state_machine_mp.html HTTP/1.0\r\n"));
-    QVERIFY(request.find("<statemachine/>") != std::string::npos);
+    QVERIFY(request.find(oneRelay.toStdString()) != std::string::npos);
 
     // Stored in the converter's own store, and offered by the next upload.
     QCOMPARE(SettingsStore::ReadString("upload", "url", {}), QStringLiteral("127.0.0.1"));
     QCOMPARE(SettingsStore::ReadString("upload", "pwd", {}), QStringLiteral("wrong"));
     QSettings store(morvex_texts::CompanyKey(), SettingsStore::ProgramName());
     QCOMPARE(store.value(QStringLiteral("upload/url")).toString(), QStringLiteral("127.0.0.1"));
+    test::LetQueuedInputPass();
     test::WhenModalOpens<CUploadDlg>([&](CUploadDlg& dialog) {
         shownUrl = dialog.UrlField()->text();
         dialog.reject();

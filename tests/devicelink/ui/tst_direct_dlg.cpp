@@ -1,6 +1,7 @@
 // The direct-control window against a loopback peer: the relay states at
-// opening, a switch per button press, the unknown state after a switch the
-// controller did not confirm, and the address it keeps.
+// opening, a switch per button press, the unknown state until the controller
+// reports a state, input dropped while an exchange waits, and the address it
+// keeps.
 #include "devicelink/ui/direct_dlg.hpp"
 #include "devicelink/ui/relay_button.hpp"
 #include "devicelink/ui/window_exchange.hpp"
@@ -8,6 +9,8 @@
 #include "tests/support/qt/window_test_support.hpp"
 
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QSignalSpy>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -49,6 +52,26 @@ private:
     std::optional<TestPeer> peer_;
 };
 
+// Input queued up while an exchange blocked is handed out, and dropped, once
+// the event loop runs again; after that the window takes input.
+void WaitUntilInputIsTaken()
+{
+    QCoreApplication::processEvents();
+    LetQueuedInputPass();
+}
+
+// A click on button that waits in the event queue, as one made while the
+// program is busy does.
+void PostClick(QWidget* button)
+{
+    const QPointF at = QRectF(button->rect()).center();
+    const QPointF global = button->mapToGlobal(at);
+    QCoreApplication::postEvent(button, new QMouseEvent(QEvent::MouseButtonPress, at, global, Qt::LeftButton,
+                                                        Qt::LeftButton, Qt::NoModifier));
+    QCoreApplication::postEvent(button, new QMouseEvent(QEvent::MouseButtonRelease, at, global, Qt::LeftButton,
+                                                        Qt::NoButton, Qt::NoModifier));
+}
+
 // The buttons as one text: 1 on, 0 off, ? unknown.
 QString States(const CDirectDlg& dialog)
 {
@@ -85,6 +108,7 @@ private slots:
     void press_data();
     void press();
     void pressOnUnknownSwitchesOn();
+    void clickMadeWhileAnExchangeWaitsIsDropped();
     void statesDifferWithoutColour();
     void addressStoredOnClose_data();
     void addressStoredOnClose();
@@ -106,6 +130,8 @@ void TestDirectDlg::initTestCase()
 
 void TestDirectDlg::init()
 {
+    // What the last test queued up behind an exchange is dropped first.
+    LetQueuedInputPass();
     SettingsStore::WriteString("direct", "url", kHost);
 }
 
@@ -118,21 +144,36 @@ std::unique_ptr<CDirectDlg> TestDirectDlg::Open(const QByteArray& reply)
 {
     Answer answer(reply);
     auto dialog = std::make_unique<CDirectDlg>();
+    QSignalSpy exchanges(dialog.get(), &CDirectDlg::exchangeEnded);
     dialog->show();
+    // The window shows before it asks, with no relay's state known.
+    [&] {
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(exchanges.count(), 0);
+        QCOMPARE(States(*dialog), QStringLiteral("????????"));
+    }();
+    [&] { QTRY_COMPARE(exchanges.count(), 1); }();
     if (reply != kUnreachable)
         [&] { QCOMPARE(answer.Request(), QByteArray("GET /control.html HTTP/1.0\r\n\r\n")); }();
-    // The states arrive by a posted event, after the opening has ended.
-    [&] { QCOMPARE(States(*dialog), QStringLiteral("00000000")); }();
     QCoreApplication::sendPostedEvents(dialog.get(), kRelayStatesEvent);
+    WaitUntilInputIsTaken();
     return dialog;
 }
 
 QByteArray TestDirectDlg::Press(CDirectDlg& dialog, int relay, const QByteArray& reply)
 {
     Answer answer(reply);
+    const QString before = States(dialog);
     QTest::mouseClick(dialog.RelayButton(relay), Qt::LeftButton);
     const QByteArray request = answer.Request();
+    // The relay mask arrives by a posted event, after the click's handler;
+    // until then the click has changed nothing a controller did not say.
+    const QString after = States(dialog);
+    if (after != before && !(after[relay] == '?' && before[relay] != '?'))
+        QTest::qFail(qPrintable(QStringLiteral("the click alone turned %1 into %2").arg(before, after)), __FILE__,
+                     __LINE__);
     QCoreApplication::sendPostedEvents(&dialog, kRelayStatesEvent);
+    WaitUntilInputIsTaken();
     return request;
 }
 
@@ -168,11 +209,12 @@ void TestDirectDlg::statesAtOpening_data()
     QTest::newRow("255") << MaskPage(255) << "11111111";
     QTest::newRow("white space before the number")
         << QByteArray("HTTP/1.1 200 OK\r\n\r\n<b id=\"R\">\r\n  3</b>") << "11000000";
+    // Without a relay mask nothing is known; no relay is shown off on a guess.
     QTest::newRow("something else before the number")
-        << QByteArray("HTTP/1.0 200 OK\r\n\r\n<b id=\"R\">x3</b>") << "00000000";
+        << QByteArray("HTTP/1.0 200 OK\r\n\r\n<b id=\"R\">x3</b>") << "????????";
     QTest::newRow("401 with a mask") << QByteArray("HTTP/1.0 401 Unauthorized\r\n\r\n<b id=\"R\">3</b>")
-                                     << "00000000";
-    QTest::newRow("unreachable") << kUnreachable << "00000000";
+                                     << "????????";
+    QTest::newRow("unreachable") << kUnreachable << "????????";
 }
 
 void TestDirectDlg::statesAtOpening()
@@ -224,6 +266,21 @@ void TestDirectDlg::pressOnUnknownSwitchesOn()
     QCOMPARE(Press(*dialog, 6, MaskPage(64)), QByteArray("GET /control.html?G=1 HTTP/1.0\r\n\r\n"));
     QCOMPARE(States(*dialog), QStringLiteral("00000010"));
     QVERIFY(dialog->RelayButton(6)->toolTip().isEmpty());
+}
+
+void TestDirectDlg::clickMadeWhileAnExchangeWaitsIsDropped()
+{
+    // Clicks on Exit and on R5 queue up while R3's switch waits; they are
+    // dropped, not run against the window as it is after the wait.
+    const auto dialog = Open(MaskPage(0));
+    PostClick(FindControl<QPushButton>(*dialog, CDirectDlg::kExitId));
+    PostClick(dialog->RelayButton(5));
+    QCOMPARE(Press(*dialog, 3, MaskPage(8)), QByteArray("GET /control.html?D=1 HTTP/1.0\r\n\r\n"));
+    QVERIFY2(dialog->isVisible(), "Exit clicked during the wait closed the window after it");
+    QCOMPARE(States(*dialog), QStringLiteral("00010000"));
+    // A click made after the wait counts.
+    QCOMPARE(Press(*dialog, 5, MaskPage(40)), QByteArray("GET /control.html?F=1 HTTP/1.0\r\n\r\n"));
+    QCOMPARE(States(*dialog), QStringLiteral("00010100"));
 }
 
 void TestDirectDlg::addressStoredOnClose_data()

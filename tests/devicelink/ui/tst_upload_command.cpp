@@ -17,6 +17,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 using namespace quarn;
 using namespace quarn::test;
@@ -24,8 +25,15 @@ using quarn::test::ClosedPort;
 using quarn::test::TestPeer;
 
 Q_DECLARE_METATYPE(quarn::UploadDlgVariant)
+Q_DECLARE_METATYPE(quarn::MessageAnswer)
 
 namespace {
+
+// A state-machine file that switches relay R0 on input S0.
+const QByteArray kOneRelay =
+    "<statemachine><parallel><state id=\"R0\" initial=\"Roff0\"><state id=\"Roff0\">"
+    "<transition target=\"Ron0\" cond=\"#S0\"> </transition></state><state id=\"Ron0\">"
+    "<transition target=\"Roff0\" cond=\"!(#S0)\"> </transition></state></state></parallel></statemachine>";
 
 const QString kLongAddress = QStringLiteral("controller-in-the-basement.example.org");  // 38 characters
 
@@ -74,6 +82,8 @@ private slots:
     void fileThatCannotBeOpened();
     void waitCursorEndsOnEveryPath();
     void bareNumbersAreExplainedUnderTheText();
+    void fileWithoutRelayAsksFirst_data();
+    void fileWithoutRelayAsksFirst();
 
 private:
     QString FilePath(const QString& name) const { return QDir(files_.path()).filePath(name); }
@@ -93,6 +103,8 @@ void TestUploadCommand::initTestCase()
 
 void TestUploadCommand::init()
 {
+    // What the last test queued up behind an exchange is dropped first.
+    LetQueuedInputPass();
     SettingsStore::RemoveSection(QStringLiteral("upload"));
     boxes_ = std::make_unique<MessageBoxScript>();
 }
@@ -259,7 +271,7 @@ void TestUploadCommand::outcomes()
     QFETCH(QByteArray, reply);
     QFETCH(QString, message);
 
-    const QString path = WriteFile("<statemachine/>\r\n");
+    const QString path = WriteFile(kOneRelay + "\r\n");
     TestPeer peer({reply.toStdString()});
     SetWindowExchangePortForTesting(peer.Port());
     DialogHand hand;
@@ -271,13 +283,13 @@ void TestUploadCommand::outcomes()
     const std::string& request = peer.Request();
     QVERIFY2(request.rfind("POST /state_machine_mp.html HTTP/1.0\r\n", 0) == 0, request.c_str());
     QVERIFY2(request.find("Authorization: Basic YWRtaW46c2VjcmV0\r\n") != std::string::npos, request.c_str());
-    QVERIFY2(request.find("\r\n\r\n<statemachine/>\n\r\n--1234567890--\r\n\r\n") != std::string::npos,
+    QVERIFY2(request.find("\r\n\r\n" + kOneRelay.toStdString() + "\n\r\n--1234567890--\r\n\r\n") != std::string::npos,
              request.c_str());
 }
 
 void TestUploadCommand::settingsStoredAfterFailureAndOfferedNextTime()
 {
-    const QString path = WriteFile("<statemachine/>\r\n");
+    const QString path = WriteFile(kOneRelay);
     SetWindowExchangePortForTesting(ClosedPort());
 
     // An empty store offers the default host name and password.
@@ -289,6 +301,7 @@ void TestUploadCommand::settingsStoredAfterFailureAndOfferedNextTime()
     QCOMPARE(boxes_->shown.size(), 1);
     QVERIFY2(boxes_->shown.at(0).startsWith(QStringLiteral("Cannot connect: ")), qPrintable(boxes_->shown.at(0)));
 
+    LetQueuedInputPass();
     DialogHand second;
     AnswerDialog(second, QStringLiteral("127.0.0.1"), QStringLiteral("x"), false);
     RunUploadCommand(nullptr, UploadDlgVariant::Converter, path);
@@ -409,7 +422,7 @@ void TestUploadCommand::waitCursorEndsOnEveryPath()
 
 void TestUploadCommand::bareNumbersAreExplainedUnderTheText()
 {
-    const QString path = WriteFile("<statemachine/>\r\n");
+    const QString path = WriteFile(kOneRelay);
     QList<MessageBoxRequest> seen;
     SetMessageBoxRequestHook([&seen](const MessageBoxRequest& request) {
         seen << request;
@@ -438,6 +451,72 @@ void TestUploadCommand::bareNumbersAreExplainedUnderTheText()
     QVERIFY2(seen.at(1).text.startsWith(QStringLiteral("Cannot connect: ")), qPrintable(seen.at(1).text));
     QCOMPARE(seen.at(1).informative,
              QStringLiteral("Connection refused: nothing answers on port %1 at that address.").arg(closed));
+}
+
+void TestUploadCommand::fileWithoutRelayAsksFirst_data()
+{
+    QTest::addColumn<UploadDlgVariant>("variant");
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<MessageAnswer>("answer");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<bool>("sent");
+
+    for (const auto& [name, variant] : {std::pair{"editor", UploadDlgVariant::Editor},
+                                        std::pair{"converter", UploadDlgVariant::Converter}}) {
+        QTest::addRow("%s, no relay, No keeps the running program", name)
+            << variant << QByteArray("<statemachine/>\r\n") << MessageAnswer::No << true << false;
+        QTest::addRow("%s, timers but no relay, Yes sends it", name)
+            << variant << QByteArray("<statemachine><timer id=\"0\" start=\"1\" end=\"2\" dow=\"1\"> </timer></statemachine>")
+            << MessageAnswer::Yes << true << true;
+        QTest::addRow("%s, a relay, nothing asked", name) << variant << kOneRelay << MessageAnswer::No << false << true;
+    }
+}
+
+void TestUploadCommand::fileWithoutRelayAsksFirst()
+{
+    QFETCH(UploadDlgVariant, variant);
+    QFETCH(QByteArray, file);
+    QFETCH(MessageAnswer, answer);
+    QFETCH(bool, asked);
+    QFETCH(bool, sent);
+
+    const QString path = WriteFile(file);
+    QList<MessageBoxRequest> seen;
+    SetMessageBoxRequestHook([&seen, answer](const MessageBoxRequest& request) {
+        seen << request;
+        return request.buttons == MessageButtons::YesNo ? answer : MessageAnswer::Ok;
+    });
+    std::optional<TestPeer> peer;
+    if (sent) {
+        peer.emplace(std::vector<std::string>{"HTTP/1.0 200 OK\r\n\r\n<p name=\"status\"><b>Stored</b></p>"});
+        SetWindowExchangePortForTesting(peer->Port());
+        DialogHand hand;
+        AnswerDialog(hand, QStringLiteral("127.0.0.1"), QStringLiteral("pw"), true);
+        RunUploadCommand(nullptr, variant, path);
+        QVERIFY(hand.opened);
+        QVERIFY(peer->Request().find("name=\"file\"") != std::string::npos);
+    } else {
+        // The dialog never opens: nothing is asked for, stored or sent.
+        SetWindowExchangePortForTesting(ClosedPort());
+        RunUploadCommand(nullptr, variant, path);
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+    }
+    SetMessageBoxRequestHook({});
+
+    QStringList texts;
+    for (const MessageBoxRequest& request : seen)
+        texts << request.text;
+    QStringList expected;
+    if (asked)
+        expected << NoRelayQuestion(path);
+    if (sent)
+        expected << QStringLiteral("Stored");
+    QCOMPARE(texts, expected);
+    if (asked) {
+        QCOMPARE(seen.first().buttons, MessageButtons::YesNo);
+        QVERIFY2(seen.first().defaultAnswer == MessageAnswer::No, "Enter would send a program that switches nothing");
+    }
+    QCOMPARE(SettingsStore::ReadString("upload", "pwd", "-"), sent ? QStringLiteral("pw") : QStringLiteral("-"));
 }
 
 QTEST_MAIN(TestUploadCommand)

@@ -3,6 +3,7 @@
 // device link: answers for the file and message dialogs, a hand for modal
 // dialogs, and a private settings store.
 
+#include "platform/blocked_input.hpp"
 #include "platform/control_name.hpp"
 #include "platform/file_dialogs.hpp"
 #include "platform/message_box.hpp"
@@ -98,12 +99,21 @@ public:
     std::deque<MessageAnswer> answers;
 };
 
+// After an exchange from a window, the keys and clicks that queued up while
+// it blocked are dropped until the event loop has come round; a test that
+// clicks or types next lets it come round first, as any user's hand does.
+inline void LetQueuedInputPass()
+{
+    QTRY_VERIFY(!InputIsDropped());
+}
+
 // Runs act on the next modal dialog once it is open. The caller then opens
 // the dialog; act must close it.
 template <typename Dialog>
 void WhenModalOpens(std::function<void(Dialog&)> act)
 {
     QTimer::singleShot(0, [act] {
+        LetQueuedInputPass();
         auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
         if (dialog == nullptr) {
             QWARN("the expected dialog did not open");
