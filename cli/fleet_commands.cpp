@@ -5,7 +5,9 @@
 #include "cli/commands.hpp"
 #include "cli/device_report.hpp"
 #include "cli/fleet.hpp"
+#include "cli/fleet_expect.hpp"
 #include "cli/fleet_run.hpp"
+#include "cli/prometheus.hpp"
 #include "cli/hosts_file.hpp"
 #include "devicelink/direct_control.hpp"
 #include "devicelink/narrow_text.hpp"
@@ -15,11 +17,13 @@
 #include "document/model.hpp"
 #include "document/reader.hpp"
 #include "document/utf8.hpp"
+#include "runtime/local_clock.hpp"
 
 #include <nlohmann/json.hpp>
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -181,16 +185,131 @@ std::string WithoutTrailingSpaces(std::string line)
 struct Reading {
     DeviceReport report;
     std::int32_t mask = 0;
+    double seconds = 0;
 };
 
-void Status(const FleetOptions& options)
+struct StatusOptions {
+    FleetOptions fleet;
+    std::string format = "table";
+    bool expect = false;
+#ifdef QUARN_WITH_JOURNAL
+    JournalChoice journal;
+#endif
+};
+
+// What --expect found for one host.
+struct Expected {
+    bool recorded = false;   // the journal names a program the host took
+    std::string program;     // its hash
+    std::string bytes;
+    Prediction prediction;
+    Verdict verdict;
+};
+
+#ifdef QUARN_WITH_JOURNAL
+// The last program every host took, read before any exchange.
+std::vector<Expected> RecordedPrograms(const std::vector<HostEntry>& hosts, const JournalChoice& choice)
 {
-    const std::vector<HostEntry> hosts = ReadHosts(options);
+    std::vector<Expected> expected(hosts.size());
+    // No journal yet: nothing is recorded for anybody.
+    std::error_code missing;
+    if (!std::filesystem::exists(JournalPath(choice), missing) && !JournalPath(choice).empty())
+        return expected;
+    const std::unique_ptr<Journal> journal = OpenJournal(choice, Journal::Access::ReadOnly);
+    for (std::size_t i = 0; i < hosts.size(); ++i) {
+        std::string error;
+        const std::vector<Deployment> taken = journal->TakenPrograms(hosts[i].host, hosts[i].port, error);
+        std::optional<StoredProgram> program;
+        if (error.empty() && !taken.empty())
+            program = journal->Program(taken.front().program, error);
+        if (!error.empty())
+            FailCommand("journal " + JournalPath(choice) + ": " + error, kExitBadInput);
+        if (program) {
+            expected[i].recorded = true;
+            expected[i].program = program->hash;
+            expected[i].bytes = std::move(program->bytes);
+        }
+    }
+    return expected;
+}
+#endif
+
+const char* PredictedText(Predicted state)
+{
+    switch (state) {
+    case Predicted::On:
+        return "on";
+    case Predicted::Off:
+        return "off";
+    case Predicted::DependsOnInputs:
+        return "in";
+    }
+    return "?";
+}
+
+std::string VerdictText(const Expected& expected)
+{
+    if (!expected.recorded)
+        return "no program recorded";
+    if (!expected.prediction.ok)
+        return "not compared: " + expected.prediction.error;
+    return expected.verdict.text;
+}
+
+std::string PrometheusStatus(const std::vector<HostEntry>& hosts, const std::vector<Reading>& readings,
+                             const std::vector<Expected>* expected)
+{
+    PrometheusText out;
+    out.Family("quarn_up", "Whether the controller's relays could be read (1) or not (0).");
+    for (std::size_t i = 0; i < hosts.size(); ++i)
+        out.Sample("quarn_up", {{"host", hosts[i].label}}, readings[i].report.ok ? 1 : 0);
+    out.Family("quarn_relay_on", "Whether the relay is on (1) or off (0), as the controller shows it.");
+    for (std::size_t i = 0; i < hosts.size(); ++i) {
+        if (!readings[i].report.ok)
+            continue;
+        for (int r = 0; r < kControllerRelays; ++r) {
+            out.Sample("quarn_relay_on", {{"host", hosts[i].label}, {"relay", "R" + std::to_string(r)}},
+                       RelayOn(readings[i].mask, r) ? 1 : 0);
+        }
+    }
+    if (expected != nullptr) {
+        out.Family("quarn_relay_expected",
+                   "Whether the last recorded program says the relay is on (1) or off (0) now; absent when it "
+                   "depends on the inputs or no program is recorded.");
+        for (std::size_t i = 0; i < hosts.size(); ++i) {
+            const Expected& e = (*expected)[i];
+            if (!e.recorded || !e.prediction.ok)
+                continue;
+            for (int r = 0; r < kControllerRelays; ++r) {
+                const Predicted state = e.prediction.relays[static_cast<std::size_t>(r)].state;
+                if (state == Predicted::DependsOnInputs)
+                    continue;
+                out.Sample("quarn_relay_expected", {{"host", hosts[i].label}, {"relay", "R" + std::to_string(r)}},
+                           state == Predicted::On ? 1 : 0);
+            }
+        }
+    }
+    out.Family("quarn_status_seconds", "How long reading the controller's relays took, in seconds.");
+    for (std::size_t i = 0; i < hosts.size(); ++i)
+        out.Sample("quarn_status_seconds", {{"host", hosts[i].label}}, readings[i].seconds);
+    return out.Text();
+}
+
+void Status(const StatusOptions& options)
+{
+    const std::vector<HostEntry> hosts = ReadHosts(options.fleet);
+    std::vector<Expected> expected;
+#ifdef QUARN_WITH_JOURNAL
+    if (options.expect)
+        expected = RecordedPrograms(hosts, options.journal);
+#endif
     RequireSockets();
     std::vector<Reading> readings(hosts.size());
-    RunAll(hosts.size(), options, [&](std::size_t i) {
+    RunAll(hosts.size(), options.fleet, [&](std::size_t i) {
+        const auto start = std::chrono::steady_clock::now();
         const ControlResult result =
-            SendControlRequest(ToWide(hosts[i].host), kControlPage, OptionsFor(hosts[i], options));
+            SendControlRequest(ToWide(hosts[i].host), kControlPage, OptionsFor(hosts[i], options.fleet));
+        readings[i].seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         readings[i].report = ReportControl(result, kControlPage);
         if (readings[i].report.ok)
             readings[i].mask = *result.mask;
@@ -200,8 +319,24 @@ void Status(const FleetOptions& options)
     bool allOk = true;
     for (const Reading& reading : readings)
         allOk = allOk && reading.report.ok;
+    if (options.expect) {
+        // The controllers' clocks are this machine's local time.
+        const runtime::Instant now = runtime::LocalNow();
+        for (std::size_t i = 0; i < hosts.size(); ++i) {
+            Expected& e = expected[i];
+            if (!e.recorded)
+                continue;
+            e.prediction = PredictRelays(e.bytes, now);
+            if (e.prediction.ok && readings[i].report.ok) {
+                e.verdict = Compare(e.prediction, static_cast<std::uint8_t>(readings[i].mask & 0xFF));
+                allOk = allOk && e.verdict.asProgrammed;
+            }
+        }
+    }
 
-    if (options.json) {
+    if (options.format == "prometheus") {
+        std::cout << PrometheusStatus(hosts, readings, options.expect ? &expected : nullptr);
+    } else if (options.fleet.json) {
         nlohmann::ordered_json list = nlohmann::ordered_json::array();
         for (std::size_t i = 0; i < hosts.size(); ++i) {
             nlohmann::ordered_json entry = {{"host", hosts[i].label}, {"ok", readings[i].report.ok}};
@@ -217,6 +352,19 @@ void Status(const FleetOptions& options)
                 entry["relays"] = nullptr;
                 entry["error"] = EncodeUtf8(readings[i].report.text);
             }
+            if (options.expect) {
+                const Expected& e = expected[i];
+                entry["program"] = e.recorded ? nlohmann::ordered_json(e.program) : nlohmann::ordered_json(nullptr);
+                if (e.recorded && e.prediction.ok) {
+                    nlohmann::ordered_json states = nlohmann::ordered_json::array();
+                    for (const RelayPrediction& relay : e.prediction.relays)
+                        states.push_back(relay.state == Predicted::DependsOnInputs ? "inputs" : PredictedText(relay.state));
+                    entry["expected"] = states;
+                } else {
+                    entry["expected"] = nullptr;
+                }
+                entry["verdict"] = readings[i].report.ok ? nlohmann::ordered_json(VerdictText(e)) : nlohmann::ordered_json(nullptr);
+            }
             list.push_back(entry);
         }
         std::cout << list.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
@@ -224,6 +372,8 @@ void Status(const FleetOptions& options)
         std::size_t hostWidth = 4;
         for (const HostEntry& host : hosts)
             hostWidth = std::max(hostWidth, TextColumns(TerminalBytes(host.label)));
+        if (options.expect)
+            hostWidth = std::max<std::size_t>(hostWidth, 9);
         std::string header = PadTo("HOST", hostWidth);
         for (int r = 0; r < kControllerRelays; ++r)
             header += "  R" + std::to_string(r) + " ";
@@ -233,10 +383,18 @@ void Status(const FleetOptions& options)
             if (readings[i].report.ok) {
                 for (int r = 0; r < kControllerRelays; ++r)
                     line += RelayOn(readings[i].mask, r) ? "  on " : "  off";
+                if (options.expect)
+                    line += "  " + VerdictText(expected[i]);
             } else {
                 line += "  " + readings[i].report.terminal;
             }
             std::cout << WithoutTrailingSpaces(line) << '\n';
+            if (options.expect && expected[i].recorded && expected[i].prediction.ok) {
+                std::string predicted = PadTo("  program", hostWidth);
+                for (const RelayPrediction& relay : expected[i].prediction.relays)
+                    predicted += "  " + PadTo(PredictedText(relay.state), 3);
+                std::cout << WithoutTrailingSpaces(predicted) << '\n';
+            }
         }
     }
     std::cout << std::flush;
@@ -276,11 +434,28 @@ void AddFleetCommands(CLI::App& app)
         command->callback([options] { Deploy(*options); });
     }
     {
-        auto options = std::make_shared<FleetOptions>();
+        auto options = std::make_shared<StatusOptions>();
         CLI::App* command = app.add_subcommand(
             "status", "Show the eight relay states of every controller of a hosts file, or why they could not "
-                      "be read (exit 0 only when every controller was read)");
-        AddFleetOptions(*command, *options, true);
+                      "be read (exit 0 only when every controller was read"
+#ifdef QUARN_WITH_JOURNAL
+                      " and, with --expect, behaves as programmed"
+#endif
+                      ")");
+        AddFleetOptions(*command, options->fleet, true);
+        command->add_option("--format", options->format,
+                            "table (or --json), or prometheus: the text exposition format for node_exporter's "
+                            "textfile collector or any scraper")
+            ->check(CLI::IsMember({"table", "prometheus"}))
+            ->capture_default_str();
+#ifdef QUARN_WITH_JOURNAL
+        command->add_flag("--expect", options->expect,
+                          "beside the relays, what the last program each host took (as the deploy journal records "
+                          "it) says they show at this machine's local time, run from Monday 00:00:00 with the inputs "
+                          "unknown (\"in\": the relay depends on the inputs and is not compared), and a verdict: "
+                          "\"as programmed\", \"differs: ...\" or \"no program recorded\"");
+        AddJournalOptions(*command, options->journal, false);
+#endif
         command->callback([options] { Status(*options); });
     }
 }
