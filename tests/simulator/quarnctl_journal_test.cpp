@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "devicelink/direct_control.hpp"
 #include "tests/support/files.hpp"
 #include "tests/support/sim_process.hpp"
 #include "tests/support/test_peer.hpp"
@@ -448,6 +449,88 @@ TEST_F(QuarnctlJournal, ALockedJournalIsWaitedForFiveSeconds)
     EXPECT_GE(elapsed, 4900ms);
     EXPECT_LT(elapsed, 9s);
     EXPECT_EQ(fleet[0].Stored(), "");
+}
+
+
+// R0 follows T0, on all day every day; R1 follows input S0; R2 is unused.
+const std::string kExpectProgram =
+    "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<statemachine>\r\n\t<version>expect</version>\r\n"
+    "\t<timer id=\"0\" start=\"0\" end=\"86399\" dow=\"127\"> </timer>\r\n\t<parallel>\r\n"
+    "\t\t<state id=\"R0\" initial=\"Roff0\">\r\n"
+    "\t\t\t<state id=\"Roff0\"><transition target=\"Ron0\" cond=\"#T0\"> </transition></state>\r\n"
+    "\t\t\t<state id=\"Ron0\"><transition target=\"Roff0\" cond=\"!(#T0)\"> </transition></state>\r\n\t\t</state>\r\n"
+    "\t\t<state id=\"R1\" initial=\"Roff1\">\r\n"
+    "\t\t\t<state id=\"Roff1\"><transition target=\"Ron1\" cond=\"#S0\"> </transition></state>\r\n"
+    "\t\t\t<state id=\"Ron1\"><transition target=\"Roff1\" cond=\"!(#S0)\"> </transition></state>\r\n\t\t</state>\r\n"
+    "\t</parallel>\r\n</statemachine>\r\n";
+
+TEST_F(QuarnctlJournal, StatusExpectComparesEachControllerWithItsLastProgram)
+{
+    // Clocks at this machine's local time ("now" is quarnsim's default).
+    std::vector<Controller> plain = Start(3);
+    const std::vector<Controller> input = Start(1, {"--input", "S0=1"});
+    const std::string dead = "127.0.0.1:" + std::to_string(test::ClosedPort());
+    const std::string program = folder_.File("expect.xml");
+    ASSERT_TRUE(WriteBytes(program, kExpectProgram));
+    ASSERT_EQ(Quarnctl({"deploy", program, "--hosts", HostsFile({plain[0].label, plain[1].label, input[0].label})}).status,
+              0);
+    // plain[1]: R2 switched by hand; plain[2]: never deployed to.
+    ExchangeOptions options;
+    options.port = plain[1].sim->Port();
+    ASSERT_TRUE(SendControlRequest(u"127.0.0.1", RelayQuery(2, true), options).mask);
+
+    const std::string hosts = HostsFile({plain[0].label, plain[1].label, input[0].label, plain[2].label, dead});
+    const auto json = Quarnctl({"status", "--hosts", hosts, "--expect", "--json", "--time-limit", "2"});
+    EXPECT_EQ(json.status, 1) << json.error;
+    const nlohmann::json rows = nlohmann::json::parse(json.output);
+    ASSERT_EQ(rows.size(), 5u);
+    const nlohmann::json expected = {"on", "inputs", "off", "off", "off", "off", "off", "off"};
+    EXPECT_EQ(rows[0]["verdict"], "as programmed");
+    EXPECT_EQ(rows[0]["expected"], expected);
+    EXPECT_EQ(rows[1]["verdict"], "differs: R2 on, program says off since Mon 00:00:00");
+    EXPECT_EQ(rows[2]["relays"][1], true) << "the input is on";
+    EXPECT_EQ(rows[2]["verdict"], "as programmed") << "a relay that reads an input is not compared";
+    EXPECT_EQ(rows[3]["verdict"], "no program recorded");
+    EXPECT_EQ(rows[3]["program"], nullptr);
+    EXPECT_EQ(rows[4]["ok"], false);
+
+    // The table: the program's line under the controller's.
+    const auto table = Quarnctl({"status", "--hosts", HostsFile({plain[0].label, input[0].label, plain[2].label}),
+                                 "--expect"});
+    EXPECT_EQ(table.status, 0) << table.output << table.error;
+    EXPECT_NE(table.output.find("  on   off  off  off  off  off  off  off  as programmed\n"), std::string::npos)
+        << table.output;
+    EXPECT_NE(table.output.find("  program        on   in   off  off  off  off  off  off\n"), std::string::npos)
+        << table.output;
+    EXPECT_NE(table.output.find("no program recorded"), std::string::npos) << table.output;
+
+    // The same as Prometheus text, read by the Python client's parser.
+    const auto metrics = Quarnctl({"status", "--hosts", hosts, "--expect", "--format", "prometheus", "--time-limit", "2"});
+    EXPECT_EQ(metrics.status, 1);
+    const std::string text = folder_.File("metrics.prom");
+    ASSERT_TRUE(WriteBytes(text, metrics.output));
+    const std::string script = folder_.File("parse.py");
+    ASSERT_TRUE(WriteBytes(script,
+                           "import json, sys\n"
+                           "from prometheus_client.parser import text_string_to_metric_families\n"
+                           "out = {}\n"
+                           "for family in text_string_to_metric_families(open(sys.argv[1]).read()):\n"
+                           "    assert family.type == 'gauge' and family.documentation, family.name\n"
+                           "    for s in family.samples:\n"
+                           "        out[s.name + ' ' + ' '.join(k + '=' + v for k, v in sorted(s.labels.items()))] = s.value\n"
+                           "print(json.dumps(out))\n"));
+    const auto parsed = RunCommand({"/usr/bin/python3", script, text});
+    ASSERT_EQ(parsed.status, 0) << parsed.error << metrics.output;
+    const nlohmann::json samples = nlohmann::json::parse(parsed.output);
+    EXPECT_EQ(samples["quarn_up host=" + plain[0].label], 1.0);
+    EXPECT_EQ(samples["quarn_up host=" + dead], 0.0);
+    EXPECT_EQ(samples["quarn_relay_on host=" + plain[1].label + " relay=R2"], 1.0);
+    EXPECT_EQ(samples["quarn_relay_expected host=" + plain[1].label + " relay=R2"], 0.0);
+    EXPECT_EQ(samples["quarn_relay_expected host=" + plain[0].label + " relay=R0"], 1.0);
+    EXPECT_FALSE(samples.contains("quarn_relay_expected host=" + plain[0].label + " relay=R1")) << "depends on S0";
+    EXPECT_FALSE(samples.contains("quarn_relay_expected host=" + plain[2].label + " relay=R0")) << "no program";
+    EXPECT_FALSE(samples.contains("quarn_relay_on host=" + dead + " relay=R0"));
+    EXPECT_TRUE(samples.contains("quarn_status_seconds host=" + dead));
 }
 
 }  // namespace
