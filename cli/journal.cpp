@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+#include <unordered_map>
 
 #ifndef _WIN32
 #include <pwd.h>
@@ -181,7 +182,7 @@ bool Migrate(sqlite3* db, std::string& error)
     return true;
 }
 
-Deployment ReadDeployment(const Statement& row)
+Deployment ReadDeployment(const Statement& row, bool withVersion = true)
 {
     Deployment deployment;
     deployment.id = row.Int(0);
@@ -194,7 +195,8 @@ Deployment ReadDeployment(const Statement& row)
     deployment.outcome = row.Text(7);
     deployment.seconds = row.Real(8);
     deployment.login = row.Text(9);
-    deployment.version = row.Text(10);
+    if (withVersion)
+        deployment.version = row.Text(10);
     return deployment;
 }
 
@@ -227,7 +229,8 @@ Journal::Opened Journal::Open(const std::string& path, Access access, std::chron
     }
 
     sqlite3* db = nullptr;
-    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX;
+    // Every call goes through the owner's own mutex, so SQLite needs none.
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
     if (access == Access::ReadWrite)
         flags |= SQLITE_OPEN_CREATE;
     const int result = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
@@ -279,6 +282,12 @@ Journal::Opened Journal::Open(const std::string& path, Access access, std::chron
         }
         if ((empty || identity->version < kJournalSchemaVersion) && !Migrate(db, opened.error))
             return opened;
+        // Each host's row is in the WAL, and so safe from a killed quarnctl,
+        // the moment its commit returns; the sync to the disk waits for the
+        // next checkpoint. A power cut may lose the last rows, never the
+        // journal. A sync per commit would cost more than the exchanges.
+        if (!Execute(db, "PRAGMA synchronous = NORMAL", opened.error))
+            return opened;
     }
     opened.journal = std::move(journal);
     return opened;
@@ -325,22 +334,84 @@ bool Journal::Record(const DeploymentRecord& record, std::string& error)
 std::vector<Deployment> Journal::History(const std::string& host, std::optional<std::uint16_t> port, std::size_t limit,
                                          std::string& error)
 {
+    std::vector<Deployment> rows;
+    EachDeployment(host, port, limit, [&rows](const Deployment& row) { rows.push_back(row); }, error);
+    return rows;
+}
+
+bool Journal::EachDeployment(const std::string& host, std::optional<std::uint16_t> port, std::size_t limit,
+                             const std::function<void(const Deployment&)>& each, std::string& error)
+{
     const std::lock_guard lock(mutex_);
-    std::string sql = kDeploymentColumns;
+    // The programs are few and the rows many: their versions are looked up
+    // here rather than joined row by row.
+    std::unordered_map<std::string, std::string> versions;
+    {
+        Statement programs(db_, "SELECT hash, version FROM programs");
+        int result = SQLITE_OK;
+        while ((result = programs.Step()) == SQLITE_ROW)
+            versions.emplace(programs.Text(0), programs.Text(1));
+        if (result != SQLITE_DONE) {
+            error = Reason(db_, result);
+            return false;
+        }
+    }
+    std::string sql = "SELECT id, at, host, port, program, ok, code, outcome, seconds, login FROM deployments ";
     if (!host.empty())
-        sql += port ? "WHERE d.host = ?1 AND d.port = ?2 " : "WHERE d.host = ?1 ";
-    sql += "ORDER BY d.id DESC LIMIT ?3";
+        sql += port ? "WHERE host = ?1 AND port = ?2 " : "WHERE host = ?1 ";
+    sql += "ORDER BY id DESC LIMIT ?3";
     Statement query(db_, sql.c_str());
     query.Bind(1, host);
     query.Bind(2, std::int64_t{port.value_or(0)});
     query.Bind(3, static_cast<std::int64_t>(std::min<std::size_t>(limit, INT64_MAX)));
-    std::vector<Deployment> rows;
+    int result = SQLITE_OK;
+    while ((result = query.Step()) == SQLITE_ROW) {
+        Deployment row = ReadDeployment(query, false);
+        if (const auto found = versions.find(row.program); found != versions.end())
+            row.version = found->second;
+        each(row);
+    }
+    if (result != SQLITE_DONE) {
+        error = Reason(db_, result);
+        return false;
+    }
+    return true;
+}
+
+std::vector<std::pair<std::string, std::uint16_t>> Journal::DeployedHosts(const std::string& host,
+                                                                           std::optional<std::uint16_t> port,
+                                                                           std::string& error)
+{
+    const std::lock_guard lock(mutex_);
+    std::string sql = "SELECT DISTINCT host, port FROM deployments ";
+    if (!host.empty())
+        sql += port ? "WHERE host = ?1 AND port = ?2" : "WHERE host = ?1";
+    Statement query(db_, sql.c_str());
+    if (!host.empty()) {
+        query.Bind(1, host);
+        if (port)
+            query.Bind(2, std::int64_t{*port});
+    }
+    std::vector<std::pair<std::string, std::uint16_t>> hosts;
     int result = SQLITE_OK;
     while ((result = query.Step()) == SQLITE_ROW)
-        rows.push_back(ReadDeployment(query));
+        hosts.emplace_back(query.Text(0), static_cast<std::uint16_t>(query.Int(1)));
     if (result != SQLITE_DONE)
         error = Reason(db_, result);
-    return rows;
+    return hosts;
+}
+
+std::vector<std::string> Journal::Versions(std::string& error)
+{
+    const std::lock_guard lock(mutex_);
+    Statement query(db_, "SELECT DISTINCT version FROM programs");
+    std::vector<std::string> versions;
+    int result = SQLITE_OK;
+    while ((result = query.Step()) == SQLITE_ROW)
+        versions.push_back(query.Text(0));
+    if (result != SQLITE_DONE)
+        error = Reason(db_, result);
+    return versions;
 }
 
 std::optional<Deployment> Journal::LastOfProgram(const std::string& host, std::uint16_t port, const std::string& program,

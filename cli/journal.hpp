@@ -6,6 +6,8 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
+#include <utility>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -77,9 +79,20 @@ public:
     // One committed row. Safe from several threads.
     bool Record(const DeploymentRecord& record, std::string& error);
 
-    // Newest first; every host when host is empty, at most limit rows.
+    // Newest first; every host when host is empty (any port when port is
+    // empty), at most limit rows. EachDeployment hands them over one by one
+    // without holding them all; the row lives for the call only.
     std::vector<Deployment> History(const std::string& host, std::optional<std::uint16_t> port, std::size_t limit,
                                     std::string& error);
+    bool EachDeployment(const std::string& host, std::optional<std::uint16_t> port, std::size_t limit,
+                        const std::function<void(const Deployment&)>& row, std::string& error);
+
+    // The hosts (host, port) of those deployments, each once.
+    std::vector<std::pair<std::string, std::uint16_t>> DeployedHosts(const std::string& host,
+                                                                      std::optional<std::uint16_t> port,
+                                                                      std::string& error);
+    // Every stored program's version text.
+    std::vector<std::string> Versions(std::string& error);
 
     // The newest deployment of program to host:port, if any.
     std::optional<Deployment> LastOfProgram(const std::string& host, std::uint16_t port, const std::string& program,

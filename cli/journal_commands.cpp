@@ -20,6 +20,7 @@
 #include <ctime>
 #include <iostream>
 #include <map>
+#include <unordered_map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -102,50 +103,82 @@ void History(const HistoryOptions& options)
     }
     const std::unique_ptr<Journal> journal = OpenJournal(options.journal, Journal::Access::ReadOnly);
     std::string error;
-    const std::vector<Deployment> rows =
-        journal->History(host, port, options.limit == 0 ? SIZE_MAX : options.limit, error);
-    if (!error.empty())
-        JournalFailure(options.journal, error);
-
+    const std::size_t limit = options.limit == 0 ? SIZE_MAX : options.limit;
+    // A long history is written as it is read, through one buffer.
     std::string out;
-    if (options.json) {
-        nlohmann::ordered_json list = nlohmann::ordered_json::array();
-        for (const Deployment& row : rows) {
-            list.push_back({{"time", UtcText(row.at)},
-                            {"host", row.host},
-                            {"port", row.port},
-                            {"version", row.version},
-                            {"program", row.program},
-                            {"ok", row.ok},
-                            {"code", row.code},
-                            {"outcome", row.outcome},
-                            {"seconds", row.seconds},
-                            {"login", row.login}});
+    auto flush = [&out](bool always) {
+        if (always || out.size() > 64 * 1024) {
+            std::cout.write(out.data(), static_cast<std::streamsize>(out.size()));
+            out.clear();
         }
-        out = Dump(list) + "\n";
-    } else {
-        struct Line {
-            std::string time, host, version, program, outcome;
+    };
+    if (options.json) {
+        bool first = true;
+        out = "[";
+        // Field by field, each distinct text encoded once (as Dump would).
+        std::unordered_map<std::string, std::string> encoded;
+        auto quoted = [&encoded](const std::string& text) -> const std::string& {
+            auto found = encoded.find(text);
+            if (found == encoded.end())
+                found = encoded.emplace(text, Dump(nlohmann::ordered_json(text))).first;
+            return found->second;
         };
-        std::vector<Line> lines;
-        lines.reserve(rows.size());
+        journal->EachDeployment(host, port, limit, [&](const Deployment& row) {
+            out += first ? "\n  {\n" : ",\n  {\n";
+            first = false;
+            out += "    \"time\": \"" + UtcText(row.at) + "\",\n";
+            out += "    \"host\": " + quoted(row.host) + ",\n";
+            out += "    \"port\": " + std::to_string(row.port) + ",\n";
+            out += "    \"version\": " + quoted(row.version) + ",\n";
+            out += "    \"program\": " + quoted(row.program) + ",\n";
+            out += std::string("    \"ok\": ") + (row.ok ? "true" : "false") + ",\n";
+            out += "    \"code\": " + std::to_string(row.code) + ",\n";
+            out += "    \"outcome\": " + quoted(row.outcome) + ",\n";
+            out += "    \"seconds\": " + nlohmann::ordered_json(row.seconds).dump() + ",\n";
+            out += "    \"login\": " + quoted(row.login) + "\n  }";
+            flush(false);
+        }, error);
+        out += first ? "]\n" : "\n]\n";
+    } else {
+        // Hosts, versions and outcomes repeat over thousands of rows: each
+        // distinct text is made safe for the terminal once.
+        std::unordered_map<std::string, std::string> shown;
+        auto safe = [&shown](const std::string& text) -> const std::string& {
+            auto found = shown.find(text);
+            if (found == shown.end())
+                found = shown.emplace(text, Shown(text)).first;
+            return found->second;
+        };
         std::size_t hostWidth = 4;
         std::size_t versionWidth = 7;
-        for (const Deployment& row : rows) {
-            Line line{LocalTimeText(row.at), Shown(Label(row.host, row.port)), Shown(row.version),
-                      row.program.substr(0, 12), Shown(row.outcome)};
-            hostWidth = std::max(hostWidth, TextColumns(line.host));
-            versionWidth = std::max(versionWidth, TextColumns(line.version));
-            lines.push_back(std::move(line));
-        }
+        for (const auto& [name, number] : journal->DeployedHosts(host, port, error))
+            hostWidth = std::max(hostWidth, TextColumns(safe(Label(name, number))));
+        for (const std::string& version : journal->Versions(error))
+            versionWidth = std::max(versionWidth, TextColumns(safe(version)));
+        if (!error.empty())
+            JournalFailure(options.journal, error);
         out = PadTo("TIME", 19) + "  " + PadTo("HOST", hostWidth) + "  " + PadTo("VERSION", versionWidth) + "  " +
               PadTo("PROGRAM", 12) + "  OUTCOME\n";
-        for (const Line& line : lines) {
-            out += line.time + "  " + PadTo(line.host, hostWidth) + "  " + PadTo(line.version, versionWidth) + "  " +
-                   line.program + "  " + line.outcome + "\n";
-        }
+        journal->EachDeployment(host, port, limit, [&](const Deployment& row) {
+            out += LocalTimeText(row.at);
+            out += "  ";
+            out += PadTo(safe(Label(row.host, row.port)), hostWidth);
+            out += "  ";
+            out += PadTo(safe(row.version), versionWidth);
+            out += "  ";
+            out += std::string_view(row.program).substr(0, 12);
+            out += "  ";
+            out += safe(row.outcome);
+            out += '\n';
+            flush(false);
+        }, error);
     }
-    std::cout << out << std::flush;
+    if (!error.empty()) {
+        flush(true);
+        JournalFailure(options.journal, error);
+    }
+    flush(true);
+    std::cout << std::flush;
 }
 
 // The last program host:port took, or the command ends.
