@@ -117,6 +117,8 @@ void Deploy(const DeployOptions& options)
     // Every controller gets the bytes read now, whatever happens to the file
     // meanwhile.
     const std::string content = TextModeContent(file.bytes);
+    // A program the check refuses goes nowhere, not even into the journal.
+    CheckProgramBeforeDeploy(options.file, file.bytes);
 
     DeliveryRecorder recorder;
     recorder.fileArgument = options.file;
@@ -152,7 +154,6 @@ void Deploy(const DeployOptions& options)
         }
     }
 #endif
-    CheckProgramBeforeDeploy(options.file, file.bytes);
 
     std::vector<Delivery> deliveries(hosts.size());
     std::string recordError;

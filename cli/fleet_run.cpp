@@ -234,7 +234,7 @@ std::unique_ptr<Journal> OpenJournal(const JournalChoice& choice, Journal::Acces
     const std::string path = JournalPath(choice);
     if (path.empty())
         FailCommand("no place for the deploy journal: give --journal PATH, or set QUARN_JOURNAL or HOME", kExitBadInput);
-    if (access == Journal::Access::ReadWrite && choice.path.empty() && std::getenv("QUARN_JOURNAL") == nullptr) {
+    if (access == Journal::Access::ReadWrite && path == DefaultJournalPath()) {
         // The default journal's folder is made for it, private to the user.
         std::error_code error;
         const std::filesystem::path folder = std::filesystem::path(path).parent_path();

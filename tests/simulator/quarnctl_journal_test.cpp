@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -269,6 +270,34 @@ TEST_F(QuarnctlJournal, AFailedCanaryStopsTheRest)
     EXPECT_EQ(good.status, 0) << good.output;
     for (const Controller& controller : live)
         EXPECT_EQ(controller.Stored(), Sent(kSecond));
+}
+
+TEST_F(QuarnctlJournal, WithoutJournalTheSharedOneOrTheUsersOneIsUsed)
+{
+    const std::vector<Controller> fleet = Start(1);
+    const std::string hosts = HostsFile(Labels(fleet));
+    const std::string xdg = folder_.File("xdg");
+    const std::string shared = folder_.File("shared.sqlite3");
+    const char* oldXdg = std::getenv("XDG_DATA_HOME");
+    const std::string keptXdg = oldXdg != nullptr ? oldXdg : "";
+    ::setenv("XDG_DATA_HOME", xdg.c_str(), 1);
+    ::unsetenv("QUARN_JOURNAL");
+    // The user's journal, in a folder made for it.
+    EXPECT_EQ(Quarnctl({"deploy", first_, "--hosts", hosts}, false).status, 0);
+    EXPECT_EQ(Count(xdg + "/quarn/fleet.sqlite3", "SELECT count(*) FROM deployments"), 1);
+    EXPECT_EQ(std::filesystem::status(xdg + "/quarn").permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_all);
+    // QUARN_JOURNAL names a shared one; --journal wins over both.
+    ::setenv("QUARN_JOURNAL", shared.c_str(), 1);
+    EXPECT_EQ(Quarnctl({"deploy", second_, "--hosts", hosts}, false).status, 0);
+    EXPECT_EQ(Count(shared, "SELECT count(*) FROM deployments"), 1);
+    EXPECT_EQ(Quarnctl({"program", fleet[0].label}, false).output, kSecond);
+    EXPECT_EQ(Quarnctl({"program", fleet[0].label}).status, 2) << "--journal wins, and names none yet";
+    if (oldXdg != nullptr)
+        ::setenv("XDG_DATA_HOME", keptXdg.c_str(), 1);
+    else
+        ::unsetenv("XDG_DATA_HOME");
+    ::unsetenv("QUARN_JOURNAL");
 }
 
 // Starts quarnctl without waiting for it; its output goes to a file.
