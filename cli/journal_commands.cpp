@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <ctime>
 #include <iostream>
 #include <map>
@@ -196,26 +197,53 @@ StoredProgram CurrentProgram(Journal& journal, const JournalChoice& choice, cons
     return std::move(*program);
 }
 
-// Writes bytes to path through a private temporary file beside it, so the
-// path holds either what was there or all of the bytes.
-int WriteFileWhole(const std::string& path, const std::string& bytes)
+int WriteAll(int fd, const std::string& bytes)
 {
-    std::string temporary = path + ".tmp-XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0)
-        return errno;
     std::size_t written = 0;
-    int error = 0;
     while (written < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            error = errno;
-            break;
+            return errno;
         }
         written += static_cast<std::size_t>(n);
     }
+    return 0;
+}
+
+// Writes bytes to path. A regular file (or a new one) is written through a
+// private temporary file beside it and renamed over it, so it holds either
+// what was there or all of the bytes; through a symbolic link the file it
+// names is replaced, not the link. A FIFO, a terminal or a device such as
+// /dev/stdout is written directly: renaming over it would replace the node.
+int WriteFileWhole(const std::string& given, const std::string& bytes)
+{
+    std::error_code code;
+    const std::filesystem::file_status status = std::filesystem::status(given, code);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        if (std::filesystem::is_directory(status))
+            return EISDIR;
+        const int fd = ::open(given.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0)
+            return errno;
+        int error = WriteAll(fd, bytes);
+        if (::close(fd) != 0 && error == 0)
+            error = errno;
+        return error;
+    }
+    std::string path = given;
+    if (std::filesystem::is_symlink(std::filesystem::symlink_status(given, code))) {
+        const std::filesystem::path target = std::filesystem::weakly_canonical(given, code);
+        if (code)
+            return code.value();
+        path = target.string();
+    }
+    std::string temporary = path + ".tmp-XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0)
+        return errno;
+    int error = WriteAll(fd, bytes);
     if (error == 0 && ::fsync(fd) != 0)
         error = errno;
     if (::close(fd) != 0 && error == 0)

@@ -188,6 +188,16 @@ TEST_F(QuarnctlJournal, DeployHistoryProgramAndRollback)
     const std::string copy = folder_.File("copy.xml");
     ASSERT_EQ(Quarnctl({"program", fleet[0].label, "-o", copy}).status, 0);
     EXPECT_EQ(ReadBytes(copy), kSecond);
+    // Through a link the file is replaced and the link stays; standard output
+    // (a pipe here) is written, not renamed over.
+    const std::string target = folder_.File("target.xml");
+    ASSERT_TRUE(WriteBytes(target, "old"));
+    std::filesystem::create_symlink(target, folder_ / "link.xml");
+    ASSERT_EQ(Quarnctl({"program", fleet[0].label, "-o", folder_.File("link.xml")}).status, 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(folder_ / "link.xml"));
+    EXPECT_EQ(ReadBytes(target), kSecond);
+    EXPECT_EQ(Quarnctl({"program", fleet[0].label, "-o", "/dev/stdout"}).output, kSecond);
+    EXPECT_EQ(Quarnctl({"program", fleet[0].label, "-o", folder_.path().string()}).status, 1);
     const auto nobody = Quarnctl({"program", "127.0.0.1:1"});
     EXPECT_EQ(nobody.status, 1);
     EXPECT_EQ(nobody.output, "");
