@@ -42,6 +42,7 @@ echo "deploy to $hosts hosts, 20 silent, --time-limit $limit (load $(cut -d' ' -
 for parallel in $parallels; do
   start=$(date +%s.%N)
   "$bin/quarnctl" deploy "$sample" --hosts "$work/hosts.txt" --parallel "$parallel" --time-limit "$limit" \
+    --journal "$work/journal.sqlite3" \
     --json >"$work/out.json" || true
   end=$(date +%s.%N)
   python3 - "$work/out.json" "$start" "$end" "$limit" "$parallel" <<'PY'

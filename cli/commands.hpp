@@ -34,4 +34,7 @@ void AddDiffCommand(CLI::App& app);
 // deploy, status
 void AddFleetCommands(CLI::App& app);
 
+// history, program, rollback (only where the deploy journal is built)
+void AddJournalCommands(CLI::App& app);
+
 }  // namespace quarn::cli

@@ -74,6 +74,9 @@ int main(int argc, char** argv)
     quarn::cli::AddSimulateCommand(app);
     quarn::cli::AddDiffCommand(app);
     quarn::cli::AddFleetCommands(app);
+#ifdef QUARN_WITH_JOURNAL
+    quarn::cli::AddJournalCommands(app);
+#endif
 
     try {
         app.parse(argc, argv);

@@ -28,6 +28,9 @@ std::u16string_view NextToken(std::u16string_view text, std::size_t& pos, char16
     return token;
 }
 
+UploadOutcome SendUpload(std::u16string_view host, std::string_view content, std::u16string_view password,
+                         const UploadOptions& options);
+
 std::u16string Trim(std::u16string_view text)
 {
     auto white = [](char16_t c) { return std::iswspace(static_cast<wint_t>(c)) != 0; };
@@ -144,7 +147,6 @@ UploadOutcome UploadStateMachine(std::u16string_view host, std::u16string_view p
     const std::unique_ptr<BlockingWait> wait = BeginWait(options.exchange.hooks);
 
     UploadOutcome outcome;
-    const std::string token = CredentialsToken(password);
 
     // The whole text-mode content goes out, however long the file is.
     std::string content;
@@ -164,7 +166,23 @@ UploadOutcome UploadStateMachine(std::u16string_view host, std::u16string_view p
         }
         content = std::move(file.bytes);
     }
+    return SendUpload(host, content, password, options);
+}
 
+UploadOutcome UploadContentTo(std::u16string_view host, std::string_view content, std::u16string_view password,
+                              const UploadOptions& options)
+{
+    const std::unique_ptr<BlockingWait> wait = BeginWait(options.exchange.hooks);
+    return SendUpload(host, content, password, options);
+}
+
+namespace {
+
+UploadOutcome SendUpload(std::u16string_view host, std::string_view content, std::u16string_view password,
+                         const UploadOptions& options)
+{
+    UploadOutcome outcome;
+    const std::string token = CredentialsToken(password);
     const ExchangeResult exchange =
         DeviceExchange(host, BuildUploadRequest(token, content), /*sendCheck=*/false, options.exchange);
     if (exchange.failure != ExchangeFailure::None) {
@@ -183,5 +201,7 @@ UploadOutcome UploadStateMachine(std::u16string_view host, std::u16string_view p
     outcome.text = StatusElementText(exchange.reply);
     return outcome;
 }
+
+}  // namespace
 
 }  // namespace quarn

@@ -52,6 +52,13 @@ struct UploadOutcome {
 UploadOutcome UploadStateMachine(std::u16string_view host, std::u16string_view path, std::u16string_view password,
                                  const UploadOptions& options = {});
 
+// The same upload of content that was read already (TextModeContent of a
+// file's bytes): the request, the exchange and the texts are those of
+// UploadStateMachine. quarnctl deploy reads a file once and sends the same
+// bytes to every controller.
+UploadOutcome UploadContentTo(std::u16string_view host, std::string_view content, std::u16string_view password,
+                              const UploadOptions& options = {});
+
 // The parts of an upload, each usable by itself.
 
 // The file's bytes as a text-mode read gives them: CR LF becomes LF, a byte

@@ -9,6 +9,7 @@ packages=(
   libxslt1-dev libxml2-dev
   libgtest-dev libgmock-dev
   libcli11-dev nlohmann-json3-dev
+  libsqlite3-dev python3-prometheus-client
   curl
   xvfb openbox xdotool
   chromium
