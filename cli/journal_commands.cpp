@@ -1,4 +1,6 @@
 // quarnctl history, program and rollback: what the deploy journal knows.
+#include "base/file_name.hpp"
+#include "document/file_access.hpp"
 #include "cli/commands.hpp"
 #include "cli/device_report.hpp"
 #include "cli/fleet.hpp"
@@ -198,64 +200,6 @@ StoredProgram CurrentProgram(Journal& journal, const JournalChoice& choice, cons
     return std::move(*program);
 }
 
-int WriteAll(int fd, const std::string& bytes)
-{
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    return 0;
-}
-
-// Writes bytes to path. A regular file (or a new one) is written through a
-// private temporary file beside it and renamed over it, so it holds either
-// what was there or all of the bytes; through a symbolic link the file it
-// names is replaced, not the link. A FIFO, a terminal or a device such as
-// /dev/stdout is written directly: renaming over it would replace the node.
-int WriteFileWhole(const std::string& given, const std::string& bytes)
-{
-    std::error_code code;
-    const std::filesystem::file_status status = std::filesystem::status(given, code);
-    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
-        if (std::filesystem::is_directory(status))
-            return EISDIR;
-        const int fd = ::open(given.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-        if (fd < 0)
-            return errno;
-        int error = WriteAll(fd, bytes);
-        if (::close(fd) != 0 && error == 0)
-            error = errno;
-        return error;
-    }
-    std::string path = given;
-    if (std::filesystem::is_symlink(std::filesystem::symlink_status(given, code))) {
-        const std::filesystem::path target = std::filesystem::weakly_canonical(given, code);
-        if (code)
-            return code.value();
-        path = target.string();
-    }
-    std::string temporary = path + ".tmp-XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0)
-        return errno;
-    int error = WriteAll(fd, bytes);
-    if (error == 0 && ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
-    if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0)
-        error = errno;
-    if (error != 0)
-        ::unlink(temporary.c_str());
-    return error;
-}
-
 struct ProgramOptions {
     JournalChoice journal;
     std::string host;
@@ -274,7 +218,7 @@ void ProgramBytes(const ProgramOptions& options)
             FailCommand("cannot write the program to stdout", kExitFailed);
         return;
     }
-    if (const int error = WriteFileWhole(options.output, program.bytes); error != 0)
+    if (const int error = WriteFileOrDevice(FileNameFromBytes(options.output), program.bytes); error != 0)
         FailCommand(options.output + ": cannot be written: " + std::strerror(error), kExitFailed);
 }
 
