@@ -93,7 +93,7 @@ std::chrono::milliseconds WaitWithin(std::chrono::milliseconds limit, Deadline d
 }
 
 std::u16string ReceiveReply(const ReceiveChunk& receive, const ExchangeHooks& hooks, Deadline deadline,
-                            bool* timedOut)
+                            bool* timedOut, bool* cutOff)
 {
     std::u16string reply;
     std::size_t total = 0;
@@ -137,6 +137,8 @@ std::u16string ReceiveReply(const ReceiveChunk& receive, const ExchangeHooks& ho
     } while (attempts < kReceiveAttempts);
     if (timedOut != nullptr)
         *timedOut = outOfTime;
+    if (cutOff != nullptr)
+        *cutOff = total >= kReplyLimit;
     return reply;
 }
 
@@ -173,7 +175,7 @@ ExchangeResult DeviceExchange(std::u16string_view host, std::string_view request
         [&socket, limit, deadline](char* buffer, std::size_t size) {
             return net::Receive(socket, buffer, size, WaitWithin(limit, deadline));
         },
-        options.hooks, deadline, &result.timedOut);
+        options.hooks, deadline, &result.timedOut, &result.cutOff);
     socket.Close();
 
     result.status = ParseStatusLine(result.reply);

@@ -88,6 +88,9 @@ struct ExchangeResult {
     // The reply ended because the controller went quiet until a time limit
     // ran out, not because it closed the connection.
     bool timedOut = false;
+    // The reply reached kReplyLimit and was read no further: whatever it
+    // says, it is not the whole of it.
+    bool cutOff = false;
     // The outcome for the user; empty after a 200 reply, which the caller
     // judges.
     std::u16string text;
@@ -119,7 +122,7 @@ std::u16string StatusText(std::int32_t code);
 // that timed out, or the deadline) and cleared when the peer ended it.
 using ReceiveChunk = std::function<net::ReceiveResult(char* buffer, std::size_t size)>;
 std::u16string ReceiveReply(const ReceiveChunk& receive, const ExchangeHooks& hooks,
-                            Deadline deadline = kNoDeadline, bool* timedOut = nullptr);
+                            Deadline deadline = kNoDeadline, bool* timedOut = nullptr, bool* cutOff = nullptr);
 
 // The end of an exchange that starts at start and may take limit (negative:
 // no end).

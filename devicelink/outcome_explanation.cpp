@@ -69,8 +69,9 @@ std::u16string ExplainUploadOutcome(const UploadOutcome& outcome, std::uint16_t 
         // A controller that went quiet closed nothing: it let the time run out.
         if (outcome.status == 0 && outcome.timedOut)
             return u"The controller took the connection but sent no reply within the time limit.";
-        // The authorization text says what happened already.
-        return outcome.status == 401 ? std::u16string() : ExplainStatus(outcome.status);
+        // The authorization text says what happened already, as does the
+        // text of a 200 reply that was cut off.
+        return outcome.status == 401 || outcome.status == 200 ? std::u16string() : ExplainStatus(outcome.status);
     case UploadFailure::OpenFile:
         // The editor has shown the text already and shows an empty one.
         if (outcome.text.empty())

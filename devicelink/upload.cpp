@@ -193,6 +193,13 @@ UploadOutcome SendUpload(std::u16string_view host, std::string_view content, std
     }
     outcome.status = exchange.status;
     outcome.timedOut = exchange.timedOut;
+    if (exchange.status == 200 && exchange.cutOff) {
+        // What was read of the message is not the message: a controller's
+        // reply is a few hundred bytes.
+        outcome.failure = UploadFailure::Status;
+        outcome.text = kReplyCutOffText;
+        return outcome;
+    }
     if (exchange.status != 200) {
         outcome.failure = UploadFailure::Status;
         outcome.text = exchange.text;

@@ -32,6 +32,9 @@ enum class UploadFailure {
     Status,    // the reply's status is not 200, or it has none (0)
 };
 
+// The text of a 200 reply that ran past the reply limit.
+inline constexpr char16_t kReplyCutOffText[] = u"The controller's reply ran on past 1 MiB and was cut off";
+
 struct UploadOutcome {
     UploadFailure failure = UploadFailure::None;
     // The failure's error number: errno of the failed open or read, the

@@ -308,6 +308,28 @@ TEST_F(UploadTest, SilentControllerIsToldApartFromOneThatCloses)
     }
 }
 
+TEST_F(UploadTest, AReplyThatRunsPastTheLimitIsNoSuccess)
+{
+    // A 200 whose status element never ends: what fits in the limit is not
+    // the controller's message.
+    const std::u16string path = WriteFile("sm.xml", "<statemachine/>");
+    const std::string endless = "HTTP/1.0 200 OK\r\n\r\n<p name=\"status\">State machine accepted " +
+                                std::string(kReplyLimit + 4096, 'x');
+    std::vector<std::string> chunks;
+    for (std::size_t at = 0; at < endless.size(); at += 65536)
+        chunks.push_back(endless.substr(at, 65536));
+    TestPeer peer(chunks);
+    const UploadOutcome outcome = UploadStateMachine(u"127.0.0.1", path, u"tovel", Options(peer.Port()));
+    EXPECT_EQ(outcome.failure, UploadFailure::Status);
+    EXPECT_EQ(outcome.status, 200);
+    EXPECT_TRUE(outcome.text == kReplyCutOffText);
+    EXPECT_TRUE(ExplainUploadOutcome(outcome, 80).empty());
+
+    // A whole reply of the usual size is still a success.
+    TestPeer usual({kReplyWithMessage});
+    EXPECT_EQ(UploadStateMachine(u"127.0.0.1", path, u"tovel", Options(usual.Port())).failure, UploadFailure::None);
+}
+
 TEST(StatusElementText, TakesTheTextAfterTheTagThatFollowsTheMarker)
 {
     const struct {
