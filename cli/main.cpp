@@ -72,6 +72,7 @@ int main(int argc, char** argv)
     quarn::cli::AddDeviceCommands(app);
     quarn::cli::AddSimulateCommand(app);
     quarn::cli::AddDiffCommand(app);
+    quarn::cli::AddCheckCommand(app);
     quarn::cli::AddFleetCommands(app);
 
     try {

@@ -92,6 +92,12 @@ Finding Make(std::string code, Severity severity, Signal subject, std::string me
 // Why a relay that differs from what a restart gives keeps its value.
 std::string PowerLossReason(const Program& program, int n, const SignalState& state, std::uint8_t restart)
 {
+    SignalState restarted = state;
+    restarted.relays = restart;
+    if (const std::uint8_t racing = RelaysToSwitch(program, restarted); racing != 0)
+        return "a restart there does not settle: " + RelayNames(racing) +
+               ((racing & (racing - 1)) == 0 ? " keeps" : " keep") + " switching for " +
+               std::to_string(kStepRoundLimit) + " rounds";
     const RelayProgram& relay = *program.relays[static_cast<std::size_t>(n)];
     std::uint8_t reads = relay.switchOn.Uses().relays;
     if (relay.switchOff)
