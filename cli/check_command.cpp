@@ -25,12 +25,6 @@ struct CheckOptions {
     std::vector<std::pair<bool, std::string>> properties;
 };
 
-[[noreturn]] void BadOption(const std::string& message)
-{
-    std::cerr << "quarnctl: " << message << '\n';
-    throw CLI::RuntimeError(kExitBadInput);
-}
-
 void Check(const CheckOptions& options)
 {
     const SimulationPeriod period = ResolveOrFail(options.request);
@@ -40,7 +34,7 @@ void Check(const CheckOptions& options)
     for (std::size_t i = 0; i < period.inputs.size(); ++i) {
         const runtime::InputChange& change = period.inputs[i];
         if (change.at)
-            BadOption("--input \"" + options.request.inputs[i] +
+            FailBadOption("--input \"" + options.request.inputs[i] +
                       "\": check pins an input for the whole period: expected Sn=0|1 without an instant");
         const auto bit = static_cast<std::uint8_t>(1u << change.input);
         request.pinned |= bit;
@@ -50,18 +44,18 @@ void Check(const CheckOptions& options)
     for (const auto& [always, text] : options.properties) {
         auto parsed = runtime::Condition::Parse(DecodeUtf8(text));
         if (const auto* error = std::get_if<runtime::ConditionError>(&parsed))
-            BadOption(std::string(always ? "--always " : "--never ") + error->Message());
+            FailBadOption(std::string(always ? "--always " : "--never ") + error->Message());
         request.properties.push_back({always, text, std::get<runtime::Condition>(std::move(parsed))});
     }
 
     StateMachineModel model;
     runtime::ProgramText text;
     if (runtime::ReadProgramFile(DecodeUtf8(options.file), model, text) != 0)
-        BadOption(options.file + ": Cannot open the file for reading");
+        FailBadOption(options.file + ": Cannot open the file for reading");
 
     const runtime::CheckReport report = runtime::CheckProgram(text, request);
     if (!report.failure.empty())
-        BadOption(options.file + ": " + report.failure);
+        FailBadOption(options.file + ": " + report.failure);
     if (options.format == "json")
         std::cout << CheckJson(report, period.from, period.to).dump(2) << '\n';
     else

@@ -73,6 +73,7 @@ int main(int argc, char** argv)
     quarn::cli::AddSimulateCommand(app);
     quarn::cli::AddDiffCommand(app);
     quarn::cli::AddCheckCommand(app);
+    quarn::cli::AddExplainCommand(app);
     quarn::cli::AddFleetCommands(app);
 
     try {
