@@ -48,9 +48,17 @@ std::string WithInputs(const SignalState& state, std::uint8_t used)
     return text;
 }
 
+// A condition as it stands in a sentence: the white space the grammar allows
+// between its parts (line ends, tabs) as plain spaces, so a message stays on
+// one line.
 std::string Text(const std::u16string& text)
 {
-    return EncodeUtf8(text);
+    std::string bytes = EncodeUtf8(text);
+    for (char& c : bytes) {
+        if (c == '\r' || c == '\n' || c == '\t')
+            c = ' ';
+    }
+    return bytes;
 }
 
 // What the exploration's states give, worked out once per state: the relays
