@@ -48,7 +48,7 @@ nlohmann::ordered_json ExplanationJson(const runtime::Explanation& explanation)
         entry["cause"] = SignalsJson(relay.cause);
         entry["condition"] = relay.condition ? nlohmann::ordered_json(*relay.condition) : nlohmann::ordered_json(nullptr);
         nlohmann::ordered_json signals = nlohmann::ordered_json::object();
-        for (const runtime::SignalExplanation& signal : relay.signals)
+        for (const runtime::SignalExplanation& signal : relay.reads)
             signals[runtime::SignalName(signal.signal)] = signal.on;
         entry["signals"] = std::move(signals);
         entry["next"] = InstantJson(relay.next);

@@ -1,6 +1,7 @@
 #include "editor/timeline_view.hpp"
 
 #include <QHelpEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
 
@@ -105,6 +106,30 @@ QString TimelineView::ToolTipAt(QPoint point) const
         || point.y() >= layout.plotBottom)
         return {};
     return Text(DescribeMoment(*preview_, layout.InstantAt(point.x())));
+}
+
+std::optional<std::pair<std::size_t, Instant>> TimelineView::LaneAndInstantAt(QPoint point) const
+{
+    if (preview_ == nullptr || preview_->error)
+        return std::nullopt;
+    const PictureLayout& layout = preview_->picture;
+    if (point.x() < layout.plotLeft || point.x() >= layout.plotRight)
+        return std::nullopt;
+    const auto lane = layout.LaneAt(point.y());
+    if (!lane)
+        return std::nullopt;
+    return std::make_pair(*lane, layout.InstantAt(point.x()));
+}
+
+void TimelineView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) {
+        if (const auto hit = LaneAndInstantAt(event->pos())) {
+            emit LaneClicked(hit->first, hit->second);
+            return;
+        }
+    }
+    QWidget::mousePressEvent(event);
 }
 
 bool TimelineView::event(QEvent* event)

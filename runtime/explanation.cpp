@@ -153,7 +153,7 @@ Explanation Explain(const Program& program, const ProgramText& text, Instant fro
                                       : std::string("not in the file, so always off");
                     break;
                 }
-                why.signals.push_back(std::move(value));
+                why.reads.push_back(std::move(value));
             }
         }
         explanation.relays.push_back(std::move(why));
@@ -175,7 +175,7 @@ std::vector<std::string> ExplanationLines(const RelayExplanation& relay)
     if (relay.condition) {
         lines.push_back(std::string(relay.on ? "switches off when " : "switches on when ") + *relay.condition +
                         (relay.conditionHolds ? ", which holds now" : ", which does not hold now"));
-        for (const SignalExplanation& signal : relay.signals)
+        for (const SignalExplanation& signal : relay.reads)
             lines.push_back(SignalName(signal.signal) + (signal.on ? " on: " : " off: ") + signal.words);
     } else if (relay.used) {
         lines.push_back("nothing switches it off");

@@ -35,7 +35,7 @@ struct RelayExplanation {
     // the one that switches it off (nothing when there is none).
     std::optional<std::string> condition;
     bool conditionHolds = false;
-    std::vector<SignalExplanation> signals;  // every signal the condition reads, in signal order
+    std::vector<SignalExplanation> reads;  // every signal the condition reads, in signal order
     std::optional<Instant> next;             // its next change after at within the horizon
     std::vector<Signal> nextCause;
 };
