@@ -34,6 +34,9 @@ void Explain(const ExplainOptions& options)
             FailBadOption("--from \"" + options.from + "\": expected YYYY-MM-DD or YYYY-MM-DDTHH:MM:SS");
         if (*given > *at)
             FailBadOption("--from \"" + options.from + "\": after --at");
+        if (*at - *given > kMaxDays * runtime::kSecondsPerDay)
+            FailBadOption("--from \"" + options.from + "\": more than " + std::to_string(kMaxDays) +
+                          " days before --at");
         from = *given;
     }
     runtime::InputSchedule inputs;

@@ -62,12 +62,28 @@ void PaintPicture(QPainter& painter, const PictureLayout& layout)
         }
     }
 
+    QFont small = font;
+    small.setPixelSize(8);
+    for (const PictureMark& mark : layout.marks) {
+        painter.setPen(QPen(QColor(0xb0, 0xb0, 0xb0), 1));
+        painter.drawLine(QPointF(mark.x, layout.plotTop - 4), QPointF(mark.x, layout.plotTop));
+        if (!mark.label.empty()) {
+            painter.setFont(small);
+            painter.setPen(QColor(0x88, 0x88, 0x88));
+            painter.drawText(QRectF(mark.x - 12, layout.plotTop - 16, 24, 10), Qt::AlignCenter, Text(mark.label));
+            painter.setFont(font);
+        }
+    }
+
     for (const PictureLane& lane : layout.lanes) {
         for (const PictureBar& bar : lane.bars) {
-            painter.fillRect(QRectF(bar.left, lane.barTop, std::max(bar.right - bar.left, 0.5), lane.barHeight),
+            painter.fillRect(QRectF(bar.left, lane.barTop, std::max(bar.right - bar.left, kMinBarWidth), lane.barHeight),
                              BarColour(lane.signal.kind));
         }
     }
+    painter.setPen(QColor(0xaa, 0x44, 0x00));
+    for (std::size_t i = 0; i < layout.warnings.size(); ++i)
+        painter.drawText(QPointF(8, layout.warningsTop + 14 * static_cast<double>(i)), Text(layout.warnings[i]));
     painter.setPen(QPen(QColor(0x80, 0x80, 0x80), 1));
     painter.drawRect(QRectF(layout.plotLeft, layout.plotTop, layout.plotRight - layout.plotLeft,
                             layout.plotBottom - layout.plotTop));

@@ -39,7 +39,7 @@ WeekPreview BuildWeekPreview(const StateMachineModel& model, Instant from, std::
 
     SignalState lanes = program.uses;
     lanes.inputs |= static_cast<std::uint8_t>(heldInputs & 0x0F);
-    preview.picture = LayOutTimeline(preview.timeline, lanes);
+    preview.picture = LayOutTimeline(preview.timeline, lanes, PictureTextsOf(model));
     return preview;
 }
 

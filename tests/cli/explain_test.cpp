@@ -189,6 +189,7 @@ TEST(Explain, TextSaysWhyInWordsAndJsonNamesTheDecidingCondition)
     } statuses[] = {
         {"--at 2026-12-24", 2},
         {"--at 2026-12-24T08:00:00 --from 2026-12-25", 2},
+        {"--at 2026-12-24T08:00:00 --from 1900-01-01", 2},  // more than 36600 days before
         {"--at 2026-12-24T08:00:00 --relay R8", 2},
         {"--at 2026-12-24T08:00:00 --input S4=1", 2},
         {"--at 2026-12-24T08:00:00 --from 2026-12-20T00:00:00 --relay R2", 0},
