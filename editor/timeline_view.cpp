@@ -118,8 +118,12 @@ QString TimelineView::ToolTipAt(QPoint point) const
     if (preview_ == nullptr || preview_->error)
         return {};
     const PictureLayout& layout = preview_->picture;
-    if (point.x() < layout.plotLeft || point.x() >= layout.plotRight || point.y() < layout.plotTop
-        || point.y() >= layout.plotBottom)
+    if (point.x() < layout.plotLeft) {
+        // Over a lane's name: a relay's condition, as the svg picture has it.
+        const auto lane = layout.LaneAt(point.y());
+        return lane ? Text(layout.lanes[*lane].title) : QString();
+    }
+    if (point.x() >= layout.plotRight || point.y() < layout.plotTop || point.y() >= layout.plotBottom)
         return {};
     return Text(DescribeMoment(*preview_, layout.InstantAt(point.x())));
 }

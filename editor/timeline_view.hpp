@@ -22,7 +22,8 @@ public:
 
     void SetPreview(const WeekPreview* preview);
 
-    // The tooltip for a point of the view; empty outside the plot.
+    // The tooltip for a point of the view: the time and states in the plot,
+    // a relay's condition over its name; empty elsewhere.
     QString ToolTipAt(QPoint point) const;
 
     // The lane and instant under a point of the plot, if any.

@@ -192,7 +192,18 @@ void TestWeekPreview::toolTipTellsTimeAndStates()
     const QString night = ToolTipAt(dialog, At(19, 23));
     QVERIFY2(night.startsWith(QStringLiteral("Sat 2026-12-19 23:")), qPrintable(night));
     QVERIFY2(night.endsWith(QStringLiteral("\nT0 off  S1 off  R3 off  R5 off")), qPrintable(night));
-    QCOMPARE(dialog.View()->ToolTipAt(QPoint(2, 2)), QString());  // on the lane labels
+    QCOMPARE(dialog.View()->ToolTipAt(QPoint(2, 2)), QString());  // above the lane labels
+    // Over a relay's name its condition; over a timer's nothing.
+    const auto& lanes = dialog.Preview().picture.lanes;
+    const auto nameAt = [&lanes](const std::string& label) {
+        for (const auto& lane : lanes) {
+            if (lane.label == label)
+                return QPoint(4, static_cast<int>(lane.top + lane.height / 2));
+        }
+        return QPoint(-1, -1);
+    };
+    QCOMPARE(dialog.View()->ToolTipAt(nameAt("R3")), QStringLiteral("R3: #T0"));
+    QCOMPARE(dialog.View()->ToolTipAt(nameAt("T0")), QString());
 
     // The same text as a real tooltip.
     TimelineView* view = dialog.View();
