@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <random>
 #include <string>
 #include <variant>
 #include <vector>
@@ -389,6 +390,60 @@ TEST(Exploration, LongPeriodsReuseTheirSearches)
     ExpectReplay(
         program, request.from, request.to, r5->at, r5->inputs,
         [&r5](const SignalState& s) { return s == r5->state; }, "R5 on");
+}
+
+// Random programs against random schedules: every state Simulate passes
+// through is one the exploration finds, and the schedule it gives for that
+// state leads Simulate there. Short timer windows put timer edges, input
+// changes and stretches of a few seconds together.
+TEST(Exploration, FindsEveryStateASimulationReachesAndItsScheduleReplays)
+{
+    std::mt19937 random(2612);
+    const auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    const std::function<std::u16string(int)> expression = [&](int depth) -> std::u16string {
+        const int kind = depth == 0 ? 0 : pick(4);
+        if (kind == 0) {
+            const char16_t letter = u"TSR"[pick(3)];
+            return std::u16string(u"#") + letter + static_cast<char16_t>(u'0' + pick(letter == u'R' ? 4 : 3));
+        }
+        if (kind == 1)
+            return u"!" + expression(depth - 1);
+        return u"(" + expression(depth - 1) + (kind == 2 ? u"&&" : u"||") + expression(depth - 1) + u")";
+    };
+    TimerEntry dated = Dated({2026, 12, 15}, {8, 0, 1}, {2026, 12, 15}, {8, 0, 4});
+    const Instant from = At("2026-12-14T07:59:58");
+    const Instant to = At("2026-12-15T08:00:10");
+    for (int round = 0; round < 40; ++round) {
+        StateMachineModel model;
+        model.timers[0] = Daily("08:00:00", "08:00:03", 0x7f);
+        model.timers[1] = Daily("08:00:02", "20:00:00", 0x7f);
+        model.timers[2] = dated;
+        for (int n = 0; n < 4; ++n)
+            model.relays[static_cast<std::size_t>(n)] = expression(1 + pick(3));
+        const ProgramText text = ProgramTextFromModel(model);
+        const Program program = Compile(text);
+        auto explored = Exploration::Run(program, {from, to, 0, 0});
+        ASSERT_TRUE(std::holds_alternative<Exploration>(explored));
+        const Exploration& exploration = std::get<Exploration>(explored);
+
+        InputSchedule schedule;
+        for (int i = 0; i < 12; ++i) {
+            const Instant base = pick(2) == 0 ? from : At("2026-12-15T07:59:58");
+            schedule.push_back({pick(3), pick(2) == 0, base + pick(12)});
+        }
+        const Timeline timeline = Simulate(program, from, to, schedule);
+        std::vector<SignalState> visited{timeline.initial};
+        for (const TimelineChange& change : timeline.changes)
+            visited.push_back(change.state);
+        for (const SignalState& state : visited) {
+            const auto found = exploration.FindFirst([&state](const SignalState& s) { return s == state; });
+            ASSERT_TRUE(found.has_value()) << "round " << round << ": state not found: T" << int{state.timers} << " S"
+                                           << int{state.inputs} << " R" << int{state.relays};
+            ExpectReplay(
+                program, from, to, found->at, found->inputs, [&state](const SignalState& s) { return s == state; },
+                "round " + std::to_string(round));
+        }
+    }
 }
 
 }  // namespace
