@@ -110,10 +110,11 @@ std::string PowerLossReason(const Program& program, int n, const SignalState& st
     std::uint8_t reads = relay.switchOn.Uses().relays;
     if (relay.switchOff)
         reads |= relay.switchOff->Uses().relays;
-    if ((reads >> n & 1) != 0)
-        return std::string((state.relays >> n & 1) != 0 ? "it holds itself through #" : "it keeps itself off through #") +
-               Relay(n);
-    const auto others = static_cast<std::uint8_t>(reads & (state.relays ^ restart));
+    const bool readsItself = (reads >> n & 1) != 0;
+    const bool on = (state.relays >> n & 1) != 0;
+    if (on && readsItself)
+        return "it holds itself through #" + Relay(n);
+    const auto others = static_cast<std::uint8_t>(reads & (state.relays ^ restart) & ~(1u << n));
     if (others != 0) {
         std::vector<std::string> parts;
         for (int m = 0; m < kRelays; ++m) {
@@ -123,6 +124,8 @@ std::string PowerLossReason(const Program& program, int n, const SignalState& st
         }
         return "it depends on " + Names(parts);
     }
+    if (readsItself)
+        return "it keeps itself off through #" + Relay(n);
     return "neither the condition that switches it on nor the one that switches it off holds then, so it keeps the "
            "value it had";
 }

@@ -241,6 +241,15 @@ TEST(Check, LatchLosesItsStateOnARestartAndNeverSwitchesOff)
     ASSERT_NE(neverOff, nullptr);
     EXPECT_EQ(neverOff->message, "R0 can switch on (first at Mon 2026-12-14 00:00:00 with S0 on) but never switches off "
                                  "again: the condition that switches it off, !(#S0||#R0), does not hold while it is on");
+    // R1 is held off by the latch; a restart drops the latch and lets R1 on.
+    const Checked held = Check(TextOf({{0, u"#S0||#R0"}, {1, u"#S1&&!#R0"}}), kMonday, kWeekEnd);
+    const Finding* heldOff = FindingOf(held.report, "power-loss", R(1));
+    ASSERT_NE(heldOff, nullptr);
+    EXPECT_EQ(heldOff->message, "R1 is off at Mon 2026-12-14 00:00:01 with S0 off, S1 on, but a restart then switches "
+                                "it on: it depends on R0 (on now, off after a restart)");
+    ExpectReplay(
+        held.program, kMonday, kWeekEnd, *heldOff->at, heldOff->inputs,
+        [](const SignalState& s) { return s.relays == 1 && s.inputs == 2; }, "power-loss R1");
     // A relay that follows its input switches off and survives a restart.
     const Checked follower = Check(TextOf({{0, u"#S0"}}), kMonday, kWeekEnd);
     EXPECT_TRUE(follower.report.findings.empty());
