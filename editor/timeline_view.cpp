@@ -66,11 +66,11 @@ void PaintPicture(QPainter& painter, const PictureLayout& layout)
     small.setPixelSize(8);
     for (const PictureMark& mark : layout.marks) {
         painter.setPen(QPen(QColor(0xb0, 0xb0, 0xb0), 1));
-        painter.drawLine(QPointF(mark.x, layout.plotTop - 4), QPointF(mark.x, layout.plotTop));
+        painter.drawLine(QPointF(mark.x, layout.plotTop - 3), QPointF(mark.x, layout.plotTop));
         if (!mark.label.empty()) {
             painter.setFont(small);
             painter.setPen(QColor(0x88, 0x88, 0x88));
-            painter.drawText(QRectF(mark.x - 12, layout.plotTop - 16, 24, 10), Qt::AlignCenter, Text(mark.label));
+            painter.drawText(QRectF(mark.x - 12, layout.plotTop - 14, 24, 10), Qt::AlignCenter, Text(mark.label));
             painter.setFont(font);
         }
     }

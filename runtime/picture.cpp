@@ -12,7 +12,7 @@ namespace {
 constexpr double kLabelWidth = 48;
 constexpr double kPlotWidth = 980;
 constexpr double kRightMargin = 16;
-constexpr double kHeaderHeight = 40;
+constexpr double kHeaderHeight = 50;  // weekday, date, hour marks
 constexpr double kLaneHeight = 24;
 constexpr double kBarHeight = 14;
 constexpr double kBottomMargin = 12;

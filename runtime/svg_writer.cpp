@@ -103,10 +103,10 @@ std::string WriteSvg(const PictureLayout& layout)
     }
 
     for (const PictureMark& mark : layout.marks) {
-        add({"<line x1=\"", Number(mark.x), "\" y1=\"", Number(layout.plotTop - 4), "\" x2=\"", Number(mark.x),
+        add({"<line x1=\"", Number(mark.x), "\" y1=\"", Number(layout.plotTop - 3), "\" x2=\"", Number(mark.x),
              "\" y2=\"", Number(layout.plotTop), "\" stroke=\"#b0b0b0\" stroke-width=\"1\"/>"});
         if (!mark.label.empty())
-            add({"<text x=\"", Number(mark.x), "\" y=\"", Number(layout.plotTop - 6),
+            add({"<text x=\"", Number(mark.x), "\" y=\"", Number(layout.plotTop - 4),
                  "\" font-size=\"8\" text-anchor=\"middle\" fill=\"#888888\">", mark.label, "</text>"});
     }
 
