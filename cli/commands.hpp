@@ -31,6 +31,12 @@ void AddSimulateCommand(CLI::App& app);
 // diff
 void AddDiffCommand(CLI::App& app);
 
+// check
+void AddCheckCommand(CLI::App& app);
+
+// explain
+void AddExplainCommand(CLI::App& app);
+
 // deploy, status
 void AddFleetCommands(CLI::App& app);
 

@@ -73,6 +73,8 @@ int main(int argc, char** argv)
     quarn::cli::AddDeviceCommands(app);
     quarn::cli::AddSimulateCommand(app);
     quarn::cli::AddDiffCommand(app);
+    quarn::cli::AddCheckCommand(app);
+    quarn::cli::AddExplainCommand(app);
     quarn::cli::AddFleetCommands(app);
 #ifdef QUARN_WITH_JOURNAL
     quarn::cli::AddJournalCommands(app);

@@ -35,7 +35,8 @@ void Simulate(const SimulateOptions& options)
     } else if (options.format == "csv") {
         bytes = TimelineCsv(timeline);
     } else if (options.format == "svg") {
-        bytes = runtime::WriteSvg(runtime::LayOutTimeline(timeline, loaded.program.uses));
+        bytes = runtime::WriteSvg(
+            runtime::LayOutTimeline(timeline, loaded.program.uses, runtime::PictureTextsOf(loaded.model)));
     } else {
         bytes = TimelineText(timeline);
         warningsShown = true;

@@ -27,6 +27,12 @@ void AddSimulationOptions(CLI::App& command, SimulationRequest& request)
         ->allow_extra_args(false);
 }
 
+void FailBadOption(const std::string& message)
+{
+    std::cerr << "quarnctl: " << message << '\n';
+    throw CLI::RuntimeError(kExitBadInput);
+}
+
 SimulationPeriod ResolveOrFail(const SimulationRequest& request)
 {
     SimulationPeriod period;

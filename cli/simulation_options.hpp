@@ -16,6 +16,9 @@ namespace quarn::cli {
 // --from, --days, --input.
 void AddSimulationOptions(CLI::App& command, SimulationRequest& request);
 
+// Prints "quarnctl: " + message and ends the command with status 2.
+[[noreturn]] void FailBadOption(const std::string& message);
+
 // The period from the options and the machine's clock; a bad option ends
 // the command with status 2.
 SimulationPeriod ResolveOrFail(const SimulationRequest& request);

@@ -20,6 +20,14 @@ std::optional<runtime::InputChange> ParseInputOption(std::string_view text)
     return change;
 }
 
+std::string InputOptionText(const runtime::InputChange& change)
+{
+    std::string text = "S" + std::to_string(change.input) + (change.on ? "=1" : "=0");
+    if (change.at)
+        text += "@" + runtime::FormatIso(*change.at);
+    return text;
+}
+
 std::string ResolveSimulation(const SimulationRequest& request, runtime::Instant now, SimulationPeriod& period)
 {
     if (!request.fromGiven && request.from.empty()) {

@@ -31,6 +31,9 @@ struct SimulationPeriod {
 // "S0=1", "S3=0@2026-12-14T08:00:00" (the date alone means midnight).
 std::optional<runtime::InputChange> ParseInputOption(std::string_view text);
 
+// The option text of one schedule entry: "S0=1", "S3=0@2026-12-14T08:00:00".
+std::string InputOptionText(const runtime::InputChange& change);
+
 // Fills period from request, with `now` for the default start. Returns an
 // empty text, or the message for a bad option.
 std::string ResolveSimulation(const SimulationRequest& request, runtime::Instant now, SimulationPeriod& period);

@@ -1,6 +1,7 @@
 #include "editor/timeline_view.hpp"
 
 #include <QHelpEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
 
@@ -61,12 +62,28 @@ void PaintPicture(QPainter& painter, const PictureLayout& layout)
         }
     }
 
+    QFont small = font;
+    small.setPixelSize(8);
+    for (const PictureMark& mark : layout.marks) {
+        painter.setPen(QPen(QColor(0xb0, 0xb0, 0xb0), 1));
+        painter.drawLine(QPointF(mark.x, layout.plotTop - 3), QPointF(mark.x, layout.plotTop));
+        if (!mark.label.empty()) {
+            painter.setFont(small);
+            painter.setPen(QColor(0x88, 0x88, 0x88));
+            painter.drawText(QRectF(mark.x - 12, layout.plotTop - 14, 24, 10), Qt::AlignCenter, Text(mark.label));
+            painter.setFont(font);
+        }
+    }
+
     for (const PictureLane& lane : layout.lanes) {
         for (const PictureBar& bar : lane.bars) {
-            painter.fillRect(QRectF(bar.left, lane.barTop, std::max(bar.right - bar.left, 0.5), lane.barHeight),
+            painter.fillRect(QRectF(bar.left, lane.barTop, std::max(bar.right - bar.left, kMinBarWidth), lane.barHeight),
                              BarColour(lane.signal.kind));
         }
     }
+    painter.setPen(QColor(0xaa, 0x44, 0x00));
+    for (std::size_t i = 0; i < layout.warnings.size(); ++i)
+        painter.drawText(QPointF(8, layout.warningsTop + 14 * static_cast<double>(i)), Text(layout.warnings[i]));
     painter.setPen(QPen(QColor(0x80, 0x80, 0x80), 1));
     painter.drawRect(QRectF(layout.plotLeft, layout.plotTop, layout.plotRight - layout.plotLeft,
                             layout.plotBottom - layout.plotTop));
@@ -101,10 +118,38 @@ QString TimelineView::ToolTipAt(QPoint point) const
     if (preview_ == nullptr || preview_->error)
         return {};
     const PictureLayout& layout = preview_->picture;
-    if (point.x() < layout.plotLeft || point.x() >= layout.plotRight || point.y() < layout.plotTop
-        || point.y() >= layout.plotBottom)
+    if (point.x() < layout.plotLeft) {
+        // Over a lane's name: a relay's condition, as the svg picture has it.
+        const auto lane = layout.LaneAt(point.y());
+        return lane ? Text(layout.lanes[*lane].title) : QString();
+    }
+    if (point.x() >= layout.plotRight || point.y() < layout.plotTop || point.y() >= layout.plotBottom)
         return {};
     return Text(DescribeMoment(*preview_, layout.InstantAt(point.x())));
+}
+
+std::optional<std::pair<std::size_t, Instant>> TimelineView::LaneAndInstantAt(QPoint point) const
+{
+    if (preview_ == nullptr || preview_->error)
+        return std::nullopt;
+    const PictureLayout& layout = preview_->picture;
+    if (point.x() < layout.plotLeft || point.x() >= layout.plotRight)
+        return std::nullopt;
+    const auto lane = layout.LaneAt(point.y());
+    if (!lane)
+        return std::nullopt;
+    return std::make_pair(*lane, layout.InstantAt(point.x()));
+}
+
+void TimelineView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) {
+        if (const auto hit = LaneAndInstantAt(event->pos())) {
+            emit LaneClicked(hit->first, hit->second);
+            return;
+        }
+    }
+    QWidget::mousePressEvent(event);
 }
 
 bool TimelineView::event(QEvent* event)

@@ -3,6 +3,9 @@
 #include "editor/week_preview.hpp"
 
 #include <QString>
+
+#include <optional>
+#include <utility>
 #include <QWidget>
 
 class QPainter;
@@ -19,13 +22,23 @@ public:
 
     void SetPreview(const WeekPreview* preview);
 
-    // The tooltip for a point of the view; empty outside the plot.
+    // The tooltip for a point of the view: the time and states in the plot,
+    // a relay's condition over its name; empty elsewhere.
     QString ToolTipAt(QPoint point) const;
 
+    // The lane and instant under a point of the plot, if any.
+    std::optional<std::pair<std::size_t, runtime::Instant>> LaneAndInstantAt(QPoint point) const;
+
+signals:
+    // A click (left button) on a lane of the plot.
+    void LaneClicked(std::size_t lane, qint64 at);
+
+public:
     QSize sizeHint() const override;
 
 protected:
     bool event(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:

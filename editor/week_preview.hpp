@@ -3,6 +3,7 @@
 // run over a week with some inputs held on, laid out as the svg picture is.
 
 #include "document/model.hpp"
+#include "runtime/check.hpp"
 #include "runtime/picture.hpp"
 #include "runtime/program.hpp"
 #include "runtime/timeline.hpp"
@@ -10,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace quarn {
 
@@ -18,6 +20,13 @@ struct WeekPreview {
     std::optional<runtime::ConditionError> error;
     runtime::Timeline timeline;
     runtime::PictureLayout picture;
+    // What check finds for the shown week, with the held inputs pinned on
+    // and the others free.
+    runtime::CheckReport check;
+    // What the preview ran, for explanations of its instants.
+    runtime::ProgramText text;
+    runtime::Program program;
+    runtime::InputSchedule inputs;
 };
 
 // Runs model's program over the seven days from `from` (a day's start), with
@@ -30,5 +39,13 @@ WeekPreview BuildWeekPreview(const StateMachineModel& model, runtime::Instant fr
 // "Mon 2026-12-14 07:30:00" and a line "T0 on  S0 off  R3 on" with the state
 // at t of each signal that has a lane.
 std::string DescribeMoment(const WeekPreview& preview, runtime::Instant t);
+
+// The check's findings, one line each: "warning  power-loss  R0  R0 is on ...".
+std::vector<std::string> FindingLines(const WeekPreview& preview);
+
+// What a click on lane `lane` at t shows: for a relay the explanation of
+// `quarnctl explain` at t (from the week's first day), for a timer its
+// window; nothing for an input lane or outside the lanes.
+std::string ExplainLaneAt(const WeekPreview& preview, std::size_t lane, runtime::Instant t);
 
 }  // namespace quarn

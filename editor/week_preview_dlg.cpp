@@ -14,6 +14,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
@@ -107,6 +108,19 @@ CWeekPreviewDlg::CWeekPreviewDlg(const StateMachineModel& model, FileDialogs& fi
     pages_->addWidget(scroll);
     pages_->addWidget(error_);
 
+    explanation_ = new QLabel(QStringLiteral("Click a relay's lane to see why it is on or off."), this);
+    explanation_->setObjectName(QStringLiteral("explanation"));
+    explanation_->setTextFormat(Qt::PlainText);
+    explanation_->setWordWrap(true);
+    explanation_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    explanation_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    explanation_->setMinimumWidth(260);
+    connect(view_, &TimelineView::LaneClicked, this, &CWeekPreviewDlg::ExplainLane);
+
+    findings_ = new QListWidget(this);
+    findings_->setObjectName(QStringLiteral("findings"));
+    findings_->setMaximumHeight(120);
+
     warnings_ = new QLabel(this);
     warnings_->setObjectName(QStringLiteral("warnings"));
     warnings_->setTextFormat(Qt::PlainText);
@@ -127,13 +141,17 @@ CWeekPreviewDlg::CWeekPreviewDlg(const StateMachineModel& model, FileDialogs& fi
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(controls);
-    layout->addWidget(pages_, 1);
+    auto* middle = new QHBoxLayout;
+    middle->addWidget(pages_, 1);
+    middle->addWidget(explanation_);
+    layout->addLayout(middle, 1);
     layout->addWidget(warnings_);
+    layout->addWidget(findings_);
     layout->addLayout(buttons);
 
     Refresh();
     // Room for the whole week's picture and a scroll bar's worth.
-    resize(view_->sizeHint().width() + 40, std::max(view_->sizeHint().height(), 200) + 100);
+    resize(view_->sizeHint().width() + 40 + 280, std::max(view_->sizeHint().height(), 200) + 230);
 }
 
 CWeekPreviewDlg::~CWeekPreviewDlg() = default;
@@ -179,6 +197,19 @@ void CWeekPreviewDlg::Refresh()
         warnings = warnings.mid(0, 5) << QStringLiteral("and %1 more").arg(warnings.size() - 5);
     warnings_->setText(warnings.join(QLatin1Char('\n')));
     warnings_->setVisible(!warnings.isEmpty());
+
+    findings_->clear();
+    for (const std::string& line : FindingLines(preview_))
+        findings_->addItem(QString::fromStdString(line));
+    findings_->setVisible(findings_->count() > 0);
+    explanation_->setText(QStringLiteral("Click a relay's lane to see why it is on or off."));
+}
+
+void CWeekPreviewDlg::ExplainLane(std::size_t lane, qint64 at)
+{
+    const std::string text = ExplainLaneAt(preview_, lane, at);
+    if (!text.empty())
+        explanation_->setText(QString::fromStdString(text));
 }
 
 bool CWeekPreviewDlg::SavePicture()

@@ -1,5 +1,7 @@
 #include "runtime/picture.hpp"
 
+#include "document/utf8.hpp"
+
 #include <algorithm>
 #include <cmath>
 
@@ -10,14 +12,27 @@ namespace {
 constexpr double kLabelWidth = 48;
 constexpr double kPlotWidth = 980;
 constexpr double kRightMargin = 16;
-constexpr double kHeaderHeight = 40;
+constexpr double kHeaderHeight = 50;  // weekday, date, hour marks
 constexpr double kLaneHeight = 24;
 constexpr double kBarHeight = 14;
 constexpr double kBottomMargin = 12;
 constexpr double kMinLabelSpacing = 76;  // room for "2026-12-14"
 constexpr double kMinLineSpacing = 4;
+constexpr double kMinMarkSpacing = 16;       // hour ticks
+constexpr double kMinMarkLabelSpacing = 26;  // room for "18"
+constexpr double kWarningLineHeight = 14;
+constexpr std::size_t kShownWarnings = 5;
 
 }  // namespace
+
+PictureTexts PictureTextsOf(const StateMachineModel& model)
+{
+    PictureTexts texts;
+    texts.title = EncodeUtf8(model.version);
+    for (int n = 0; n < kRelays; ++n)
+        texts.conditions[static_cast<std::size_t>(n)] = EncodeUtf8(model.relays[static_cast<std::size_t>(n)]);
+    return texts;
+}
 
 double PictureLayout::XOf(Instant t) const
 {
@@ -49,9 +64,10 @@ std::optional<std::size_t> PictureLayout::LaneAt(double y) const
     return std::nullopt;
 }
 
-PictureLayout LayOutTimeline(const Timeline& timeline, const SignalState& lanes)
+PictureLayout LayOutTimeline(const Timeline& timeline, const SignalState& lanes, const PictureTexts& texts)
 {
     PictureLayout layout;
+    layout.title = texts.title.empty() ? FormatIso(timeline.from) + " - " + FormatIso(timeline.to) : texts.title;
     layout.from = timeline.from;
     layout.to = std::max(timeline.to, timeline.from);
     layout.plotLeft = kLabelWidth;
@@ -86,6 +102,44 @@ PictureLayout LayOutTimeline(const Timeline& timeline, const SignalState& lanes)
         layout.days.push_back(std::move(day));
     }
 
+    // Hour marks between the day lines: the smallest step of 1, 2, 3, 4, 6
+    // or 12 hours whose marks have room for a label; failing that the
+    // smallest whose ticks stay apart; none when even 12 hours are too close
+    // (periods of more than about four weeks).
+    if (layout.to > layout.from) {
+        const double hourWidth = kPlotWidth * 3600.0 / static_cast<double>(layout.to - layout.from);
+        static constexpr int kSteps[] = {1, 2, 3, 4, 6, 12};
+        int hours = 0;
+        bool labelled = false;
+        for (const double spacing : {kMinMarkLabelSpacing, kMinMarkSpacing}) {
+            for (const int step : kSteps) {
+                if (step * hourWidth >= spacing) {
+                    hours = step;
+                    break;
+                }
+            }
+            if (hours != 0) {
+                labelled = spacing == kMinMarkLabelSpacing;
+                break;
+            }
+        }
+        if (hours != 0) {
+            const Instant step = hours * Instant{3600};
+            Instant mark = StartOfDay(layout.from);
+            while (mark <= layout.from)
+                mark += step;
+            for (; mark < layout.to; mark += step) {
+                const int hour = TimeOfDaySeconds(mark) / 3600;
+                if (hour == 0)
+                    continue;  // the day line
+                std::string label;
+                if (labelled)
+                    label = std::string(1, static_cast<char>('0' + hour / 10)) + static_cast<char>('0' + hour % 10);
+                layout.marks.push_back({layout.XOf(mark), std::move(label)});
+            }
+        }
+    }
+
     double top = layout.plotTop;
     for (const Signal signal : AllSignals()) {
         if (!IsOn(lanes, signal))
@@ -93,6 +147,8 @@ PictureLayout LayOutTimeline(const Timeline& timeline, const SignalState& lanes)
         PictureLane lane;
         lane.signal = signal;
         lane.label = SignalName(signal);
+        if (signal.kind == SignalKind::Relay && !texts.conditions[static_cast<std::size_t>(signal.index)].empty())
+            lane.title = lane.label + ": " + texts.conditions[static_cast<std::size_t>(signal.index)];
         lane.top = top;
         lane.height = kLaneHeight;
         lane.barHeight = kBarHeight;
@@ -115,13 +171,26 @@ PictureLayout LayOutTimeline(const Timeline& timeline, const SignalState& lanes)
                 close(change.at);
             }
         }
-        if (on)
+        if (on) {
             close(layout.to);
+            if (!lane.bars.empty())
+                lane.bars.back().runsOn = true;
+        }
         layout.lanes.push_back(std::move(lane));
         top += kLaneHeight;
     }
     layout.plotBottom = top;
-    layout.height = top + kBottomMargin;
+
+    for (const Warning& warning : timeline.warnings) {
+        if (layout.warnings.size() == kShownWarnings)
+            break;
+        layout.warnings.push_back("warning: " + warning.text);
+    }
+    const std::size_t more = timeline.warnings.size() - layout.warnings.size() + timeline.warningsLeftOut;
+    if (more > 0)
+        layout.warnings.push_back("and " + std::to_string(more) + " more warnings");
+    layout.warningsTop = top + kWarningLineHeight + 2;
+    layout.height = top + kBottomMargin + static_cast<double>(layout.warnings.size()) * kWarningLineHeight;
     return layout;
 }
 

@@ -18,6 +18,14 @@
 //                     relays switched by hand (quarnsim).
 //   timeline.hpp      Simulate(program, from, to, inputs) -> Timeline.
 //   timeline_diff.hpp RelayDifferences: where two timelines switch a relay apart.
+//   exploration.hpp   Exploration: every state a program can reach over a
+//                     period whatever its free inputs do, with a schedule
+//                     that reaches each one.
+//   check.hpp         CheckProgram: findings and never/always properties
+//                     (quarnctl check, the Week preview's findings).
+//   explanation.hpp   Explain: why a relay is as it is at an instant and when
+//                     it changes next (quarnctl explain, quarnsim, the preview).
+//   timer_text.hpp    A timer's window in words; why a timer is idle.
 //   picture.hpp       LayOutTimeline -> PictureLayout (abstract units),
 //                     WriteSvg; the editor's preview draws the same layout.
 //
@@ -29,7 +37,10 @@
 //   PictureLayout picture = LayOutTimeline(week, program.uses);
 
 #include "runtime/calendar.hpp"
+#include "runtime/check.hpp"
 #include "runtime/condition.hpp"
+#include "runtime/exploration.hpp"
+#include "runtime/explanation.hpp"
 #include "runtime/live_run.hpp"
 #include "runtime/local_clock.hpp"
 #include "runtime/picture.hpp"
@@ -38,4 +49,5 @@
 #include "runtime/step.hpp"
 #include "runtime/timeline.hpp"
 #include "runtime/timeline_diff.hpp"
+#include "runtime/timer_text.hpp"
 #include "runtime/timer_window.hpp"

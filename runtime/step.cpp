@@ -21,13 +21,15 @@ std::uint8_t RelaysToSwitch(const Program& program, const SignalState& state)
 StepOutcome Settle(const Program& program, const SignalState& state, int roundLimit)
 {
     SignalState current = state;
+    std::uint8_t toggled = 0;
     for (int round = 0; round < roundLimit; ++round) {
         const std::uint8_t toggle = RelaysToSwitch(program, current);
         if (toggle == 0)
-            return {current.relays, 0};
+            return {current.relays, 0, toggled};
         current.relays ^= toggle;
+        toggled |= toggle;
     }
-    return {current.relays, RelaysToSwitch(program, current)};
+    return {current.relays, RelaysToSwitch(program, current), toggled};
 }
 
 std::string SettleWarning(std::uint8_t relays, Instant at)

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <string_view>
 
 namespace quarn::runtime {
 
@@ -18,6 +19,32 @@ std::string Number(double value)
     if (magnitude % 10 != 0)
         text += "." + std::to_string(magnitude % 10);
     return text;
+}
+
+// Text for element content and attribute values.
+std::string Escaped(std::string_view text)
+{
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            // Control characters but tab and line ends are not allowed in XML.
+            out += static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r' ? ' ' : c;
+        }
+    }
+    return out;
 }
 
 const char* BarColour(SignalKind kind)
@@ -48,7 +75,7 @@ std::string WriteSvg(const PictureLayout& layout)
     add({"<?xml version=\"1.0\" encoding=\"UTF-8\"?>"});
     add({"<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"", width, "\" height=\"", height, "\" viewBox=\"0 0 ",
          width, " ", height, "\" font-family=\"sans-serif\" font-size=\"11\">"});
-    add({"<title>", FormatIso(layout.from), " - ", FormatIso(layout.to), "</title>"});
+    add({"<title>", Escaped(layout.title), "</title>"});
     add({"<rect x=\"0\" y=\"0\" width=\"", width, "\" height=\"", height, "\" fill=\"#ffffff\"/>"});
 
     for (std::size_t i = 0; i < layout.lanes.size(); ++i) {
@@ -57,7 +84,11 @@ std::string WriteSvg(const PictureLayout& layout)
             add({"<rect x=\"", Number(layout.plotLeft), "\" y=\"", Number(lane.top), "\" width=\"",
                  Number(layout.plotRight - layout.plotLeft), "\" height=\"", Number(lane.height),
                  "\" fill=\"#f2f2f2\"/>"});
-        add({"<text x=\"8\" y=\"", Number(lane.top + lane.height / 2 + 4), "\">", lane.label, "</text>"});
+        if (lane.title.empty())
+            add({"<text x=\"8\" y=\"", Number(lane.top + lane.height / 2 + 4), "\">", lane.label, "</text>"});
+        else
+            add({"<text x=\"8\" y=\"", Number(lane.top + lane.height / 2 + 4), "\">", lane.label, "<title>",
+                 Escaped(lane.title), "</title></text>"});
     }
 
     for (const PictureDay& day : layout.days) {
@@ -71,17 +102,29 @@ std::string WriteSvg(const PictureLayout& layout)
         }
     }
 
+    for (const PictureMark& mark : layout.marks) {
+        add({"<line x1=\"", Number(mark.x), "\" y1=\"", Number(layout.plotTop - 3), "\" x2=\"", Number(mark.x),
+             "\" y2=\"", Number(layout.plotTop), "\" stroke=\"#b0b0b0\" stroke-width=\"1\"/>"});
+        if (!mark.label.empty())
+            add({"<text x=\"", Number(mark.x), "\" y=\"", Number(layout.plotTop - 4),
+                 "\" font-size=\"8\" text-anchor=\"middle\" fill=\"#888888\">", mark.label, "</text>"});
+    }
+
     for (const PictureLane& lane : layout.lanes) {
         for (const PictureBar& bar : lane.bars) {
             add({"<rect x=\"", Number(bar.left), "\" y=\"", Number(lane.barTop), "\" width=\"",
-                 Number(std::max(bar.right - bar.left, 0.5)), "\" height=\"", Number(lane.barHeight), "\" fill=\"",
-                 BarColour(lane.signal.kind), "\"><title>", lane.label, " on ", FormatDisplay(bar.from), " - ",
-                 FormatDisplay(bar.to), "</title></rect>"});
+                 Number(std::max(bar.right - bar.left, kMinBarWidth)), "\" height=\"", Number(lane.barHeight),
+                 "\" fill=\"", BarColour(lane.signal.kind), "\"><title>", lane.label, " on ", FormatDisplay(bar.from),
+                 " - ", FormatDisplay(bar.to), bar.runsOn ? ", and on past the end of the period" : "",
+                 "</title></rect>"});
         }
     }
     add({"<rect x=\"", Number(layout.plotLeft), "\" y=\"", Number(layout.plotTop), "\" width=\"",
          Number(layout.plotRight - layout.plotLeft), "\" height=\"", Number(layout.plotBottom - layout.plotTop),
          "\" fill=\"none\" stroke=\"#808080\" stroke-width=\"1\"/>"});
+    for (std::size_t i = 0; i < layout.warnings.size(); ++i)
+        add({"<text x=\"8\" y=\"", Number(layout.warningsTop + 14 * static_cast<double>(i)), "\" fill=\"#aa4400\">",
+             Escaped(layout.warnings[i]), "</text>"});
     add({"</svg>"});
     return svg;
 }

@@ -28,6 +28,11 @@ public:
     static TimerWindow FromEntry(const TimerEntry& entry);
 
     Kind kind() const { return kind_; }
+    // The ticked weekdays (bit 0 Monday); dated: S and E as instants; daily:
+    // the times of day s and e in seconds. Never: what the values gave.
+    int weekdays() const { return weekdays_; }
+    Instant start() const { return start_; }
+    Instant end() const { return end_; }
 
     // Whether the timer is on during the second that begins at t.
     bool IsOn(Instant t) const;

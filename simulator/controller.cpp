@@ -1,5 +1,7 @@
 #include "simulator/controller.hpp"
 
+#include "runtime/explanation.hpp"
+
 #include <algorithm>
 #include <cstdio>
 #include <random>
@@ -183,6 +185,7 @@ UploadVerdict JudgeStateMachine(std::string_view bytes)
     verdict.summary = Summary(model);
     verdict.message = "State machine accepted: " + verdict.summary;
     verdict.program = std::move(std::get<runtime::Program>(compiled));
+    verdict.text = std::move(programText);
     return verdict;
 }
 
@@ -200,11 +203,20 @@ Controller::Controller(ControllerOptions options)
         options_.clock = [] { return LocalTimeNow(); };
 }
 
-void Controller::Run(runtime::Program program, std::string summary)
+void Controller::Run(runtime::Program program, runtime::ProgramText text, std::string summary)
 {
     // A new program starts with every relay off, on the current inputs.
     run_ = runtime::LiveRun(std::move(program), options_.clock(), run_.State().inputs);
     summary_ = std::move(summary);
+    text_ = std::move(text);
+    runStart_ = run_.Now();
+    inputHistory_.clear();
+    for (int n = 0; n < runtime::kInputs; ++n) {
+        if ((run_.State().inputs >> n & 1) != 0)
+            inputHistory_.push_back({n, true, std::nullopt});
+    }
+    historyComplete_ = true;
+    lastHand_ = {};
     recentWarnings_.clear();
     Note(run_.Now(), runtime::SignalState{run_.State().timers, run_.State().inputs, 0});
     TakeWarnings();
@@ -226,7 +238,7 @@ std::string Controller::LoadStoredProgram()
     if (const auto* failed = std::get_if<runtime::ConditionError>(&compiled))
         return "the stored program does not run: " + failed->Message();
     std::lock_guard lock(mutex_);
-    Run(std::move(std::get<runtime::Program>(compiled)), Summary(model));
+    Run(std::move(std::get<runtime::Program>(compiled)), std::move(text), Summary(model));
     return "running the stored program: " + summary_;
 }
 
@@ -354,7 +366,12 @@ Reply Controller::ControlPage(const HttpRequest& request, bool mayChange)
         if (query.size() != 3 || query[0] < 'A' || query[0] > 'H' || query[1] != '=' ||
             (query[2] != '0' && query[2] != '1'))
             return {400, Page(400, "Bad Request", SimplePage("Bad request"))};
-        run_.SwitchRelay(query[0] - 'A', query[2] == '1');
+        const int n = query[0] - 'A';
+        const bool on = query[2] == '1';
+        run_.SwitchRelay(n, on);
+        lastHand_[static_cast<std::size_t>(n)] = HandSwitch{run_.Now(), on};
+        AddLogLine(runtime::FormatDisplay(run_.Now()) + "  R" + std::to_string(n) + (on ? " on" : " off") +
+                   " by hand");
     }
     return {200, Page(200, "OK", ControlBody(run_.RelayMask()))};
 }
@@ -373,8 +390,16 @@ Reply Controller::InputAction(const HttpRequest& request)
         std::lock_guard lock(mutex_);
         AdvanceLocked();
         const runtime::SignalState before = run_.State();
-        run_.SetInput(query[1] - '0', query[3] == '1');
+        const int n = query[1] - '0';
+        const bool on = query[3] == '1';
+        run_.SetInput(n, on);
         Note(run_.Now(), before);
+        if (run_.State().inputs != before.inputs) {
+            if (inputHistory_.size() < kKeptInputChanges)
+                inputHistory_.push_back({n, on, run_.Now()});
+            else
+                historyComplete_ = false;
+        }
     }
     return StatePage();
 }
@@ -390,9 +415,37 @@ Reply Controller::StatePage()
         state.uses = run_.program().uses;
         state.warnings = recentWarnings_;
         state.program = summary_;
+        state.why = WhyLocked();
     }
     state.speed = options_.speed;
     return {200, Page(200, "OK", StateJson(state), "Cache-Control: no-store\r\n", "application/json")};
+}
+
+std::array<std::vector<std::string>, runtime::kRelays> Controller::WhyLocked()
+{
+    std::array<std::vector<std::string>, runtime::kRelays> why{};
+    if (summary_.empty() || !historyComplete_)
+        return why;
+    const runtime::Explanation explanation =
+        runtime::Explain(run_.program(), text_, runStart_, run_.Now(), inputHistory_);
+    for (const runtime::RelayExplanation& relay : explanation.relays) {
+        auto& lines = why[static_cast<std::size_t>(relay.relay)];
+        const bool on = (run_.State().relays >> relay.relay & 1) != 0;
+        const auto& hand = lastHand_[static_cast<std::size_t>(relay.relay)];
+        const std::string name = "R" + std::to_string(relay.relay);
+        if (on == relay.on) {
+            // As the program's own course has it: the explanation's first lines.
+            const std::vector<std::string> all = runtime::ExplanationLines(relay);
+            lines.assign(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(2, all.size())));
+        } else if (hand && hand->on == on) {
+            lines.push_back(name + (on ? " on" : " off") + ": switched " + (on ? "on" : "off") + " by hand at " +
+                            runtime::FormatDisplay(hand->at));
+        } else {
+            lines.push_back(name + (on ? " on" : " off") +
+                            ": the program took another course after relays were switched by hand");
+        }
+    }
+    return why;
 }
 
 Reply Controller::Upload(const HttpRequest& request)
@@ -412,7 +465,7 @@ Reply Controller::Upload(const HttpRequest& request)
             verdict.message = "State machine refused: the simulator cannot store it";
         } else {
             AdvanceLocked();
-            Run(std::move(*verdict.program), verdict.summary);
+            Run(std::move(*verdict.program), std::move(verdict.text), verdict.summary);
         }
     }
     return {200, Page(200, "OK", StatusPage(verdict.message))};

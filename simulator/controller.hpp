@@ -3,6 +3,7 @@
 // mask, relay switching, the password-protected state-machine upload, and
 // quarnsim's own dashboard over the running program.
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -14,6 +15,7 @@
 
 #include "runtime/live_run.hpp"
 #include "runtime/program.hpp"
+#include "runtime/timeline.hpp"
 #include "simulator/http_request.hpp"
 
 namespace quarn::sim {
@@ -44,6 +46,7 @@ struct UploadVerdict {
     std::string message;  // shown to the user in the status element
     std::string summary;  // when accepted: "2 timers (T0, T1), 1 relay (R3)"
     std::optional<runtime::Program> program;  // when accepted: what the controller runs
+    runtime::ProgramText text;                // when accepted: its texts, for explanations
 };
 
 // Judges the bytes of an uploaded file in memory: they must decode as the
@@ -102,7 +105,9 @@ private:
     bool CarriesToken(const HttpRequest& request) const;
     Reply StatePage();
     Reply Upload(const HttpRequest& request);
-    void Run(runtime::Program program, std::string summary);
+    void Run(runtime::Program program, runtime::ProgramText text, std::string summary);
+    // With mutex_ held: why each used relay is as it is now, a few lines each.
+    std::array<std::vector<std::string>, runtime::kRelays> WhyLocked();
     // With mutex_ held.
     void AdvanceLocked();
     void Note(runtime::Instant at, const runtime::SignalState& before);
@@ -117,6 +122,21 @@ private:
     std::string summary_;  // of the running program; empty: none
     std::vector<std::string> pendingLog_;      // for Advance, at most 1000 lines
     std::vector<std::string> recentWarnings_;  // the newest ten, for the dashboard
+    // What the running program was given since it started, so that the
+    // dashboard can explain each relay as explain would: its texts, its
+    // start, every input change (at most kKeptInputChanges; beyond them the
+    // history is incomplete and explanations stop) and each relay's last
+    // switch by hand.
+    struct HandSwitch {
+        runtime::Instant at = 0;
+        bool on = false;
+    };
+    static constexpr std::size_t kKeptInputChanges = 1000;
+    runtime::ProgramText text_;
+    runtime::Instant runStart_ = 0;
+    runtime::InputSchedule inputHistory_;
+    bool historyComplete_ = true;
+    std::array<std::optional<HandSwitch>, runtime::kRelays> lastHand_{};
 };
 
 // The reply as the fault mode changes it (for the faults that change bytes).

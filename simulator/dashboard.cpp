@@ -56,7 +56,19 @@ std::string StateJson(const DashboardState& state)
     json += "}, \"uses\": [" + uses + "], \"warnings\": [";
     for (std::size_t i = 0; i < state.warnings.size(); ++i)
         json += (i > 0 ? ", " : "") + JsonString(state.warnings[i]);
-    return json + "]}\n";
+    json += "], \"why\": {";
+    first = true;
+    for (int n = 0; n < kRelays; ++n) {
+        const auto& lines = state.why[static_cast<std::size_t>(n)];
+        if (lines.empty())
+            continue;
+        json += (first ? "" : ", ") + JsonString("R" + std::to_string(n)) + ": [";
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            json += (i > 0 ? ", " : "") + JsonString(lines[i]);
+        json += "]";
+        first = false;
+    }
+    return json + "}}\n";
 }
 
 std::string DashboardHtml(std::string_view token)
@@ -81,6 +93,7 @@ button.signal { cursor: pointer; }
 .signal.on { background: #3a3; border-color: #272; color: #fff; }
 .signal.unused { opacity: .45; }
 #error { color: #b00; }
+#why { margin: .6em 0 0; font-size: .9em; color: #333; white-space: pre-wrap; }
 footer { margin-top: 2em; font-size: .85em; color: #777; }
 </style>
 </head>
@@ -91,6 +104,7 @@ footer { margin-top: 2em; font-size: .85em; color: #777; }
 <div id="warnings"></div>
 <h2>Relays (click to switch by hand)</h2>
 <div class="row" id="relays"></div>
+<div id="why"></div>
 <h2>Timers</h2>
 <div class="row" id="timers"></div>
 <h2>Inputs (click to toggle)</h2>
@@ -133,6 +147,8 @@ function show(next) {
   document.getElementById("program").textContent =
     next.program === null ? "No program: relays switch only by hand." : "Program: " + next.program;
   document.getElementById("warnings").textContent = next.warnings.join("; ");
+  document.getElementById("why").textContent =
+    Object.values(next.why || {}).map((lines) => lines.join("\n  ")).join("\n");
   for (const [name, on] of Object.entries(next.signals)) {
     const element = document.getElementById(name);
     if (!element)

@@ -4,6 +4,7 @@
 // timers and inputs, switches relays and toggles inputs, and refreshes
 // itself) and the same state as data at "/state.json".
 
+#include <array>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,11 +21,14 @@ struct DashboardState {
     runtime::SignalState signals;
     runtime::SignalState uses;  // the signals the program works with
     std::vector<std::string> warnings;
+    // Per relay, why it is as it is (empty for relays the program does not use).
+    std::array<std::vector<std::string>, runtime::kRelays> why{};
 };
 
 // {"clock": "2026-12-14T06:00:00", "weekday": "Mon", "speed": 60,
 //  "program": "..." or null, "mask": 8, "signals": {"T0": false, ... "S0" ...
-//  "R7": false}, "uses": ["T0", "R3"], "warnings": ["..."]}
+//  "R7": false}, "uses": ["T0", "R3"], "warnings": ["..."],
+//  "why": {"R3": ["R3 on since ..., when T0 changed", "switches off when ..."]}}
 std::string StateJson(const DashboardState& state);
 
 // The dashboard page: it reads state.json and sends its actions to

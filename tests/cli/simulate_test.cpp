@@ -107,7 +107,9 @@ TEST_F(Simulate, SvgGoesToTheOutputFile)
     EXPECT_EQ(run.out, "");
     const std::string svg = QuarnctlRunner::Read(out);
     EXPECT_EQ(svg.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg ", 0), 0u);
-    for (const char* part : {">T0</text>", ">T1</text>", ">R2</text>", ">R3</text>", ">Mon</text>", ">2026-12-20</text>",
+    // The version is the title, R3's lane carries its condition.
+    for (const char* part : {"<title>office</title>", ">T0</text>", ">T1</text>", ">R2</text>",
+                             ">R3<title>R3: (#T0&amp;&amp;#T1)||#R2</title></text>", ">Mon</text>", ">2026-12-20</text>",
                              "<title>T0 on Fri 2026-12-18 07:30:00 - Fri 2026-12-18 22:00:00</title>"})
         EXPECT_NE(svg.find(part), std::string::npos) << part;
     EXPECT_EQ(svg.find(">S0</text>"), std::string::npos);

@@ -16,6 +16,7 @@
 #include <QHelpEvent>
 #include <QImage>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -89,6 +90,7 @@ private slots:
     void savesThePictureAsPngOrSvg();
     void enterInTheFirstDayAppliesIt_data();
     void enterInTheFirstDayAppliesIt();
+    void listsTheFindingsAndExplainsAClickedLane();
 
 private:
     QTemporaryDir dir_;
@@ -192,7 +194,18 @@ void TestWeekPreview::toolTipTellsTimeAndStates()
     const QString night = ToolTipAt(dialog, At(19, 23));
     QVERIFY2(night.startsWith(QStringLiteral("Sat 2026-12-19 23:")), qPrintable(night));
     QVERIFY2(night.endsWith(QStringLiteral("\nT0 off  S1 off  R3 off  R5 off")), qPrintable(night));
-    QCOMPARE(dialog.View()->ToolTipAt(QPoint(2, 2)), QString());  // on the lane labels
+    QCOMPARE(dialog.View()->ToolTipAt(QPoint(2, 2)), QString());  // above the lane labels
+    // Over a relay's name its condition; over a timer's nothing.
+    const auto& lanes = dialog.Preview().picture.lanes;
+    const auto nameAt = [&lanes](const std::string& label) {
+        for (const auto& lane : lanes) {
+            if (lane.label == label)
+                return QPoint(4, static_cast<int>(lane.top + lane.height / 2));
+        }
+        return QPoint(-1, -1);
+    };
+    QCOMPARE(dialog.View()->ToolTipAt(nameAt("R3")), QStringLiteral("R3: #T0"));
+    QCOMPARE(dialog.View()->ToolTipAt(nameAt("T0")), QString());
 
     // The same text as a real tooltip.
     TimelineView* view = dialog.View();
@@ -296,6 +309,54 @@ void TestWeekPreview::enterInTheFirstDayAppliesIt()
     dialog.HoldInputBox(0)->setFocus();
     QTest::keyClick(dialog.HoldInputBox(0), Qt::Key_Return);
     QVERIFY(!dialog.isVisible());
+}
+
+// The findings of check for the shown week under the picture, and a click on
+// a relay's lane explains it at that instant (on a timer's lane: its window);
+// input lanes take no clicks.
+void TestWeekPreview::listsTheFindingsAndExplainsAClickedLane()
+{
+    StateMachineModel model = WorkingWeek();
+    model.relays[0] = u"#S0||#R0";  // a latch: lost in a power cut
+    ScriptedFileDialogs files;
+    CWeekPreviewDlg dialog(model, files);
+    dialog.FirstDayField()->setDate(kMonday);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+
+    QStringList findings;
+    for (int i = 0; i < dialog.FindingsList()->count(); ++i)
+        findings << dialog.FindingsList()->item(i)->text();
+    QVERIFY2(findings.contains(QStringLiteral("warning  power-loss  R0  R0 is on at Mon 2026-12-14 00:00:01 with S0 off, "
+                                              "S1 off, but a restart then leaves it off: it holds itself through #R0")),
+             qPrintable(findings.join(QLatin1Char('\n'))));
+    // S0 held on for the week: R0 is then on from the start and nothing is lost.
+    dialog.HoldInputBox(0)->setChecked(true);
+    findings.clear();
+    for (int i = 0; i < dialog.FindingsList()->count(); ++i)
+        findings << dialog.FindingsList()->item(i)->text();
+    QVERIFY2(!findings.join(QLatin1Char('\n')).contains(QStringLiteral("power-loss")),
+             qPrintable(findings.join(QLatin1Char('\n'))));
+
+    const auto& picture = dialog.Preview().picture;
+    const auto click = [&](const std::string& label, Instant t) {
+        const auto* lane = Lane(dialog.Preview(), label);
+        QVERIFY2(lane != nullptr, label.c_str());
+        const QPoint point(static_cast<int>(picture.XOf(t)) + 1, static_cast<int>(lane->top + lane->height / 2));
+        QTest::mouseClick(dialog.View(), Qt::LeftButton, {}, point);
+    };
+    click("R3", At(15, 8));
+    QString text = dialog.ExplanationPanel()->text();
+    QVERIFY2(text.startsWith(QStringLiteral("Tue 2026-12-15 08:")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("\nR3 on since Tue 2026-12-15 07:30:00, when T0 changed\n"
+                                          "switches off when !(#T0), which does not hold now\n")),
+             qPrintable(text));
+    QVERIFY2(text.endsWith(QStringLiteral("\nnext change: Tue 2026-12-15 22:00:00, when T0 changes")), qPrintable(text));
+
+    click("T0", At(16, 12));
+    QCOMPARE(dialog.ExplanationPanel()->text(), QStringLiteral("T0: daily 07:30:00-22:00:00 Mon-Fri"));
+    click("S1", At(16, 12));  // left free for editing the inputs
+    QCOMPARE(dialog.ExplanationPanel()->text(), QStringLiteral("T0: daily 07:30:00-22:00:00 Mon-Fri"));
 }
 
 QTEST_MAIN(TestWeekPreview)

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cmath>
 
 namespace quarn::runtime {
 namespace {
@@ -102,17 +103,88 @@ TEST(Picture, SvgHoldsEveryBarLaneAndDay)
 {
     const Program program = Office();
     const Timeline timeline = Simulate(program, kMonday, kMonday + kSecondsPerWeek);
-    const std::string svg = WriteSvg(LayOutTimeline(timeline, program.uses));
+    const PictureLayout layout = LayOutTimeline(timeline, program.uses);
+    const std::string svg = WriteSvg(layout);
     EXPECT_EQ(svg.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\"", 0), 0u);
     EXPECT_EQ(svg.substr(svg.size() - 7), "</svg>\n");
     EXPECT_EQ(Count(svg, "<title>T0 on "), 5u);
     EXPECT_NE(svg.find("<title>T0 on Mon 2026-12-14 07:30:00 - Mon 2026-12-14 22:00:00</title>"), std::string::npos);
-    EXPECT_EQ(Count(svg, "<line "), 7u);
+    EXPECT_EQ(Count(svg, "<line "), 7u + layout.marks.size());  // day lines and hour marks
     EXPECT_NE(svg.find(">Sun</text>"), std::string::npos);
     EXPECT_NE(svg.find(">2026-12-20</text>"), std::string::npos);
     EXPECT_NE(svg.find(">R2</text>"), std::string::npos);
     EXPECT_EQ(Count(svg, "<"), Count(svg, ">"));
     EXPECT_EQ(svg.find(','), std::string::npos);  // no decimal commas, no lists
+}
+
+// The time scale: hour marks whose step suits the period, labelled where
+// they lie far enough apart, none over long periods.
+TEST(Picture, HourMarksSuitThePeriodsLength)
+{
+    const Program program = Office();
+    const struct {
+        int days;
+        std::size_t marks;
+        const char* firstLabel;  // "" for ticks without labels
+    } cases[] = {
+        {1, 23, "01"},      // every hour
+        {7, 21, "06"},      // every six hours
+        {28, 28, ""},       // every twelve hours, too close for labels
+        {60, 0, nullptr},   // none
+    };
+    for (const auto& c : cases) {
+        const Timeline timeline = Simulate(program, kMonday, kMonday + c.days * kSecondsPerDay);
+        const PictureLayout layout = LayOutTimeline(timeline, program.uses);
+        EXPECT_EQ(layout.marks.size(), c.marks) << c.days;
+        if (c.firstLabel && !layout.marks.empty())
+            EXPECT_EQ(layout.marks.front().label, c.firstLabel) << c.days;
+        for (const PictureMark& mark : layout.marks) {
+            for (const PictureDay& day : layout.days)
+                EXPECT_GT(std::abs(mark.x - day.x), 1.0) << c.days;  // never on a day line
+        }
+    }
+}
+
+// What the picture says beside the bars: the version as its title and each
+// relay's condition over its lane (both escaped), the warnings under the
+// plot, on-periods of one second in a year still visible, and a bar that
+// runs on past the period's end says so.
+TEST(Picture, SvgCarriesTitleConditionsWarningsAndShortBars)
+{
+    StateMachineModel model;
+    model.version = u"Pumps <A & \"B\">";
+    model.timers[0] = Daily("07:30:00", "07:30:01", 0x7f);
+    model.relays[3] = u"#T0&&!#R4";
+    model.relays[4] = u"!#R4";
+    const Program program = test::Compile(ProgramTextFromModel(model));
+    const Timeline year = Simulate(program, kMonday, kMonday + 365 * kSecondsPerDay);
+    const PictureLayout layout = LayOutTimeline(year, program.uses, PictureTextsOf(model));
+    const std::string svg = WriteSvg(layout);
+    EXPECT_NE(svg.find("<title>Pumps &lt;A &amp; &quot;B&quot;&gt;</title>"), std::string::npos);
+    EXPECT_NE(svg.find(">R3<title>R3: #T0&amp;&amp;!#R4</title></text>"), std::string::npos);
+    EXPECT_NE(svg.find(">warning: R4 does not settle at 2026-12-14T00:00:00</text>"), std::string::npos);
+    EXPECT_EQ(layout.warnings.size(), 6u);  // five and "and ... more warnings"
+    EXPECT_EQ(layout.warnings.back().rfind("and ", 0), 0u);
+    EXPECT_GE(layout.height, layout.warningsTop + 14 * 5);
+    // T0 is on for one second a day: 365 bars, each drawn two units wide.
+    EXPECT_EQ(Count(svg, "<title>T0 on "), 365u);
+    EXPECT_NE(svg.find("width=\"2\" height=\"14\" fill=\"#3b7dd8\"><title>T0 on Mon 2026-12-14 07:30:00 - Mon "
+                       "2026-12-14 07:30:01</title>"),
+              std::string::npos);
+    EXPECT_EQ(Count(svg, "<"), Count(svg, ">"));
+
+    // A week that ends while T1 is on.
+    StateMachineModel evening;
+    evening.timers[1] = Daily("22:00:00", "06:00:00", 0x7f);
+    evening.relays[0] = u"#T1";
+    const Program night = test::Compile(ProgramTextFromModel(evening));
+    const std::string week =
+        WriteSvg(LayOutTimeline(Simulate(night, kMonday, kMonday + kSecondsPerWeek), night.uses, PictureTextsOf(evening)));
+    EXPECT_NE(week.find("<title>T1 on Sun 2026-12-20 22:00:00 - Mon 2026-12-21 00:00:00, and on past the end of the "
+                        "period</title>"),
+              std::string::npos);
+    EXPECT_EQ(Count(week, "on past the end"), 2u);  // T1 and R0
+    EXPECT_NE(week.find("<title>2026-12-14T00:00:00 - 2026-12-21T00:00:00</title>"), std::string::npos);  // no version
 }
 
 }  // namespace

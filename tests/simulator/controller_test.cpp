@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <filesystem>
 #include <string>
 #include <tuple>
@@ -325,7 +327,8 @@ TEST(RunningProgram, StateJsonShowsClockSignalsAndProgram)
                         "\"T1\": false, \"T2\": false, \"T3\": false, \"T4\": false, \"T5\": false, \"T6\": false, "
                         "\"T7\": false, \"S0\": false, \"S1\": false, \"S2\": false, \"S3\": true, \"R0\": false, "
                         "\"R1\": false, \"R2\": false, \"R3\": true, \"R4\": false, \"R5\": false, \"R6\": false, "
-                        "\"R7\": false}, \"uses\": [\"T0\", \"R3\"], \"warnings\": []}\n"),
+                        "\"R7\": false}, \"uses\": [\"T0\", \"R3\"], \"warnings\": [], \"why\": {\"R3\": [\"R3 on "
+                        "since the start\", \"switches off when !(#T0), which does not hold now\"]}}\n"),
               std::string::npos)
         << json;
     const Reply dashboard = Get(controller, "/");
@@ -334,6 +337,33 @@ TEST(RunningProgram, StateJsonShowsClockSignalsAndProgram)
     // One page: no script, style sheet or picture from elsewhere.
     EXPECT_EQ(dashboard.bytes.find(" src="), std::string::npos);
     EXPECT_EQ(dashboard.bytes.find("<link"), std::string::npos);
+}
+
+// The dashboard says why each relay is as it is, as explain would from the
+// program's start; a relay switched by hand says so, and the log has a line
+// for each switch by hand.
+TEST(RunningProgram, DashboardExplainsEachRelayAndNamesSwitchesByHand)
+{
+    ManualClock clock;
+    clock.now = Monday() + 7 * 3600;
+    Controller controller(clock.Options());
+    Upload(controller, kMinuteProgram);
+    const auto why = [&controller] {
+        const std::string json = Get(controller, "/state.json").bytes;
+        return json.substr(json.find("\"why\": "));
+    };
+    clock.now = Monday() + 7 * 3600 + 1805;
+    EXPECT_EQ(why(), "\"why\": {\"R3\": [\"R3 on since Mon 2026-12-14 07:30:00, when T0 changed\", "
+                     "\"switches off when !(#T0), which does not hold now\"]}}\n");
+    clock.now = Monday() + 7 * 3600 + 1810;
+    Get(controller, "/control.html?D=0");
+    EXPECT_EQ(why(), "\"why\": {\"R3\": [\"R3 off: switched off by hand at Mon 2026-12-14 07:30:10\"]}}\n");
+    // T0 goes off at 07:31:00: the program agrees again.
+    clock.now = Monday() + 7 * 3600 + 1900;
+    EXPECT_EQ(why(), "\"why\": {\"R3\": [\"R3 off since Mon 2026-12-14 07:31:00, when T0 changed\", "
+                     "\"switches on when #T0, which does not hold now\"]}}\n");
+    const std::vector<std::string> log = controller.Advance();
+    EXPECT_NE(std::find(log.begin(), log.end(), "Mon 2026-12-14 07:30:10  R3 off by hand"), log.end());
 }
 
 TEST(RunningProgram, AnOscillatingProgramWarns)
