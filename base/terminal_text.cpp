@@ -69,4 +69,19 @@ std::string TerminalSafeUtf8(std::string_view bytes)
     return out;
 }
 
+std::string TerminalSafeLines(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t start = 0; start <= text.size();) {
+        const std::size_t end = text.find('\n', start);
+        out += TerminalSafeUtf8(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+        if (end == std::string_view::npos)
+            break;
+        out += '\n';
+        start = end + 1;
+    }
+    return out;
+}
+
 }  // namespace quarn

@@ -19,4 +19,7 @@ bool IsTerminalControl(char32_t c);
 // UTF-8 (surrogates and overlong forms included), replaced by '?'.
 std::string TerminalSafeUtf8(std::string_view bytes);
 
+// The same for text of several lines: line feeds stay.
+std::string TerminalSafeLines(std::string_view text);
+
 }  // namespace quarn

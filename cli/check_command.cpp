@@ -1,6 +1,7 @@
 // quarnctl check: what a state-machine file's program can do over a period
 // whatever its free inputs do: findings, and the never/always properties
 // asked for with a schedule that breaks each one that fails.
+#include "base/terminal_text.hpp"
 #include "cli/check_output.hpp"
 #include "cli/commands.hpp"
 #include "cli/simulation_options.hpp"
@@ -50,8 +51,7 @@ void Check(const CheckOptions& options)
 
     StateMachineModel model;
     runtime::ProgramText text;
-    if (runtime::ReadProgramFile(DecodeUtf8(options.file), model, text) != 0)
-        FailBadOption(options.file + ": Cannot open the file for reading");
+    ReadProgramOrFail(options.file, kExitBadInput, model, text);
 
     const runtime::CheckReport report = runtime::CheckProgram(text, request);
     if (!report.failure.empty())
@@ -59,7 +59,7 @@ void Check(const CheckOptions& options)
     if (options.format == "json")
         std::cout << CheckJson(report, period.from, period.to).dump(2) << '\n';
     else
-        std::cout << CheckText(report);
+        std::cout << TerminalSafeLines(CheckText(report));
     std::cout << std::flush;
     if (const int status = CheckStatus(report); status != 0)
         throw CLI::RuntimeError(status);

@@ -1,5 +1,6 @@
 // quarnctl explain: why each relay of a state-machine file's program is on or
 // off at an instant, and when it changes next.
+#include "base/terminal_text.hpp"
 #include "cli/commands.hpp"
 #include "cli/explain_output.hpp"
 #include "cli/simulation_options.hpp"
@@ -58,7 +59,7 @@ void Explain(const ExplainOptions& options)
     if (options.format == "json")
         std::cout << ExplanationJson(explanation).dump(2) << '\n';
     else
-        std::cout << ExplanationText(explanation);
+        std::cout << TerminalSafeLines(ExplanationText(explanation));
     std::cout << std::flush;
 }
 

@@ -43,10 +43,10 @@ SimulationPeriod ResolveOrFail(const SimulationRequest& request)
     return period;
 }
 
-LoadedProgram LoadProgramOrFail(const std::string& file, int unreadableStatus)
+void ReadProgramOrFail(const std::string& file, int unreadableStatus, StateMachineModel& model,
+                       runtime::ProgramText& text)
 {
-    LoadedProgram loaded;
-    if (runtime::ReadProgramFile(FileNameFromBytes(file), loaded.model, loaded.text) != 0) {
+    if (runtime::ReadProgramFile(FileNameFromBytes(file), model, text) != 0) {
         // simulate reads one file and says only what the editor says; diff
         // names which of its two it could not read.
         if (unreadableStatus == kExitFailed)
@@ -58,16 +58,22 @@ LoadedProgram LoadProgramOrFail(const std::string& file, int unreadableStatus)
     // The reader makes what it can of any text, which is right for the
     // editor; a program that ran as "everything off" from a text file or a
     // JSON model would be a wrong answer given as a right one.
-    if (!loaded.text.IsStateMachine()) {
+    if (!text.IsStateMachine()) {
         std::cerr << "quarnctl: " << TerminalSafeUtf8(file) << ": not a state-machine file (its root element is "
-                  << (loaded.text.rootElement.empty() ? std::string("missing")
-                                                      : "<" + TerminalSafeUtf8(EncodeUtf8(loaded.text.rootElement)) + ">")
+                  << (text.rootElement.empty() ? std::string("missing")
+                                               : "<" + TerminalSafeUtf8(EncodeUtf8(text.rootElement)) + ">")
                   << ", not <statemachine>)\n";
         throw CLI::RuntimeError(unreadableStatus);
     }
-    for (const auto& [relay, why] : loaded.text.leftOut)
-        std::cerr << "quarnctl: warning: " << TerminalSafeUtf8(file) << ": R" << relay << " is left out (never on): "
-                  << EncodeUtf8(why) << '\n';
+    for (const auto& [relay, why] : text.leftOut)
+        std::cerr << "quarnctl: warning: " << TerminalSafeUtf8(file) << ": R" << relay
+                  << " is left out (never on): " << EncodeUtf8(why) << '\n';
+}
+
+LoadedProgram LoadProgramOrFail(const std::string& file, int unreadableStatus)
+{
+    LoadedProgram loaded;
+    ReadProgramOrFail(file, unreadableStatus, loaded.model, loaded.text);
     auto compiled = runtime::CompileProgram(loaded.text);
     if (const auto* error = std::get_if<runtime::ConditionError>(&compiled)) {
         std::cerr << "quarnctl: " << TerminalSafeUtf8(file) << ": " << TerminalSafeUtf8(error->Message()) << '\n';

@@ -29,10 +29,15 @@ struct LoadedProgram {
     runtime::Program program;
 };
 
-// Reads and compiles a program file. A file that cannot be read ends the
-// command with unreadableStatus, a condition outside the grammar with
-// status 2.
+// Reads and compiles a program file. A file that cannot be read, or that is
+// not a state machine, ends the command with unreadableStatus, a condition
+// outside the grammar with status 2.
 LoadedProgram LoadProgramOrFail(const std::string& file, int unreadableStatus = kExitFailed);
+
+// Reads a program file without compiling it, with LoadProgramOrFail's
+// refusals; the relays the reader left out are named in warnings.
+void ReadProgramOrFail(const std::string& file, int unreadableStatus, StateMachineModel& model,
+                       runtime::ProgramText& text);
 
 // Writes bytes to the file `out`, or to stdout when out is empty; a file
 // that cannot be written ends the command with status 1.

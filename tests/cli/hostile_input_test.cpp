@@ -65,6 +65,8 @@ TEST_F(HostileInput, NamesThatAreNotUtf8NameTheirOwnFiles)
     }
     EXPECT_FALSE(fs::exists(replaced));
     EXPECT_EQ(quarn("diff " + Shell(in) + " " + Shell(written) + " --from 2026-12-14").status, 0);
+    EXPECT_NE(quarn("check " + Shell(in) + " --from 2026-12-14").status, 2);
+    EXPECT_EQ(quarn("explain " + Shell(in) + " --at 2026-12-14T08:00:00").status, 0);
 
     const std::string xmi = quarn.Path("model\xfa.uml");
     QuarnctlRunner::Write(xmi, QuarnctlRunner::Read(fs::path(QUARN_CONVERTER_FIXTURES) / "office-uml2.uml"));
@@ -85,6 +87,8 @@ TEST_F(HostileInput, FifosFoldersAndDevicesAreRefusedAtOnceWhereAFileIsRead)
         {"show %s", 1},
         {"show --json %s", 1},
         {"simulate %s", 1},
+        {"check %s", 2},
+        {"explain %s --at 2026-12-14T08:00:00", 1},
         {"diff %s " + Shell(example), 2},
         {"write %s " + Shell(quarn.Path("out.xml")), 2},
         {"convert %s " + Shell(quarn.Path("out.xml")), 1},
@@ -123,6 +127,11 @@ TEST_F(HostileInput, ProgramCommandsRefuseWhatIsNotAStateMachine)
         EXPECT_NE(simulate.err.find("not a state-machine file"), std::string::npos) << file.name << simulate.err;
         const auto diff = quarn("diff " + Shell(example) + " " + Shell(path));
         EXPECT_EQ(diff.status, 2) << file.name << "\n" << diff.err;
+        const auto check = quarn("check " + Shell(path));
+        EXPECT_EQ(check.status, 2) << file.name << "\n" << check.err;
+        EXPECT_EQ(check.out, "") << file.name;
+        const auto explain = quarn("explain " + Shell(path) + " --at 2026-12-14T08:00:00");
+        EXPECT_EQ(explain.status, 1) << file.name << "\n" << explain.err;
     }
     // show keeps the reader's forgiving reading.
     EXPECT_EQ(quarn("show " + Shell(quarn.Path("other-root.xml"))).status, 0);
@@ -255,6 +264,7 @@ TEST_F(HostileInput, TextsReachTheTerminalOnlyAsText)
         {"diff " + Shell(example) + " " + Shell(odd) + " --from 2026-12-14", false},
         {"diff " + Shell(odd) + " " + Shell(quarn.Path("gone\x1b[31m.xml")), false},
         {"simulate " + Shell(odd), false},
+        {"check " + Shell(odd), true},
         {"simulate " + Shell(example) + " --days '\x1b[5m'", false},
         {"simulate " + Shell(example) + " -o " + Shell(quarn.Path("no/\x1b[7m/x.txt")), false},
     };
