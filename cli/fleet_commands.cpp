@@ -2,14 +2,16 @@
 // relays of all of them, each exchange exactly as upload and relays make it.
 // deploy records every outcome in the deploy journal as each host is done.
 #include "base/file_name.hpp"
+#include "base/terminal_text.hpp"
+#include "cli/check_output.hpp"
 #include "cli/commands.hpp"
 #include "cli/device_report.hpp"
-#include "cli/number_options.hpp"
 #include "cli/fleet.hpp"
 #include "cli/fleet_expect.hpp"
 #include "cli/fleet_run.hpp"
-#include "cli/prometheus.hpp"
 #include "cli/hosts_file.hpp"
+#include "cli/number_options.hpp"
+#include "cli/prometheus.hpp"
 #include "devicelink/direct_control.hpp"
 #include "devicelink/narrow_text.hpp"
 #include "devicelink/socket_layer.hpp"
@@ -18,7 +20,9 @@
 #include "document/model.hpp"
 #include "document/reader.hpp"
 #include "document/utf8.hpp"
+#include "runtime/check.hpp"
 #include "runtime/local_clock.hpp"
+#include "runtime/program.hpp"
 
 #include <nlohmann/json.hpp>
 
@@ -27,6 +31,7 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -45,6 +50,7 @@ struct DeployOptions {
     FleetOptions fleet;
     std::string file;
     bool onlyFailed = false;
+    bool noCheck = false;
     int canary = 0;
 #ifdef QUARN_WITH_JOURNAL
     JournalChoice journal;
@@ -90,13 +96,32 @@ std::string VersionOf(std::string_view bytes)
 #endif
 
 // Runs before any exchange of deploy, with the program's bytes as they will
-// go out: the place where the program's own findings will refuse a deploy
-// (kExitBadInput) or be printed as warnings while the deploy goes on. For
-// now every program passes.
+// go out: quarnctl check over this week, inputs free. A condition outside the
+// grammar refuses the deploy (kExitBadInput); warnings are printed and the
+// deploy goes on; notes are left to check itself.
 void CheckProgramBeforeDeploy(const std::string& fileArgument, std::string_view bytes)
 {
-    static_cast<void>(fileArgument);
-    static_cast<void>(bytes);
+    const std::string name = TerminalBytes(fileArgument);
+    StateMachineModel model;
+    runtime::ProgramText text;
+    if (runtime::ReadProgramBytes(bytes, model, text) != 0 || !text.IsStateMachine()) {
+        std::cerr << "quarnctl: warning: " << name << ": not a state-machine file; each controller judges it\n";
+        return;
+    }
+    runtime::CheckRequest request;
+    request.from = runtime::StartOfWeek(runtime::LocalNow());
+    request.to = request.from + runtime::kSecondsPerWeek;
+    runtime::CheckReport report = runtime::CheckProgram(text, request);
+    std::erase_if(report.findings,
+                  [](const runtime::Finding& finding) { return finding.severity == runtime::Severity::Note; });
+    std::istringstream lines(TerminalSafeLines(CheckText(report)));
+    for (std::string line; std::getline(lines, line);)
+        std::cerr << "quarnctl: check: " << name << ": " << line << '\n';
+    if (!report.failure.empty())
+        std::cerr << "quarnctl: check: " << name << ": " << TerminalBytes(report.failure) << '\n';
+    if (report.conditionErrors)
+        FailCommand(fileArgument + ": a condition is outside the rules; nothing was sent (--no-check sends it all the same)",
+                    kExitBadInput);
 }
 
 void Deploy(const DeployOptions& options)
@@ -119,7 +144,8 @@ void Deploy(const DeployOptions& options)
     // meanwhile.
     const std::string content = TextModeContent(file.bytes);
     // A program the check refuses goes nowhere, not even into the journal.
-    CheckProgramBeforeDeploy(options.file, file.bytes);
+    if (!options.noCheck)
+        CheckProgramBeforeDeploy(options.file, file.bytes);
 
     DeliveryRecorder recorder;
     recorder.fileArgument = options.file;
@@ -428,6 +454,8 @@ void AddFleetCommands(CLI::App& app)
                             "otherwise stop there and show the rest as \"not tried (canary failed)\" (exit 1)")
             ->transform(DecimalNumber())
             ->check(CLI::NonNegativeNumber);
+        command->add_flag("--no-check", options->noCheck,
+                          "send without checking the program first (a condition outside the rules is sent too)");
 #ifdef QUARN_WITH_JOURNAL
         AddJournalOptions(*command, options->journal, true);
         command->add_flag("--only-failed", options->onlyFailed,

@@ -262,5 +262,46 @@ TEST(QuarnctlFleetInput, BadHostsFilesAndFilesEndBeforeAnyExchange)
     std::filesystem::remove_all(dir);
 }
 
+// Before any exchange deploy runs check over the program: a condition
+// outside the rules sends nothing, a warning is said and the deploy goes on.
+TEST(QuarnctlFleetInput, TheProgramIsCheckedBeforeItGoesOut)
+{
+    const test::ScratchFolder dir;
+    const std::filesystem::path store = dir.path() / "store";
+    std::filesystem::create_directories(store);
+    SimProcess sim({"--store", store.string()});
+    ASSERT_NE(sim.Port(), 0);
+    const std::string hosts = (dir.path() / "hosts.txt").string();
+    std::ofstream(hosts, std::ios::binary) << "127.0.0.1:" << sim.Port() << "\n";
+    const auto program = [&dir](const char* name, const std::string& condition) {
+        const std::string path = (dir.path() / name).string();
+        std::ofstream(path, std::ios::binary)
+            << "<statemachine><version>x</version><parallel><state id=\"R0\" initial=\"Roff0\">"
+               "<state id=\"Roff0\"><transition target=\"Ron0\" cond=\"" << condition << "\"/></state>"
+               "<state id=\"Ron0\"><transition target=\"Roff0\" cond=\"!(" << condition << ")\"/></state>"
+               "</state></parallel></statemachine>\n";
+        return path;
+    };
+    const std::string bad = program("bad.xml", "#T8");
+    const std::string latch = program("latch.xml", "#S0||#R0");
+
+    const auto refused = RunCommand({QUARNCTL_PATH, "deploy", bad, "--hosts", hosts, "--no-journal"});
+    EXPECT_EQ(refused.status, 2) << refused.error;
+    EXPECT_NE(refused.error.find("error  condition-error  R0"), std::string::npos) << refused.error;
+    EXPECT_EQ(refused.output, "");
+    EXPECT_EQ(sim.Log().find("POST /state_machine_mp.html"), std::string::npos) << sim.Log();
+
+    const auto warned = RunCommand({QUARNCTL_PATH, "deploy", latch, "--hosts", hosts, "--no-journal"});
+    EXPECT_EQ(warned.status, 0) << warned.error;
+    EXPECT_NE(warned.error.find("quarnctl: check: " + latch + ": warning  power-loss  R0"), std::string::npos)
+        << warned.error;
+    EXPECT_EQ(ReadBytes(store / "state_machine.xml"), ReadBytes(latch));
+
+    // --no-check leaves the judgement to the controllers.
+    const auto unchecked = RunCommand({QUARNCTL_PATH, "deploy", bad, "--hosts", hosts, "--no-journal", "--no-check"});
+    EXPECT_EQ(unchecked.error.find("condition-error"), std::string::npos) << unchecked.error;
+    EXPECT_NE(sim.Log().find("POST /state_machine_mp.html"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace quarn
