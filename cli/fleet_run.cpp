@@ -1,5 +1,8 @@
 #include "cli/fleet_run.hpp"
 
+#include "base/file_name.hpp"
+#include "base/file_open.hpp"
+#include "cli/descriptor_limit.hpp"
 #include "cli/commands.hpp"
 #include "cli/device_report.hpp"
 #include "cli/fleet.hpp"
@@ -10,9 +13,11 @@
 #include <nlohmann/json.hpp>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -31,12 +36,12 @@ namespace {
 // A hosts file far larger than any list of controllers is not read.
 constexpr std::size_t kHostsFileLimit = 16 * 1024 * 1024;
 
-bool StdoutIsTerminal()
+bool StderrIsTerminal()
 {
 #ifdef _WIN32
-    return _isatty(_fileno(stdout)) != 0;
+    return _isatty(_fileno(stderr)) != 0;
 #else
-    return ::isatty(STDOUT_FILENO) != 0;
+    return ::isatty(STDERR_FILENO) != 0;
 #endif
 }
 
@@ -77,21 +82,32 @@ void FailCommand(const std::string& text, int status)
 
 std::vector<HostEntry> ReadHosts(const FleetOptions& options)
 {
-#ifdef _WIN32
-    std::ifstream in(std::filesystem::path(DecodeUtf8(options.hostsFile)), std::ios::binary);
-#else
-    // Any name, and anything that can be read: a pipe from the shell too.
-    std::ifstream in(options.hostsFile, std::ios::binary);
-#endif
-    if (!in)
-        FailCommand(options.hostsFile + ": cannot be read", kExitBadInput);
+    // A regular file by its name's bytes, or "-": standard input, for a list
+    // piped from the shell. A folder, a FIFO or a device is refused at once:
+    // a FIFO without a writer would hold the command for ever.
     std::string text;
     char buffer[8192];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-        text.append(buffer, static_cast<std::size_t>(in.gcount()));
-        if (text.size() > kHostsFileLimit)
-            FailCommand(options.hostsFile + ": larger than 16 MiB, not a hosts file", kExitBadInput);
+    std::FILE* file = stdin;
+    if (options.hostsFile != "-") {
+        const int error = OpenFileForReading(FileNameFromBytes(options.hostsFile), file, ReadableFiles::RegularOnly);
+        if (error != 0)
+            FailCommand(options.hostsFile + ": cannot be read (" +
+                            (error == EINVAL ? std::string("not a regular file") : std::strerror(error)) + ")",
+                        kExitBadInput);
     }
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
+        text.append(buffer, got);
+        if (text.size() > kHostsFileLimit) {
+            if (file != stdin)
+                std::fclose(file);
+            FailCommand(options.hostsFile + ": larger than 16 MiB, not a hosts file", kExitBadInput);
+        }
+    }
+    const bool failed = std::ferror(file) != 0;
+    if (file != stdin)
+        std::fclose(file);
+    if (failed)
+        FailCommand(options.hostsFile + ": cannot be read", kExitBadInput);
     HostsFile hosts = ParseHostsFile(text, options.password);
     if (!hosts.error.empty())
         FailCommand(options.hostsFile + ": " + hosts.error, kExitBadInput);
@@ -110,13 +126,25 @@ ExchangeOptions OptionsFor(const HostEntry& host, const FleetOptions& options)
 
 void RunAll(std::size_t count, const FleetOptions& options, const std::function<bool(std::size_t)>& job)
 {
-    const bool terminal = StdoutIsTerminal();
-    RunJobs(count, static_cast<std::size_t>(options.parallel), job,
-            [terminal, count](std::size_t done, std::size_t failed) {
-                if (terminal)
-                    std::cout << '\r' << ProgressText(done, count, failed) << (done == count ? "\n" : "")
-                              << std::flush;
-            });
+    // Each exchange holds a socket: no more at once than descriptors are left.
+    const auto wanted = static_cast<std::size_t>(options.parallel);
+    const std::size_t parallel = ExchangesThatFit(std::min(wanted, count));
+    if (parallel < std::min(wanted, count))
+        std::cerr << "quarnctl: --parallel " << wanted << " lowered to " << parallel
+                  << ": no more file descriptors are free (ulimit -n)\n";
+    // The progress line is for the person at a terminal: on stderr, only when
+    // that is a terminal, and erased before the table or the JSON.
+    const bool terminal = StderrIsTerminal();
+    std::size_t shown = 0;
+    RunJobs(count, parallel, job, [terminal, count, &shown](std::size_t done, std::size_t failed) {
+        if (!terminal)
+            return;
+        const std::string text = ProgressText(done, count, failed);
+        shown = std::max(shown, text.size());
+        std::cerr << '\r' << text << std::flush;
+    });
+    if (terminal && shown > 0)
+        std::cerr << '\r' << std::string(shown, ' ') << '\r' << std::flush;
 }
 
 bool Deliver(const std::vector<HostEntry>& hosts, const std::vector<std::size_t>& indexes, const std::string& content,

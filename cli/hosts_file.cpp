@@ -1,5 +1,7 @@
 #include "cli/hosts_file.hpp"
 
+#include <algorithm>
+
 namespace quarn::cli {
 
 namespace {
@@ -44,6 +46,20 @@ bool ReadPort(std::string_view text, std::uint16_t& port)
     return true;
 }
 
+// "[::1]:8080", "fe80::1", "::ffff:10.0.0.1": an IPv6 address with or
+// without brackets, as far as its characters tell.
+bool LooksLikeIpv6(std::string_view host)
+{
+    if (host.starts_with('['))
+        return true;
+    if (std::count(host.begin(), host.end(), ':') < 2)
+        return false;
+    return std::all_of(host.begin(), host.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F') || c == ':' || c == '.' ||
+               c == '%';
+    });
+}
+
 std::string Problem(int line, const std::string& what)
 {
     return "line " + std::to_string(line) + ": " + what;
@@ -77,10 +93,24 @@ HostsFile ParseHostsFile(std::string_view text, std::string_view defaultPassword
             file.hosts.clear();
             return file;
         }
+        // A zero byte would end the host or the password where the system
+        // reads it, so the rest of it would be dropped without a word.
+        if (line.find('\0') != std::string_view::npos) {
+            file.error = Problem(number, "holds a zero byte");
+            file.hosts.clear();
+            return file;
+        }
         HostEntry entry;
         entry.line = number;
         entry.label = std::string(fields[0]);
         std::string_view host = fields[0];
+        // The controllers and the device link speak IPv4 only.
+        if (LooksLikeIpv6(host)) {
+            file.error = Problem(number, "\"" + std::string(host) +
+                                             "\" is an IPv6 address; controllers are reached over IPv4 only");
+            file.hosts.clear();
+            return file;
+        }
         if (const std::size_t colon = host.find(':'); colon != std::string_view::npos) {
             if (!ReadPort(host.substr(colon + 1), entry.port)) {
                 file.error = Problem(number, "\"" + std::string(host.substr(colon + 1)) +

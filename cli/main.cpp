@@ -1,7 +1,8 @@
 // quarnctl: the command line over the state-machine document and the
 // controller link.
-#include "cli/commands.hpp"
 #include "base/terminal_text.hpp"
+#include "cli/commands.hpp"
+#include "cli/descriptor_limit.hpp"
 
 #include <clocale>
 #include <iostream>
@@ -51,6 +52,8 @@ int main(int argc, char** argv)
     // keep the point, in arguments and in output, for scripts.
     std::setlocale(LC_ALL, "");
     std::setlocale(LC_NUMERIC, "C");
+    // deploy and status hold one socket per exchange that runs.
+    quarn::cli::RaiseDescriptorLimit();
 #ifdef _WIN32
     const std::vector<std::string> utf8 = Utf8Arguments();
     std::vector<const char*> utf8Pointers;

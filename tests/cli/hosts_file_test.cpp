@@ -47,6 +47,7 @@ TEST(HostsFile, ReadsOneControllerPerLine)
 
 TEST(HostsFile, BadLinesNameTheirNumber)
 {
+    using namespace std::string_literals;
     const struct {
         std::string text;
         std::string error;
@@ -58,6 +59,10 @@ TEST(HostsFile, BadLinesNameTheirNumber)
         {"host:8o\n", "line 1: \"8o\" is not a port from 1 to 65535"},
         {"host:1:2\n", "line 1: \"1:2\" is not a port from 1 to 65535"},
         {":80 pw\n", "line 1: no host before the port"},
+        {"ok\nho\0st pw\n"s, "line 2: holds a zero byte"},
+        {"host pass\0word\n"s, "line 1: holds a zero byte"},
+        {"[::1]:8080\n", "line 1: \"[::1]:8080\" is an IPv6 address; controllers are reached over IPv4 only"},
+        {"fe80::1 pw\n", "line 1: \"fe80::1\" is an IPv6 address; controllers are reached over IPv4 only"},
     };
     for (const auto& c : cases) {
         const HostsFile file = ParseHostsFile(c.text, "tovel");

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -260,6 +262,53 @@ TEST(QuarnctlFleetInput, BadHostsFilesAndFilesEndBeforeAnyExchange)
     EXPECT_EQ(noFile.output, "");
     EXPECT_EQ(noFile.error, "Cannot open file " + missing + " for reading (2)\n");
     std::filesystem::remove_all(dir);
+}
+
+// Hosts files that are not files, the descriptors a large --parallel needs,
+// and the progress line, which is for a terminal only.
+TEST(QuarnctlFleetInput, HostsFilesDescriptorsAndProgress)
+{
+    const test::ScratchFolder dir;
+    const std::string fifo = dir.File("hosts.fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& notAFile : {fifo, dir.path().string(), std::string("/dev/zero")}) {
+        const auto started = std::chrono::steady_clock::now();
+        const auto run = RunCommand({"timeout", "20", QUARNCTL_PATH, "status", "--hosts", notAFile});
+        EXPECT_EQ(run.status, 2) << notAFile << run.error;
+        EXPECT_NE(run.error.find("cannot be read"), std::string::npos) << run.error;
+        EXPECT_LT(std::chrono::steady_clock::now() - started, 5s) << notAFile;
+    }
+
+    // 300 controllers where nothing listens, 300 exchanges at once, and a
+    // limit of 64 descriptors that cannot be raised: fewer at once, and no
+    // exchange fails for want of a descriptor (EMFILE, 24).
+    const std::string hosts = dir.File("hosts.txt");
+    {
+        std::ofstream out(hosts, std::ios::binary);
+        const std::uint16_t closed = test::ClosedPort();
+        for (int i = 0; i < 300; ++i)
+            out << "127.0.0.1:" << closed << "\n";
+    }
+    const auto limited = RunCommand({"sh", "-c", "ulimit -n 64 && exec \"$0\" status --hosts \"$1\" --parallel 300",
+                                     QUARNCTL_PATH, hosts});
+    EXPECT_EQ(limited.status, 1);
+    EXPECT_NE(limited.error.find("--parallel 300 lowered to "), std::string::npos) << limited.error;
+    EXPECT_EQ(limited.output.find("Cannot connect: 24"), std::string::npos);
+    EXPECT_NE(limited.output.find("Cannot connect: 111"), std::string::npos);
+
+    // "-" reads the list from standard input. Without a terminal no
+    // progress line is written anywhere; on one it goes to stderr and is
+    // erased before the table.
+    const auto piped = RunCommand({"sh", "-c", "head -n 3 \"$1\" | \"$0\" status --hosts -", QUARNCTL_PATH, hosts});
+    EXPECT_EQ(piped.status, 1);
+    EXPECT_EQ(std::count(piped.output.begin(), piped.output.end(), '\n'), 4) << piped.output;
+    EXPECT_EQ(piped.output.find('\r'), std::string::npos);
+    EXPECT_EQ(piped.error.find("done"), std::string::npos) << piped.error;
+    const auto onTerminal = RunCommand({"script", "-qec", "\"" + std::string(QUARNCTL_PATH) + "\" status --hosts \"" + hosts +
+                                                             "\" 2>/dev/tty >/dev/null", "/dev/null"});
+    EXPECT_NE(onTerminal.output.find("300/300 done, 300 failed"), std::string::npos) << onTerminal.output;
+    EXPECT_NE(onTerminal.output.find("\r" + std::string(std::string("300/300 done, 300 failed").size(), ' ') + "\r"),
+              std::string::npos);
 }
 
 // Before any exchange deploy runs check over the program: a condition
