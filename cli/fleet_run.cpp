@@ -149,7 +149,7 @@ void RunAll(std::size_t count, const FleetOptions& options, const std::function<
 
 bool Deliver(const std::vector<HostEntry>& hosts, const std::vector<std::size_t>& indexes, const std::string& content,
              const FleetOptions& options, const DeliveryRecorder& recorder, std::vector<Delivery>& deliveries,
-             std::string& recordError)
+             [[maybe_unused]] std::string& recordError)
 {
     std::atomic<bool> stop{false};
     std::mutex errorMutex;
