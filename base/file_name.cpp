@@ -25,10 +25,9 @@ void AppendUtf8(std::string& out, std::uint32_t code)
     }
 }
 
-// The code point of the well-formed UTF-8 sequence at bytes[pos] and its
-// length; length 0 when the bytes there are not one (overlong forms,
-// surrogates and values above U+10FFFF are not).
-std::size_t SequenceAt(std::string_view bytes, std::size_t pos, std::uint32_t& code)
+}  // namespace
+
+std::size_t Utf8SequenceAt(std::string_view bytes, std::size_t pos, std::uint32_t& code)
 {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
     const unsigned char lead = byte(pos);
@@ -61,8 +60,6 @@ std::size_t SequenceAt(std::string_view bytes, std::size_t pos, std::uint32_t& c
     return length;
 }
 
-}  // namespace
-
 std::u16string FileNameFromBytes(std::string_view bytes)
 {
     std::u16string name;
@@ -76,7 +73,7 @@ std::u16string FileNameFromBytes(std::string_view bytes)
             continue;
         }
         std::uint32_t code = 0;
-        const std::size_t length = SequenceAt(bytes, pos, code);
+        const std::size_t length = Utf8SequenceAt(bytes, pos, code);
         if (length == 0) {
             name.push_back(static_cast<char16_t>(0xDC00 + lead));
             ++pos;
