@@ -10,6 +10,7 @@
 #include "document/file_text.hpp"
 #include "document/model.hpp"
 #include "document/reader.hpp"
+#include "document/utf8.hpp"
 #include "runtime/program.hpp"
 #include "simulator/dashboard.hpp"
 #include "simulator/sim_clock.hpp"
@@ -184,6 +185,10 @@ UploadVerdict JudgeStateMachine(std::string_view bytes)
     verdict.accepted = true;
     verdict.summary = Summary(model);
     verdict.message = "State machine accepted: " + verdict.summary;
+    // A relay the file holds in another shape than the off and on pair runs
+    // as never on; the answer says so rather than keeping quiet.
+    for (const auto& [relay, why] : programText.leftOut)
+        verdict.message += "; R" + std::to_string(relay) + " left out: " + EncodeUtf8(why);
     verdict.program = std::move(std::get<runtime::Program>(compiled));
     verdict.text = std::move(programText);
     return verdict;

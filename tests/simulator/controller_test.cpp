@@ -90,6 +90,19 @@ TEST(JudgeStateMachine, AcceptsOnlyWholeStateMachinesInAnyEncodingTheReaderReads
     }
 }
 
+TEST(JudgeStateMachine, NamesRelaysItRunsAsNeverOn)
+{
+    const UploadVerdict verdict = JudgeStateMachine(
+        "<statemachine><parallel>"
+        "<state id=\"R0\"><state id=\"Ron0\"/><state id=\"Roff0\"/></state>"
+        "<state id=\"R2\"><state id=\"Roff2\"><transition cond=\"#S1\"/></state>"
+        "<state id=\"Ron2\"><transition cond=\"!(#S1)\"/></state></state>"
+        "</parallel></statemachine>");
+    EXPECT_TRUE(verdict.accepted);
+    EXPECT_EQ(verdict.message,
+              "State machine accepted: 0 timers, 1 relay (R2); R0 left out: its states are not the pair Roff, Ron");
+}
+
 TEST_F(Store, RefusedUploadsNeverReplaceTheStoredFile)
 {
     Controller controller("tovel", folder_);
