@@ -77,6 +77,21 @@ std::size_t TextColumns(const std::string& text)
         std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
+std::string CutToColumns(std::string text, std::size_t columns)
+{
+    if (TextColumns(text) <= columns)
+        return text;
+    const std::size_t keep = columns > 3 ? columns - 3 : 0;
+    std::size_t seen = 0;
+    std::size_t end = 0;
+    for (; end < text.size(); ++end) {
+        if ((static_cast<unsigned char>(text[end]) & 0xC0) != 0x80 && seen++ == keep)
+            break;
+    }
+    text.resize(end);
+    return text + "...";
+}
+
 std::string PadTo(std::string text, std::size_t width)
 {
     const std::size_t columns = TextColumns(text);

@@ -28,4 +28,12 @@ std::size_t TextColumns(const std::string& text);
 // text padded with spaces to width columns.
 std::string PadTo(std::string text, std::size_t width);
 
+// The widest a table cell grows: a host's name or a controller's message
+// may be far longer than any screen.
+inline constexpr std::size_t kCellColumns = 120;
+
+// text cut to at most columns characters, the last three "..." when it was
+// cut; never inside a UTF-8 sequence.
+std::string CutToColumns(std::string text, std::size_t columns = kCellColumns);
+
 }  // namespace quarn::cli

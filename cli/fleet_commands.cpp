@@ -399,7 +399,7 @@ void Status(const StatusOptions& options)
     } else {
         std::size_t hostWidth = 4;
         for (const HostEntry& host : hosts)
-            hostWidth = std::max(hostWidth, TextColumns(TerminalBytes(host.label)));
+            hostWidth = std::max(hostWidth, TextColumns(CutToColumns(TerminalBytes(host.label))));
         if (options.expect)
             hostWidth = std::max<std::size_t>(hostWidth, 9);
         std::string header = PadTo("HOST", hostWidth);
@@ -407,14 +407,14 @@ void Status(const StatusOptions& options)
             header += "  R" + std::to_string(r) + " ";
         std::cout << WithoutTrailingSpaces(header) << '\n';
         for (std::size_t i = 0; i < hosts.size(); ++i) {
-            std::string line = PadTo(TerminalBytes(hosts[i].label), hostWidth);
+            std::string line = PadTo(CutToColumns(TerminalBytes(hosts[i].label)), hostWidth);
             if (readings[i].report.ok) {
                 for (int r = 0; r < kControllerRelays; ++r)
                     line += RelayOn(readings[i].mask, r) ? "  on " : "  off";
                 if (options.expect)
                     line += "  " + VerdictText(expected[i]);
             } else {
-                line += "  " + readings[i].report.terminal;
+                line += "  " + CutToColumns(readings[i].report.terminal);
             }
             std::cout << WithoutTrailingSpaces(line) << '\n';
             if (options.expect && expected[i].recorded && expected[i].prediction.ok) {

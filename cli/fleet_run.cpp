@@ -222,14 +222,15 @@ void PrintDeliveries(const std::vector<HostEntry>& hosts, const std::vector<std:
         std::size_t hostWidth = 4;
         std::size_t outcomeWidth = 7;
         for (const std::size_t i : indexes) {
-            hostWidth = std::max(hostWidth, TextColumns(TerminalBytes(hosts[i].label)));
-            outcomeWidth = std::max(outcomeWidth, TextColumns(deliveries[i].tried ? deliveries[i].terminal : untriedText));
+            hostWidth = std::max(hostWidth, TextColumns(CutToColumns(TerminalBytes(hosts[i].label))));
+            outcomeWidth = std::max(outcomeWidth,
+                                    TextColumns(CutToColumns(deliveries[i].tried ? deliveries[i].terminal : untriedText)));
         }
         std::cout << PadTo("HOST", hostWidth) << "  " << PadTo("OUTCOME", outcomeWidth) << "  SECONDS\n";
         for (const std::size_t i : indexes) {
             const Delivery& delivery = deliveries[i];
-            std::cout << PadTo(TerminalBytes(hosts[i].label), hostWidth) << "  "
-                      << PadTo(delivery.tried ? delivery.terminal : untriedText, outcomeWidth) << "  "
+            std::cout << PadTo(CutToColumns(TerminalBytes(hosts[i].label)), hostWidth) << "  "
+                      << PadTo(CutToColumns(delivery.tried ? delivery.terminal : untriedText), outcomeWidth) << "  "
                       << (delivery.tried ? SecondsText(delivery.seconds) : "-") << '\n';
         }
     }

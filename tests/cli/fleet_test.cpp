@@ -67,6 +67,10 @@ TEST(FleetText, ProgressAndColumns)
     EXPECT_EQ(TextColumns("gr\xC3\xBC\xC3\x9F"), 4u);
     EXPECT_EQ(PadTo("gr\xC3\xBC\xC3\x9F", 6), "gr\xC3\xBC\xC3\x9F  ");
     EXPECT_EQ(PadTo("longer", 3), "longer");
+    // A megabyte of message becomes a cell of 120 characters.
+    EXPECT_EQ(CutToColumns(std::string(1 << 20, 'x')), std::string(117, 'x') + "...");
+    EXPECT_EQ(CutToColumns("State machine accepted"), "State machine accepted");
+    EXPECT_EQ(CutToColumns("gr\xC3\xBC\xC3\x9F und mehr", 6), "gr\xC3\xBC...");
 }
 
 }  // namespace
