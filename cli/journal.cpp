@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+#include <thread>
 #include <unordered_map>
 
 #ifndef _WIN32
@@ -151,6 +152,19 @@ std::optional<Identity> ReadIdentity(sqlite3* db, std::string& error)
     return Identity{*application, *version, *objects};
 }
 
+// The identity as one snapshot: read in three statements outside a
+// transaction, another quarnctl making the journal meanwhile could be seen
+// half way (tables already there, its mark not yet) and the journal taken
+// for another program's database.
+std::optional<Identity> ReadIdentityAtOnce(sqlite3* db, std::string& error)
+{
+    if (!Execute(db, "BEGIN", error))
+        return std::nullopt;
+    std::optional<Identity> identity = ReadIdentity(db, error);
+    sqlite3_exec(db, identity ? "COMMIT" : "ROLLBACK", nullptr, nullptr, nullptr);
+    return identity;
+}
+
 constexpr const char* kNotOurs = "is not a deploy journal (a SQLite database of another program); it was left as it is";
 
 // Brings a journal (or a new, empty database) to the current schema in one
@@ -243,7 +257,7 @@ Journal::Opened Journal::Open(const std::string& path, Access access, std::chron
     sqlite3_busy_timeout(db, static_cast<int>(busyWait.count()));
     sqlite3_extended_result_codes(db, 1);
 
-    const std::optional<Identity> identity = ReadIdentity(db, opened.error);
+    const std::optional<Identity> identity = ReadIdentityAtOnce(db, opened.error);
     if (!identity)
         return opened;
     const bool ours = identity->applicationId == kJournalApplicationId;
@@ -273,11 +287,24 @@ Journal::Opened Journal::Open(const std::string& path, Access access, std::chron
         }
         // Readers never wait for the writer, and a killed writer leaves
         // every committed row.
+        // The switch needs the file to itself for a moment, and SQLite does
+        // not wait for that through the busy handler: a second quarnctl that
+        // opens a new journal at the same time tries again until the busy
+        // wait is over.
         if (empty) {
-            Statement wal(db, "PRAGMA journal_mode = WAL");
-            if (const int step = wal.Step(); step != SQLITE_ROW) {
-                opened.error = Reason(db, step);
-                return opened;
+            const auto until = std::chrono::steady_clock::now() + busyWait;
+            for (;;) {
+                Statement wal(db, "PRAGMA journal_mode = WAL");
+                const int step = wal.Step();
+                if (step == SQLITE_ROW)
+                    break;
+                const int primary = step & 0xFF;
+                if ((primary != SQLITE_BUSY && primary != SQLITE_LOCKED) ||
+                    std::chrono::steady_clock::now() >= until) {
+                    opened.error = Reason(db, step);
+                    return opened;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
             }
         }
         if ((empty || identity->version < kJournalSchemaVersion) && !Migrate(db, opened.error))
