@@ -86,17 +86,15 @@ int main(int argc, char** argv)
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
+        // Usage errors all end with one status, whatever CLI11 numbers them.
         // CLI11's message repeats the arguments as given; they reach the
         // terminal only as text.
         if (error.get_exit_code() != 0 && error.get_name() != "RuntimeError") {
             std::cerr << quarn::TerminalSafeUtf8(error.what()) << "\nRun with --help for more information.\n";
             return quarn::cli::kExitBadInput;
         }
-        const int status = app.exit(error);
-        // Usage errors all end with one status, whatever CLI11 numbers them.
-        if (status != 0 && error.get_name() != "RuntimeError")
-            return quarn::cli::kExitBadInput;
-        return status;
+        // --help, --version, and a command's own status.
+        return app.exit(error);
     } catch (const std::exception& error) {
         std::cerr << "quarnctl: " << quarn::TerminalSafeUtf8(error.what()) << '\n';
         return quarn::cli::kExitFailed;
