@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/week_preview.hpp"
+#include "runtime/week_preview.hpp"
 
 #include <QString>
 
@@ -20,7 +20,7 @@ class TimelineView : public QWidget {
 public:
     explicit TimelineView(QWidget* parent = nullptr);
 
-    void SetPreview(const WeekPreview* preview);
+    void SetPreview(const runtime::WeekPreview* preview);
 
     // The tooltip for a point of the view: the time and states in the plot,
     // a relay's condition over its name; empty elsewhere.
@@ -42,7 +42,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    const WeekPreview* preview_ = nullptr;
+    const runtime::WeekPreview* preview_ = nullptr;
 };
 
 // Paints layout with its top left corner at the painter's origin.

@@ -1,14 +1,15 @@
 #include "editor/week_preview_dlg.hpp"
 
+#include "document/file_access.hpp"
 #include "editor/timeline_view.hpp"
 #include "platform/file_dialogs.hpp"
 #include "platform/message_box.hpp"
 #include "runtime/calendar.hpp"
 #include "runtime/local_clock.hpp"
 
+#include <QBuffer>
 #include <QCheckBox>
 #include <QDateEdit>
-#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QImage>
@@ -25,24 +26,15 @@
 
 namespace quarn {
 
-using namespace runtime;
-
 namespace {
 
-Instant InstantOfDate(const QDate& date)
+runtime::Instant InstantOfDate(const QDate& date)
 {
-    return InstantOf(DateTime{date.year(), date.month(), date.day(), 0, 0, 0});
+    return runtime::InstantOf(runtime::DateTime{date.year(), date.month(), date.day(), 0, 0, 0});
 }
 
-bool WriteBytes(const QString& path, const std::string& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-           && file.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size())
-           && file.flush();
-}
-
-bool WritePng(const QString& path, const PictureLayout& layout)
+// The picture as a PNG file's bytes; empty when the image cannot be encoded.
+std::string PngBytes(const runtime::PictureLayout& layout)
 {
     QImage image(static_cast<int>(std::ceil(layout.width)), static_cast<int>(std::ceil(layout.height)),
                  QImage::Format_RGB32);
@@ -52,14 +44,18 @@ bool WritePng(const QString& path, const PictureLayout& layout)
         painter.setRenderHint(QPainter::TextAntialiasing);
         PaintPicture(painter, layout);
     }
-    return image.save(path, "PNG");
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
+        return {};
+    return bytes.toStdString();
 }
 
 }  // namespace
 
-QDate DefaultFirstDay(Instant now)
+QDate DefaultFirstDay(runtime::Instant now)
 {
-    const DateTime monday = FieldsOf(StartOfWeek(now));
+    const runtime::DateTime monday = runtime::FieldsOf(runtime::StartOfWeek(now));
     return {monday.year, monday.month, monday.day};
 }
 
@@ -71,7 +67,7 @@ CWeekPreviewDlg::CWeekPreviewDlg(const StateMachineModel& model, FileDialogs& fi
 
     auto* controls = new QHBoxLayout;
     auto* firstDayLabel = new QLabel(QStringLiteral("First day:"), this);
-    firstDay_ = new QDateEdit(DefaultFirstDay(LocalNow()), this);
+    firstDay_ = new QDateEdit(DefaultFirstDay(runtime::LocalNow()), this);
     firstDay_->setObjectName(QStringLiteral("firstDay"));
     firstDay_->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
     firstDay_->setCalendarPopup(true);
@@ -177,7 +173,7 @@ void CWeekPreviewDlg::Refresh()
         if (holdInputs_[n]->isChecked())
             held |= static_cast<std::uint8_t>(1u << n);
     }
-    preview_ = BuildWeekPreview(model_, InstantOfDate(firstDay_->date()), held);
+    preview_ = runtime::BuildWeekPreview(model_, InstantOfDate(firstDay_->date()), held);
     view_->SetPreview(&preview_);
 
     if (preview_.error) {
@@ -189,7 +185,7 @@ void CWeekPreviewDlg::Refresh()
     save_->setEnabled(!preview_.error);
 
     QStringList warnings;
-    for (const Warning& warning : preview_.timeline.warnings)
+    for (const runtime::Warning& warning : preview_.timeline.warnings)
         warnings << QString::fromStdString(warning.text);
     if (preview_.timeline.warningsLeftOut > 0)
         warnings << QStringLiteral("and %1 more").arg(preview_.timeline.warningsLeftOut);
@@ -199,7 +195,7 @@ void CWeekPreviewDlg::Refresh()
     warnings_->setVisible(!warnings.isEmpty());
 
     findings_->clear();
-    for (const std::string& line : FindingLines(preview_))
+    for (const std::string& line : runtime::FindingLines(preview_))
         findings_->addItem(QString::fromStdString(line));
     findings_->setVisible(findings_->count() > 0);
     explanation_->setText(QStringLiteral("Click a relay's lane to see why it is on or off."));
@@ -207,7 +203,7 @@ void CWeekPreviewDlg::Refresh()
 
 void CWeekPreviewDlg::ExplainLane(std::size_t lane, qint64 at)
 {
-    const std::string text = ExplainLaneAt(preview_, lane, at);
+    const std::string text = runtime::ExplainLaneAt(preview_, lane, at);
     if (!text.empty())
         explanation_->setText(QString::fromStdString(text));
 }
@@ -230,8 +226,11 @@ bool CWeekPreviewDlg::SavePicture()
     if (path.isEmpty())
         return false;
 
+    // Through a temporary file that replaces the old one only once it is
+    // complete: a full disk leaves an earlier picture as it was.
     const bool svg = path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive);
-    const bool written = svg ? WriteBytes(path, WriteSvg(preview_.picture)) : WritePng(path, preview_.picture);
+    const std::string bytes = svg ? runtime::WriteSvg(preview_.picture) : PngBytes(preview_.picture);
+    const bool written = !bytes.empty() && ReplaceFileContents(path.toStdU16String(), bytes) == 0;
     if (!written)
         ShowMessageBox(this, QStringLiteral("Cannot write the picture to %1").arg(path), MessageButtons::Ok);
     return written;

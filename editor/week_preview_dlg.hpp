@@ -1,7 +1,7 @@
 #pragma once
 
 #include "document/model.hpp"
-#include "editor/week_preview.hpp"
+#include "runtime/week_preview.hpp"
 
 #include <QDialog>
 
@@ -36,7 +36,7 @@ public:
     CWeekPreviewDlg(const StateMachineModel& model, FileDialogs& fileDialogs, QWidget* parent = nullptr);
     ~CWeekPreviewDlg() override;
 
-    const WeekPreview& Preview() const { return preview_; }
+    const runtime::WeekPreview& Preview() const { return preview_; }
     QDateEdit* FirstDayField() const { return firstDay_; }
     QCheckBox* HoldInputBox(int n) const { return holdInputs_[n]; }
     TimelineView* View() const { return view_; }
@@ -61,7 +61,7 @@ protected:
 private:
     StateMachineModel model_;
     FileDialogs& fileDialogs_;
-    WeekPreview preview_;
+    runtime::WeekPreview preview_;
     QDateEdit* firstDay_ = nullptr;
     std::array<QCheckBox*, 4> holdInputs_{};
     QStackedWidget* pages_ = nullptr;

@@ -28,6 +28,8 @@
 //   timer_text.hpp    A timer's window in words; why a timer is idle.
 //   picture.hpp       LayOutTimeline -> PictureLayout (abstract units),
 //                     WriteSvg; the editor's preview draws the same layout.
+//   week_preview.hpp  BuildWeekPreview: what the editor's Week preview shows
+//                     (timeline, picture, findings, explanations).
 //
 // Typical use:
 //   auto compiled = CompileProgram(ProgramTextFromModel(model));
@@ -51,3 +53,4 @@
 #include "runtime/timeline_diff.hpp"
 #include "runtime/timer_text.hpp"
 #include "runtime/timer_window.hpp"
+#include "runtime/week_preview.hpp"

@@ -1,4 +1,4 @@
-#include "editor/week_preview.hpp"
+#include "runtime/week_preview.hpp"
 
 #include "runtime/calendar.hpp"
 #include "runtime/explanation.hpp"
@@ -6,9 +6,7 @@
 
 #include <variant>
 
-namespace quarn {
-
-using namespace runtime;
+namespace quarn::runtime {
 
 WeekPreview BuildWeekPreview(const StateMachineModel& model, Instant from, std::uint8_t heldInputs)
 {
@@ -90,4 +88,4 @@ std::string ExplainLaneAt(const WeekPreview& preview, std::size_t lane, Instant 
     return text;
 }
 
-}  // namespace quarn
+}  // namespace quarn::runtime

@@ -13,32 +13,32 @@
 #include <string>
 #include <vector>
 
-namespace quarn {
+namespace quarn::runtime {
 
 struct WeekPreview {
     // Set when a condition is outside the grammar; nothing else is then.
-    std::optional<runtime::ConditionError> error;
-    runtime::Timeline timeline;
-    runtime::PictureLayout picture;
+    std::optional<ConditionError> error;
+    Timeline timeline;
+    PictureLayout picture;
     // What check finds for the shown week, with the held inputs pinned on
     // and the others free.
-    runtime::CheckReport check;
+    CheckReport check;
     // What the preview ran, for explanations of its instants.
-    runtime::ProgramText text;
-    runtime::Program program;
-    runtime::InputSchedule inputs;
+    ProgramText text;
+    Program program;
+    InputSchedule inputs;
 };
 
 // Runs model's program over the seven days from `from` (a day's start), with
 // the inputs whose bits are set in heldInputs (bit n: Sn) on for the whole
 // period. The picture has a lane for each signal the program uses and for
 // each input held on.
-WeekPreview BuildWeekPreview(const StateMachineModel& model, runtime::Instant from,
+WeekPreview BuildWeekPreview(const StateMachineModel& model, Instant from,
                              std::uint8_t heldInputs);
 
 // "Mon 2026-12-14 07:30:00" and a line "T0 on  S0 off  R3 on" with the state
 // at t of each signal that has a lane.
-std::string DescribeMoment(const WeekPreview& preview, runtime::Instant t);
+std::string DescribeMoment(const WeekPreview& preview, Instant t);
 
 // The check's findings, one line each: "warning  power-loss  R0  R0 is on ...".
 std::vector<std::string> FindingLines(const WeekPreview& preview);
@@ -46,6 +46,6 @@ std::vector<std::string> FindingLines(const WeekPreview& preview);
 // What a click on lane `lane` at t shows: for a relay the explanation of
 // `quarnctl explain` at t (from the week's first day), for a timer its
 // window; nothing for an input lane or outside the lanes.
-std::string ExplainLaneAt(const WeekPreview& preview, std::size_t lane, runtime::Instant t);
+std::string ExplainLaneAt(const WeekPreview& preview, std::size_t lane, Instant t);
 
-}  // namespace quarn
+}  // namespace quarn::runtime
