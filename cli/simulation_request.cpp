@@ -2,32 +2,6 @@
 
 namespace quarn::cli {
 
-std::optional<runtime::InputChange> ParseInputOption(std::string_view text)
-{
-    if (text.size() < 4 || text[0] != 'S' || text[1] < '0' || text[1] > '3' || text[2] != '=' ||
-        (text[3] != '0' && text[3] != '1'))
-        return std::nullopt;
-    runtime::InputChange change;
-    change.input = text[1] - '0';
-    change.on = text[3] == '1';
-    if (text.size() == 4)
-        return change;
-    if (text[4] != '@')
-        return std::nullopt;
-    change.at = runtime::ParseInstant(text.substr(5));
-    if (!change.at)
-        return std::nullopt;
-    return change;
-}
-
-std::string InputOptionText(const runtime::InputChange& change)
-{
-    std::string text = "S" + std::to_string(change.input) + (change.on ? "=1" : "=0");
-    if (change.at)
-        text += "@" + runtime::FormatIso(*change.at);
-    return text;
-}
-
 std::string ResolveSimulation(const SimulationRequest& request, runtime::Instant now, SimulationPeriod& period)
 {
     if (!request.fromGiven && request.from.empty()) {

@@ -3,6 +3,7 @@
 // schedule, as text from the command line, turned into values.
 
 #include "runtime/calendar.hpp"
+#include "runtime/input_plan.hpp"
 #include "runtime/timeline.hpp"
 
 #include <optional>
@@ -28,11 +29,10 @@ struct SimulationPeriod {
     runtime::InputSchedule inputs;
 };
 
-// "S0=1", "S3=0@2026-12-14T08:00:00" (the date alone means midnight).
-std::optional<runtime::InputChange> ParseInputOption(std::string_view text);
-
-// The option text of one schedule entry: "S0=1", "S3=0@2026-12-14T08:00:00".
-std::string InputOptionText(const runtime::InputChange& change);
+// "S0=1", "S3=0@2026-12-14T08:00:00" and back: the runtime's, which the
+// editor's Week preview writes its inputs with.
+using runtime::InputOptionText;
+using runtime::ParseInputOption;
 
 // Fills period from request, with `now` for the default start. Returns an
 // empty text, or the message for a bad option.

@@ -81,6 +81,9 @@ void PaintPicture(QPainter& painter, const PictureLayout& layout)
                              BarColour(lane.signal.kind));
         }
     }
+    painter.setPen(QColor(0x33, 0x33, 0x33));
+    for (std::size_t i = 0; i < layout.notes.size(); ++i)
+        painter.drawText(QPointF(8, layout.notesTop + 14 * static_cast<double>(i)), Text(layout.notes[i]));
     painter.setPen(QColor(0xaa, 0x44, 0x00));
     for (std::size_t i = 0; i < layout.warnings.size(); ++i)
         painter.drawText(QPointF(8, layout.warningsTop + 14 * static_cast<double>(i)), Text(layout.warnings[i]));

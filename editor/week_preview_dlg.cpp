@@ -9,12 +9,15 @@
 
 #include <QBuffer>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDateEdit>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
@@ -51,6 +54,9 @@ std::string PngBytes(const runtime::PictureLayout& layout)
     return bytes.toStdString();
 }
 
+const QString kExplanationHint =
+    QStringLiteral("Click a relay's lane to see why it is on or off, an input's lane to switch the input from there on.");
+
 }  // namespace
 
 QDate DefaultFirstDay(runtime::Instant now)
@@ -62,6 +68,7 @@ QDate DefaultFirstDay(runtime::Instant now)
 CWeekPreviewDlg::CWeekPreviewDlg(const StateMachineModel& model, FileDialogs& fileDialogs, QWidget* parent)
     : QDialog(parent), model_(model), fileDialogs_(fileDialogs)
 {
+    using runtime::kSecondsPerWeek;
     setObjectName(QStringLiteral("CWeekPreviewDlg"));
     setWindowTitle(QStringLiteral("Week preview"));
 
@@ -78,16 +85,43 @@ CWeekPreviewDlg::CWeekPreviewDlg(const StateMachineModel& model, FileDialogs& fi
     controls->addWidget(firstDayLabel);
     controls->addWidget(firstDay_);
     controls->addSpacing(16);
+    const runtime::Instant from = InstantOfDate(firstDay_->date());
+    inputs_ = runtime::InputPlan(from, from + kSecondsPerWeek);
     for (int n = 0; n < 4; ++n) {
         auto* box = new QCheckBox(QStringLiteral("S%1 on").arg(n), this);
         box->setObjectName(QStringLiteral("holdS%1").arg(n));
-        box->setToolTip(QStringLiteral("Input S%1 closed for the whole period").arg(n));
+        box->setToolTip(QStringLiteral("Input S%1 closed from the start; a click on its lane switches it later").arg(n));
         controls->addWidget(box);
         holdInputs_[n] = box;
-        connect(box, &QCheckBox::toggled, this, &CWeekPreviewDlg::Refresh);
+        connect(box, &QCheckBox::toggled, this, [this, n](bool on) {
+            inputs_.SetStartsOn(n, on);
+            Refresh();
+        });
     }
+    clearInputs_ = new QPushButton(QStringLiteral("Clear inputs"), this);
+    clearInputs_->setObjectName(QStringLiteral("clearInputs"));
+    clearInputs_->setAutoDefault(false);
+    controls->addWidget(clearInputs_);
     controls->addStretch(1);
+    connect(clearInputs_, &QPushButton::clicked, this, &CWeekPreviewDlg::ClearInputs);
     connect(firstDay_, &QDateEdit::dateChanged, this, &CWeekPreviewDlg::Refresh);
+
+    // The inputs as options of quarnctl simulate, to select and copy.
+    auto* optionsRow = new QHBoxLayout;
+    auto* optionsLabel = new QLabel(QStringLiteral("quarnctl simulate:"), this);
+    inputOptions_ = new QLineEdit(this);
+    inputOptions_->setObjectName(QStringLiteral("inputOptions"));
+    inputOptions_->setReadOnly(true);
+    inputOptions_->setPlaceholderText(QStringLiteral("every input off: no --input options"));
+    optionsLabel->setBuddy(inputOptions_);
+    copyInputs_ = new QPushButton(QStringLiteral("Copy"), this);
+    copyInputs_->setObjectName(QStringLiteral("copyInputs"));
+    copyInputs_->setAutoDefault(false);
+    optionsRow->addWidget(optionsLabel);
+    optionsRow->addWidget(inputOptions_, 1);
+    optionsRow->addWidget(copyInputs_);
+    connect(copyInputs_, &QPushButton::clicked, this,
+            [this] { QGuiApplication::clipboard()->setText(inputOptions_->text()); });
 
     view_ = new TimelineView;
     auto* scroll = new QScrollArea(this);
@@ -104,14 +138,14 @@ CWeekPreviewDlg::CWeekPreviewDlg(const StateMachineModel& model, FileDialogs& fi
     pages_->addWidget(scroll);
     pages_->addWidget(error_);
 
-    explanation_ = new QLabel(QStringLiteral("Click a relay's lane to see why it is on or off."), this);
+    explanation_ = new QLabel(kExplanationHint, this);
     explanation_->setObjectName(QStringLiteral("explanation"));
     explanation_->setTextFormat(Qt::PlainText);
     explanation_->setWordWrap(true);
     explanation_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     explanation_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     explanation_->setMinimumWidth(260);
-    connect(view_, &TimelineView::LaneClicked, this, &CWeekPreviewDlg::ExplainLane);
+    connect(view_, &TimelineView::LaneClicked, this, &CWeekPreviewDlg::ClickLane);
 
     findings_ = new QListWidget(this);
     findings_->setObjectName(QStringLiteral("findings"));
@@ -137,6 +171,7 @@ CWeekPreviewDlg::CWeekPreviewDlg(const StateMachineModel& model, FileDialogs& fi
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(controls);
+    layout->addLayout(optionsRow);
     auto* middle = new QHBoxLayout;
     middle->addWidget(pages_, 1);
     middle->addWidget(explanation_);
@@ -147,7 +182,7 @@ CWeekPreviewDlg::CWeekPreviewDlg(const StateMachineModel& model, FileDialogs& fi
 
     Refresh();
     // Room for the whole week's picture and a scroll bar's worth.
-    resize(view_->sizeHint().width() + 40 + 280, std::max(view_->sizeHint().height(), 200) + 230);
+    resize(view_->sizeHint().width() + 40 + 280, std::max(view_->sizeHint().height(), 200) + 270);
 }
 
 CWeekPreviewDlg::~CWeekPreviewDlg() = default;
@@ -168,13 +203,15 @@ bool CWeekPreviewDlg::eventFilter(QObject* watched, QEvent* event)
 
 void CWeekPreviewDlg::Refresh()
 {
-    std::uint8_t held = 0;
-    for (int n = 0; n < 4; ++n) {
-        if (holdInputs_[n]->isChecked())
-            held |= static_cast<std::uint8_t>(1u << n);
-    }
-    preview_ = runtime::BuildWeekPreview(model_, InstantOfDate(firstDay_->date()), held);
+    inputs_.MoveTo(InstantOfDate(firstDay_->date()));
+    preview_ = runtime::BuildWeekPreview(model_, inputs_);
     view_->SetPreview(&preview_);
+    // A click at the first instant changes how an input starts.
+    for (int n = 0; n < 4; ++n) {
+        const QSignalBlocker quiet(holdInputs_[n]);
+        holdInputs_[n]->setChecked(inputs_.StartsOn(n));
+    }
+    inputOptions_->setText(QString::fromStdString(runtime::InputOptionsText(preview_.inputs)));
 
     if (preview_.error) {
         error_->setText(QString::fromStdString(preview_.error->Message()));
@@ -198,7 +235,31 @@ void CWeekPreviewDlg::Refresh()
     for (const std::string& line : runtime::FindingLines(preview_))
         findings_->addItem(QString::fromStdString(line));
     findings_->setVisible(findings_->count() > 0);
-    explanation_->setText(QStringLiteral("Click a relay's lane to see why it is on or off."));
+    explanation_->setText(kExplanationHint);
+}
+
+void CWeekPreviewDlg::ClickLane(std::size_t lane, qint64 at)
+{
+    if (!preview_.error && lane < preview_.picture.lanes.size()) {
+        const runtime::Signal signal = preview_.picture.lanes[lane].signal;
+        if (signal.kind == runtime::SignalKind::Input) {
+            ToggleInput(signal.index, at);
+            return;
+        }
+    }
+    ExplainLane(lane, at);
+}
+
+void CWeekPreviewDlg::ToggleInput(int n, qint64 at)
+{
+    inputs_.Toggle(n, runtime::RoundClickInstant(preview_.picture, at));
+    Refresh();
+}
+
+void CWeekPreviewDlg::ClearInputs()
+{
+    inputs_.Clear();
+    Refresh();
 }
 
 void CWeekPreviewDlg::ExplainLane(std::size_t lane, qint64 at)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/model.hpp"
+#include "runtime/input_plan.hpp"
 #include "runtime/week_preview.hpp"
 
 #include <QDialog>
@@ -10,6 +11,7 @@
 class QCheckBox;
 class QDateEdit;
 class QLabel;
+class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QStackedWidget;
@@ -20,13 +22,16 @@ class FileDialogs;
 class TimelineView;
 
 // The Week preview: what the document does over seven days from a chosen
-// first day, drawn as the svg picture, with inputs S0-S3 held on for the
-// whole period as the user ticks them. A condition outside the grammar is
-// shown in place of the picture. "Save picture..." writes PNG or SVG. Under
-// the picture the findings of `quarnctl check` for the week (held inputs
-// pinned on, the others free); a click on a relay's lane explains the relay
-// at that instant, on a timer's lane shows its window, in a panel beside the
-// picture. Input lanes take no clicks.
+// first day, drawn as the svg picture. Inputs S0-S3 start on as the user
+// ticks them, and a click on an input's lane switches that input from the
+// clicked instant on; "Clear inputs" sets them all off again, and a
+// read-only line shows them as the `--input` options of `quarnctl simulate`
+// (with a Copy button). A condition outside the grammar is shown in place
+// of the picture. "Save picture..." writes PNG or SVG, which name the inputs
+// assumed under the plot. Under the picture the findings of `quarnctl check`
+// for the week (inputs on throughout pinned on, the others free); a click on
+// a relay's lane explains the relay at that instant, on a timer's lane shows
+// its window, in a panel beside the picture.
 class CWeekPreviewDlg : public QDialog {
     Q_OBJECT
 
@@ -45,9 +50,24 @@ public:
     // clicked relay (or a timer's window).
     QListWidget* FindingsList() const { return findings_; }
     QLabel* ExplanationPanel() const { return explanation_; }
-    // What a click on lane `lane` at `at` does: shows its explanation.
+    // What a click on lane `lane` at `at` does: switches an input, or
+    // explains a relay or timer.
+    void ClickLane(std::size_t lane, qint64 at);
+    // Shows the explanation of lane `lane` at `at`, if it has one.
     void ExplainLane(std::size_t lane, qint64 at);
     QPushButton* SavePictureButton() const { return save_; }
+
+    // The inputs assumed, as the user set them.
+    const runtime::InputPlan& Inputs() const { return inputs_; }
+    QPushButton* ClearInputsButton() const { return clearInputs_; }
+    // The inputs as `quarnctl simulate` options, and the button that copies them.
+    QLineEdit* InputOptionsLine() const { return inputOptions_; }
+    QPushButton* CopyInputsButton() const { return copyInputs_; }
+    // Switches input n from the instant of a click at `at` on (rounded as
+    // the picture's scale allows) and draws the week again.
+    void ToggleInput(int n, qint64 at);
+    // Every input off for the whole week.
+    void ClearInputs();
 
     // Runs the program again for the first day and inputs shown.
     void Refresh();
@@ -64,6 +84,10 @@ private:
     runtime::WeekPreview preview_;
     QDateEdit* firstDay_ = nullptr;
     std::array<QCheckBox*, 4> holdInputs_{};
+    runtime::InputPlan inputs_;
+    QPushButton* clearInputs_ = nullptr;
+    QLineEdit* inputOptions_ = nullptr;
+    QPushButton* copyInputs_ = nullptr;
     QStackedWidget* pages_ = nullptr;
     TimelineView* view_ = nullptr;
     QLabel* error_ = nullptr;

@@ -189,8 +189,11 @@ PictureLayout LayOutTimeline(const Timeline& timeline, const SignalState& lanes,
     const std::size_t more = timeline.warnings.size() - layout.warnings.size() + timeline.warningsLeftOut;
     if (more > 0)
         layout.warnings.push_back("and " + std::to_string(more) + " more warnings");
-    layout.warningsTop = top + kWarningLineHeight + 2;
-    layout.height = top + kBottomMargin + static_cast<double>(layout.warnings.size()) * kWarningLineHeight;
+    layout.notes = texts.notes;
+    layout.notesTop = top + kWarningLineHeight + 2;
+    layout.warningsTop = layout.notesTop + static_cast<double>(layout.notes.size()) * kWarningLineHeight;
+    layout.height = top + kBottomMargin +
+                    static_cast<double>(layout.notes.size() + layout.warnings.size()) * kWarningLineHeight;
     return layout;
 }
 

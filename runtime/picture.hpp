@@ -60,6 +60,9 @@ struct PictureMark {
 struct PictureTexts {
     std::string title;  // the program's version text; empty: the period is the title
     std::array<std::string, kRelays> conditions{};  // each relay's condition, for its lane
+    // Lines written under the plot, before any warnings: what the picture
+    // assumes besides the program (the Week preview's inputs).
+    std::vector<std::string> notes;
 };
 
 // The version text and the relays' conditions of the editor's document.
@@ -83,7 +86,9 @@ struct PictureLayout {
     std::vector<PictureMark> marks;
     std::vector<PictureLane> lanes;
     std::string title;                  // the picture's title (plain text, not escaped)
-    std::vector<std::string> warnings;  // written under the plot, at most six lines
+    std::vector<std::string> notes;     // written under the plot (PictureTexts::notes)
+    double notesTop = 0;                // the baseline of the first note
+    std::vector<std::string> warnings;  // written under the notes, at most six lines
     double warningsTop = 0;             // the baseline of the first warning line
 
     double XOf(Instant t) const;

@@ -28,6 +28,8 @@
 //   timer_text.hpp    A timer's window in words; why a timer is idle.
 //   picture.hpp       LayOutTimeline -> PictureLayout (abstract units),
 //                     WriteSvg; the editor's preview draws the same layout.
+//   input_plan.hpp    InputPlan: inputs S0-S3 switched at chosen instants, as
+//                     a schedule, `--input` options and a picture caption.
 //   week_preview.hpp  BuildWeekPreview: what the editor's Week preview shows
 //                     (timeline, picture, findings, explanations).
 //
@@ -43,6 +45,7 @@
 #include "runtime/condition.hpp"
 #include "runtime/exploration.hpp"
 #include "runtime/explanation.hpp"
+#include "runtime/input_plan.hpp"
 #include "runtime/live_run.hpp"
 #include "runtime/local_clock.hpp"
 #include "runtime/picture.hpp"

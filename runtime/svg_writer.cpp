@@ -122,6 +122,9 @@ std::string WriteSvg(const PictureLayout& layout)
     add({"<rect x=\"", Number(layout.plotLeft), "\" y=\"", Number(layout.plotTop), "\" width=\"",
          Number(layout.plotRight - layout.plotLeft), "\" height=\"", Number(layout.plotBottom - layout.plotTop),
          "\" fill=\"none\" stroke=\"#808080\" stroke-width=\"1\"/>"});
+    for (std::size_t i = 0; i < layout.notes.size(); ++i)
+        add({"<text x=\"8\" y=\"", Number(layout.notesTop + 14 * static_cast<double>(i)), "\" fill=\"#333333\">",
+             Escaped(layout.notes[i]), "</text>"});
     for (std::size_t i = 0; i < layout.warnings.size(); ++i)
         add({"<text x=\"8\" y=\"", Number(layout.warningsTop + 14 * static_cast<double>(i)), "\" fill=\"#aa4400\">",
              Escaped(layout.warnings[i]), "</text>"});

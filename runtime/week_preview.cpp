@@ -8,8 +8,9 @@
 
 namespace quarn::runtime {
 
-WeekPreview BuildWeekPreview(const StateMachineModel& model, Instant from, std::uint8_t heldInputs)
+WeekPreview BuildWeekPreview(const StateMachineModel& model, const InputPlan& inputs)
 {
+    const Instant from = inputs.From();
     WeekPreview preview;
     preview.text = ProgramTextFromModel(model);
     auto compiled = CompileProgram(preview.text);
@@ -20,24 +21,23 @@ WeekPreview BuildWeekPreview(const StateMachineModel& model, Instant from, std::
     preview.program = std::get<Program>(std::move(compiled));
     const Program& program = preview.program;
 
-    InputSchedule inputs;
-    for (int n = 0; n < kInputs; ++n) {
-        if (heldInputs & (1u << n))
-            inputs.push_back(InputChange{n, true, std::nullopt});
-    }
-    preview.inputs = inputs;
-    preview.timeline = Simulate(program, from, from + kSecondsPerWeek, inputs);
+    preview.inputs = inputs.Schedule();
+    preview.timeline = Simulate(program, from, from + kSecondsPerWeek, preview.inputs);
 
     CheckRequest request;
     request.from = from;
     request.to = from + kSecondsPerWeek;
-    request.pinned = static_cast<std::uint8_t>(heldInputs & 0x0F);
+    // An input on throughout is pinned on, as holding it on always was; one
+    // that switches stays free, which covers every state its schedule reaches.
+    request.pinned = inputs.OnThroughout();
     request.pinnedValues = request.pinned;
     preview.check = CheckProgram(preview.text, request);
 
     SignalState lanes = program.uses;
-    lanes.inputs |= static_cast<std::uint8_t>(heldInputs & 0x0F);
-    preview.picture = LayOutTimeline(preview.timeline, lanes, PictureTextsOf(model));
+    lanes.inputs |= inputs.EverOn();
+    PictureTexts texts = PictureTextsOf(model);
+    texts.notes = InputsCaption(inputs);
+    preview.picture = LayOutTimeline(preview.timeline, lanes, texts);
     return preview;
 }
 

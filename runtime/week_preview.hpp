@@ -1,9 +1,11 @@
 #pragma once
 // What the Week preview shows, without any window: the document's program
-// run over a week with some inputs held on, laid out as the svg picture is.
+// run over a week with the inputs the user set, laid out as the svg picture
+// is.
 
 #include "document/model.hpp"
 #include "runtime/check.hpp"
+#include "runtime/input_plan.hpp"
 #include "runtime/picture.hpp"
 #include "runtime/program.hpp"
 #include "runtime/timeline.hpp"
@@ -20,8 +22,8 @@ struct WeekPreview {
     std::optional<ConditionError> error;
     Timeline timeline;
     PictureLayout picture;
-    // What check finds for the shown week, with the held inputs pinned on
-    // and the others free.
+    // What check finds for the shown week, with the inputs on throughout
+    // pinned on and the others free.
     CheckReport check;
     // What the preview ran, for explanations of its instants.
     ProgramText text;
@@ -29,12 +31,11 @@ struct WeekPreview {
     InputSchedule inputs;
 };
 
-// Runs model's program over the seven days from `from` (a day's start), with
-// the inputs whose bits are set in heldInputs (bit n: Sn) on for the whole
-// period. The picture has a lane for each signal the program uses and for
-// each input held on.
-WeekPreview BuildWeekPreview(const StateMachineModel& model, Instant from,
-                             std::uint8_t heldInputs);
+// Runs model's program over the seven days from inputs.From() (a day's
+// start) with the inputs of the plan. The picture has a lane for each signal
+// the program uses and for each input that is on at some time, and says
+// under the plot which inputs it assumed (InputsCaption).
+WeekPreview BuildWeekPreview(const StateMachineModel& model, const InputPlan& inputs);
 
 // "Mon 2026-12-14 07:30:00" and a line "T0 on  S0 off  R3 on" with the state
 // at t of each signal that has a lane.

@@ -161,7 +161,8 @@ int main(int argc, char* argv[])
 
     // The week of 2026-12-14 with a few more relays than the office file:
     // R4 follows T0, R6 an overnight timer at the weekend, R1 latches on S0,
-    // held on from the start; R4's lane clicked on Tuesday at noon.
+    // held on from the start and switched off on Wednesday at 18:00; R4's
+    // lane clicked on Tuesday at noon.
     StateMachineModel week = window.Model();
     week.relays[4] = u"#T0";
     week.timers[2].onTime = TimeOfDay{20, 0, 0};
@@ -171,6 +172,7 @@ int main(int argc, char* argv[])
     CWeekPreviewDlg preview(week, dialogs, &window);
     preview.FirstDayField()->setDate(QDate(2026, 12, 14));
     preview.HoldInputBox(0)->setChecked(true);
+    preview.ToggleInput(0, runtime::InstantOf(runtime::DateTime{2026, 12, 16, 18, 0, 0}));
     // R4 explained on Tuesday at noon, as a click on its lane shows it.
     const auto& lanes = preview.Preview().picture.lanes;
     for (std::size_t i = 0; i < lanes.size(); ++i) {

@@ -13,11 +13,13 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDateEdit>
 #include <QFile>
 #include <QHelpEvent>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
@@ -96,6 +98,9 @@ private slots:
     void enterInTheFirstDayAppliesIt_data();
     void enterInTheFirstDayAppliesIt();
     void listsTheFindingsAndExplainsAClickedLane();
+    void switchesAnInputFromAClickedInstant();
+    void clearInputsAndCopyTheOptions();
+    void savedPictureNamesTheInputs();
 
 private:
     QTemporaryDir dir_;
@@ -340,8 +345,7 @@ void TestWeekPreview::enterInTheFirstDayAppliesIt()
 }
 
 // The findings of check for the shown week under the picture, and a click on
-// a relay's lane explains it at that instant (on a timer's lane: its window);
-// input lanes take no clicks.
+// a relay's lane explains it at that instant (on a timer's lane: its window).
 void TestWeekPreview::listsTheFindingsAndExplainsAClickedLane()
 {
     StateMachineModel model = WorkingWeek();
@@ -383,8 +387,118 @@ void TestWeekPreview::listsTheFindingsAndExplainsAClickedLane()
 
     click("T0", At(16, 12));
     QCOMPARE(dialog.ExplanationPanel()->text(), QStringLiteral("T0: daily 07:30:00-22:00:00 Mon-Fri"));
-    click("S1", At(16, 12));  // left free for editing the inputs
-    QCOMPARE(dialog.ExplanationPanel()->text(), QStringLiteral("T0: daily 07:30:00-22:00:00 Mon-Fri"));
+}
+
+// The point of lane `label` at instant t in the view.
+QPoint PointOf(const CWeekPreviewDlg& dialog, const std::string& label, Instant t)
+{
+    const auto* lane = Lane(dialog.Preview(), label);
+    if (lane == nullptr)
+        return {-1, -1};
+    // The nearest pixel: within half a unit (about five minutes) of t.
+    return {static_cast<int>(std::lround(dialog.Preview().picture.XOf(t))),
+            static_cast<int>(lane->top + lane->height / 2)};
+}
+
+// A click on an input's lane switches the input from there on (rounded to
+// the quarter hour the week's scale gives), draws the week again at once and
+// shows the options; a second click at the same place takes it back.
+void TestWeekPreview::switchesAnInputFromAClickedInstant()
+{
+    ScriptedFileDialogs files;
+    CWeekPreviewDlg dialog(WorkingWeek(), files);
+    dialog.FirstDayField()->setDate(kMonday);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY(dialog.InputOptionsLine()->isReadOnly());
+    QCOMPARE(dialog.InputOptionsLine()->text(), QString());
+
+    QTest::mouseClick(dialog.View(), Qt::LeftButton, {}, PointOf(dialog, "S1", At(15, 7, 58)));
+    QTest::mouseClick(dialog.View(), Qt::LeftButton, {}, PointOf(dialog, "S1", At(15, 17)));
+    const auto* r5 = Lane(dialog.Preview(), "R5");
+    QCOMPARE(r5->bars.size(), std::size_t{1});
+    QCOMPARE(r5->bars.front().from, At(15, 8));
+    QCOMPARE(r5->bars.front().to, At(15, 17));
+    QCOMPARE(dialog.InputOptionsLine()->text(),
+             QStringLiteral("--input S1=1@2026-12-15T08:00:00 --input S1=0@2026-12-15T17:00:00"));
+    QVERIFY(!dialog.HoldInputBox(1)->isChecked());
+
+    // At the first instant: how S1 starts, shown by its box.
+    QTest::mouseClick(dialog.View(), Qt::LeftButton, {}, QPoint(static_cast<int>(dialog.Preview().picture.plotLeft),
+                                                                PointOf(dialog, "S1", At(14, 0)).y()));
+    QVERIFY(dialog.HoldInputBox(1)->isChecked());
+    QCOMPARE(dialog.InputOptionsLine()->text(),
+             QStringLiteral("--input S1=1 --input S1=0@2026-12-15T08:00:00 --input S1=1@2026-12-15T17:00:00"));
+    // The box turns the whole lane over, as a click at the start does.
+    dialog.HoldInputBox(1)->setChecked(false);
+    QCOMPARE(dialog.InputOptionsLine()->text(),
+             QStringLiteral("--input S1=1@2026-12-15T08:00:00 --input S1=0@2026-12-15T17:00:00"));
+
+    QTest::mouseClick(dialog.View(), Qt::LeftButton, {}, PointOf(dialog, "S1", At(15, 17)));
+    QCOMPARE(dialog.InputOptionsLine()->text(), QStringLiteral("--input S1=1@2026-12-15T08:00:00"));
+    // A relay's lane still explains.
+    QTest::mouseClick(dialog.View(), Qt::LeftButton, {}, PointOf(dialog, "R5", At(16, 12)));
+    QVERIFY2(dialog.ExplanationPanel()->text().contains(QStringLiteral("R5 on since Tue 2026-12-15 08:00:00")),
+             qPrintable(dialog.ExplanationPanel()->text()));
+
+    // The next week keeps the switches on the same weekdays and times.
+    dialog.FirstDayField()->setDate(kMonday.addDays(7));
+    QCOMPARE(dialog.InputOptionsLine()->text(), QStringLiteral("--input S1=1@2026-12-22T08:00:00"));
+}
+
+void TestWeekPreview::clearInputsAndCopyTheOptions()
+{
+    ScriptedFileDialogs files;
+    CWeekPreviewDlg dialog(WorkingWeek(), files);
+    dialog.FirstDayField()->setDate(kMonday);
+    dialog.HoldInputBox(3)->setChecked(true);
+    dialog.ToggleInput(1, At(16, 9));
+    const QString options = QStringLiteral("--input S1=1@2026-12-16T09:00:00 --input S3=1");
+    QCOMPARE(dialog.InputOptionsLine()->text(), options);
+
+    QCOMPARE(dialog.CopyInputsButton()->text(), QStringLiteral("Copy"));
+    QGuiApplication::clipboard()->clear();
+    dialog.CopyInputsButton()->click();
+    QCOMPARE(QGuiApplication::clipboard()->text(), options);
+
+    QPushButton* clear = dialog.ClearInputsButton();
+    QCOMPARE(clear->text(), QStringLiteral("Clear inputs"));
+    clear->click();
+    QCOMPARE(dialog.InputOptionsLine()->text(), QString());
+    QVERIFY(!dialog.HoldInputBox(3)->isChecked());
+    QCOMPARE(LaneLabels(dialog.Preview()), (QStringList{"T0", "S1", "R3", "R5"}));
+    QVERIFY(Lane(dialog.Preview(), "R5")->bars.empty());
+    QCOMPARE(dialog.Preview().picture.notes, std::vector<std::string>{"Inputs: all off"});
+}
+
+// What the picture assumed is written under it, in SVG and PNG alike.
+void TestWeekPreview::savedPictureNamesTheInputs()
+{
+    ScriptedFileDialogs files;
+    CWeekPreviewDlg dialog(WorkingWeek(), files);
+    dialog.FirstDayField()->setDate(kMonday);
+    dialog.ToggleInput(1, At(15, 8));
+    dialog.ToggleInput(1, At(15, 17));
+    const QString svg = dir_.filePath(QStringLiteral("inputs.svg"));
+    const QString png = dir_.filePath(QStringLiteral("inputs.png"));
+    files.answers = {svg, png};
+    QVERIFY(dialog.SavePicture());
+    QVERIFY2(ReadBytes(svg.toStdString()).find(">Inputs: S1 on Tue 08:00-17:00; S0, S2, S3 off</text>") !=
+                 std::string::npos,
+             "the SVG does not name the inputs");
+
+    QVERIFY(dialog.SavePicture());
+    const QImage image(png);
+    QVERIFY(!image.isNull());
+    const auto& picture = dialog.Preview().picture;
+    QCOMPARE(image.height(), static_cast<int>(std::ceil(picture.height)));
+    // Dark text pixels in the line's band under the plot.
+    int dark = 0;
+    for (int y = static_cast<int>(picture.notesTop) - 9; y <= static_cast<int>(picture.notesTop) + 2; ++y) {
+        for (int x = 8; x < 300; ++x)
+            dark += image.pixelColor(x, y).lightness() < 128 ? 1 : 0;
+    }
+    QVERIFY2(dark > 20, "no text under the plot of the PNG");
 }
 
 QTEST_MAIN(TestWeekPreview)
