@@ -1,7 +1,7 @@
 #include "runtime/input_plan.hpp"
 
 #include <algorithm>
-#include <cmath>
+#include <iterator>
 
 namespace quarn::runtime {
 
