@@ -3,6 +3,7 @@
 // deploy records every outcome in the deploy journal as each host is done.
 #include "base/file_name.hpp"
 #include "base/terminal_text.hpp"
+#include "base/utf8.hpp"
 #include "cli/check_output.hpp"
 #include "cli/commands.hpp"
 #include "cli/device_report.hpp"
@@ -19,7 +20,6 @@
 #include "devicelink/upload_file.hpp"
 #include "document/model.hpp"
 #include "document/reader.hpp"
-#include "document/utf8.hpp"
 #include "runtime/check.hpp"
 #include "runtime/local_clock.hpp"
 #include "runtime/program.hpp"

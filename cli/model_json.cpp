@@ -1,6 +1,6 @@
 #include "cli/model_json.hpp"
 
-#include "document/utf8.hpp"
+#include "base/utf8.hpp"
 
 #include <cstdio>
 #include <optional>

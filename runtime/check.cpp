@@ -1,6 +1,6 @@
 #include "runtime/check.hpp"
 
-#include "document/utf8.hpp"
+#include "base/utf8.hpp"
 #include "runtime/step.hpp"
 #include "runtime/timer_text.hpp"
 

@@ -1,6 +1,6 @@
 #include "runtime/explanation.hpp"
 
-#include "document/utf8.hpp"
+#include "base/utf8.hpp"
 #include "runtime/timer_text.hpp"
 
 namespace quarn::runtime {

@@ -1,6 +1,6 @@
 #include "runtime/picture.hpp"
 
-#include "document/utf8.hpp"
+#include "base/utf8.hpp"
 
 #include <algorithm>
 #include <cmath>

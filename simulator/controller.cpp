@@ -7,10 +7,10 @@
 #include <random>
 #include <variant>
 
+#include "base/utf8.hpp"
 #include "document/file_text.hpp"
 #include "document/model.hpp"
 #include "document/reader.hpp"
-#include "document/utf8.hpp"
 #include "runtime/program.hpp"
 #include "simulator/dashboard.hpp"
 #include "simulator/sim_clock.hpp"
