@@ -1,5 +1,7 @@
 #include "document/timer_value.hpp"
 
+#include "base/civil_date.hpp"
+
 #include <algorithm>
 #include <tuple>
 
@@ -10,17 +12,6 @@ namespace {
 constexpr std::uint32_t kSecondsPerDay = 86400;
 constexpr std::uint32_t kDaysPerBlock = 4 * 365 + 1;  // four years, the first a leap year
 constexpr int kDaysBefore[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
-
-// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
-std::int64_t DaysFromCivil(std::int64_t y, int m, int d)
-{
-    y -= m <= 2 ? 1 : 0;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const std::int64_t yoe = y - era * 400;
-    const std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
 
 std::uint32_t DatePart(const CalendarDate& date)
 {

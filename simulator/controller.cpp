@@ -11,6 +11,7 @@
 #include "document/file_text.hpp"
 #include "document/model.hpp"
 #include "document/reader.hpp"
+#include "runtime/local_clock.hpp"
 #include "runtime/program.hpp"
 #include "simulator/dashboard.hpp"
 #include "simulator/sim_clock.hpp"
@@ -202,10 +203,10 @@ Controller::Controller(std::string password, std::filesystem::path store)
 Controller::Controller(ControllerOptions options)
     : options_(std::move(options)),
       token_(RandomToken()),
-      run_(runtime::Program{}, options_.clock ? options_.clock() : LocalTimeNow(), options_.inputs)
+      run_(runtime::Program{}, options_.clock ? options_.clock() : runtime::LocalNow(), options_.inputs)
 {
     if (!options_.clock)
-        options_.clock = [] { return LocalTimeNow(); };
+        options_.clock = [] { return runtime::LocalNow(); };
 }
 
 void Controller::Run(runtime::Program program, runtime::ProgramText text, std::string summary)
