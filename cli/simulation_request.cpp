@@ -1,10 +1,12 @@
 #include "cli/simulation_request.hpp"
 
+#include "base/controller_facts.hpp"
+
 namespace quarn::cli {
 
 std::optional<runtime::InputChange> ParseInputOption(std::string_view text)
 {
-    if (text.size() < 4 || text[0] != 'S' || text[1] < '0' || text[1] > '3' || text[2] != '=' ||
+    if (text.size() < 4 || text[0] != 'S' || text[1] < '0' || text[1] >= '0' + kInputCount || text[2] != '=' ||
         (text[3] != '0' && text[3] != '1'))
         return std::nullopt;
     runtime::InputChange change;

@@ -1,6 +1,7 @@
 #include "document/timer_value.hpp"
 
 #include "base/civil_date.hpp"
+#include "base/controller_facts.hpp"
 
 #include <algorithm>
 #include <tuple>
@@ -18,13 +19,17 @@ std::uint32_t DatePart(const CalendarDate& date)
     CalendarDate d{date.year, std::clamp<std::uint8_t>(date.month, 1, 12),
                    std::clamp<std::uint8_t>(date.day, 1, 31)};
     const auto key = [](const CalendarDate& c) { return std::tie(c.year, c.month, c.day); };
-    constexpr CalendarDate first{2000, 1, 1};
-    constexpr CalendarDate last{2099, 12, 31};
+    const auto dateOf = [](const FileDateLimit& limit) {
+        return CalendarDate{static_cast<std::uint16_t>(limit.year), static_cast<std::uint8_t>(limit.month),
+                            static_cast<std::uint8_t>(limit.day)};
+    };
+    constexpr CalendarDate first = dateOf(kFirstFileDate);
+    constexpr CalendarDate last = dateOf(kLastFileDate);
     if (key(d) < key(first))
         return 0;
     if (key(d) > key(last))
         d = last;
-    const std::int64_t days = DaysFromCivil(d.year, d.month, d.day) - DaysFromCivil(2000, 1, 1);
+    const std::int64_t days = DaysFromCivil(d.year, d.month, d.day) - DaysFromCivil(first.year, first.month, first.day);
     return static_cast<std::uint32_t>(days) * kSecondsPerDay;
 }
 

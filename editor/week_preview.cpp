@@ -23,7 +23,7 @@ WeekPreview BuildWeekPreview(const StateMachineModel& model, Instant from, std::
     const Program& program = preview.program;
 
     InputSchedule inputs;
-    for (int n = 0; n < kInputs; ++n) {
+    for (int n = 0; n < kInputCount; ++n) {
         if (heldInputs & (1u << n))
             inputs.push_back(InputChange{n, true, std::nullopt});
     }

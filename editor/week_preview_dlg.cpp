@@ -1,5 +1,6 @@
 #include "editor/week_preview_dlg.hpp"
 
+#include "editor/editor_texts.hpp"
 #include "editor/timeline_view.hpp"
 #include "platform/file_dialogs.hpp"
 #include "platform/message_box.hpp"
@@ -75,14 +76,14 @@ CWeekPreviewDlg::CWeekPreviewDlg(const StateMachineModel& model, FileDialogs& fi
     firstDay_->setObjectName(QStringLiteral("firstDay"));
     firstDay_->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
     firstDay_->setCalendarPopup(true);
-    firstDay_->setDateRange(QDate(2000, 1, 1), QDate(2099, 12, 31));
+    firstDay_->setDateRange(texts::FirstDate(), texts::LastDate());
     firstDayLabel->setBuddy(firstDay_);
     // Enter in the field applies the typed date; it does not close the preview.
     firstDay_->installEventFilter(this);
     controls->addWidget(firstDayLabel);
     controls->addWidget(firstDay_);
     controls->addSpacing(16);
-    for (int n = 0; n < 4; ++n) {
+    for (int n = 0; n < kInputCount; ++n) {
         auto* box = new QCheckBox(QStringLiteral("S%1 on").arg(n), this);
         box->setObjectName(QStringLiteral("holdS%1").arg(n));
         box->setToolTip(QStringLiteral("Input S%1 closed for the whole period").arg(n));
@@ -173,7 +174,7 @@ bool CWeekPreviewDlg::eventFilter(QObject* watched, QEvent* event)
 void CWeekPreviewDlg::Refresh()
 {
     std::uint8_t held = 0;
-    for (int n = 0; n < 4; ++n) {
+    for (int n = 0; n < kInputCount; ++n) {
         if (holdInputs_[n]->isChecked())
             held |= static_cast<std::uint8_t>(1u << n);
     }

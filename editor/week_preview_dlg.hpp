@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/controller_facts.hpp"
 #include "document/model.hpp"
 #include "editor/week_preview.hpp"
 
@@ -63,7 +64,7 @@ private:
     FileDialogs& fileDialogs_;
     WeekPreview preview_;
     QDateEdit* firstDay_ = nullptr;
-    std::array<QCheckBox*, 4> holdInputs_{};
+    std::array<QCheckBox*, kInputCount> holdInputs_{};
     QStackedWidget* pages_ = nullptr;
     TimelineView* view_ = nullptr;
     QLabel* error_ = nullptr;

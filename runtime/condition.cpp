@@ -132,7 +132,7 @@ std::variant<Condition, ConditionError> Condition::Parse(std::u16string_view tex
                     if (i + 2 == size)
                         return fail(size, "unexpected end");
                     const char16_t digit = text[i + 2];
-                    const int limit = what == u'S' ? kInputs : what == u'T' ? kTimers : kRelays;
+                    const int limit = what == u'S' ? kInputCount : what == u'T' ? kTimerCount : kRelayCount;
                     if (digit < u'0' || digit >= u'0' + limit)
                         return fail(i + 2, "no signal " + EncodeUtf8(std::u16string_view(&what, 1)) +
                                                EncodeUtf8(std::u16string_view(&digit, 1)));

@@ -59,7 +59,7 @@ struct PictureMark {
 // What the picture says besides the timeline.
 struct PictureTexts {
     std::string title;  // the program's version text; empty: the period is the title
-    std::array<std::string, kRelays> conditions{};  // each relay's condition, for its lane
+    std::array<std::string, kRelayCount> conditions{};  // each relay's condition, for its lane
 };
 
 // The version text and the relays' conditions of the editor's document.

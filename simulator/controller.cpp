@@ -76,7 +76,7 @@ std::string ControlBody(std::int32_t mask)
                        "<h1>Direct control</h1>\r\n"
                        "<p>Relay mask: <span id=\"R\">" +
                        std::to_string(mask) + "</span></p>\r\n<table>\r\n";
-    for (int i = 0; i < 8; ++i) {
+    for (int i = 0; i < kRelayCount; ++i) {
         const bool on = ((mask >> i) & 1) != 0;
         const char letter = static_cast<char>('A' + i);
         body += "<tr><td>R" + std::to_string(i) + "</td><td>" + (on ? "on" : "off") +
@@ -217,7 +217,7 @@ void Controller::Run(runtime::Program program, runtime::ProgramText text, std::s
     text_ = std::move(text);
     runStart_ = run_.Now();
     inputHistory_.clear();
-    for (int n = 0; n < runtime::kInputs; ++n) {
+    for (int n = 0; n < kInputCount; ++n) {
         if ((run_.State().inputs >> n & 1) != 0)
             inputHistory_.push_back({n, true, std::nullopt});
     }
@@ -427,9 +427,9 @@ Reply Controller::StatePage()
     return {200, Page(200, "OK", StateJson(state), "Cache-Control: no-store\r\n", "application/json")};
 }
 
-std::array<std::vector<std::string>, runtime::kRelays> Controller::WhyLocked()
+std::array<std::vector<std::string>, kRelayCount> Controller::WhyLocked()
 {
-    std::array<std::vector<std::string>, runtime::kRelays> why{};
+    std::array<std::vector<std::string>, kRelayCount> why{};
     if (summary_.empty() || !historyComplete_)
         return why;
     const runtime::Explanation explanation =
