@@ -21,11 +21,6 @@ std::u16string FileNameFromBytes(std::string_view bytes);
 // lone surrogate that stands for no byte becomes U+FFFD.
 std::string FileNameBytes(std::u16string_view name);
 
-// The code point of the well-formed UTF-8 sequence of two to four bytes at
-// bytes[pos] and its length; 0 when the bytes there are not one (a single
-// byte, overlong forms, surrogates and values above U+10FFFF are not).
-std::size_t Utf8SequenceAt(std::string_view bytes, std::size_t pos, std::uint32_t& code);
-
 // Whether a UTF-16 unit stands for a kept byte, and which.
 inline bool IsKeptByte(char16_t unit)
 {

@@ -1,6 +1,6 @@
 #include "base/terminal_text.hpp"
 
-#include "base/file_name.hpp"
+#include "base/utf8.hpp"
 
 namespace quarn {
 

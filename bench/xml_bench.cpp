@@ -1,9 +1,9 @@
 // The pug parser and serializer against tinyxml2 and libxml2, in one process
 // on the same bytes, and against a single memchr pass as the floor.
+#include "base/utf8.hpp"
 #include "bench/sample_documents.hpp"
 #include "document/file_text.hpp"
 #include "document/file_text_source.hpp"
-#include "document/utf8.hpp"
 #include "xml/pug.hpp"
 
 #include <benchmark/benchmark.h>

@@ -2,10 +2,10 @@
 // whatever its free inputs do: findings, and the never/always properties
 // asked for with a schedule that breaks each one that fails.
 #include "base/terminal_text.hpp"
+#include "base/utf8.hpp"
 #include "cli/check_output.hpp"
 #include "cli/commands.hpp"
 #include "cli/simulation_options.hpp"
-#include "document/utf8.hpp"
 #include "runtime/check.hpp"
 
 #include <iostream>

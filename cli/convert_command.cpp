@@ -1,8 +1,8 @@
 // quarnctl convert: the converter's XMI transformation from the command line.
 #include "base/file_name.hpp"
-#include "cli/device_report.hpp"
+#include "base/utf8.hpp"
 #include "cli/commands.hpp"
-#include "document/utf8.hpp"
+#include "cli/device_report.hpp"
 #include "converter/transform.hpp"
 
 #include <iostream>

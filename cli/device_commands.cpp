@@ -1,5 +1,6 @@
 // quarnctl upload, relays and switch: the controller from the command line,
 // through the same upload and direct-control code as the programs.
+#include "base/controller_facts.hpp"
 #include "base/file_name.hpp"
 #include "cli/commands.hpp"
 #include "cli/device_report.hpp"
@@ -50,7 +51,7 @@ ExchangeOptions OptionsFor(const DeviceTarget& target)
 
 void PrintRelays(std::int32_t mask)
 {
-    for (int i = 0; i < kControllerRelays; ++i)
+    for (int i = 0; i < kRelayCount; ++i)
         std::cout << 'R' << i << ' ' << (RelayOn(mask, i) ? "on" : "off") << '\n';
 }
 
@@ -107,7 +108,7 @@ void AddDeviceCommands(CLI::App& app)
 {
     {
         auto target = std::make_shared<DeviceTarget>();
-        auto password = std::make_shared<std::string>("tovel");
+        auto password = std::make_shared<std::string>(kDefaultPassword);
         auto file = std::make_shared<std::string>();
         CLI::App* command = app.add_subcommand("upload", "Send a state-machine file to the controller");
         AddTargetOptions(*command, *target);

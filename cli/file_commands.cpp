@@ -2,12 +2,12 @@
 // line, through the same reader and writer as the editor.
 #include "base/file_name.hpp"
 #include "base/terminal_text.hpp"
+#include "base/utf8.hpp"
 #include "cli/commands.hpp"
 #include "cli/model_json.hpp"
 #include "cli/timer_cells.hpp"
 #include "document/file_access.hpp"
 #include "document/reader.hpp"
-#include "document/utf8.hpp"
 #include "document/writer.hpp"
 
 #include <iostream>

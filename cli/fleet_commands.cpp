@@ -3,6 +3,7 @@
 // deploy records every outcome in the deploy journal as each host is done.
 #include "base/file_name.hpp"
 #include "base/terminal_text.hpp"
+#include "base/utf8.hpp"
 #include "cli/check_output.hpp"
 #include "cli/commands.hpp"
 #include "cli/device_report.hpp"
@@ -19,7 +20,6 @@
 #include "devicelink/upload_file.hpp"
 #include "document/model.hpp"
 #include "document/reader.hpp"
-#include "document/utf8.hpp"
 #include "runtime/check.hpp"
 #include "runtime/local_clock.hpp"
 #include "runtime/program.hpp"
@@ -295,7 +295,7 @@ std::string PrometheusStatus(const std::vector<HostEntry>& hosts, const std::vec
     for (std::size_t i = 0; i < hosts.size(); ++i) {
         if (!readings[i].report.ok)
             continue;
-        for (int r = 0; r < kControllerRelays; ++r) {
+        for (int r = 0; r < kRelayCount; ++r) {
             out.Sample("quarn_relay_on", {{"host", hosts[i].label}, {"relay", "R" + std::to_string(r)}},
                        RelayOn(readings[i].mask, r) ? 1 : 0);
         }
@@ -308,7 +308,7 @@ std::string PrometheusStatus(const std::vector<HostEntry>& hosts, const std::vec
             const Expected& e = (*expected)[i];
             if (!e.recorded || !e.prediction.ok)
                 continue;
-            for (int r = 0; r < kControllerRelays; ++r) {
+            for (int r = 0; r < kRelayCount; ++r) {
                 const Predicted state = e.prediction.relays[static_cast<std::size_t>(r)].state;
                 if (state == Predicted::DependsOnInputs)
                     continue;
@@ -370,7 +370,7 @@ void Status(const StatusOptions& options)
             nlohmann::ordered_json entry = {{"host", hosts[i].label}, {"ok", readings[i].report.ok}};
             if (readings[i].report.ok) {
                 nlohmann::ordered_json relays = nlohmann::ordered_json::array();
-                for (int r = 0; r < kControllerRelays; ++r)
+                for (int r = 0; r < kRelayCount; ++r)
                     relays.push_back(RelayOn(readings[i].mask, r));
                 entry["mask"] = readings[i].mask & 0xFF;
                 entry["relays"] = relays;
@@ -403,13 +403,13 @@ void Status(const StatusOptions& options)
         if (options.expect)
             hostWidth = std::max<std::size_t>(hostWidth, 9);
         std::string header = PadTo("HOST", hostWidth);
-        for (int r = 0; r < kControllerRelays; ++r)
+        for (int r = 0; r < kRelayCount; ++r)
             header += "  R" + std::to_string(r) + " ";
         std::cout << WithoutTrailingSpaces(header) << '\n';
         for (std::size_t i = 0; i < hosts.size(); ++i) {
             std::string line = PadTo(CutToColumns(TerminalBytes(hosts[i].label)), hostWidth);
             if (readings[i].report.ok) {
-                for (int r = 0; r < kControllerRelays; ++r)
+                for (int r = 0; r < kRelayCount; ++r)
                     line += RelayOn(readings[i].mask, r) ? "  on " : "  off";
                 if (options.expect)
                     line += "  " + VerdictText(expected[i]);

@@ -5,6 +5,7 @@
 #include "runtime/signals.hpp"
 #include "runtime/timeline.hpp"
 
+#include <array>
 #include <cstdio>
 #include <variant>
 
@@ -29,9 +30,9 @@ Prediction PredictRelays(std::string_view programBytes, runtime::Instant now)
 
     // Inputs read directly, then through relays that read them, until
     // nothing changes (at most one round per relay).
-    std::uint8_t reads[8]{};
+    std::array<std::uint8_t, kRelayCount> reads{};
     std::uint8_t inputsRead = 0;
-    for (std::size_t r = 0; r < 8; ++r) {
+    for (std::size_t r = 0; r < program.relays.size(); ++r) {
         if (!program.relays[r])
             continue;
         runtime::SignalState uses = program.relays[r]->switchOn.Uses();
@@ -45,7 +46,7 @@ Prediction PredictRelays(std::string_view programBytes, runtime::Instant now)
     }
     for (bool grew = true; grew;) {
         grew = false;
-        for (std::size_t r = 0; r < 8; ++r) {
+        for (std::size_t r = 0; r < reads.size(); ++r) {
             if ((inputsRead & (1u << r)) == 0 && (reads[r] & inputsRead) != 0) {
                 inputsRead |= static_cast<std::uint8_t>(1u << r);
                 grew = true;
@@ -55,7 +56,7 @@ Prediction PredictRelays(std::string_view programBytes, runtime::Instant now)
 
     const runtime::Instant from = runtime::StartOfWeek(now);
     const runtime::Timeline timeline = runtime::Simulate(program, from, now + 1, {});
-    for (std::size_t r = 0; r < 8; ++r) {
+    for (std::size_t r = 0; r < prediction.relays.size(); ++r) {
         RelayPrediction& relay = prediction.relays[r];
         if ((inputsRead & (1u << r)) != 0) {
             relay.state = Predicted::DependsOnInputs;
@@ -91,7 +92,7 @@ Verdict Compare(const Prediction& prediction, std::uint8_t relayMask)
 {
     Verdict verdict;
     std::string differences;
-    for (std::size_t r = 0; r < 8; ++r) {
+    for (std::size_t r = 0; r < prediction.relays.size(); ++r) {
         const RelayPrediction& relay = prediction.relays[r];
         if (relay.state == Predicted::DependsOnInputs)
             continue;

@@ -2,6 +2,7 @@
 // What a controller's relays should show now by the program it last took,
 // and how that compares with what they show (quarnctl status --expect).
 
+#include "base/controller_facts.hpp"
 #include "runtime/calendar.hpp"
 
 #include <array>
@@ -21,7 +22,7 @@ struct RelayPrediction {
 struct Prediction {
     bool ok = false;
     std::string error;  // why there is none: the program cannot be read or run
-    std::array<RelayPrediction, 8> relays{};
+    std::array<RelayPrediction, kRelayCount> relays{};
 };
 
 // Runs the program (a state-machine file's bytes) from the Monday 00:00:00 of

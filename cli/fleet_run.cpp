@@ -2,13 +2,13 @@
 
 #include "base/file_name.hpp"
 #include "base/file_open.hpp"
-#include "cli/descriptor_limit.hpp"
+#include "base/utf8.hpp"
 #include "cli/commands.hpp"
+#include "cli/descriptor_limit.hpp"
 #include "cli/device_report.hpp"
 #include "cli/fleet.hpp"
 #include "cli/number_options.hpp"
 #include "devicelink/narrow_text.hpp"
-#include "document/utf8.hpp"
 
 #include <nlohmann/json.hpp>
 

@@ -2,6 +2,7 @@
 // What deploy, rollback and status share: the hosts file and its options,
 // running one exchange per host side by side, and the deploy table.
 
+#include "base/controller_facts.hpp"
 #include "cli/hosts_file.hpp"
 #include "devicelink/upload.hpp"
 
@@ -21,7 +22,7 @@ class Journal;
 
 struct FleetOptions {
     std::string hostsFile;
-    std::string password = "tovel";
+    std::string password{kDefaultPassword};
     int parallel = 16;
     double timeLimit = 0;
     bool json = false;

@@ -1,14 +1,14 @@
 // quarnctl history, program and rollback: what the deploy journal knows.
 #include "base/file_name.hpp"
-#include "document/file_access.hpp"
+#include "base/utf8.hpp"
 #include "cli/commands.hpp"
 #include "cli/device_report.hpp"
 #include "cli/fleet.hpp"
 #include "cli/fleet_run.hpp"
-#include "cli/number_options.hpp"
 #include "cli/hosts_file.hpp"
+#include "cli/number_options.hpp"
 #include "devicelink/upload.hpp"
-#include "document/utf8.hpp"
+#include "document/file_access.hpp"
 
 #include <nlohmann/json.hpp>
 

@@ -8,7 +8,7 @@
 #include <iostream>
 
 #ifdef _WIN32
-#include "document/utf8.hpp"
+#include "base/utf8.hpp"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,7 @@
 #include "cli/model_json.hpp"
 
-#include "document/utf8.hpp"
+#include "base/civil_date.hpp"
+#include "base/utf8.hpp"
 
 #include <cstdio>
 #include <optional>
@@ -24,17 +25,6 @@ nlohmann::ordered_json DateValue(const std::optional<CalendarDate>& date)
 nlohmann::ordered_json TimeValue(const std::optional<TimeOfDay>& time)
 {
     return time ? nlohmann::ordered_json(TimeText(*time)) : nlohmann::ordered_json(nullptr);
-}
-
-bool IsLeapYear(int year)
-{
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-int DaysInMonth(int year, int month)
-{
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeapYear(year) ? 29 : days[month - 1];
 }
 
 // Reads "dd" parts separated by one character; false when the text does
@@ -70,8 +60,7 @@ std::string ReadDate(const json& value, std::optional<CalendarDate>& date)
     int parts[3] = {};
     if (!value.is_string() || !ReadNumbers(value.get<std::string>(), '/', widths, 3, parts))
         return "expected a date written yyyy/MM/dd, or null";
-    if (parts[0] < 1 || parts[1] < 1 || parts[1] > 12 || parts[2] < 1 ||
-        parts[2] > DaysInMonth(parts[0], parts[1]))
+    if (parts[0] < 1 || !IsCivilDate(parts[0], parts[1], parts[2]))
         return "\"" + value.get<std::string>() + "\" is not a date of the calendar";
     date = CalendarDate{static_cast<std::uint16_t>(parts[0]), static_cast<std::uint8_t>(parts[1]),
                         static_cast<std::uint8_t>(parts[2])};

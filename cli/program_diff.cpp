@@ -1,10 +1,10 @@
 #include "cli/program_diff.hpp"
 #include "base/terminal_text.hpp"
 
+#include "base/utf8.hpp"
 #include "cli/model_json.hpp"
-#include "cli/timer_cells.hpp"
 #include "cli/timeline_output.hpp"
-#include "document/utf8.hpp"
+#include "cli/timer_cells.hpp"
 
 namespace quarn::cli {
 

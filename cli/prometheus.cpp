@@ -1,6 +1,6 @@
 #include "cli/prometheus.hpp"
 
-#include "document/utf8.hpp"
+#include "base/utf8.hpp"
 
 #include <cmath>
 #include <cstdio>

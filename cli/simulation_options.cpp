@@ -1,11 +1,11 @@
 #include "cli/simulation_options.hpp"
 #include "base/terminal_text.hpp"
 
-#include "cli/commands.hpp"
-#include "document/file_access.hpp"
 #include "base/file_name.hpp"
+#include "base/utf8.hpp"
+#include "cli/commands.hpp"
 #include "cli/number_options.hpp"
-#include "document/utf8.hpp"
+#include "document/file_access.hpp"
 #include "runtime/local_clock.hpp"
 
 #include <cstring>

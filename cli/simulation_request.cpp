@@ -1,5 +1,7 @@
 #include "cli/simulation_request.hpp"
 
+#include "base/controller_facts.hpp"
+
 namespace quarn::cli {
 
 std::string ResolveSimulation(const SimulationRequest& request, runtime::Instant now, SimulationPeriod& period)

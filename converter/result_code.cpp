@@ -1,6 +1,6 @@
 #include "converter/result_code.hpp"
 
-#include "document/utf8.hpp"
+#include "base/utf8.hpp"
 
 #include <cerrno>
 #include <cstdio>

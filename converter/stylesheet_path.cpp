@@ -1,6 +1,6 @@
 #include "converter/stylesheet_path.hpp"
 
-#include "document/utf8.hpp"
+#include "base/utf8.hpp"
 
 #ifdef _WIN32
 #include <windows.h>

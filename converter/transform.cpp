@@ -1,12 +1,12 @@
 #include "converter/transform.hpp"
 
 #include "base/file_name.hpp"
+#include "base/file_open.hpp"
+#include "base/utf8.hpp"
 #include "converter/result_code.hpp"
 #include "converter/stylesheet_path.hpp"
-#include "document/utf8.hpp"
-#include "document/writer.hpp"
 #include "converter/xslt_engine.hpp"
-#include "base/file_open.hpp"
+#include "document/writer.hpp"
 
 #include <algorithm>
 #include <cerrno>

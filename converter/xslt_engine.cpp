@@ -2,8 +2,8 @@
 
 #include "base/file_name.hpp"
 #include "base/file_open.hpp"
+#include "base/utf8.hpp"
 #include "document/file_access.hpp"
-#include "document/utf8.hpp"
 
 #include <libxml/hash.h>
 #include <libxml/parser.h>

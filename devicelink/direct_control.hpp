@@ -5,11 +5,11 @@
 #include <string>
 #include <string_view>
 
+#include "base/controller_facts.hpp"
 #include "devicelink/device_exchange.hpp"
 
 namespace quarn {
 
-inline constexpr int kControllerRelays = 8;
 inline constexpr std::string_view kControlPage = "control.html";
 
 // "control.html?<letter>=<0|1>": relay Ri is the letter 'A' + i.
@@ -25,7 +25,7 @@ std::optional<std::int32_t> ParseRelayMask(std::u16string_view reply);
 // Whether relay Ri is on in mask; bits above 7 mean nothing.
 inline bool RelayOn(std::int32_t mask, int relay)
 {
-    return relay >= 0 && relay < kControllerRelays && ((static_cast<std::uint32_t>(mask) >> relay) & 1u) != 0;
+    return relay >= 0 && relay < kRelayCount && ((static_cast<std::uint32_t>(mask) >> relay) & 1u) != 0;
 }
 
 struct ControlResult {

@@ -1,5 +1,6 @@
 #include "document/condition_text.hpp"
 
+#include "base/controller_facts.hpp"
 #include "base/text_scan.hpp"
 
 namespace quarn {
@@ -154,11 +155,11 @@ int MapConditionToken(std::u16string_view token)
     const int n = pos + 2 <= token.size() ? LeadingNumber(token.substr(pos + 2)) : 0;
     switch (kind) {
     case u'T':
-        return n >= 0 && n <= 7 ? kFirstTimerInput + n : kInputFalse;
+        return n >= 0 && n < kTimerCount ? kFirstTimerInput + n : kInputFalse;
     case u'R':
-        return n >= 0 && n <= 7 ? kFirstRelayInput + n : kInputFalse;
+        return n >= 0 && n < kRelayCount ? kFirstRelayInput + n : kInputFalse;
     case u'S':
-        return n >= 0 && n <= 3 ? kFirstSwitchInput + n : kInputFalse;
+        return n >= 0 && n < kInputCount ? kFirstSwitchInput + n : kInputFalse;
     default:
         return kInputFalse;
     }

@@ -1,6 +1,6 @@
 #include "document/file_text.hpp"
 
-#include "document/utf8.hpp"
+#include "base/utf8.hpp"
 
 #include <cerrno>
 

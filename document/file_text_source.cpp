@@ -1,8 +1,8 @@
 #include "document/file_text_source.hpp"
 
+#include "base/utf8.hpp"
 #include "document/file_access.hpp"
 #include "document/file_text.hpp"
-#include "document/utf8.hpp"
 
 #include <algorithm>
 #include <cerrno>

@@ -2,6 +2,8 @@
 // The editor's document in memory: eight timers, eight relay conditions, the
 // version text, the current file path and the unsaved-changes flag.
 
+#include "base/controller_facts.hpp"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -9,8 +11,6 @@
 
 namespace quarn {
 
-inline constexpr int kTimerCount = 8;
-inline constexpr int kRelayCount = 8;
 inline constexpr int kWeekdayCount = 7;
 
 // A calendar date as the user entered it; year written with four digits.

@@ -1,5 +1,8 @@
 #include "document/timer_value.hpp"
 
+#include "base/civil_date.hpp"
+#include "base/controller_facts.hpp"
+
 #include <algorithm>
 #include <tuple>
 
@@ -11,29 +14,22 @@ constexpr std::uint32_t kSecondsPerDay = 86400;
 constexpr std::uint32_t kDaysPerBlock = 4 * 365 + 1;  // four years, the first a leap year
 constexpr int kDaysBefore[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
 
-// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
-std::int64_t DaysFromCivil(std::int64_t y, int m, int d)
-{
-    y -= m <= 2 ? 1 : 0;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const std::int64_t yoe = y - era * 400;
-    const std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-
 std::uint32_t DatePart(const CalendarDate& date)
 {
     CalendarDate d{date.year, std::clamp<std::uint8_t>(date.month, 1, 12),
                    std::clamp<std::uint8_t>(date.day, 1, 31)};
     const auto key = [](const CalendarDate& c) { return std::tie(c.year, c.month, c.day); };
-    constexpr CalendarDate first{2000, 1, 1};
-    constexpr CalendarDate last{2099, 12, 31};
+    const auto dateOf = [](const FileDateLimit& limit) {
+        return CalendarDate{static_cast<std::uint16_t>(limit.year), static_cast<std::uint8_t>(limit.month),
+                            static_cast<std::uint8_t>(limit.day)};
+    };
+    constexpr CalendarDate first = dateOf(kFirstFileDate);
+    constexpr CalendarDate last = dateOf(kLastFileDate);
     if (key(d) < key(first))
         return 0;
     if (key(d) > key(last))
         d = last;
-    const std::int64_t days = DaysFromCivil(d.year, d.month, d.day) - DaysFromCivil(2000, 1, 1);
+    const std::int64_t days = DaysFromCivil(d.year, d.month, d.day) - DaysFromCivil(first.year, first.month, first.day);
     return static_cast<std::uint32_t>(days) * kSecondsPerDay;
 }
 

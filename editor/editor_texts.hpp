@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/controller_facts.hpp"
 #include "document/reader.hpp"
 
 #include <QDate>
@@ -20,8 +21,8 @@ inline QString DateFormat() { return QStringLiteral("yyyy/MM/dd"); }
 inline QString TimeFormat() { return QStringLiteral("HH:mm:ss"); }
 
 // The dates a state-machine file can hold and read back.
-inline QDate FirstDate() { return {2000, 1, 1}; }
-inline QDate LastDate() { return {2099, 12, 31}; }
+inline QDate FirstDate() { return {kFirstFileDate.year, kFirstFileDate.month, kFirstFileDate.day}; }
+inline QDate LastDate() { return {kLastFileDate.year, kLastFileDate.month, kLastFileDate.day}; }
 
 inline QString SaveBeforeExit()
 {

@@ -1,5 +1,6 @@
 #include "editor/quarn_tool_dlg.hpp"
 
+#include "base/controller_facts.hpp"
 #include "editor/condition_box.hpp"
 #include "editor/date_time_ctrl_ex.hpp"
 #include "editor/editor_texts.hpp"
@@ -27,8 +28,6 @@ namespace quarn {
 
 namespace {
 
-constexpr int kTimers = 8;
-constexpr int kRelays = 8;
 constexpr int kDays = 7;
 constexpr int kWidthUnits = 525;
 constexpr int kHeightUnits = 261;
@@ -73,7 +72,7 @@ CQuarnToolDlg::CQuarnToolDlg(RecentFileList& recentFiles, FileDialogs& fileDialo
     resize(content_->width(), content_->height() + menuBar_->sizeHint().height());
 
     // Every date and time field starts blank, in its normal format.
-    for (int n = 0; n < kTimers; ++n) {
+    for (int n = 0; n < kTimerCount; ++n) {
         for (int column = 0; column < 4; ++column) {
             CDateTimeCtrlEx* field = TimerField(n, column);
             field->SetNormalFormat(kFieldColumns[column].isDate ? texts::DateFormat()
@@ -110,7 +109,7 @@ void CQuarnToolDlg::BuildControls()
     for (int d = 0; d < kDays; ++d)
         AddText(content_, du, QString::fromLatin1(dayNames[d]), 342 + 18 * d, 24);
 
-    for (int n = 0; n < kTimers; ++n) {
+    for (int n = 0; n < kTimerCount; ++n) {
         const int rowY = 36 + 18 * n;
         AddText(content_, du, QStringLiteral("Timer T%1").arg(n), 24, rowY);
 
@@ -159,7 +158,7 @@ void CQuarnToolDlg::BuildControls()
                   &CQuarnToolDlg::OnNoDaysButton);
     }
 
-    for (int n = 0; n < kRelays; ++n) {
+    for (int n = 0; n < kRelayCount; ++n) {
         const int buttonId = kFirstRelayButton + n;
         auto* button = new QPushButton(QStringLiteral("R%1").arg(n), content_);
         button->setObjectName(ControlName(buttonId));
@@ -304,7 +303,7 @@ void CQuarnToolDlg::SetRecentFileOpener(std::function<long long(const QString&)>
 
 void CQuarnToolDlg::TakeFields()
 {
-    for (int n = 0; n < kTimers; ++n) {
+    for (int n = 0; n < kTimerCount; ++n) {
         TimerEntry& timer = model_.timers[n];
         const auto text = [this, n](int column) -> CDateTimeCtrlEx* { return TimerField(n, column); };
         timer.onDate = DateOfField(*text(0));
@@ -314,13 +313,13 @@ void CQuarnToolDlg::TakeFields()
         for (int d = 0; d < kDays; ++d)
             timer.weekdays[d] = static_cast<QCheckBox*>(Control(kFirstWeekdayBox + kDays * n + d))->isChecked();
     }
-    for (int n = 0; n < kRelays; ++n)
+    for (int n = 0; n < kRelayCount; ++n)
         model_.relays[n] = static_cast<ConditionBox*>(Control(kFirstConditionBox + n))->text().toStdU16String();
 }
 
 void CQuarnToolDlg::ShowModel()
 {
-    for (int n = 0; n < kTimers; ++n) {
+    for (int n = 0; n < kTimerCount; ++n) {
         const TimerEntry& timer = model_.timers[n];
         ShowDateInField(*TimerField(n, 0), timer.onDate);
         ShowTimeInField(*TimerField(n, 1), timer.onTime);
@@ -329,7 +328,7 @@ void CQuarnToolDlg::ShowModel()
         for (int d = 0; d < kDays; ++d)
             static_cast<QCheckBox*>(Control(kFirstWeekdayBox + kDays * n + d))->setChecked(timer.weekdays[d]);
     }
-    for (int n = 0; n < kRelays; ++n) {
+    for (int n = 0; n < kRelayCount; ++n) {
         static_cast<ConditionBox*>(Control(kFirstConditionBox + n))
             ->setText(QString::fromStdU16String(model_.relays[n]));
     }
@@ -344,7 +343,7 @@ void CQuarnToolDlg::OnWeekdayBox(int /*id*/)
 void CQuarnToolDlg::OnAllDaysButton(int id)
 {
     const int n = id - kFirstAllDaysButton;
-    if (n < 0 || n >= kTimers)
+    if (n < 0 || n >= kTimerCount)
         return;
     TakeFields();
     SetWeekdayMask(model_, n, 255);
@@ -354,7 +353,7 @@ void CQuarnToolDlg::OnAllDaysButton(int id)
 void CQuarnToolDlg::OnNoDaysButton(int id)
 {
     const int n = id - kFirstNoDaysButton;
-    if (n < 0 || n >= kTimers)
+    if (n < 0 || n >= kTimerCount)
         return;
     TakeFields();
     SetWeekdayMask(model_, n, 0);

@@ -9,19 +9,17 @@
 
 namespace quarn {
 
-using namespace runtime;
-
 namespace {
 
 // The svg picture's colours.
-QColor BarColour(SignalKind kind)
+QColor BarColour(runtime::SignalKind kind)
 {
     switch (kind) {
-    case SignalKind::Timer:
+    case runtime::SignalKind::Timer:
         return QColor(0x3b, 0x7d, 0xd8);
-    case SignalKind::Input:
+    case runtime::SignalKind::Input:
         return QColor(0x3a, 0x9d, 0x5d);
-    case SignalKind::Relay:
+    case runtime::SignalKind::Relay:
         break;
     }
     return QColor(0xe0, 0x7b, 0x24);
@@ -34,7 +32,7 @@ QString Text(const std::string& utf8)
 
 }  // namespace
 
-void PaintPicture(QPainter& painter, const PictureLayout& layout)
+void PaintPicture(QPainter& painter, const runtime::PictureLayout& layout)
 {
     painter.save();
     painter.fillRect(QRectF(0, 0, layout.width, layout.height), Qt::white);
@@ -43,7 +41,7 @@ void PaintPicture(QPainter& painter, const PictureLayout& layout)
     painter.setFont(font);
 
     for (std::size_t i = 0; i < layout.lanes.size(); ++i) {
-        const PictureLane& lane = layout.lanes[i];
+        const runtime::PictureLane& lane = layout.lanes[i];
         if (i % 2 == 1)
             painter.fillRect(QRectF(layout.plotLeft, lane.top, layout.plotRight - layout.plotLeft, lane.height),
                              QColor(0xf2, 0xf2, 0xf2));
@@ -51,7 +49,7 @@ void PaintPicture(QPainter& painter, const PictureLayout& layout)
         painter.drawText(QPointF(8, lane.top + lane.height / 2 + 4), Text(lane.label));
     }
 
-    for (const PictureDay& day : layout.days) {
+    for (const runtime::PictureDay& day : layout.days) {
         painter.setPen(QPen(QColor(0xb0, 0xb0, 0xb0), 1));
         painter.drawLine(QPointF(day.x, day.labelled ? 4 : layout.plotTop), QPointF(day.x, layout.plotBottom));
         if (day.labelled) {
@@ -64,7 +62,7 @@ void PaintPicture(QPainter& painter, const PictureLayout& layout)
 
     QFont small = font;
     small.setPixelSize(8);
-    for (const PictureMark& mark : layout.marks) {
+    for (const runtime::PictureMark& mark : layout.marks) {
         painter.setPen(QPen(QColor(0xb0, 0xb0, 0xb0), 1));
         painter.drawLine(QPointF(mark.x, layout.plotTop - 3), QPointF(mark.x, layout.plotTop));
         if (!mark.label.empty()) {
@@ -75,10 +73,10 @@ void PaintPicture(QPainter& painter, const PictureLayout& layout)
         }
     }
 
-    for (const PictureLane& lane : layout.lanes) {
-        for (const PictureBar& bar : lane.bars) {
-            painter.fillRect(QRectF(bar.left, lane.barTop, std::max(bar.right - bar.left, kMinBarWidth), lane.barHeight),
-                             BarColour(lane.signal.kind));
+    for (const runtime::PictureLane& lane : layout.lanes) {
+        for (const runtime::PictureBar& bar : lane.bars) {
+            const double width = std::max(bar.right - bar.left, runtime::kMinBarWidth);
+            painter.fillRect(QRectF(bar.left, lane.barTop, width, lane.barHeight), BarColour(lane.signal.kind));
         }
     }
     painter.setPen(QColor(0x33, 0x33, 0x33));
@@ -99,7 +97,7 @@ TimelineView::TimelineView(QWidget* parent) : QWidget(parent)
     setMouseTracking(true);
 }
 
-void TimelineView::SetPreview(const WeekPreview* preview)
+void TimelineView::SetPreview(const runtime::WeekPreview* preview)
 {
     preview_ = preview;
     if (preview_ != nullptr)
@@ -120,7 +118,7 @@ QString TimelineView::ToolTipAt(QPoint point) const
 {
     if (preview_ == nullptr || preview_->error)
         return {};
-    const PictureLayout& layout = preview_->picture;
+    const runtime::PictureLayout& layout = preview_->picture;
     if (point.x() < layout.plotLeft) {
         // Over a lane's name: a relay's condition, as the svg picture has it.
         const auto lane = layout.LaneAt(point.y());
@@ -131,11 +129,11 @@ QString TimelineView::ToolTipAt(QPoint point) const
     return Text(DescribeMoment(*preview_, layout.InstantAt(point.x())));
 }
 
-std::optional<std::pair<std::size_t, Instant>> TimelineView::LaneAndInstantAt(QPoint point) const
+std::optional<std::pair<std::size_t, runtime::Instant>> TimelineView::LaneAndInstantAt(QPoint point) const
 {
     if (preview_ == nullptr || preview_->error)
         return std::nullopt;
-    const PictureLayout& layout = preview_->picture;
+    const runtime::PictureLayout& layout = preview_->picture;
     if (point.x() < layout.plotLeft || point.x() >= layout.plotRight)
         return std::nullopt;
     const auto lane = layout.LaneAt(point.y());

@@ -1,6 +1,7 @@
 #include "editor/week_preview_dlg.hpp"
 
 #include "document/file_access.hpp"
+#include "editor/editor_texts.hpp"
 #include "editor/timeline_view.hpp"
 #include "platform/file_dialogs.hpp"
 #include "platform/message_box.hpp"
@@ -78,7 +79,7 @@ CWeekPreviewDlg::CWeekPreviewDlg(const StateMachineModel& model, FileDialogs& fi
     firstDay_->setObjectName(QStringLiteral("firstDay"));
     firstDay_->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
     firstDay_->setCalendarPopup(true);
-    firstDay_->setDateRange(QDate(2000, 1, 1), QDate(2099, 12, 31));
+    firstDay_->setDateRange(texts::FirstDate(), texts::LastDate());
     firstDayLabel->setBuddy(firstDay_);
     // Enter in the field applies the typed date; it does not close the preview.
     firstDay_->installEventFilter(this);
@@ -87,7 +88,7 @@ CWeekPreviewDlg::CWeekPreviewDlg(const StateMachineModel& model, FileDialogs& fi
     controls->addSpacing(16);
     const runtime::Instant from = InstantOfDate(firstDay_->date());
     inputs_ = runtime::InputPlan(from, from + kSecondsPerWeek);
-    for (int n = 0; n < 4; ++n) {
+    for (int n = 0; n < kInputCount; ++n) {
         auto* box = new QCheckBox(QStringLiteral("S%1 on").arg(n), this);
         box->setObjectName(QStringLiteral("holdS%1").arg(n));
         box->setToolTip(QStringLiteral("Input S%1 closed from the start; a click on its lane switches it later").arg(n));
@@ -207,7 +208,7 @@ void CWeekPreviewDlg::Refresh()
     preview_ = runtime::BuildWeekPreview(model_, inputs_);
     view_->SetPreview(&preview_);
     // A click at the first instant changes how an input starts.
-    for (int n = 0; n < 4; ++n) {
+    for (int n = 0; n < kInputCount; ++n) {
         const QSignalBlocker quiet(holdInputs_[n]);
         holdInputs_[n]->setChecked(inputs_.StartsOn(n));
     }

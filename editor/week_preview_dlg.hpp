@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/controller_facts.hpp"
 #include "document/model.hpp"
 #include "runtime/input_plan.hpp"
 #include "runtime/week_preview.hpp"
@@ -83,7 +84,7 @@ private:
     FileDialogs& fileDialogs_;
     runtime::WeekPreview preview_;
     QDateEdit* firstDay_ = nullptr;
-    std::array<QCheckBox*, 4> holdInputs_{};
+    std::array<QCheckBox*, kInputCount> holdInputs_{};
     runtime::InputPlan inputs_;
     QPushButton* clearInputs_ = nullptr;
     QLineEdit* inputOptions_ = nullptr;

@@ -86,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (reply.find(u"id=\"R\">") == std::u16string::npos)
         FUZZ_CHECK(!mask.has_value());
     if (mask.has_value()) {
-        for (int relay = 0; relay < kControllerRelays; ++relay)
+        for (int relay = 0; relay < kRelayCount; ++relay)
             (void)RelayOn(*mask, relay);
     }
     return 0;

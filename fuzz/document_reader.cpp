@@ -3,10 +3,10 @@
 // reading that file and writing again gives the same bytes, and the second
 // read gives the model of the first.
 
+#include "base/utf8.hpp"
 #include "document/file_text.hpp"
 #include "document/model.hpp"
 #include "document/reader.hpp"
-#include "document/utf8.hpp"
 #include "document/writer.hpp"
 #include "fuzz/fuzz_check.hpp"
 

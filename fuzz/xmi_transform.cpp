@@ -4,10 +4,10 @@
 // entities are refused, so no input can make the result grow beyond a small
 // multiple of itself.
 
+#include "base/utf8.hpp"
 #include "converter/transform.hpp"
 #include "document/model.hpp"
 #include "document/reader.hpp"
-#include "document/utf8.hpp"
 #include "fuzz/fuzz_check.hpp"
 
 #include <cstddef>

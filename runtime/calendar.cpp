@@ -1,5 +1,7 @@
 #include "runtime/calendar.hpp"
 
+#include "base/civil_date.hpp"
+
 #include <array>
 
 namespace quarn::runtime {
@@ -14,42 +16,7 @@ std::int64_t FloorDiv(std::int64_t a, std::int64_t b)
     return q;
 }
 
-// Days from 1970-01-01 to a civil date, and back (H. Hinnant's algorithms).
-std::int64_t DaysFromCivil(std::int64_t y, int m, int d)
-{
-    y -= m <= 2 ? 1 : 0;
-    const std::int64_t era = FloorDiv(y, 400);
-    const std::int64_t yoe = y - era * 400;
-    const std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-
-void CivilFromDays(std::int64_t z, int& year, int& month, int& day)
-{
-    z += 719468;
-    const std::int64_t era = FloorDiv(z, 146097);
-    const std::int64_t doe = z - era * 146097;
-    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const std::int64_t mp = (5 * doy + 2) / 153;
-    day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    year = static_cast<int>(yoe + era * 400 + (month <= 2 ? 1 : 0));
-}
-
 const std::int64_t kDays2000 = DaysFromCivil(2000, 1, 1);
-
-bool IsLeap(int year)
-{
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-int DaysInMonth(int year, int month)
-{
-    static constexpr std::array<int, 12> kDays{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeap(year) ? 29 : kDays[static_cast<std::size_t>(month - 1)];
-}
 
 // Exactly `count` decimal digits from text at position.
 std::optional<int> Digits(std::string_view text, std::size_t position, std::size_t count)
@@ -83,9 +50,7 @@ int TimeOfDaySeconds(Instant t)
 
 int Weekday(Instant t)
 {
-    // 2000-01-01 was a Saturday (weekday 5).
-    const std::int64_t w = (DayNumber(t) + 5) % 7;
-    return static_cast<int>(w < 0 ? w + 7 : w);
+    return WeekdayOfDays(DayNumber(t) + kDays2000);
 }
 
 Instant StartOfWeek(Instant t)
@@ -96,7 +61,10 @@ Instant StartOfWeek(Instant t)
 DateTime FieldsOf(Instant t)
 {
     DateTime fields;
-    CivilFromDays(DayNumber(t) + kDays2000, fields.year, fields.month, fields.day);
+    const CivilDate date = CivilFromDays(DayNumber(t) + kDays2000);
+    fields.year = static_cast<int>(date.year);
+    fields.month = date.month;
+    fields.day = date.day;
     const int seconds = TimeOfDaySeconds(t);
     fields.hour = seconds / 3600;
     fields.minute = seconds / 60 % 60;
@@ -180,8 +148,7 @@ std::optional<Instant> ParseInstant(std::string_view text)
     const auto year = Digits(text, 0, 4);
     const auto month = Digits(text, 5, 2);
     const auto day = Digits(text, 8, 2);
-    if (!year || !month || !day || *year < 1 || *month < 1 || *month > 12 || *day < 1 ||
-        *day > DaysInMonth(*year, *month))
+    if (!year || !month || !day || *year < 1 || !IsCivilDate(*year, *month, *day))
         return std::nullopt;
     fields.year = *year;
     fields.month = *month;

@@ -1,6 +1,6 @@
 #include "runtime/check.hpp"
 
-#include "document/utf8.hpp"
+#include "base/utf8.hpp"
 #include "runtime/step.hpp"
 #include "runtime/timer_text.hpp"
 
@@ -28,7 +28,7 @@ std::string Names(const std::vector<std::string>& names)
 std::string RelayNames(std::uint8_t mask)
 {
     std::vector<std::string> names;
-    for (int n = 0; n < kRelays; ++n) {
+    for (int n = 0; n < kRelayCount; ++n) {
         if ((mask >> n & 1) != 0)
             names.push_back(Relay(n));
     }
@@ -40,7 +40,7 @@ std::string RelayNames(std::uint8_t mask)
 std::string WithInputs(const SignalState& state, std::uint8_t used)
 {
     std::string text;
-    for (int n = 0; n < kInputs; ++n) {
+    for (int n = 0; n < kInputCount; ++n) {
         if ((used >> n & 1) == 0)
             continue;
         text += (text.empty() ? " with S" : ", S") + std::to_string(n) + ((state.inputs >> n & 1) != 0 ? " on" : " off");
@@ -117,7 +117,7 @@ std::string PowerLossReason(const Program& program, int n, const SignalState& st
     const auto others = static_cast<std::uint8_t>(reads & (state.relays ^ restart) & ~(1u << n));
     if (others != 0) {
         std::vector<std::string> parts;
-        for (int m = 0; m < kRelays; ++m) {
+        for (int m = 0; m < kRelayCount; ++m) {
             if ((others >> m & 1) != 0)
                 parts.push_back(Relay(m) + ((state.relays >> m & 1) != 0 ? " (on now, off after a restart)"
                                                                           : " (off now, on after a restart)"));
@@ -162,7 +162,7 @@ void SortFindings(std::vector<Finding>& findings)
 std::vector<Finding> ConditionErrorFindings(const ProgramText& text)
 {
     std::vector<Finding> findings;
-    for (int n = 0; n < kRelays; ++n) {
+    for (int n = 0; n < kRelayCount; ++n) {
         const std::u16string& on = text.switchOn[static_cast<std::size_t>(n)];
         if (on.empty())
             continue;
@@ -217,9 +217,9 @@ CheckReport CheckProgram(const ProgramText& text, const CheckRequest& request)
     StateFacts facts(program);
 
     // What the conditions read, and who reads it.
-    std::array<std::vector<std::string>, kTimers> timerReaders;
-    std::array<std::vector<std::string>, kRelays> relayReaders;
-    for (int n = 0; n < kRelays; ++n) {
+    std::array<std::vector<std::string>, kTimerCount> timerReaders;
+    std::array<std::vector<std::string>, kRelayCount> relayReaders;
+    for (int n = 0; n < kRelayCount; ++n) {
         const auto& relay = program.relays[static_cast<std::size_t>(n)];
         if (!relay)
             continue;
@@ -228,17 +228,17 @@ CheckReport CheckProgram(const ProgramText& text, const CheckRequest& request)
             reads.timers |= relay->switchOff->Uses().timers;
             reads.relays |= relay->switchOff->Uses().relays;
         }
-        for (int m = 0; m < kTimers; ++m) {
+        for (int m = 0; m < kTimerCount; ++m) {
             if ((reads.timers >> m & 1) != 0)
                 timerReaders[static_cast<std::size_t>(m)].push_back(Relay(n));
         }
-        for (int m = 0; m < kRelays; ++m) {
+        for (int m = 0; m < kRelayCount; ++m) {
             if ((reads.relays >> m & 1) != 0)
                 relayReaders[static_cast<std::size_t>(m)].push_back(Relay(n));
         }
     }
 
-    for (int t = 0; t < kTimers; ++t) {
+    for (int t = 0; t < kTimerCount; ++t) {
         const TimerEntry& entry = text.timers[static_cast<std::size_t>(t)];
         const Signal subject{SignalKind::Timer, t};
         const std::string name = "T" + std::to_string(t);
@@ -259,7 +259,7 @@ CheckReport CheckProgram(const ProgramText& text, const CheckRequest& request)
     }
 
     const std::uint8_t usedInputs = program.uses.inputs;
-    for (int n = 0; n < kRelays; ++n) {
+    for (int n = 0; n < kRelayCount; ++n) {
         const Signal subject{SignalKind::Relay, n};
         const std::string name = Relay(n);
         const auto& relay = program.relays[static_cast<std::size_t>(n)];

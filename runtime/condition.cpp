@@ -1,6 +1,6 @@
 #include "runtime/condition.hpp"
 
-#include "document/utf8.hpp"
+#include "base/utf8.hpp"
 
 #include <cstdint>
 
@@ -8,16 +8,21 @@ namespace quarn::runtime {
 
 namespace {
 
-// Postfix operations. A signal is pushed by kSignal + its bit in the packed
-// word of Packed().
-enum Op : std::uint8_t {
-    kFalse = 0,
-    kTrue = 1,
-    kNot = 2,
-    kAnd = 3,
-    kOr = 4,
-    kSignal = 8,
+// Postfix operations, one byte each in the code. A signal is pushed by the
+// byte Signal + its bit in the packed word of Packed().
+enum class Op : std::uint8_t {
+    False = 0,
+    True = 1,
+    Not = 2,
+    And = 3,
+    Or = 4,
+    Signal = 8,
 };
+
+constexpr std::uint8_t Code(Op op)
+{
+    return static_cast<std::uint8_t>(op);
+}
 
 constexpr int kInputBit = 8;
 constexpr int kRelayBit = 16;
@@ -83,11 +88,11 @@ std::variant<Condition, ConditionError> Condition::Parse(std::u16string_view tex
         error.what = std::move(what);
         return error;
     };
-    const auto emit = [&](std::uint8_t op) {
-        result.code_.push_back(op);
-        if (op == kNot)
+    const auto emit = [&](Op op) {
+        result.code_.push_back(Code(op));
+        if (op == Op::Not)
             return;
-        if (op == kAnd || op == kOr)
+        if (op == Op::And || op == Op::Or)
             --depth;
         else if (++depth > maxDepth)
             maxDepth = depth;
@@ -98,7 +103,7 @@ std::variant<Condition, ConditionError> Condition::Parse(std::u16string_view tex
         while (!pending.empty() && pending.back() != Pending::Open && Precedence(pending.back()) >= precedence) {
             const Pending op = pending.back();
             pending.pop_back();
-            emit(op == Pending::Not ? kNot : op == Pending::And ? kAnd : kOr);
+            emit(op == Pending::Not ? Op::Not : op == Pending::And ? Op::And : Op::Or);
         }
     };
 
@@ -118,7 +123,7 @@ std::variant<Condition, ConditionError> Condition::Parse(std::u16string_view tex
                 pending.push_back(Pending::Open);
                 ++i;
             } else if (c == u'0' || c == u'1') {
-                emit(c == u'1' ? kTrue : kFalse);
+                emit(c == u'1' ? Op::True : Op::False);
                 ++i;
                 expectOperand = false;
             } else if (c == u'#') {
@@ -126,19 +131,19 @@ std::variant<Condition, ConditionError> Condition::Parse(std::u16string_view tex
                     return fail(size, "unexpected end");
                 const char16_t what = text[i + 1];
                 if (what == u'0' || what == u'1') {
-                    emit(what == u'1' ? kTrue : kFalse);
+                    emit(what == u'1' ? Op::True : Op::False);
                     i += 2;
                 } else if (what == u'T' || what == u'R' || what == u'S') {
                     if (i + 2 == size)
                         return fail(size, "unexpected end");
                     const char16_t digit = text[i + 2];
-                    const int limit = what == u'S' ? kInputs : what == u'T' ? kTimers : kRelays;
+                    const int limit = what == u'S' ? kInputCount : what == u'T' ? kTimerCount : kRelayCount;
                     if (digit < u'0' || digit >= u'0' + limit)
                         return fail(i + 2, "no signal " + EncodeUtf8(std::u16string_view(&what, 1)) +
                                                EncodeUtf8(std::u16string_view(&digit, 1)));
                     const int n = digit - u'0';
                     const int bit = what == u'T' ? n : what == u'S' ? kInputBit + n : kRelayBit + n;
-                    emit(static_cast<std::uint8_t>(kSignal + bit));
+                    emit(static_cast<Op>(Code(Op::Signal) + bit));
                     SetSignal(result.uses_,
                               {what == u'T' ? SignalKind::Timer : what == u'S' ? SignalKind::Input : SignalKind::Relay, n},
                               true);
@@ -190,24 +195,24 @@ bool Condition::Evaluate(const SignalState& state) const
     if (depth_ <= 64) {
         std::uint64_t stack = 0;
         for (const std::uint8_t op : code_) {
-            switch (op) {
-            case kFalse:
+            switch (static_cast<Op>(op)) {
+            case Op::False:
                 stack <<= 1;
                 break;
-            case kTrue:
+            case Op::True:
                 stack = stack << 1 | 1;
                 break;
-            case kNot:
+            case Op::Not:
                 stack ^= 1;
                 break;
-            case kAnd:
+            case Op::And:
                 stack = (stack >> 1 & ~std::uint64_t{1}) | (stack >> 1 & stack & 1);
                 break;
-            case kOr:
+            case Op::Or:
                 stack = (stack >> 1) | (stack & 1);
                 break;
             default:
-                stack = stack << 1 | (word >> (op - kSignal) & 1);
+                stack = stack << 1 | (word >> (op - Code(Op::Signal)) & 1);
                 break;
             }
         }
@@ -216,23 +221,23 @@ bool Condition::Evaluate(const SignalState& state) const
     std::vector<bool> stack;
     stack.reserve(depth_);
     for (const std::uint8_t op : code_) {
-        switch (op) {
-        case kFalse:
-        case kTrue:
-            stack.push_back(op == kTrue);
+        switch (static_cast<Op>(op)) {
+        case Op::False:
+        case Op::True:
+            stack.push_back(op == Code(Op::True));
             break;
-        case kNot:
+        case Op::Not:
             stack.back() = !stack.back();
             break;
-        case kAnd:
-        case kOr: {
+        case Op::And:
+        case Op::Or: {
             const bool right = stack.back();
             stack.pop_back();
-            stack.back() = op == kAnd ? stack.back() && right : stack.back() || right;
+            stack.back() = op == Code(Op::And) ? stack.back() && right : stack.back() || right;
             break;
         }
         default:
-            stack.push_back((word >> (op - kSignal) & 1) != 0);
+            stack.push_back((word >> (op - Code(Op::Signal)) & 1) != 0);
             break;
         }
     }

@@ -1,6 +1,6 @@
 #include "runtime/explanation.hpp"
 
-#include "document/utf8.hpp"
+#include "base/utf8.hpp"
 #include "runtime/timer_text.hpp"
 
 namespace quarn::runtime {
@@ -99,7 +99,7 @@ Explanation Explain(const Program& program, const ProgramText& text, Instant fro
     const History history(timeline, at, horizon);
     const SignalState now = history.Now();
 
-    for (int n = 0; n < kRelays; ++n) {
+    for (int n = 0; n < kRelayCount; ++n) {
         const auto& compiled = program.relays[static_cast<std::size_t>(n)];
         if (relay ? *relay != n : !compiled)
             continue;

@@ -45,8 +45,8 @@ std::variant<Exploration, std::string> Exploration::Run(const Program& program, 
     std::uint32_t before = exploration.Intern(start);
 
     std::uint8_t timers = 0;
-    std::array<std::optional<Instant>, kTimers> nextEdge{};
-    for (int n = 0; n < kTimers; ++n) {
+    std::array<std::optional<Instant>, kTimerCount> nextEdge{};
+    for (int n = 0; n < kTimerCount; ++n) {
         const TimerWindow& timer = program.timers[static_cast<std::size_t>(n)];
         if (timer.IsOn(request.from))
             timers = static_cast<std::uint8_t>(timers | 1u << n);
@@ -69,7 +69,7 @@ std::variant<Exploration, std::string> Exploration::Run(const Program& program, 
         before = exploration.results_[*result].set;
         if (end >= request.to)
             break;
-        for (int n = 0; n < kTimers; ++n) {
+        for (int n = 0; n < kTimerCount; ++n) {
             auto& edge = nextEdge[static_cast<std::size_t>(n)];
             if (edge != end)
                 continue;
@@ -245,17 +245,17 @@ ReachedState Exploration::Reconstruct(std::size_t stretch, Node node) const
     }
 
     const auto pinned = static_cast<std::uint8_t>(request_.pinned & 0x0f);
-    for (int n = 0; n < kInputs; ++n) {
+    for (int n = 0; n < kInputCount; ++n) {
         if ((pinned >> n & 1) != 0 && (request_.pinnedValues >> n & 1) != 0)
             reached.inputs.push_back({n, true, std::nullopt});
     }
-    for (int n = 0; n < kInputs; ++n) {
+    for (int n = 0; n < kInputCount; ++n) {
         if ((pinned >> n & 1) == 0 && (startInputs >> n & 1) != 0)
             reached.inputs.push_back({n, true, request_.from});
     }
     std::uint8_t inputs = startInputs;
     for (auto change = changes.rbegin(); change != changes.rend(); ++change) {
-        for (int n = 0; n < kInputs; ++n) {
+        for (int n = 0; n < kInputCount; ++n) {
             const bool on = (change->second >> n & 1) != 0;
             if (on != ((inputs >> n & 1) != 0))
                 reached.inputs.push_back({n, on, change->first});

@@ -9,7 +9,7 @@ namespace {
 
 bool ValidInput(int input)
 {
-    return input >= 0 && input < kInputs;
+    return input >= 0 && input < kInputCount;
 }
 
 std::size_t Slot(int input)
@@ -124,7 +124,7 @@ const std::vector<Instant>& InputPlan::Switches(int input) const
 std::uint8_t InputPlan::EverOn() const
 {
     std::uint8_t bits = 0;
-    for (int n = 0; n < kInputs; ++n) {
+    for (int n = 0; n < kInputCount; ++n) {
         if (startsOn_[Slot(n)] || !switches_[Slot(n)].empty())
             bits = static_cast<std::uint8_t>(bits | (1u << n));
     }
@@ -134,7 +134,7 @@ std::uint8_t InputPlan::EverOn() const
 std::uint8_t InputPlan::OnThroughout() const
 {
     std::uint8_t bits = 0;
-    for (int n = 0; n < kInputs; ++n) {
+    for (int n = 0; n < kInputCount; ++n) {
         if (startsOn_[Slot(n)] && switches_[Slot(n)].empty())
             bits = static_cast<std::uint8_t>(bits | (1u << n));
     }
@@ -144,7 +144,7 @@ std::uint8_t InputPlan::OnThroughout() const
 InputSchedule InputPlan::Schedule() const
 {
     InputSchedule schedule;
-    for (int n = 0; n < kInputs; ++n) {
+    for (int n = 0; n < kInputCount; ++n) {
         bool on = startsOn_[Slot(n)];
         if (on)
             schedule.push_back(InputChange{n, true, std::nullopt});
@@ -181,7 +181,7 @@ Instant RoundClickInstant(const PictureLayout& layout, Instant t)
 
 std::optional<InputChange> ParseInputOption(std::string_view text)
 {
-    if (text.size() < 4 || text[0] != 'S' || text[1] < '0' || text[1] > '3' || text[2] != '=' ||
+    if (text.size() < 4 || text[0] != 'S' || text[1] < '0' || text[1] >= '0' + kInputCount || text[2] != '=' ||
         (text[3] != '0' && text[3] != '1'))
         return std::nullopt;
     InputChange change;
@@ -222,7 +222,7 @@ std::vector<std::string> InputsCaption(const InputPlan& plan, std::size_t lineLe
     // The parts, each ending in the separator that may break the line after it.
     std::vector<std::string> parts;
     std::string off;
-    for (int n = 0; n < kInputs; ++n) {
+    for (int n = 0; n < kInputCount; ++n) {
         const std::string name = "S" + std::to_string(n);
         if (!(plan.EverOn() & (1u << n))) {
             off += (off.empty() ? "" : ", ") + name;

@@ -60,8 +60,8 @@ public:
 private:
     Instant from_ = 0;
     Instant to_ = 0;
-    std::array<bool, kInputs> startsOn_{};
-    std::array<std::vector<Instant>, kInputs> switches_{};
+    std::array<bool, kInputCount> startsOn_{};
+    std::array<std::vector<Instant>, kInputCount> switches_{};
 };
 
 // The instant a click at t on a picture's lane stands for: t rounded to the

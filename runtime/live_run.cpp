@@ -11,7 +11,7 @@ LiveRun::LiveRun(Program program, Instant start, std::uint8_t inputs)
     : program_(std::move(program)), now_(start)
 {
     state_.inputs = static_cast<std::uint8_t>(inputs & 0x0f);
-    for (int n = 0; n < kTimers; ++n) {
+    for (int n = 0; n < kTimerCount; ++n) {
         const TimerWindow& timer = program_.timers[static_cast<std::size_t>(n)];
         SetSignal(state_, {SignalKind::Timer, n}, timer.IsOn(start));
         nextEdge_[static_cast<std::size_t>(n)] = timer.NextEdge(start);
@@ -41,7 +41,7 @@ void LiveRun::AdvanceTo(Instant t, std::optional<std::uint8_t> inputsAtT)
         if (!edge || *edge > t)
             break;
         now_ = *edge;
-        for (int n = 0; n < kTimers; ++n) {
+        for (int n = 0; n < kTimerCount; ++n) {
             auto& next = nextEdge_[static_cast<std::size_t>(n)];
             if (next != edge)
                 continue;
@@ -65,7 +65,7 @@ void LiveRun::AdvanceTo(Instant t, std::optional<std::uint8_t> inputsAtT)
 
 void LiveRun::SetInput(int n, bool on)
 {
-    if (n < 0 || n >= kInputs)
+    if (n < 0 || n >= kInputCount)
         return;
     SignalState next = state_;
     SetSignal(next, {SignalKind::Input, n}, on);
@@ -74,7 +74,7 @@ void LiveRun::SetInput(int n, bool on)
 
 void LiveRun::SwitchRelay(int n, bool on)
 {
-    if (n < 0 || n >= kRelays)
+    if (n < 0 || n >= kRelayCount)
         return;
     SetSignal(state_, {SignalKind::Relay, n}, on);
 }

@@ -65,7 +65,7 @@ private:
     Program program_;
     Instant now_;
     SignalState state_;
-    std::array<std::optional<Instant>, kTimers> nextEdge_{};
+    std::array<std::optional<Instant>, kTimerCount> nextEdge_{};
     std::vector<Warning> warnings_;
 };
 

@@ -15,6 +15,7 @@ Instant LocalNow()
     if (localtime_r(&now, &fields) == nullptr)
         return 0;
 #endif
+    // A leap second counts as the second before it.
     return InstantOf({fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday, fields.tm_hour, fields.tm_min,
                       fields.tm_sec > 59 ? 59 : fields.tm_sec});
 }

@@ -1,6 +1,6 @@
 #include "runtime/picture.hpp"
 
-#include "document/utf8.hpp"
+#include "base/utf8.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -29,7 +29,7 @@ PictureTexts PictureTextsOf(const StateMachineModel& model)
 {
     PictureTexts texts;
     texts.title = EncodeUtf8(model.version);
-    for (int n = 0; n < kRelays; ++n)
+    for (int n = 0; n < kRelayCount; ++n)
         texts.conditions[static_cast<std::size_t>(n)] = EncodeUtf8(model.relays[static_cast<std::size_t>(n)]);
     return texts;
 }

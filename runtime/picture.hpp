@@ -59,7 +59,7 @@ struct PictureMark {
 // What the picture says besides the timeline.
 struct PictureTexts {
     std::string title;  // the program's version text; empty: the period is the title
-    std::array<std::string, kRelays> conditions{};  // each relay's condition, for its lane
+    std::array<std::string, kRelayCount> conditions{};  // each relay's condition, for its lane
     // Lines written under the plot, before any warnings: what the picture
     // assumes besides the program (the Week preview's inputs).
     std::vector<std::string> notes;

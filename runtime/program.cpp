@@ -8,7 +8,7 @@ ProgramText ProgramTextFromModel(const StateMachineModel& model)
 {
     ProgramText text;
     text.timers = model.timers;
-    for (int n = 0; n < kRelays; ++n) {
+    for (int n = 0; n < kRelayCount; ++n) {
         const std::u16string& condition = model.relays[static_cast<std::size_t>(n)];
         text.switchOn[static_cast<std::size_t>(n)] = condition;
         if (!condition.empty())
@@ -60,13 +60,13 @@ int ReadProgramBytes(std::string_view bytes, StateMachineModel& model, ProgramTe
 std::variant<Program, ConditionError> CompileProgram(const ProgramText& text)
 {
     Program program;
-    for (int n = 0; n < kTimers; ++n) {
+    for (int n = 0; n < kTimerCount; ++n) {
         const TimerEntry& entry = text.timers[static_cast<std::size_t>(n)];
         program.timers[static_cast<std::size_t>(n)] = TimerWindow::FromEntry(entry);
         if (entry.offTime)
             SetSignal(program.uses, {SignalKind::Timer, n}, true);
     }
-    for (int n = 0; n < kRelays; ++n) {
+    for (int n = 0; n < kRelayCount; ++n) {
         const std::u16string& on = text.switchOn[static_cast<std::size_t>(n)];
         if (on.empty())
             continue;

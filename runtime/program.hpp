@@ -19,11 +19,11 @@ namespace quarn::runtime {
 
 // The program's texts before they are parsed.
 struct ProgramText {
-    std::array<TimerEntry, kTimers> timers{};
+    std::array<TimerEntry, kTimerCount> timers{};
     // The off state's condition; empty: the relay is not used (never on).
-    std::array<std::u16string, kRelays> switchOn{};
+    std::array<std::u16string, kRelayCount> switchOn{};
     // The on state's condition; nothing: the relay never switches off.
-    std::array<std::optional<std::u16string>, kRelays> switchOff{};
+    std::array<std::optional<std::u16string>, kRelayCount> switchOff{};
 
     // What the reader noticed on the way: the name of the file's root element
     // ("statemachine" in a state-machine file), and each relay it left out
@@ -56,8 +56,8 @@ struct RelayProgram {
 };
 
 struct Program {
-    std::array<TimerWindow, kTimers> timers{};
-    std::array<std::optional<RelayProgram>, kRelays> relays{};
+    std::array<TimerWindow, kTimerCount> timers{};
+    std::array<std::optional<RelayProgram>, kRelayCount> relays{};
     // The signals the program works with: timers in use or named, inputs
     // named, relays used or named.
     SignalState uses;

@@ -24,11 +24,11 @@ const std::array<Signal, kSignalCount>& AllSignals()
     static const std::array<Signal, kSignalCount> signals = [] {
         std::array<Signal, kSignalCount> all{};
         std::size_t i = 0;
-        for (int n = 0; n < kTimers; ++n)
+        for (int n = 0; n < kTimerCount; ++n)
             all[i++] = {SignalKind::Timer, n};
-        for (int n = 0; n < kInputs; ++n)
+        for (int n = 0; n < kInputCount; ++n)
             all[i++] = {SignalKind::Input, n};
-        for (int n = 0; n < kRelays; ++n)
+        for (int n = 0; n < kRelayCount; ++n)
             all[i++] = {SignalKind::Relay, n};
         return all;
     }();
@@ -46,9 +46,9 @@ std::string_view SignalNameView(Signal signal)
     static constexpr std::string_view kNames[] = {"T0", "T1", "T2", "T3", "T4", "T5", "T6", "T7",
                                                   "S0", "S1", "S2", "S3", "R0", "R1", "R2", "R3",
                                                   "R4", "R5", "R6", "R7"};
-    const int first = signal.kind == SignalKind::Timer ? 0 : signal.kind == SignalKind::Input ? kTimers
-                                                                                               : kTimers + kInputs;
-    const int limit = signal.kind == SignalKind::Timer ? kTimers : signal.kind == SignalKind::Input ? kInputs : kRelays;
+    const int first = signal.kind == SignalKind::Timer ? 0 : signal.kind == SignalKind::Input ? kTimerCount
+                                                                                               : kTimerCount + kInputCount;
+    const int limit = signal.kind == SignalKind::Timer ? kTimerCount : signal.kind == SignalKind::Input ? kInputCount : kRelayCount;
     if (signal.index < 0 || signal.index >= limit)
         return {};
     return kNames[first + signal.index];

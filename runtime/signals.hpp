@@ -2,6 +2,8 @@
 // The twenty signals a program sees: timers T0-T7, inputs S0-S3 and relay
 // outputs R0-R7, held as three bit masks (bit n is signal n).
 
+#include "base/controller_facts.hpp"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -9,10 +11,7 @@
 
 namespace quarn::runtime {
 
-inline constexpr int kTimers = 8;
-inline constexpr int kInputs = 4;
-inline constexpr int kRelays = 8;
-inline constexpr int kSignalCount = kTimers + kInputs + kRelays;
+inline constexpr int kSignalCount = kTimerCount + kInputCount + kRelayCount;
 
 enum class SignalKind : std::uint8_t { Timer, Input, Relay };
 

@@ -5,7 +5,7 @@ namespace quarn::runtime {
 std::uint8_t RelaysToSwitch(const Program& program, const SignalState& state)
 {
     std::uint8_t toggle = 0;
-    for (int n = 0; n < kRelays; ++n) {
+    for (int n = 0; n < kRelayCount; ++n) {
         const auto& relay = program.relays[static_cast<std::size_t>(n)];
         if (!relay)
             continue;
@@ -36,7 +36,7 @@ std::string SettleWarning(std::uint8_t relays, Instant at)
 {
     std::string names;
     int count = 0;
-    for (int n = 0; n < kRelays; ++n) {
+    for (int n = 0; n < kRelayCount; ++n) {
         if ((relays >> n & 1) == 0)
             continue;
         names += (count++ > 0 ? ", R" : "R") + std::to_string(n);

@@ -27,7 +27,7 @@ Timeline Simulate(const Program& program, Instant from, Instant to, const InputS
     // instant holds from the start over all of them.
     std::vector<std::pair<InputChange, Instant>> dated;
     for (const InputChange& change : inputs) {
-        if (change.input < 0 || change.input >= kInputs)
+        if (change.input < 0 || change.input >= kInputCount)
             continue;
         InputChange entry = change;
         entry.at = std::max(change.at.value_or(from), from);

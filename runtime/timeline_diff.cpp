@@ -9,12 +9,12 @@ namespace quarn::runtime {
 std::vector<RelayDifference> RelayDifferences(const Timeline& a, const Timeline& b)
 {
     std::vector<RelayDifference> found;
-    std::array<std::optional<RelayDifference>, kRelays> open{};
+    std::array<std::optional<RelayDifference>, kRelayCount> open{};
 
     // At each instant where either timeline changes, compare the relays and
     // open or close intervals.
     const auto compare = [&](Instant at, std::uint8_t relaysA, std::uint8_t relaysB) {
-        for (int n = 0; n < kRelays; ++n) {
+        for (int n = 0; n < kRelayCount; ++n) {
             const bool onA = (relaysA >> n & 1) != 0;
             const bool onB = (relaysB >> n & 1) != 0;
             auto& current = open[static_cast<std::size_t>(n)];

@@ -7,10 +7,11 @@
 #include <random>
 #include <variant>
 
+#include "base/utf8.hpp"
 #include "document/file_text.hpp"
 #include "document/model.hpp"
 #include "document/reader.hpp"
-#include "document/utf8.hpp"
+#include "runtime/local_clock.hpp"
 #include "runtime/program.hpp"
 #include "simulator/dashboard.hpp"
 #include "simulator/sim_clock.hpp"
@@ -75,7 +76,7 @@ std::string ControlBody(std::int32_t mask)
                        "<h1>Direct control</h1>\r\n"
                        "<p>Relay mask: <span id=\"R\">" +
                        std::to_string(mask) + "</span></p>\r\n<table>\r\n";
-    for (int i = 0; i < 8; ++i) {
+    for (int i = 0; i < kRelayCount; ++i) {
         const bool on = ((mask >> i) & 1) != 0;
         const char letter = static_cast<char>('A' + i);
         body += "<tr><td>R" + std::to_string(i) + "</td><td>" + (on ? "on" : "off") +
@@ -202,10 +203,10 @@ Controller::Controller(std::string password, std::filesystem::path store)
 Controller::Controller(ControllerOptions options)
     : options_(std::move(options)),
       token_(RandomToken()),
-      run_(runtime::Program{}, options_.clock ? options_.clock() : LocalTimeNow(), options_.inputs)
+      run_(runtime::Program{}, options_.clock ? options_.clock() : runtime::LocalNow(), options_.inputs)
 {
     if (!options_.clock)
-        options_.clock = [] { return LocalTimeNow(); };
+        options_.clock = [] { return runtime::LocalNow(); };
 }
 
 void Controller::Run(runtime::Program program, runtime::ProgramText text, std::string summary)
@@ -216,7 +217,7 @@ void Controller::Run(runtime::Program program, runtime::ProgramText text, std::s
     text_ = std::move(text);
     runStart_ = run_.Now();
     inputHistory_.clear();
-    for (int n = 0; n < runtime::kInputs; ++n) {
+    for (int n = 0; n < kInputCount; ++n) {
         if ((run_.State().inputs >> n & 1) != 0)
             inputHistory_.push_back({n, true, std::nullopt});
     }
@@ -426,9 +427,9 @@ Reply Controller::StatePage()
     return {200, Page(200, "OK", StateJson(state), "Cache-Control: no-store\r\n", "application/json")};
 }
 
-std::array<std::vector<std::string>, runtime::kRelays> Controller::WhyLocked()
+std::array<std::vector<std::string>, kRelayCount> Controller::WhyLocked()
 {
-    std::array<std::vector<std::string>, runtime::kRelays> why{};
+    std::array<std::vector<std::string>, kRelayCount> why{};
     if (summary_.empty() || !historyComplete_)
         return why;
     const runtime::Explanation explanation =

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/controller_facts.hpp"
 #include "runtime/live_run.hpp"
 #include "runtime/program.hpp"
 #include "runtime/timeline.hpp"
@@ -59,7 +60,7 @@ UploadVerdict JudgeStateMachine(std::string_view bytes);
 inline constexpr std::string_view kStoredFileName = "state_machine.xml";
 
 struct ControllerOptions {
-    std::string password = "tovel";
+    std::string password{kDefaultPassword};
     std::filesystem::path store;  // empty: accepted files are only judged and run, not kept
     // The controller's clock; nothing: the machine's local time.
     std::function<runtime::Instant()> clock;
@@ -107,7 +108,7 @@ private:
     Reply Upload(const HttpRequest& request);
     void Run(runtime::Program program, runtime::ProgramText text, std::string summary);
     // With mutex_ held: why each used relay is as it is now, a few lines each.
-    std::array<std::vector<std::string>, runtime::kRelays> WhyLocked();
+    std::array<std::vector<std::string>, kRelayCount> WhyLocked();
     // With mutex_ held.
     void AdvanceLocked();
     void Note(runtime::Instant at, const runtime::SignalState& before);
@@ -136,7 +137,7 @@ private:
     runtime::Instant runStart_ = 0;
     runtime::InputSchedule inputHistory_;
     bool historyComplete_ = true;
-    std::array<std::optional<HandSwitch>, runtime::kRelays> lastHand_{};
+    std::array<std::optional<HandSwitch>, kRelayCount> lastHand_{};
 };
 
 // The reply as the fault mode changes it (for the faults that change bytes).

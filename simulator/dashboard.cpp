@@ -58,7 +58,7 @@ std::string StateJson(const DashboardState& state)
         json += (i > 0 ? ", " : "") + JsonString(state.warnings[i]);
     json += "], \"why\": {";
     first = true;
-    for (int n = 0; n < kRelays; ++n) {
+    for (int n = 0; n < kRelayCount; ++n) {
         const auto& lines = state.why[static_cast<std::size_t>(n)];
         if (lines.empty())
             continue;

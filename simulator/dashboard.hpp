@@ -22,7 +22,7 @@ struct DashboardState {
     runtime::SignalState uses;  // the signals the program works with
     std::vector<std::string> warnings;
     // Per relay, why it is as it is (empty for relays the program does not use).
-    std::array<std::vector<std::string>, runtime::kRelays> why{};
+    std::array<std::vector<std::string>, kRelayCount> why{};
 };
 
 // {"clock": "2026-12-14T06:00:00", "weekday": "Mon", "speed": 60,

@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "base/controller_facts.hpp"
 #include "devicelink/socket_layer.hpp"
 #include "simulator/controller.hpp"
 
@@ -17,7 +18,7 @@ namespace quarn::sim {
 struct ServerOptions {
     std::string address = "127.0.0.1";
     std::uint16_t port = 80;
-    std::string password = "tovel";
+    std::string password{kDefaultPassword};
     std::filesystem::path store;  // empty: accepted uploads are not kept
     Fault fault = Fault::None;
     // The whole of one connection: the request must have arrived and the

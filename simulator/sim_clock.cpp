@@ -1,30 +1,11 @@
 #include "simulator/sim_clock.hpp"
 
+#include "runtime/local_clock.hpp"
+
 #include <algorithm>
 #include <cmath>
-#include <ctime>
 
 namespace quarn::sim {
-
-runtime::Instant LocalTimeNow()
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm fields{};
-#ifdef _WIN32
-    localtime_s(&fields, &now);
-#else
-    localtime_r(&now, &fields);
-#endif
-    runtime::DateTime local;
-    local.year = fields.tm_year + 1900;
-    local.month = fields.tm_mon + 1;
-    local.day = fields.tm_mday;
-    local.hour = fields.tm_hour;
-    local.minute = fields.tm_min;
-    // A leap second counts as the second before it.
-    local.second = fields.tm_sec > 59 ? 59 : fields.tm_sec;
-    return runtime::InstantOf(local);
-}
 
 SimClock::SimClock(std::optional<runtime::Instant> start, double speed)
     : start_(start), speed_(speed), origin_(std::chrono::steady_clock::now())
@@ -33,7 +14,7 @@ SimClock::SimClock(std::optional<runtime::Instant> start, double speed)
 
 SimClock SimClock::Local(double speed)
 {
-    return speed == 1 ? SimClock(std::nullopt, 1) : SimClock(LocalTimeNow(), speed);
+    return speed == 1 ? SimClock(std::nullopt, 1) : SimClock(runtime::LocalNow(), speed);
 }
 
 SimClock SimClock::StartingAt(runtime::Instant start, double speed)
@@ -44,7 +25,7 @@ SimClock SimClock::StartingAt(runtime::Instant start, double speed)
 runtime::Instant SimClock::Now() const
 {
     if (!start_)
-        return LocalTimeNow();
+        return runtime::LocalNow();
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - origin_;
     // The clock stops at the last instant a four-digit year can show.
     const double ahead = std::floor(elapsed.count() * speed_);

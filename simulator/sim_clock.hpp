@@ -30,9 +30,6 @@ private:
     std::chrono::steady_clock::time_point origin_;
 };
 
-// The machine's local wall-clock time on the runtime's scale.
-runtime::Instant LocalTimeNow();
-
 // "--clock" values: "now" or "YYYY-MM-DDTHH:MM:SS" (or "YYYY-MM-DD").
 std::optional<SimClock> ClockFromText(std::string_view text, double speed);
 

@@ -1,6 +1,6 @@
 #include "devicelink/ui/direct_dlg.hpp"
 
-#include "devicelink/controller_host.hpp"
+#include "base/controller_facts.hpp"
 #include "devicelink/direct_control.hpp"
 #include "devicelink/ui/relay_button.hpp"
 #include "devicelink/ui/window_exchange.hpp"
@@ -48,7 +48,7 @@ CDirectDlg::CDirectDlg(QWidget* parent) : QDialog(parent)
     url_->setGeometry(du.rect(50, 8, 120, 14));
     label->setBuddy(url_);
 
-    for (int i = 0; i < kRelays; ++i) {
+    for (int i = 0; i < kRelayCount; ++i) {
         auto* button = new CRelayButton(QStringLiteral("R%1").arg(i), this);
         button->setObjectName(ControlName(kFirstRelayId + i));
         button->setAutoDefault(false);
@@ -115,7 +115,7 @@ bool CDirectDlg::SendControlRequest(std::string_view query)
 void CDirectDlg::OnRelayButton(int id)
 {
     const int relay = id - kFirstRelayId;
-    if (relay < 0 || relay >= kRelays)
+    if (relay < 0 || relay >= kRelayCount)
         return;
     // A changed address takes effect with this switch.
     m_url = url_->text();
@@ -132,7 +132,7 @@ void CDirectDlg::OnRelayButton(int id)
 
 void CDirectDlg::OnRelayStates(std::int32_t mask)
 {
-    for (int i = 0; i < kRelays; ++i)
+    for (int i = 0; i < kRelayCount; ++i)
         relays_[i]->SetCheckState(RelayOn(mask, i) ? Qt::Checked : Qt::Unchecked);
 }
 

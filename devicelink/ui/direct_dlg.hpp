@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/controller_facts.hpp"
+
 #include <QDialog>
 #include <QEvent>
 #include <QString>
@@ -46,7 +48,6 @@ public:
     static constexpr int kResource = 134;
     static constexpr int kUrlId = 1227;
     static constexpr int kFirstRelayId = 1229;
-    static constexpr int kRelays = 8;
     static constexpr int kExitId = 1;
 
     explicit CDirectDlg(QWidget* parent = nullptr);
@@ -81,7 +82,7 @@ private:
     bool SendControlRequest(std::string_view query);
 
     QLineEdit* url_ = nullptr;
-    std::array<CRelayButton*, kRelays> relays_{};
+    std::array<CRelayButton*, kRelayCount> relays_{};
     bool initialised_ = false;
     bool statesAsked_ = false;
 };

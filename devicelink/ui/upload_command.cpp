@@ -1,6 +1,6 @@
 #include "devicelink/ui/upload_command.hpp"
 
-#include "devicelink/controller_host.hpp"
+#include "base/controller_facts.hpp"
 #include "devicelink/outcome_explanation.hpp"
 #include "devicelink/ui/window_exchange.hpp"
 #include "devicelink/upload.hpp"

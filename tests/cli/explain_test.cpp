@@ -39,7 +39,7 @@ std::string ExplainFile(const std::vector<std::vector<std::string>>& relays, con
     return text + "</parallel></statemachine>";
 }
 
-const std::string kTimers =
+const std::string kTimerCount =
     "<timer id=\"0\" start=\"27000\" end=\"79200\" dow=\"31\"/>"    // T0 07:30-22:00 Mon-Fri
     "<timer id=\"1\" start=\"79200\" end=\"18000\" dow=\"31\"/>"    // T1 overnight 22:00-05:00 Mon-Fri
     "<timer id=\"2\" start=\"851385600\" end=\"852163200\" dow=\"127\"/>";  // T2 dated 2026-12-24 - 2027-01-02
@@ -102,7 +102,7 @@ TEST(Explain, AgreesWithSimulate)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         std::string file = quarn.Path("explain.xml");
-        QuarnctlRunner::Write(file, ExplainFile(c.relays, kTimers));
+        QuarnctlRunner::Write(file, ExplainFile(c.relays, kTimerCount));
         file = QuarnctlRunner::Quoted(file);
         for (const char* at : c.instants) {
             SCOPED_TRACE(at);
@@ -170,7 +170,7 @@ TEST(Explain, TextSaysWhyInWordsAndJsonNamesTheDecidingCondition)
 {
     QuarnctlRunner quarn;
     const std::string file = quarn.Path("office.xml");
-    QuarnctlRunner::Write(file, ExplainFile({{"3", "(#T0&&#T2)||#R2"}, {"2", "#T1"}}, kTimers));
+    QuarnctlRunner::Write(file, ExplainFile({{"3", "(#T0&&#T2)||#R2"}, {"2", "#T1"}}, kTimerCount));
     const auto text = quarn("explain " + QuarnctlRunner::Quoted(file) + " --at 2026-12-24T08:00:00 --relay R3");
     ASSERT_EQ(text.status, 0) << text.err;
     EXPECT_EQ(text.out,

@@ -1,6 +1,6 @@
 #include "converter_test_support.hpp"
 
-#include "document/utf8.hpp"
+#include "base/utf8.hpp"
 
 #include <cstdlib>
 #include <filesystem>

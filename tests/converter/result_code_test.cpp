@@ -1,6 +1,6 @@
+#include "base/utf8.hpp"
 #include "converter/result_code.hpp"
 #include "converter/stylesheet_path.hpp"
-#include "document/utf8.hpp"
 #include "converter/transform.hpp"
 
 #include <gtest/gtest.h>

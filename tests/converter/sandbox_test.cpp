@@ -1,7 +1,7 @@
 // The engine reads only the two files it is given and writes only the
 // result: no external entities, no DTDs, no network, no files of the
 // stylesheet's own choosing.
-#include "document/utf8.hpp"
+#include "base/utf8.hpp"
 #include "converter/transform.hpp"
 #include "converter_test_support.hpp"
 

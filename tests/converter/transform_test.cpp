@@ -1,6 +1,6 @@
 // The steps of a transformation and how each can fail.
+#include "base/utf8.hpp"
 #include "converter/result_code.hpp"
-#include "document/utf8.hpp"
 #include "converter/transform.hpp"
 #include "converter_test_support.hpp"
 

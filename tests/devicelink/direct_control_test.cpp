@@ -53,7 +53,7 @@ TEST(DirectControl, MaskIsReadAfterTheFirstMarkerOnly)
 
     // Bit i is relay Ri; higher bits mean nothing.
     const bool five[] = {true, false, true, false, false, false, false, false};
-    for (int i = 0; i < kControllerRelays; ++i) {
+    for (int i = 0; i < kRelayCount; ++i) {
         EXPECT_EQ(RelayOn(5, i), five[i]) << i;
         EXPECT_FALSE(RelayOn(256, i)) << i;
     }

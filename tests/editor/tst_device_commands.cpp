@@ -46,7 +46,7 @@ QByteArray ReadBytes(const QString& path)
 QString RelayStates(const CDirectDlg& dialog)
 {
     QString states;
-    for (int i = 0; i < CDirectDlg::kRelays; ++i) {
+    for (int i = 0; i < kRelayCount; ++i) {
         switch (dialog.RelayButton(i)->CheckState()) {
         case Qt::Checked:
             states += '1';

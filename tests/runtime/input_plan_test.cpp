@@ -98,7 +98,7 @@ TEST(InputPlan, TellsTheStateAtAnInstantAndWhichInputsAreEverOn)
     plan.Clear();
     EXPECT_EQ(plan.EverOn(), 0);
     EXPECT_TRUE(plan.Schedule().empty());
-    for (int n = 0; n < kInputs; ++n)
+    for (int n = 0; n < kInputCount; ++n)
         EXPECT_TRUE(OnPeriodsOf(plan, n).empty()) << n;
 }
 

@@ -1,6 +1,6 @@
 #include "runtime_test_support.hpp"
 
-#include "document/utf8.hpp"
+#include "base/utf8.hpp"
 
 #include <gtest/gtest.h>
 

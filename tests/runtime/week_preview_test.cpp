@@ -30,7 +30,7 @@ StateMachineModel WorkingWeekModel()
 InputPlan HeldOn(std::uint8_t bits)
 {
     InputPlan plan(kMonday, kMonday + kSecondsPerWeek);
-    for (int n = 0; n < kInputs; ++n)
+    for (int n = 0; n < kInputCount; ++n)
         plan.SetStartsOn(n, (bits & (1u << n)) != 0);
     return plan;
 }

@@ -76,7 +76,7 @@ void PostClick(QWidget* button)
 QString States(const CDirectDlg& dialog)
 {
     QString states;
-    for (int i = 0; i < CDirectDlg::kRelays; ++i) {
+    for (int i = 0; i < kRelayCount; ++i) {
         const CRelayButton* button = dialog.RelayButton(i);
         switch (button->CheckState()) {
         case Qt::Checked:
@@ -188,7 +188,7 @@ void TestDirectDlg::controlsAndDefaultAddress()
     QCOMPARE(CDirectDlg::kFirstRelayId, 1229);
     QCOMPARE(CDirectDlg::kExitId, 1);
     QVERIFY(FindControl<QLineEdit>(dialog, CDirectDlg::kUrlId) == dialog.UrlField());
-    for (int i = 0; i < CDirectDlg::kRelays; ++i) {
+    for (int i = 0; i < kRelayCount; ++i) {
         auto* button = FindControl<CRelayButton>(dialog, CDirectDlg::kFirstRelayId + i);
         QVERIFY2(button != nullptr, qPrintable(QStringLiteral("no button R%1").arg(i)));
         QCOMPARE(button->text(), QStringLiteral("R%1").arg(i));

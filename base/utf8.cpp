@@ -1,4 +1,4 @@
-#include "document/utf8.hpp"
+#include "base/utf8.hpp"
 
 #include <cstdint>
 #include <cstring>
@@ -11,13 +11,6 @@
 #endif
 
 namespace quarn {
-
-namespace {
-
-constexpr char32_t kReplacement = 0xFFFD;
-
-bool IsHighSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 void AppendUtf8(std::string& out, char32_t c)
 {
@@ -38,7 +31,54 @@ void AppendUtf8(std::string& out, char32_t c)
     }
 }
 
+namespace {
+
+// A multi-byte sequence as read from its lead byte: the code point, how many
+// bytes it takes (the lead and the continuation bytes that follow it, up to
+// the length the lead announces) and whether they are a well-formed
+// character. A malformed sequence is replaced as one character.
+struct Sequence {
+    char32_t code;
+    std::ptrdiff_t taken;
+    bool bad;
+};
+
+inline Sequence ReadSequence(const unsigned char* p, const unsigned char* end)
+{
+    const std::uint8_t lead = *p;
+    int length = 0;
+    char32_t c = 0;
+    char32_t minimum = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, c = lead & 0x1F, minimum = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, c = lead & 0x0F, minimum = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, c = lead & 0x07, minimum = 0x10000;
+    }
+    int taken = 1;
+    while (length != 0 && taken < length && p + taken < end) {
+        const std::uint8_t next = p[taken];
+        if ((next & 0xC0) != 0x80)
+            break;
+        c = (c << 6) | (next & 0x3F);
+        ++taken;
+    }
+    const bool bad = length == 0 || taken < length || c < minimum || c > 0x10FFFF || IsSurrogate(c);
+    return {c, taken, bad};
+}
+
 }  // namespace
+
+std::size_t Utf8SequenceAt(std::string_view bytes, std::size_t pos, std::uint32_t& code)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const Sequence sequence = ReadSequence(p + pos, p + bytes.size());
+    if (sequence.bad)
+        return 0;
+    code = sequence.code;
+    return static_cast<std::size_t>(sequence.taken);
+}
 
 std::string EncodeUtf8(std::u16string_view text)
 {
@@ -64,10 +104,10 @@ std::string EncodeUtf8(std::u16string_view text)
     for (; i < text.size(); ++i) {
         char32_t c = text[i];
         if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            c = CombineSurrogates(c, text[i + 1]);
             ++i;
         } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
-            c = kReplacement;
+            c = kReplacementCharacter;
         }
         AppendUtf8(out, c);
     }
@@ -165,31 +205,15 @@ const unsigned char* DecodeInto(const unsigned char* p, const unsigned char* con
             ++p;
             continue;
         }
-        int length = 0;
-        char32_t c = 0;
-        char32_t minimum = 0;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2, c = lead & 0x1F, minimum = 0x80;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3, c = lead & 0x0F, minimum = 0x800;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4, c = lead & 0x07, minimum = 0x10000;
-        }
-        int taken = 1;
-        while (length != 0 && taken < length && p + taken < end) {
-            const std::uint8_t next = p[taken];
-            if ((next & 0xC0) != 0x80)
-                break;
-            c = (c << 6) | (next & 0x3F);
-            ++taken;
-        }
-        const bool bad = length == 0 || taken < length || c < minimum || c > 0x10FFFF || IsHighSurrogate(c) ||
-                         IsLowSurrogate(c);
+        const Sequence sequence = ReadSequence(p, end);
+        const bool bad = sequence.bad;
+        char32_t c = sequence.code;
+        const std::ptrdiff_t taken = sequence.taken;
         const std::ptrdiff_t units = !bad && c >= 0x10000 ? 2 : 1;
         if (out_end - o < units)
             break;
         if (bad) {
-            *o++ = static_cast<char16_t>(kReplacement);
+            *o++ = static_cast<char16_t>(kReplacementCharacter);
         } else if (c < 0x10000) {
             *o++ = static_cast<char16_t>(c);
         } else {
@@ -246,7 +270,7 @@ std::u16string DecodeUtf16Le(std::string_view bytes)
                                      (static_cast<std::uint8_t>(bytes[i + 1]) << 8));
     }
     if (i < bytes.size())
-        out += static_cast<char16_t>(kReplacement);
+        out += static_cast<char16_t>(kReplacementCharacter);
     return out;
 }
 

@@ -1,6 +1,9 @@
-#include "document/utf8.hpp"
+#include "base/utf8.hpp"
 
 #include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
 
 namespace quarn {
 namespace {
@@ -83,6 +86,47 @@ TEST(Utf8, DecodesAlikeAtEveryAlignment)
                 decoded.append(buffer.data(), got);
             EXPECT_TRUE(rest.empty()) << "offset " << offset << ", room " << room;
             EXPECT_EQ(decoded, folded(text)) << "offset " << offset << ", room " << room;
+        }
+    }
+}
+
+// File names and terminal text read one sequence at a time; what they accept
+// must be exactly what the decoder turns into a character, at the edges of
+// every length and at the end of the bytes.
+TEST(Utf8, SequenceAtAPositionAgreesWithTheDecoder)
+{
+    struct SequenceCase {
+        std::string bytes;
+        std::size_t length;  // 0: not one well-formed sequence
+        std::uint32_t code;
+    };
+    const SequenceCase cases[] = {
+        {"\xC2\x80", 2, 0x80},           {"\xDF\xBF", 2, 0x7FF},          {"\xE0\xA0\x80", 3, 0x800},
+        {"\xEF\xBF\xBF", 3, 0xFFFF},     {"\xF0\x90\x80\x80", 4, 0x10000}, {"\xF4\x8F\xBF\xBF", 4, 0x10FFFF},
+        {"\xC3\xA9z", 2, 0xE9},          {"A", 0, 0},                     {"\x80", 0, 0},
+        {"\xC1\xBF", 0, 0},              {"\xE0\x9F\xBF", 0, 0},          {"\xF0\x8F\xBF\xBF", 0, 0},
+        {"\xED\xA0\x80", 0, 0},          {"\xED\xBF\xBF", 0, 0},          {"\xF4\x90\x80\x80", 0, 0},
+        {"\xF5\x80\x80\x80", 0, 0},      {"\xE2\x82", 0, 0},              {"\xE2\x82z", 0, 0},
+        {"\xF0\x9F\x98", 0, 0},
+    };
+    for (const SequenceCase& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.bytes));
+        // At the start, and behind a prefix that must not be looked at.
+        for (const std::string prefix : {"", "\xC3"}) {
+            std::uint32_t code = 0;
+            EXPECT_EQ(Utf8SequenceAt(prefix + c.bytes, prefix.size(), code), c.length);
+            if (c.length != 0) {
+                EXPECT_EQ(code, c.code);
+            }
+        }
+        const std::u16string decoded = DecodeUtf8(c.bytes.substr(0, c.length == 0 ? c.bytes.size() : c.length));
+        if (c.length != 0) {
+            std::string encoded;
+            AppendUtf8(encoded, c.code);
+            EXPECT_EQ(encoded, c.bytes.substr(0, c.length));
+            EXPECT_EQ(EncodeUtf8(decoded), encoded);
+        } else if (c.bytes != "A") {
+            EXPECT_EQ(decoded.front(), u'\uFFFD');
         }
     }
 }
