@@ -10,6 +10,7 @@
 
 #include "devicelink/socket_layer.hpp"
 #include "tests/support/files.hpp"
+#include "tests/support/process.hpp"
 #include "tests/support/sim_process.hpp"
 
 #ifndef QUARNCTL_PATH

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "tests/support/test_peer.hpp"
+#include "tests/support/process.hpp"
 #include "tests/support/sim_process.hpp"
 
 #ifndef QUARNCTL_PATH

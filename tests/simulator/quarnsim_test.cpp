@@ -17,6 +17,7 @@
 #include "devicelink/direct_control.hpp"
 #include "devicelink/narrow_text.hpp"
 #include "devicelink/upload.hpp"
+#include "tests/support/process.hpp"
 #include "tests/support/sim_process.hpp"
 #include "tests/support/test_peer.hpp"
 
