@@ -23,7 +23,7 @@ namespace {
 using test::RunCommand;
 using test::SimProcess;
 
-const std::filesystem::path kWorkedExample = std::filesystem::path(QUARN_TEST_DATA) / "worked_example.xml";
+const std::filesystem::path kWorkedExample = std::filesystem::path(QUARN_WORKED_EXAMPLE);
 
 using test::ReadBytes;
 

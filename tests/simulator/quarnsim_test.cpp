@@ -21,8 +21,8 @@
 #include "tests/support/sim_process.hpp"
 #include "tests/support/test_peer.hpp"
 
-#ifndef QUARN_TEST_DATA
-#error "QUARN_TEST_DATA must name the test data folder"
+#ifndef QUARN_WORKED_EXAMPLE
+#error "QUARN_WORKED_EXAMPLE must name the worked example file"
 #endif
 
 namespace quarn {
@@ -32,7 +32,7 @@ using namespace std::chrono_literals;
 using test::RunCommand;
 using test::SimProcess;
 
-const std::filesystem::path kWorkedExample = std::filesystem::path(QUARN_TEST_DATA) / "worked_example.xml";
+const std::filesystem::path kWorkedExample = std::filesystem::path(QUARN_WORKED_EXAMPLE);
 constexpr std::string_view kAccepted = "State machine accepted: 2 timers (T0, T1), 1 relay (R3)";
 
 std::string ReadBytes(const std::filesystem::path& path)
