@@ -37,14 +37,8 @@ std::string AllOff(int on = -1)
 
 class QuarnctlDevice : public ::testing::Test {
 protected:
-    std::filesystem::path store_;
-    void SetUp() override
-    {
-        store_ = std::filesystem::temp_directory_path() / ("quarnctl-store-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(store_);
-        std::filesystem::create_directories(store_);
-    }
-    void TearDown() override { std::filesystem::remove_all(store_); }
+    const test::ScratchFolder scratch_;
+    const std::filesystem::path store_ = scratch_.path();
 };
 
 TEST_F(QuarnctlDevice, UploadsTheWorkedExampleThenSwitchesAndReadsRelays)

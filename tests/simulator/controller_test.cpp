@@ -43,15 +43,8 @@ std::string Utf16Le(std::string_view bytes)
 
 class Store : public ::testing::Test {
 protected:
-    fs::path folder_;
-    void SetUp() override
-    {
-        folder_ = fs::temp_directory_path() /
-                  ("quarnsim-controller-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
+    const test::ScratchFolder scratch_;
+    const fs::path folder_ = scratch_.path();
 
     std::string Listing() const
     {

@@ -17,6 +17,7 @@
 #include "devicelink/direct_control.hpp"
 #include "devicelink/narrow_text.hpp"
 #include "devicelink/upload.hpp"
+#include "tests/support/files.hpp"
 #include "tests/support/process.hpp"
 #include "tests/support/sim_process.hpp"
 #include "tests/support/test_peer.hpp"
@@ -54,17 +55,8 @@ std::string WithLfLineEnds(std::string text)
 
 class QuarnSim : public ::testing::Test {
 protected:
-    std::filesystem::path store_;
-
-    void SetUp() override
-    {
-        store_ = std::filesystem::temp_directory_path() /
-                 ("quarnsim-store-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
-                  "-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(store_);
-        std::filesystem::create_directories(store_);
-    }
-    void TearDown() override { std::filesystem::remove_all(store_); }
+    const test::ScratchFolder scratch_;
+    const std::filesystem::path store_ = scratch_.path();
 
     static std::string Url(const SimProcess& sim, const std::string& page)
     {
