@@ -2,6 +2,7 @@
 #include "runtime/picture.hpp"
 
 #include "runtime_test_support.hpp"
+#include "tests/support/office_model.hpp"
 
 #include <gtest/gtest.h>
 
@@ -19,13 +20,7 @@ using test::kMonday;
 
 Program Office()
 {
-    StateMachineModel model;
-    model.timers[0] = Daily("07:30:00", "22:00:00", 0x1f);
-    model.timers[1] = Daily("10:00:00", "18:30:00", 0x60);
-    model.timers[1].onDate = CalendarDate{2013, 2, 8};
-    model.timers[1].offDate = CalendarDate{2013, 2, 10};
-    model.relays[3] = u"(#T0&&#T1)||#R2";
-    return test::Compile(ProgramTextFromModel(model));
+    return test::Compile(ProgramTextFromModel(quarn::test::OfficeModel()));
 }
 
 std::size_t Count(const std::string& text, const std::string& part)
