@@ -44,10 +44,13 @@ TEST(Picture, AWeekHasALaneForEverySignalTheProgramUsesAndADayLineForEachDay)
 
     ASSERT_EQ(layout.days.size(), 7u);
     const char* names[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+    // The plot runs from x = 48 (after the 48 px lane labels) over 980 px, so
+    // a week gives each day 980 / 7 = 140 px: midnights at 48 + 140 d.
+    const double dayLines[] = {48, 188, 328, 468, 608, 748, 888};
     for (std::size_t d = 0; d < 7; ++d) {
         EXPECT_TRUE(layout.days[d].labelled);
         EXPECT_EQ(layout.days[d].weekday, names[d]);
-        EXPECT_DOUBLE_EQ(layout.days[d].x, layout.plotLeft + d * (layout.plotRight - layout.plotLeft) / 7);
+        EXPECT_DOUBLE_EQ(layout.days[d].x, dayLines[d]) << names[d];
     }
     EXPECT_EQ(layout.days[6].date, "2026-12-20");
 
