@@ -1,6 +1,8 @@
 #pragma once
-// Runs a program as a child process and captures what it says: the one way
-// the tests start quarnctl, curl, python and the shell (POSIX only).
+// Runs a program to its end as a child process and captures what it says:
+// how the tests run quarnctl, curl, python and the shell (POSIX only).
+// Programs that keep running beside a test (quarnsim, the browser, a
+// quarnctl the test kills) have helpers of their own.
 
 #include <chrono>
 #include <optional>
