@@ -37,7 +37,7 @@ for i in $(seq 0 $((hosts - 1))); do
   echo "127.0.0.1:$(head -n1 "$work/port.$i")" >>"$work/hosts.txt"
 done
 
-sample=$(dirname "$0")/../tests/simulator/data/worked_example.xml
+sample=$(dirname "$0")/../tests/document/fixtures/office.xml
 echo "deploy to $hosts hosts, 20 silent, --time-limit $limit (load $(cut -d' ' -f1-3 /proc/loadavg))"
 for parallel in $parallels; do
   start=$(date +%s.%N)

@@ -39,7 +39,7 @@ for i in $(seq 0 $((hosts - 1))); do
   echo "127.0.0.1:$(head -n1 "$work/port.$i")" >>"$work/hosts.txt"
 done
 
-sample=$(dirname "$0")/../tests/simulator/data/worked_example.xml
+sample=$(dirname "$0")/../tests/document/fixtures/office.xml
 journal=$work/journal.sqlite3
 now() { date +%s.%N; }
 median() { sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }

@@ -4,18 +4,15 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/fleet_expect.hpp"
 #include "cli/prometheus.hpp"
+#include "tests/support/files.hpp"
+#include "tests/support/process.hpp"
 
 namespace quarn::cli {
 namespace {
@@ -106,8 +103,7 @@ TEST(Prometheus, LabelValuesAreEscaped)
 // sample, labels, value] per sample.
 nlohmann::json ParseWithPythonClient(const std::string& text)
 {
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("quarn-prom-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
+    const test::ScratchFolder dir;
     const std::filesystem::path input = dir / "metrics.prom";
     const std::filesystem::path script = dir / "parse.py";
     const std::filesystem::path output = dir / "parsed.json";
@@ -121,14 +117,10 @@ nlohmann::json ParseWithPythonClient(const std::string& text)
            "        rows.append([family.name, family.type, family.documentation, sample.name, sample.labels,"
            " sample.value])\n"
            "json.dump(rows, open(sys.argv[2], 'w'))\n";
-    const std::string command = "/usr/bin/python3 " + script.string() + " " + input.string() + " " + output.string();
-    const int status = std::system(command.c_str());
-    std::ifstream in(output);
-    std::stringstream parsed;
-    parsed << in.rdbuf();
-    std::filesystem::remove_all(dir);
-    EXPECT_EQ(status, 0) << "python3-prometheus-client could not parse:\n" << text;
-    return status == 0 ? nlohmann::json::parse(parsed.str()) : nlohmann::json::array();
+    const test::CommandResult run =
+        test::RunCommand({"/usr/bin/python3", script.string(), input.string(), output.string()});
+    EXPECT_EQ(run.status, 0) << "python3-prometheus-client could not parse:\n" << text << "\n" << run.error;
+    return run.status == 0 ? nlohmann::json::parse(test::ReadBytes(output)) : nlohmann::json::array();
 }
 
 TEST(Prometheus, TheClientParserReadsFamiliesLabelsAndValues)

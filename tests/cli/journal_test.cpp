@@ -13,6 +13,7 @@
 
 #include "base/sha256.hpp"
 #include "cli/journal.hpp"
+#include "tests/support/files.hpp"
 
 namespace quarn::cli {
 namespace {
@@ -23,17 +24,7 @@ class JournalTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("quarn-journal-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
         path_ = (dir_ / "fleet.sqlite3").string();
-    }
-    void TearDown() override
-    {
-        std::filesystem::permissions(dir_, std::filesystem::perms::owner_all);
-        std::filesystem::remove_all(dir_);
     }
     std::unique_ptr<Journal> OpenOrFail(Journal::Access access = Journal::Access::ReadWrite)
     {
@@ -68,7 +59,8 @@ protected:
         return record;
     }
 
-    std::filesystem::path dir_;
+    const test::ScratchFolder scratch_;
+    const std::filesystem::path dir_ = scratch_.path();
     std::string path_;
 };
 

@@ -1,63 +1,28 @@
 #include "quarnctl_runner.hpp"
 
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
-#include <random>
-
-#include <sys/wait.h>
+#include "tests/support/process.hpp"
 
 namespace quarn::test {
 
-namespace fs = std::filesystem;
-
-QuarnctlRunner::QuarnctlRunner()
+QuarnctlRunner::Run QuarnctlRunner::operator()(const std::string& arguments) const
 {
-    std::random_device random;
-    folder_ = fs::temp_directory_path() / ("quarnctl-run-" + std::to_string(random()));
-    fs::create_directories(folder_);
-}
-
-QuarnctlRunner::~QuarnctlRunner()
-{
-    std::error_code ignored;
-    fs::remove_all(folder_, ignored);
+    CommandResult result = RunShell(QUARNCTL_PATH, arguments);
+    return Run{result.status, std::move(result.output), std::move(result.error)};
 }
 
 std::string QuarnctlRunner::Quoted(const std::string& text)
 {
-    std::string quoted = "'";
-    for (const char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
+    return ShellQuoted(text);
 }
 
-QuarnctlRunner::Run QuarnctlRunner::operator()(const std::string& arguments) const
+std::string QuarnctlRunner::Read(const std::filesystem::path& path)
 {
-    const fs::path out = folder_ / "stdout.txt";
-    const fs::path err = folder_ / "stderr.txt";
-    // No run can hang the suite: one that waits for ever ends with 124.
-    const std::string command =
-        "timeout -k 5 60 " + Quoted(QUARNCTL_PATH) + " " + arguments + " >" + Quoted(out.string()) + " 2>" + Quoted(err.string());
-    const int raw = std::system(command.c_str());
-    Run run;
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = Read(out);
-    run.err = Read(err);
-    fs::remove(out);
-    fs::remove(err);
-    return run;
+    return ReadBytes(path);
 }
 
-std::string QuarnctlRunner::Read(const fs::path& path)
+void QuarnctlRunner::Write(const std::filesystem::path& path, const std::string& bytes)
 {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void QuarnctlRunner::Write(const fs::path& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
+    WriteBytes(path, bytes);
 }
 
 }  // namespace quarn::test

@@ -2,14 +2,10 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
 #include <string>
 
-#include <sys/wait.h>
+#include "quarnctl_runner.hpp"
 
 namespace {
 
@@ -18,63 +14,15 @@ using nlohmann::json;
 
 class Quarnctl : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::random_device random;
-        folder_ = fs::temp_directory_path() / ("quarnctl-" + std::to_string(random()));
-        fs::create_directories(folder_);
-    }
+    using Run = quarn::test::QuarnctlRunner::Run;
 
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
-    }
+    Run Quarn(const std::string& arguments) const { return quarn_(arguments); }
+    static std::string Quoted(const std::string& text) { return quarn::test::QuarnctlRunner::Quoted(text); }
+    static std::string Read(const fs::path& path) { return quarn::test::QuarnctlRunner::Read(path); }
+    static void Write(const fs::path& path, const std::string& bytes) { quarn::test::QuarnctlRunner::Write(path, bytes); }
+    std::string Path(const std::string& name) const { return quarn_.Path(name); }
 
-    struct Run {
-        int status = -1;
-        std::string out;
-        std::string err;
-    };
-
-    static std::string Quoted(const std::string& text)
-    {
-        std::string quoted = "'";
-        for (const char c : text)
-            quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-        return quoted + "'";
-    }
-
-    Run Quarn(const std::string& arguments)
-    {
-        const fs::path out = folder_ / "stdout.txt";
-        const fs::path err = folder_ / "stderr.txt";
-        const std::string command = Quoted(QUARNCTL_PATH) + " " + arguments + " >" + Quoted(out.string()) +
-                                    " 2>" + Quoted(err.string());
-        const int raw = std::system(command.c_str());
-        Run run;
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.out = Read(out);
-        run.err = Read(err);
-        fs::remove(out);
-        fs::remove(err);
-        return run;
-    }
-
-    static std::string Read(const fs::path& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-
-    static void Write(const fs::path& path, const std::string& bytes)
-    {
-        std::ofstream(path, std::ios::binary) << bytes;
-    }
-
-    std::string Path(const std::string& name) const { return (folder_ / name).string(); }
-
-    fs::path folder_;
+    quarn::test::QuarnctlRunner quarn_;
 };
 
 json Timer(json onDate, json onTime, json offDate, json offTime, int weekdays)

@@ -6,11 +6,10 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <string>
 #include <vector>
+
+#include "tests/support/process.hpp"
 
 namespace quarn {
 namespace {
@@ -22,11 +21,7 @@ using test::WriteBytes;
 
 std::string Quoted(const std::string& text)
 {
-    std::string quoted = "'";
-    for (const char c : text) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return quoted + "'";
+    return test::ShellQuoted(text);
 }
 
 struct CommandRun {
@@ -39,12 +34,8 @@ class ConvertCommandTest : public ::testing::Test {
 protected:
     CommandRun Quarnctl(const std::string& arguments)
     {
-        const std::string out = folder.File("stdout.txt");
-        const std::string err = folder.File("stderr.txt");
-        const std::string command =
-            Quoted(QUARNCTL_PATH) + " " + arguments + " >" + Quoted(out) + " 2>" + Quoted(err);
-        const int raw = std::system(command.c_str());
-        return CommandRun{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadBytes(out), ReadBytes(err)};
+        test::CommandResult run = test::RunShell(QUARNCTL_PATH, arguments);
+        return CommandRun{run.status, std::move(run.output), std::move(run.error)};
     }
 
     json Show(const std::string& file)

@@ -7,6 +7,7 @@
 #include "devicelink/direct_control.hpp"
 #include "devicelink/socket_layer.hpp"
 #include "devicelink/upload.hpp"
+#include "tests/support/files.hpp"
 #include "tests/support/test_peer.hpp"
 
 #include <gtest/gtest.h>
@@ -56,8 +57,8 @@ private:
 
 TEST(Unreachable, UploadAndDirectControlEndAsSocketFailuresInTime)
 {
-    const std::filesystem::path file =
-        std::filesystem::temp_directory_path() / ("quarn-unreachable-" + std::to_string(::getpid()) + ".xml");
+    const test::ScratchFolder folder;
+    const std::filesystem::path file = folder / "unreachable.xml";
     std::ofstream(file, std::ios::binary) << "<statemachine/>";
 
     Blackhole blackhole;
@@ -96,7 +97,6 @@ TEST(Unreachable, UploadAndDirectControlEndAsSocketFailuresInTime)
         EXPECT_FALSE(control.mask.has_value()) << c.name;
         EXPECT_EQ(pauses, 0) << c.name;
     }
-    std::filesystem::remove(file);
 }
 
 #endif

@@ -9,6 +9,7 @@
 
 #include "base/file_name.hpp"
 #include "devicelink/outcome_explanation.hpp"
+#include "tests/support/files.hpp"
 #include "tests/support/test_peer.hpp"
 
 #ifndef _WIN32
@@ -46,15 +47,8 @@ std::string ExpectedRequest(const std::string& token, const std::string& content
 
 class UploadTest : public ::testing::Test {
 protected:
-    std::filesystem::path dir_;
-
-    void SetUp() override
-    {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("quarn-upload-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::create_directories(dir_);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
+    const test::ScratchFolder scratch_;
+    const std::filesystem::path dir_ = scratch_.path();
 
     std::u16string WriteFile(const std::string& name, const std::string& bytes)
     {

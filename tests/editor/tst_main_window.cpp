@@ -173,16 +173,17 @@ void TestMainWindow::cleanup()
 void TestMainWindow::setUpShowsEmptyDocument()
 {
     QCOMPARE(window_->windowTitle(), QStringLiteral("QuarnTool"));
-    for (int id = 1000; id < 1032; ++id) {
+    for (int id = CQuarnToolDlg::kFirstTimerField; id < CQuarnToolDlg::kFirstTimerField + 4 * kTimerCount; ++id) {
         auto* field = qobject_cast<CDateTimeCtrlEx*>(window_->Control(id));
         QVERIFY2(field != nullptr, qPrintable(QStringLiteral("no date-time field %1").arg(id)));
         QVERIFY2(field->IsBlank() && field->WindowText().size() < 2,
                  qPrintable(QStringLiteral("field %1 shows '%2'").arg(id).arg(field->WindowText())));
-        const bool isDate = (id - 1000) % 4 == 0 || (id - 1000) % 4 == 2;
+        const int place = (id - CQuarnToolDlg::kFirstTimerField) % 4;  // ON date, ON time, OFF date, OFF time
+        const bool isDate = place == 0 || place == 2;
         QCOMPARE(field->NormalFormat(), isDate ? QStringLiteral("yyyy/MM/dd") : QStringLiteral("HH:mm:ss"));
         QCOMPARE(field->calendarPopup(), isDate);
     }
-    for (int id = 1100; id < 1156; ++id)
+    for (int id = CQuarnToolDlg::kFirstWeekdayBox; id < CQuarnToolDlg::kFirstWeekdayBox + 7 * kTimerCount; ++id)
         QVERIFY(!qobject_cast<QCheckBox*>(window_->Control(id))->isChecked());
     for (int n = 0; n < 8; ++n)
         QCOMPARE(ConditionBoxText(*window_, n), QString());
@@ -202,7 +203,7 @@ void TestMainWindow::enterDoesNotCloseTheWindow()
     QVERIFY(window_->isVisible());
 
     // Not on a button with the focus either: it must not be pressed.
-    auto* relay = static_cast<QPushButton*>(window_->Control(1203));
+    auto* relay = static_cast<QPushButton*>(window_->Control(CQuarnToolDlg::kFirstRelayButton + 3));
     relay->setFocus();
     QTest::keyClick(relay, Qt::Key_Return);
     QTest::keyClick(relay, Qt::Key_Enter);
@@ -219,17 +220,17 @@ void TestMainWindow::controlsSitAtTheirPlacesAndStayOnResize_data()
 {
     QTest::addColumn<int>("id");
     QTest::addColumn<QRect>("units");
-    QTest::newRow("T0 ON date") << 1000 << QRect(66, 36, 54, 15);
-    QTest::newRow("T7 ON time") << 1029 << QRect(126, 162, 60, 15);
-    QTest::newRow("T3 OFF date") << 1014 << QRect(204, 90, 54, 15);
-    QTest::newRow("T7 OFF time") << 1031 << QRect(264, 162, 60, 15);
+    QTest::newRow("T0 ON date") << CQuarnToolDlg::kFirstTimerField << QRect(66, 36, 54, 15);
+    QTest::newRow("T7 ON time") << CQuarnToolDlg::kFirstTimerField + 4 * 7 + 1 << QRect(126, 162, 60, 15);
+    QTest::newRow("T3 OFF date") << CQuarnToolDlg::kFirstTimerField + 4 * 3 + 2 << QRect(204, 90, 54, 15);
+    QTest::newRow("T7 OFF time") << CQuarnToolDlg::kFirstTimerField + 4 * 7 + 3 << QRect(264, 162, 60, 15);
     // "A" and "N" are centred on their row's fields (36 + 18n, 15 high).
-    QTest::newRow("A of T0") << 1239 << QRect(474, 36, 18, 14);
-    QTest::newRow("N of T7") << 1254 << QRect(492, 162, 20, 14);
-    QTest::newRow("R0") << 1200 << QRect(24, 198, 50, 14);
-    QTest::newRow("R7") << 1207 << QRect(444, 198, 50, 14);
-    QTest::newRow("condition R0") << 1218 << QRect(24, 216, 48, 24);
-    QTest::newRow("condition R7") << 1225 << QRect(444, 216, 48, 24);
+    QTest::newRow("A of T0") << CQuarnToolDlg::kFirstAllDaysButton << QRect(474, 36, 18, 14);
+    QTest::newRow("N of T7") << CQuarnToolDlg::kFirstNoDaysButton + 7 << QRect(492, 162, 20, 14);
+    QTest::newRow("R0") << CQuarnToolDlg::kFirstRelayButton << QRect(24, 198, 50, 14);
+    QTest::newRow("R7") << CQuarnToolDlg::kFirstRelayButton + 7 << QRect(444, 198, 50, 14);
+    QTest::newRow("condition R0") << CQuarnToolDlg::kFirstConditionBox << QRect(24, 216, 48, 24);
+    QTest::newRow("condition R7") << CQuarnToolDlg::kFirstConditionBox + 7 << QRect(444, 216, 48, 24);
 }
 
 void TestMainWindow::controlsSitAtTheirPlacesAndStayOnResize()
@@ -331,10 +332,10 @@ void TestMainWindow::changesSetModified()
         QCOMPARE(ConditionBoxText(*window_, 2), QString());
         break;
     case Change::AllDays:
-        static_cast<QPushButton*>(window_->Control(1239 + 4))->click();
+        static_cast<QPushButton*>(window_->Control(CQuarnToolDlg::kFirstAllDaysButton + 4))->click();
         break;
     case Change::NoDays:
-        static_cast<QPushButton*>(window_->Control(1247 + 4))->click();
+        static_cast<QPushButton*>(window_->Control(CQuarnToolDlg::kFirstNoDaysButton + 4))->click();
         break;
     case Change::VersionChanged:
         runVersion("office 2", true);
@@ -364,7 +365,7 @@ void TestMainWindow::allAndNoDaysButtonsWorkOnTheirRowOnly()
     QTest::mouseClick(Weekday(*window_, 0, 4), Qt::LeftButton, {}, QPoint(4, 4));
     window_->Model().modified = false;
 
-    static_cast<QPushButton*>(window_->Control(1239 + 3))->click();
+    static_cast<QPushButton*>(window_->Control(CQuarnToolDlg::kFirstAllDaysButton + 3))->click();
     for (int d = 0; d < 7; ++d) {
         QVERIFY(Weekday(*window_, 3, d)->isChecked());
         QCOMPARE(Weekday(*window_, 0, d)->isChecked(), d == 0 || d == 4);
@@ -372,7 +373,7 @@ void TestMainWindow::allAndNoDaysButtonsWorkOnTheirRowOnly()
     QCOMPARE(WeekdayMask(window_->Model(), 3), 127);
     QCOMPARE(WeekdayMask(window_->Model(), 0), 1 + 16);
 
-    static_cast<QPushButton*>(window_->Control(1247 + 3))->click();
+    static_cast<QPushButton*>(window_->Control(CQuarnToolDlg::kFirstNoDaysButton + 3))->click();
     for (int d = 0; d < 7; ++d)
         QVERIFY(!Weekday(*window_, 3, d)->isChecked());
     QVERIFY(!window_->Model().modified);
@@ -556,7 +557,7 @@ void TestMainWindow::conditionListsDropDownToTheirHeight()
 
 void TestMainWindow::conditionBoxesAreReadOnly()
 {
-    auto* box = static_cast<ConditionBox*>(window_->Control(1220));
+    auto* box = static_cast<ConditionBox*>(window_->Control(CQuarnToolDlg::kFirstConditionBox + 2));
     QVERIFY(box->isReadOnly());
     box->setFocus();
     QTest::keyClicks(box, "#T1");
@@ -632,15 +633,15 @@ void TestMainWindow::tabMovesFromControlToControl()
 
     window_->TimerField(0, 0)->setFocus();
     press(Qt::Key_Tab);
-    QVERIFY2(focused(1001), "one Tab did not leave the ON date for the ON time");
+    QVERIFY2(focused(CQuarnToolDlg::kFirstTimerField + 1), "one Tab did not leave the ON date for the ON time");
     press(Qt::Key_Tab);
     press(Qt::Key_Tab);
     press(Qt::Key_Tab);
-    QVERIFY2(focused(1100), "Tab from the OFF time did not reach the first weekday box");
+    QVERIFY2(focused(CQuarnToolDlg::kFirstWeekdayBox), "Tab from the OFF time did not reach the first weekday box");
     press(Qt::Key_Backtab, Qt::ShiftModifier);
-    QVERIFY2(focused(1003), "Shift+Tab did not go back to the OFF time");
+    QVERIFY2(focused(CQuarnToolDlg::kFirstTimerField + 3), "Shift+Tab did not go back to the OFF time");
     press(Qt::Key_Backtab, Qt::ShiftModifier);
-    QVERIFY2(focused(1002), "Shift+Tab did not go back to the OFF date");
+    QVERIFY2(focused(CQuarnToolDlg::kFirstTimerField + 2), "Shift+Tab did not go back to the OFF date");
 
     // The arrow keys still walk the sections of a field that shows a value.
     CDateTimeCtrlEx* date = window_->TimerField(0, 2);
@@ -648,7 +649,7 @@ void TestMainWindow::tabMovesFromControlToControl()
     date->setCurrentSectionIndex(0);
     for (int i = 0; i < 6 && date->currentSection() == QDateTimeEdit::YearSection; ++i)
         press(Qt::Key_Right);
-    QVERIFY(focused(1002));
+    QVERIFY(focused(CQuarnToolDlg::kFirstTimerField + 2));
     QCOMPARE(date->currentSection(), QDateTimeEdit::MonthSection);
 }
 
@@ -694,7 +695,7 @@ void TestMainWindow::shortcutsRunTheMenuCommands()
     QFETCH(QKeySequence, keys);
     window_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window_));
-    window_->Control(1203)->setFocus();
+    window_->Control(CQuarnToolDlg::kFirstRelayButton + 3)->setFocus();
     window_->Model().modified = true;
     files_.saveAsked.clear();
     MessageBoxScript boxes;  // every question answered Cancel

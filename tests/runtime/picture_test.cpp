@@ -2,6 +2,7 @@
 #include "runtime/picture.hpp"
 
 #include "runtime_test_support.hpp"
+#include "tests/support/office_model.hpp"
 
 #include <gtest/gtest.h>
 
@@ -19,13 +20,7 @@ using test::kMonday;
 
 Program Office()
 {
-    StateMachineModel model;
-    model.timers[0] = Daily("07:30:00", "22:00:00", 0x1f);
-    model.timers[1] = Daily("10:00:00", "18:30:00", 0x60);
-    model.timers[1].onDate = CalendarDate{2013, 2, 8};
-    model.timers[1].offDate = CalendarDate{2013, 2, 10};
-    model.relays[3] = u"(#T0&&#T1)||#R2";
-    return test::Compile(ProgramTextFromModel(model));
+    return test::Compile(ProgramTextFromModel(quarn::test::OfficeModel()));
 }
 
 std::size_t Count(const std::string& text, const std::string& part)
@@ -49,10 +44,13 @@ TEST(Picture, AWeekHasALaneForEverySignalTheProgramUsesAndADayLineForEachDay)
 
     ASSERT_EQ(layout.days.size(), 7u);
     const char* names[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+    // The plot runs from x = 48 (after the 48 px lane labels) over 980 px, so
+    // a week gives each day 980 / 7 = 140 px: midnights at 48 + 140 d.
+    const double dayLines[] = {48, 188, 328, 468, 608, 748, 888};
     for (std::size_t d = 0; d < 7; ++d) {
         EXPECT_TRUE(layout.days[d].labelled);
         EXPECT_EQ(layout.days[d].weekday, names[d]);
-        EXPECT_DOUBLE_EQ(layout.days[d].x, layout.plotLeft + d * (layout.plotRight - layout.plotLeft) / 7);
+        EXPECT_DOUBLE_EQ(layout.days[d].x, dayLines[d]) << names[d];
     }
     EXPECT_EQ(layout.days[6].date, "2026-12-20");
 

@@ -4,12 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <random>
-
 namespace quarn::runtime::test {
 
 Instant At(const std::string& text)
@@ -55,20 +49,9 @@ Program FromConditions(std::initializer_list<std::pair<int, std::u16string>> rel
     return Compile(ProgramTextFromModel(model));
 }
 
-ScratchFile::ScratchFile(const std::string& bytes)
+ScratchFile::ScratchFile(const std::string& bytes) : path_(folder_.File("program.xml"))
 {
-    static std::atomic<int> counter{0};
-    std::random_device random;
-    path_ = (std::filesystem::temp_directory_path() /
-             ("quarn-runtime-" + std::to_string(random()) + "-" + std::to_string(counter++) + ".xml"))
-                .string();
-    std::ofstream(path_, std::ios::binary) << bytes;
-}
-
-ScratchFile::~ScratchFile()
-{
-    std::error_code ignored;
-    std::filesystem::remove(path_, ignored);
+    quarn::test::WriteBytes(path_, bytes);
 }
 
 std::u16string ScratchFile::Path() const

@@ -5,6 +5,7 @@
 #include "document/model.hpp"
 #include "runtime/calendar.hpp"
 #include "runtime/program.hpp"
+#include "tests/support/files.hpp"
 
 #include <initializer_list>
 #include <string>
@@ -29,16 +30,15 @@ Program Compile(const ProgramText& text);
 Program FromConditions(std::initializer_list<std::pair<int, std::u16string>> relays,
                        std::initializer_list<std::pair<int, TimerEntry>> timers = {});
 
-// A scratch file removed on destruction.
+// A file with the given bytes in a scratch folder of its own, removed on
+// destruction.
 class ScratchFile {
 public:
     explicit ScratchFile(const std::string& bytes);
-    ~ScratchFile();
-    ScratchFile(const ScratchFile&) = delete;
-    ScratchFile& operator=(const ScratchFile&) = delete;
     std::u16string Path() const;
 
 private:
+    quarn::test::ScratchFolder folder_;
     std::string path_;
 };
 

@@ -16,8 +16,8 @@
 #include "simulator/store_file.hpp"
 #include "tests/support/files.hpp"
 
-#ifndef QUARN_TEST_DATA
-#error "QUARN_TEST_DATA must name the test data folder"
+#ifndef QUARN_WORKED_EXAMPLE
+#error "QUARN_WORKED_EXAMPLE must name the worked example file"
 #endif
 
 namespace quarn::sim {
@@ -28,7 +28,7 @@ namespace fs = std::filesystem;
 using test::ReadBytes;
 using test::WriteBytes;
 
-const std::string kWorkedExample = ReadBytes(fs::path(QUARN_TEST_DATA) / "worked_example.xml");
+const std::string kWorkedExample = ReadBytes(fs::path(QUARN_WORKED_EXAMPLE));
 constexpr std::string_view kAccepted = "State machine accepted: 2 timers (T0, T1), 1 relay (R3)";
 
 std::string Utf16Le(std::string_view bytes)
@@ -43,15 +43,8 @@ std::string Utf16Le(std::string_view bytes)
 
 class Store : public ::testing::Test {
 protected:
-    fs::path folder_;
-    void SetUp() override
-    {
-        folder_ = fs::temp_directory_path() /
-                  ("quarnsim-controller-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
+    const test::ScratchFolder scratch_;
+    const fs::path folder_ = scratch_.path();
 
     std::string Listing() const
     {

@@ -23,6 +23,7 @@
 
 #include "devicelink/direct_control.hpp"
 #include "devicelink/socket_layer.hpp"
+#include "tests/support/files.hpp"
 #include "tests/support/sim_process.hpp"
 #include "tests/support/test_peer.hpp"
 
@@ -52,10 +53,6 @@ class Browser {
 public:
     explicit Browser(const fs::path& program)
     {
-        char folder[] = "/tmp/quarnsim-chromium-XXXXXX";
-        if (::mkdtemp(folder) == nullptr)
-            return;
-        profile_ = folder;
         std::vector<std::string> arguments = {program.string(),
                                               "--headless",
                                               "--no-sandbox",
@@ -105,9 +102,6 @@ public:
             // Helpers of the group that outlived the browser.
             ::kill(-pid_, SIGKILL);
         }
-        std::error_code ignored;
-        if (!profile_.empty())
-            fs::remove_all(profile_, ignored);
     }
     Browser(const Browser&) = delete;
     Browser& operator=(const Browser&) = delete;
@@ -136,7 +130,9 @@ public:
 
 private:
     pid_t pid_ = -1;
-    fs::path profile_;
+    // The fresh profile, removed after the browser has gone.
+    const test::ScratchFolder scratch_;
+    const fs::path profile_ = scratch_.path();
 };
 
 // Reads until the peer closes or the deadline passes.
@@ -382,16 +378,8 @@ TEST(DashboardInChromium, ShowsARelaySwitchingOnTheProgramsClockAndAClickSwitche
 
     // T0 06:01:00-06:05:00 on workdays, R3 = T0; at 20 times real time the
     // timer comes on 1.5 s after the start and stays on for 12 s.
-    const fs::path store = fs::temp_directory_path() / ("quarnsim-dashboard-" + std::to_string(::getpid()));
-    fs::create_directories(store);
-    struct RemoveAtEnd {
-        fs::path folder;
-        ~RemoveAtEnd()
-        {
-            std::error_code ignored;
-            fs::remove_all(folder, ignored);
-        }
-    } removeStore{store};
+    const test::ScratchFolder scratch;
+    const fs::path store = scratch.path();
     std::ofstream(store / "state_machine.xml", std::ios::binary)
         << "<statemachine><timer id=\"0\" start=\"21660\" end=\"21900\" dow=\"31\"/><parallel>"
            "<state id=\"R3\"><state id=\"Roff3\"><transition cond=\"#T0\"/></state>"

@@ -17,11 +17,13 @@
 #include "devicelink/direct_control.hpp"
 #include "devicelink/narrow_text.hpp"
 #include "devicelink/upload.hpp"
+#include "tests/support/files.hpp"
+#include "tests/support/process.hpp"
 #include "tests/support/sim_process.hpp"
 #include "tests/support/test_peer.hpp"
 
-#ifndef QUARN_TEST_DATA
-#error "QUARN_TEST_DATA must name the test data folder"
+#ifndef QUARN_WORKED_EXAMPLE
+#error "QUARN_WORKED_EXAMPLE must name the worked example file"
 #endif
 
 namespace quarn {
@@ -31,7 +33,7 @@ using namespace std::chrono_literals;
 using test::RunCommand;
 using test::SimProcess;
 
-const std::filesystem::path kWorkedExample = std::filesystem::path(QUARN_TEST_DATA) / "worked_example.xml";
+const std::filesystem::path kWorkedExample = std::filesystem::path(QUARN_WORKED_EXAMPLE);
 constexpr std::string_view kAccepted = "State machine accepted: 2 timers (T0, T1), 1 relay (R3)";
 
 std::string ReadBytes(const std::filesystem::path& path)
@@ -53,17 +55,8 @@ std::string WithLfLineEnds(std::string text)
 
 class QuarnSim : public ::testing::Test {
 protected:
-    std::filesystem::path store_;
-
-    void SetUp() override
-    {
-        store_ = std::filesystem::temp_directory_path() /
-                 ("quarnsim-store-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
-                  "-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(store_);
-        std::filesystem::create_directories(store_);
-    }
-    void TearDown() override { std::filesystem::remove_all(store_); }
+    const test::ScratchFolder scratch_;
+    const std::filesystem::path store_ = scratch_.path();
 
     static std::string Url(const SimProcess& sim, const std::string& page)
     {

@@ -101,41 +101,4 @@ std::string SimProcess::Log() const
     return text.str();
 }
 
-CommandResult RunCommand(const std::vector<std::string>& command)
-{
-    CommandResult result;
-    int out[2];
-    char errorTemplate[] = "/tmp/quarn-command-XXXXXX";
-    const int errorFd = mkstemp(errorTemplate);
-    if (errorFd < 0 || pipe(out) != 0)
-        return result;
-    std::vector<std::string> arguments = command;
-    std::vector<char*> argv = Argv(arguments);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        dup2(out[1], STDOUT_FILENO);
-        dup2(errorFd, STDERR_FILENO);
-        close(out[0]);
-        close(out[1]);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    close(out[1]);
-    char buffer[4096];
-    ssize_t got;
-    while ((got = read(out[0], buffer, sizeof buffer)) > 0)
-        result.output.append(buffer, static_cast<std::size_t>(got));
-    close(out[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    close(errorFd);
-    std::ifstream errors(errorTemplate);
-    std::stringstream text;
-    text << errors.rdbuf();
-    result.error = text.str();
-    std::remove(errorTemplate);
-    return result;
-}
-
 }  // namespace quarn::test

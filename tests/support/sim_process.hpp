@@ -29,13 +29,4 @@ private:
     std::string logPath_;
 };
 
-struct CommandResult {
-    int status = -1;
-    std::string output;  // stdout
-    std::string error;   // stderr
-};
-
-// Runs a program with arguments, without a shell; stdout is captured.
-CommandResult RunCommand(const std::vector<std::string>& command);
-
 }  // namespace quarn::test

@@ -19,6 +19,7 @@
 
 #include "devicelink/direct_control.hpp"
 #include "tests/support/files.hpp"
+#include "tests/support/process.hpp"
 #include "tests/support/sim_process.hpp"
 #include "tests/support/test_peer.hpp"
 
@@ -55,9 +56,8 @@ class QuarnctlFleet : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        dir_ = std::filesystem::temp_directory_path() / ("quarnctl-fleet-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
+        scratch_ = new test::ScratchFolder;
+        dir_ = scratch_->path();
         hosts_ = new std::vector<Host>(50);
         // The simulators start side by side: each waits for its port line.
         std::vector<std::thread> starting;
@@ -118,7 +118,8 @@ protected:
             thread.join();
         delete hosts_;
         hosts_ = nullptr;
-        std::filesystem::remove_all(dir_);
+        delete scratch_;
+        scratch_ = nullptr;
     }
     void SetUp() override
     {
@@ -126,6 +127,7 @@ protected:
             ASSERT_NE(host.port, 0);
     }
 
+    static inline test::ScratchFolder* scratch_ = nullptr;
     static inline std::filesystem::path dir_;
     static inline std::vector<Host>* hosts_ = nullptr;
     static inline std::string hostsFile_;
@@ -236,9 +238,7 @@ TEST_F(QuarnctlFleet, StatusShowsEveryRelayMaskOrWhyNot)
 
 TEST(QuarnctlFleetInput, BadHostsFilesAndFilesEndBeforeAnyExchange)
 {
-    const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("quarnctl-fleet-input-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
+    const test::ScratchFolder dir;
     const std::string bad = (dir / "bad.txt").string();
     std::ofstream(bad, std::ios::binary) << "127.0.0.1:1\n\n127.0.0.1:99999\n";
     const auto badLine = RunCommand({QUARNCTL_PATH, "status", "--hosts", bad});
@@ -261,7 +261,6 @@ TEST(QuarnctlFleetInput, BadHostsFilesAndFilesEndBeforeAnyExchange)
     EXPECT_EQ(noFile.status, 1);
     EXPECT_EQ(noFile.output, "");
     EXPECT_EQ(noFile.error, "Cannot open file " + missing + " for reading (2)\n");
-    std::filesystem::remove_all(dir);
 }
 
 // Hosts files that are not files, the descriptors a large --parallel needs,

@@ -21,6 +21,7 @@
 
 #include "devicelink/direct_control.hpp"
 #include "tests/support/files.hpp"
+#include "tests/support/process.hpp"
 #include "tests/support/sim_process.hpp"
 #include "tests/support/test_peer.hpp"
 

@@ -11,6 +11,8 @@
 #include <string>
 
 #include "tests/support/test_peer.hpp"
+#include "tests/support/files.hpp"
+#include "tests/support/process.hpp"
 #include "tests/support/sim_process.hpp"
 
 #ifndef QUARNCTL_PATH
@@ -26,19 +28,16 @@ using test::TestPeer;
 
 class QuarnctlHardening : public ::testing::Test {
 protected:
-    std::filesystem::path dir_;
+    const test::ScratchFolder scratch_;
+    const std::filesystem::path dir_ = scratch_.path();
     void SetUp() override
     {
-        dir_ = std::filesystem::temp_directory_path() / ("quarnctl-hardening-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
         // quarnctl takes its encoding from the locale it is started in.
         ::setenv("LC_ALL", "C.UTF-8", 1);
     }
     void TearDown() override
     {
         ::unsetenv("LC_ALL");
-        std::filesystem::remove_all(dir_);
     }
     std::string Write(const std::string& name, const std::string& bytes)
     {

@@ -10,6 +10,7 @@
 
 #include "devicelink/socket_layer.hpp"
 #include "tests/support/files.hpp"
+#include "tests/support/process.hpp"
 #include "tests/support/sim_process.hpp"
 
 #ifndef QUARNCTL_PATH
@@ -22,7 +23,7 @@ namespace {
 using test::RunCommand;
 using test::SimProcess;
 
-const std::filesystem::path kWorkedExample = std::filesystem::path(QUARN_TEST_DATA) / "worked_example.xml";
+const std::filesystem::path kWorkedExample = std::filesystem::path(QUARN_WORKED_EXAMPLE);
 
 using test::ReadBytes;
 
@@ -36,14 +37,8 @@ std::string AllOff(int on = -1)
 
 class QuarnctlDevice : public ::testing::Test {
 protected:
-    std::filesystem::path store_;
-    void SetUp() override
-    {
-        store_ = std::filesystem::temp_directory_path() / ("quarnctl-store-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(store_);
-        std::filesystem::create_directories(store_);
-    }
-    void TearDown() override { std::filesystem::remove_all(store_); }
+    const test::ScratchFolder scratch_;
+    const std::filesystem::path store_ = scratch_.path();
 };
 
 TEST_F(QuarnctlDevice, UploadsTheWorkedExampleThenSwitchesAndReadsRelays)
