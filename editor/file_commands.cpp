@@ -55,8 +55,10 @@ bool CQuarnToolDlg::WriteDocument()
         recentFiles_.Add(QString::fromStdU16String(path));
     };
     const WriteOutcome outcome = WriteStateMachineFile(model_, hooks);
-    if (outcome.written())
+    if (outcome.written()) {
+        history_.MarkClean();
         return true;
+    }
     if (outcome.code == WriteResult::kPathEmpty)
         return false;
     ShowMessageBox(this, QString::fromStdU16String(outcome.text), MessageButtons::Ok);
@@ -73,7 +75,11 @@ int CQuarnToolDlg::ReadDocument()
         UpdateTitle();
     };
     hooks.showModel = [this] { ShowModel(); };
-    return ReadStateMachineFile(model_, hooks).code;
+    const int code = ReadStateMachineFile(model_, hooks).code;
+    // Whatever came of it, the window shows a document that has no past.
+    history_.Reset(model_);
+    UpdateHistoryCommands();
+    return code;
 }
 
 void CQuarnToolDlg::OnFileNew()
