@@ -99,10 +99,24 @@ void CQuarnToolDlg::OnFileOpen()
     const QString chosen = fileDialogs_.AskOpenPath(this, QString::fromStdU16String(model_.path));
     if (chosen.isEmpty())
         return;
-    model_.path = chosen.toStdU16String();
+    OpenFile(chosen);
+}
+
+bool CQuarnToolDlg::OpenFile(const QString& path)
+{
+    model_.path = path.toStdU16String();
     UpdateTitle();
-    if (ReadDocument() != 0)
-        ShowMessageBox(this, texts::CannotRead(), MessageButtons::Ok);
+    if (ReadDocument() == 0)
+        return true;
+    ShowMessageBox(this, texts::CannotRead(), MessageButtons::Ok);
+    return false;
+}
+
+void CQuarnToolDlg::OnDroppedFile(const QString& path)
+{
+    if (!AskToSave(texts::SaveBeforeExit()))
+        return;
+    OpenFile(path);
 }
 
 bool CQuarnToolDlg::OnFileSave()

@@ -64,6 +64,7 @@ CQuarnToolDlg::CQuarnToolDlg(RecentFileList& recentFiles, FileDialogs& fileDialo
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(false);
+    setAcceptDrops(true);  // a file dropped anywhere on the window opens
     setWindowTitle(texts::ProgramName());
     ResetModel(model_);
 

@@ -87,6 +87,12 @@ public:
     void OnFileExit();
     void OnRecentFile(int index);
     long long OnOpenDocumentFile(const QString& path);
+    // What Open does once the file is chosen: reads path into the window,
+    // or says it cannot. Asks nothing. True when the file was read.
+    bool OpenFile(const QString& path);
+    // A file dropped on the window: asks about unsaved changes as Open
+    // does, then opens it.
+    void OnDroppedFile(const QString& path);
 
     // Title: "QuarnTool", and ": " and the path while the document has a file.
     void UpdateTitle();
@@ -132,6 +138,9 @@ public slots:
 protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void BuildControls();
