@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -60,10 +61,21 @@ public:
     bool Redo(StateMachineModel& model);
 
 private:
+    // One state. The relay conditions can be long and most changes leave
+    // them alone, so a state shares them with the state before it when
+    // they are the same.
+    struct State {
+        std::array<TimerEntry, kTimerCount> timers{};
+        std::shared_ptr<const std::array<RelayCondition, kRelayCount>> relays;
+        std::u16string version;
+
+        bool Holds(const StateMachineModel& model) const;
+    };
+
     void Apply(StateMachineModel& model) const;
 
     std::size_t maxSteps_;
-    std::vector<DocumentContent> states_;
+    std::vector<State> states_;
     std::size_t current_ = 0;
     // Absent once the clean state has been dropped: then no state is clean.
     std::optional<std::size_t> clean_;

@@ -110,7 +110,6 @@ public:
     // document was opened, and show the document as it was then.
     void OnEditUndo();
     void OnEditRedo();
-    const EditHistory& History() const { return history_; }
 
     // Other commands.
     void OnEditVersion();

@@ -241,8 +241,9 @@ void TestEditHistory::newAndOpenStartWithoutHistory()
     MakeEdit(Edit::AllDays);
     Undo();
     QVERIFY(CanRedo());
-    boxes_->answers = {MessageAnswer::No};  // A on its own leaves the document unchanged to ask about
+    // Undone back to the file: New asks nothing.
     window_->CommandAction(CQuarnToolDlg::kFileNew)->trigger();
+    QCOMPARE(boxes_->shown, QStringList{QStringLiteral("Contents changed; do you want to save before exit?")});
     QVERIFY(!CanUndo());
     QVERIFY(!CanRedo());
     Undo();  // through the action regardless of its state: nothing happens
