@@ -99,7 +99,17 @@ bool CDateTimeCtrlEx::eventFilter(QObject* watched, QEvent* event)
 
     lastTarget_ = watched;
     switch (event->type()) {
+    case QEvent::ShortcutOverride:
+        // The text line would claim Undo and Redo for its own text; left
+        // unclaimed, they reach the window's commands.
+        if (const auto* key = static_cast<QKeyEvent*>(event); IsDocumentHistoryKey(key->key(), key->modifiers())) {
+            event->ignore();
+            return true;
+        }
+        return false;
     case QEvent::KeyPress:
+        if (const auto* key = static_cast<QKeyEvent*>(event); IsDocumentHistoryKey(key->key(), key->modifiers()))
+            return true;  // nothing to undo or redo: the field's text stays
         return FilterKey(static_cast<QKeyEvent*>(event));
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:

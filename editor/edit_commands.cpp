@@ -17,6 +17,7 @@ void CQuarnToolDlg::OnEditVersion()
     if (text != model_.version)
         model_.modified = true;
     model_.version = text;
+    RecordChange();
 }
 
 void CQuarnToolDlg::OnAboutBox()
@@ -27,8 +28,10 @@ void CQuarnToolDlg::OnAboutBox()
 
 void CQuarnToolDlg::OnRelayButton(int id)
 {
+    // A cancelled dialog changes nothing: no step is recorded.
     EditRelayCondition(this, model_, id - kFirstRelayButton, [this] { TakeFields(); },
                        [this] { ShowModel(); });
+    RecordChange();
 }
 
 }  // namespace quarn

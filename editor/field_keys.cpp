@@ -58,6 +58,14 @@ FieldKey ClassifyFieldKey(int key, Qt::KeyboardModifiers modifiers, const QStrin
     return FieldKey::Other;
 }
 
+bool IsDocumentHistoryKey(int key, Qt::KeyboardModifiers modifiers)
+{
+    const Qt::KeyboardModifiers held = modifiers & ~Qt::KeypadModifier;
+    if (key == Qt::Key_Z)
+        return held == Qt::ControlModifier || held == (Qt::ControlModifier | Qt::ShiftModifier);
+    return key == Qt::Key_Y && held == Qt::ControlModifier;
+}
+
 bool IsSeparatorText(const QString& text)
 {
     return text.size() == 1 && text.at(0).isPrint() && !text.at(0).isDigit();

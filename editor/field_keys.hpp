@@ -20,6 +20,10 @@ enum class FieldKey {
 
 FieldKey ClassifyFieldKey(int key, Qt::KeyboardModifiers modifiers, const QString& text);
 
+// Ctrl+Z, Ctrl+Shift+Z and Ctrl+Y: Undo and Redo of the whole document. A
+// field neither takes them as a shortcut of its own text nor edits with them.
+bool IsDocumentHistoryKey(int key, Qt::KeyboardModifiers modifiers);
+
 // A printable character that is not a digit, such as the "/" and ":" between
 // the sections of a date or a time.
 bool IsSeparatorText(const QString& text);

@@ -55,8 +55,10 @@ bool CQuarnToolDlg::WriteDocument()
         recentFiles_.Add(QString::fromStdU16String(path));
     };
     const WriteOutcome outcome = WriteStateMachineFile(model_, hooks);
-    if (outcome.written())
+    if (outcome.written()) {
+        history_.MarkClean();
         return true;
+    }
     if (outcome.code == WriteResult::kPathEmpty)
         return false;
     ShowMessageBox(this, QString::fromStdU16String(outcome.text), MessageButtons::Ok);
@@ -73,7 +75,11 @@ int CQuarnToolDlg::ReadDocument()
         UpdateTitle();
     };
     hooks.showModel = [this] { ShowModel(); };
-    return ReadStateMachineFile(model_, hooks).code;
+    const int code = ReadStateMachineFile(model_, hooks).code;
+    // Whatever came of it, the window shows a document that has no past.
+    history_.Reset(model_);
+    UpdateHistoryCommands();
+    return code;
 }
 
 void CQuarnToolDlg::OnFileNew()
@@ -93,10 +99,24 @@ void CQuarnToolDlg::OnFileOpen()
     const QString chosen = fileDialogs_.AskOpenPath(this, QString::fromStdU16String(model_.path));
     if (chosen.isEmpty())
         return;
-    model_.path = chosen.toStdU16String();
+    OpenFile(chosen);
+}
+
+bool CQuarnToolDlg::OpenFile(const QString& path)
+{
+    model_.path = path.toStdU16String();
     UpdateTitle();
-    if (ReadDocument() != 0)
-        ShowMessageBox(this, texts::CannotRead(), MessageButtons::Ok);
+    if (ReadDocument() == 0)
+        return true;
+    ShowMessageBox(this, texts::CannotRead(), MessageButtons::Ok);
+    return false;
+}
+
+void CQuarnToolDlg::OnDroppedFile(const QString& path)
+{
+    if (!AskToSave(texts::SaveBeforeExit()))
+        return;
+    OpenFile(path);
 }
 
 bool CQuarnToolDlg::OnFileSave()

@@ -36,7 +36,16 @@ bool CQuarnToolApp::InitInstance()
 
 int CQuarnToolApp::RunMainWindow()
 {
-    return mainWindow_ ? mainWindow_->exec() : 0;
+    if (!mainWindow_)
+        return 0;
+    if (!startFile_.isEmpty()) {
+        // Once the window is up, so that a message about the file has its
+        // window to stand on.
+        QMetaObject::invokeMethod(
+            mainWindow_.get(), [window = mainWindow_.get(), path = startFile_] { window->OpenFile(path); },
+            Qt::QueuedConnection);
+    }
+    return mainWindow_->exec();
 }
 
 void CQuarnToolApp::ExitInstance()

@@ -24,12 +24,17 @@ public:
     CQuarnToolApp(const CQuarnToolApp&) = delete;
     CQuarnToolApp& operator=(const CQuarnToolApp&) = delete;
 
+    // A file to open once the main window shows, as Open opens it (a full
+    // path, or empty for none): the one named on the command line.
+    void SetStartFile(const QString& path) { startFile_ = path; }
+
     // Runs the program; returns its exit code.
     int Run();
 
     // The steps of Run: InitInstance stops at a socket layer that will not
     // start (false) and otherwise creates the main window; RunMainWindow
-    // shows it modally; ExitInstance writes the recent-file list back.
+    // shows it modally, opening the start file as soon as it shows;
+    // ExitInstance writes the recent-file list back.
     bool InitInstance();
     int RunMainWindow();
     void ExitInstance();
@@ -46,6 +51,7 @@ private:
     RecentFileList recentFiles_;
     DesktopFileDialogs fileDialogs_;
     std::unique_ptr<CQuarnToolDlg> mainWindow_;
+    QString startFile_;
 };
 
 }  // namespace quarn

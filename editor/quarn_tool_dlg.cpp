@@ -63,6 +63,7 @@ CQuarnToolDlg::CQuarnToolDlg(RecentFileList& recentFiles, FileDialogs& fileDialo
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(false);
+    setAcceptDrops(true);  // a file dropped anywhere on the window opens
     setWindowTitle(texts::ProgramName());
     ResetModel(model_);
 
@@ -212,6 +213,7 @@ void CQuarnToolDlg::BuildMenus()
     UpdateRecentFileMenu();
 
     QMenu* edit = menuBar_->addMenu(QStringLiteral("Edit"));
+    AddHistoryCommands(edit);
     AddCommand(edit, QStringLiteral("Version..."), kEditVersion);
 
     QMenu* extra = menuBar_->addMenu(QStringLiteral("Extra"));
@@ -262,6 +264,12 @@ void CQuarnToolDlg::RunCommand(int id)
     case kFileExit:
         OnFileExit();
         break;
+    case kEditUndo:
+        OnEditUndo();
+        break;
+    case kEditRedo:
+        OnEditRedo();
+        break;
     case kEditVersion:
         OnEditVersion();
         break;
@@ -303,8 +311,20 @@ void CQuarnToolDlg::SetRecentFileOpener(std::function<long long(const QString&)>
 
 void CQuarnToolDlg::TakeFields()
 {
+    TakeFieldsInto(model_);
+}
+
+StateMachineModel CQuarnToolDlg::DocumentInFields() const
+{
+    StateMachineModel document = model_;
+    TakeFieldsInto(document);
+    return document;
+}
+
+void CQuarnToolDlg::TakeFieldsInto(StateMachineModel& model) const
+{
     for (int n = 0; n < kTimerCount; ++n) {
-        TimerEntry& timer = model_.timers[n];
+        TimerEntry& timer = model.timers[n];
         const auto text = [this, n](int column) -> CDateTimeCtrlEx* { return TimerField(n, column); };
         timer.onDate = DateOfField(*text(0));
         timer.onTime = TimeOfField(*text(1));
@@ -314,7 +334,7 @@ void CQuarnToolDlg::TakeFields()
             timer.weekdays[d] = static_cast<QCheckBox*>(Control(kFirstWeekdayBox + kDays * n + d))->isChecked();
     }
     for (int n = 0; n < kRelayCount; ++n)
-        model_.relays[n] = static_cast<ConditionBox*>(Control(kFirstConditionBox + n))->text().toStdU16String();
+        model.relays[n] = static_cast<ConditionBox*>(Control(kFirstConditionBox + n))->text().toStdU16String();
 }
 
 void CQuarnToolDlg::ShowModel()
@@ -338,6 +358,7 @@ void CQuarnToolDlg::OnWeekdayBox(int /*id*/)
 {
     // The box has toggled itself; the model learns of it at the next TakeFields.
     model_.modified = true;
+    RecordChange();
 }
 
 void CQuarnToolDlg::OnAllDaysButton(int id)
@@ -348,6 +369,7 @@ void CQuarnToolDlg::OnAllDaysButton(int id)
     TakeFields();
     SetWeekdayMask(model_, n, 255);
     ShowModel();
+    RecordChange();
 }
 
 void CQuarnToolDlg::OnNoDaysButton(int id)
@@ -358,6 +380,7 @@ void CQuarnToolDlg::OnNoDaysButton(int id)
     TakeFields();
     SetWeekdayMask(model_, n, 0);
     ShowModel();
+    RecordChange();
 }
 
 void CQuarnToolDlg::OnSysCommand(int id)
@@ -378,7 +401,10 @@ void CQuarnToolDlg::reject()
 bool CQuarnToolDlg::event(QEvent* event)
 {
     if (event->type() == kTimerFieldChangedEvent) {
-        model_.modified = true;
+        if (!applyingHistory_) {
+            model_.modified = true;
+            RecordChange();
+        }
         event->accept();
         return true;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/edit_history.hpp"
 #include "document/model.hpp"
 
 #include <QDialog>
@@ -38,6 +39,8 @@ public:
         kFileSaveAs = 32773,
         kFileRecent = 57616,
         kFileExit = 32774,
+        kEditUndo = 57643,
+        kEditRedo = 57646,
         kEditVersion = 32779,
         kDirectControl = 32778,
         kWeekPreview = 32780,
@@ -63,6 +66,8 @@ public:
     // Moves the contents of every field into the model, and back.
     void TakeFields();
     void ShowModel();
+    // The fields taken into a copy of the model; the model stays as it is.
+    StateMachineModel DocumentInFields() const;
 
     // The control with the given id, or null.
     QWidget* Control(int id) const;
@@ -82,6 +87,12 @@ public:
     void OnFileExit();
     void OnRecentFile(int index);
     long long OnOpenDocumentFile(const QString& path);
+    // What Open does once the file is chosen: reads path into the window,
+    // or says it cannot. Asks nothing. True when the file was read.
+    bool OpenFile(const QString& path);
+    // A file dropped on the window: asks about unsaved changes as Open
+    // does, then opens it.
+    void OnDroppedFile(const QString& path);
 
     // Title: "QuarnTool", and ": " and the path while the document has a file.
     void UpdateTitle();
@@ -94,6 +105,11 @@ public:
     // the command that asked must stop: on Cancel, and on Yes when the
     // document did not end up in a file.
     bool AskToSave(const QString& text);
+
+    // Undo and Redo: step back or forward through the changes since the
+    // document was opened, and show the document as it was then.
+    void OnEditUndo();
+    void OnEditRedo();
 
     // Other commands.
     void OnEditVersion();
@@ -121,6 +137,9 @@ public slots:
 protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void BuildControls();
@@ -129,6 +148,12 @@ private:
     QAction* AddCommand(QMenu* menu, const QString& text, int id);
     int ReadDocument();
     bool WriteDocument();
+    void TakeFieldsInto(StateMachineModel& model) const;
+    void AddHistoryCommands(QMenu* menu);
+    // After a change in the window: the document as the fields show it
+    // becomes a step of the history.
+    void RecordChange();
+    void UpdateHistoryCommands();
 
     StateMachineModel model_;
     RecentFileList& recentFiles_;
@@ -143,6 +168,9 @@ private:
     std::map<int, QAction*> commands_;
     std::array<QAction*, 4> recentActions_{};
     bool closing_ = false;
+    EditHistory history_;
+    // Set while Undo or Redo shows a state: showing it is no change.
+    bool applyingHistory_ = false;
 };
 
 }  // namespace quarn

@@ -13,7 +13,7 @@ packages=(
   curl
   xvfb openbox xdotool
   chromium
-  help2man desktop-file-utils appstream dpkg-dev file man-db
+  help2man desktop-file-utils appstream shared-mime-info dpkg-dev file man-db
 )
 
 exec bash "$(dirname "$0")/install-missing-packages.sh" install-deps "${packages[@]}"

@@ -29,6 +29,8 @@ bool CMorvexApp::InitInstance()
     SettingsStore::SetCompanyKey(morvex_texts::CompanyKey());
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/morvex/morvex.svg")));
     mainWindow_ = std::make_unique<CMorvexDlg>(fileDialogs_);
+    if (!startFile_.isEmpty())
+        mainWindow_->FillSourceField(startFile_);
     return true;
 }
 

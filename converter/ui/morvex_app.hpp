@@ -2,6 +2,8 @@
 
 #include "platform/file_dialogs.hpp"
 
+#include <QString>
+
 #include <functional>
 #include <memory>
 
@@ -20,6 +22,10 @@ public:
     CMorvexApp(const CMorvexApp&) = delete;
     CMorvexApp& operator=(const CMorvexApp&) = delete;
 
+    // A file for the source field (a full path, or empty for none): the
+    // one named on the command line. InitInstance puts it there.
+    void SetStartFile(const QString& path) { startFile_ = path; }
+
     // Runs the program; returns its exit code.
     int Run();
 
@@ -35,6 +41,7 @@ private:
     std::function<bool()> startSockets_;
     DesktopFileDialogs fileDialogs_;
     std::unique_ptr<CMorvexDlg> mainWindow_;
+    QString startFile_;
 };
 
 }  // namespace quarn

@@ -138,6 +138,11 @@ void CMorvexDlg::ShowPaths()
         destinationField_->setText(destination_);
 }
 
+void CMorvexDlg::FillSourceField(const QString& path)
+{
+    sourceField_->setText(path);
+}
+
 void CMorvexDlg::OnSourceChanged()
 {
     TakeFields();

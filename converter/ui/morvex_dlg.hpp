@@ -43,6 +43,10 @@ public:
     // its path is left alone.
     void ShowPaths();
 
+    // Puts path into the source field as if typed there: the destination
+    // follows. The file named on the command line comes in this way.
+    void FillSourceField(const QString& path);
+
     void OnSourceChanged();
     void OnBrowseSource();
     void OnBrowseDestination();

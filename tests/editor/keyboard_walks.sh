@@ -229,6 +229,21 @@ if start_editor; then
   stop_editor
 fi
 
+# Undo and Redo typed in a date field undo the document's step, not the
+# field's own text: the blanked time comes back, and goes again.
+walk=undo-redo-in-a-field
+cp "$scratch/filled_t0.xml" "$scratch/$walk.xml"
+if start_editor; then
+  open_file "$scratch/$walk.xml"
+  keys Tab Delete ctrl+z
+  save "$scratch/$walk.xml" named && expect_timer "$scratch/$walk.xml" 0 2027/01/04 22:00:00 2027/01/08 23:00:00 31
+  keys ctrl+shift+z
+  save "$scratch/$walk.xml" named && expect_timer "$scratch/$walk.xml" 0 2027/01/04 00:00:00 2027/01/08 23:00:00 31
+  keys ctrl+z ctrl+y
+  save "$scratch/$walk.xml" named && expect_timer "$scratch/$walk.xml" 0 2027/01/04 00:00:00 2027/01/08 23:00:00 31
+  stop_editor
+fi
+
 if [ "$failures" -gt 0 ]; then
   echo "$failures keyboard walk(s) failed"
   exit 1

@@ -3,7 +3,7 @@
 # package and unpacking it (deb) or by `cmake --install` (install), and checks
 # the installed tree: the layout, the links to the converting programs, that
 # quarnctl finds the installed stylesheet through its link, the man pages, and
-# the desktop entries and metainfo as the desktop tools read them.
+# the desktop entries, metainfo and the file type as the desktop tools read them.
 #
 # installed_tree_test.sh MODE BUILD_DIR SOURCE_DIR VERSION REFERENCE_QUARNCTL WITH_CONVERTER PROGRAM...
 # (WITH_CONVERTER is 1 when the converter, and with it quarnctl convert, is built;
@@ -27,7 +27,7 @@ has() {
   return 1
 }
 
-for tool in dpkg-deb desktop-file-validate appstreamcli man; do
+for tool in dpkg-deb desktop-file-validate appstreamcli man update-mime-database; do
   command -v "$tool" >/dev/null || fail "$tool is missing (scripts/install-deps.sh installs it)"
 done
 
@@ -171,6 +171,47 @@ for p in QuarnTool morvex; do
   grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$meta" || fail "$meta does not launch $id.desktop"
   desktop_count=$((desktop_count + 1))
 done
+# Each entry opens a file (%f), its window is known by the class the program
+# runs under (its executable's name), and every file type it opens is one the
+# desktop knows: ours, installed below, or one of the shared MIME database.
+system_types=/usr/share/mime/packages/freedesktop.org.xml
+for p in QuarnTool morvex; do
+  has $p || continue
+  entry=$usr/share/applications/io.github.quarn.$p.desktop
+  grep -q "^Exec=$p %f\$" "$entry" || fail "$entry does not pass the file: $(grep ^Exec= "$entry")"
+  [ "$(sed -n 's/^StartupWMClass=//p' "$entry")" = "$p" ] || fail "$entry: StartupWMClass is not $p"
+  types=$(sed -n 's/^MimeType=//p' "$entry" | tr ';' ' ')
+  [ -n "$types" ] || fail "$entry names no file type"
+  for type in $types; do
+    grep -qs "type=\"$type\"" "$usr"/share/mime/packages/*.xml "$system_types" ||
+      fail "$entry opens $type, which no MIME definition describes"
+  done
+done
+
+# The editor's file type: the root element <statemachine> tells it apart from
+# other XML, and it claims no file name (see packaging/quarn-tools.mime.xml).
+# The definition is compiled into a scratch database beside the system's own.
+if has QuarnTool; then
+  definition=$usr/share/mime/packages/quarn-tools.xml
+  [ -f "$definition" ] || fail "no MIME definition $definition"
+  cmp "$source/packaging/quarn-tools.mime.xml" "$definition" || fail "$definition differs from the source"
+  db=$tmp/mime-db/mime
+  mkdir -p "$db/packages"
+  cp "$definition" "$db/packages/"
+  if [ -f "$system_types" ]; then cp "$system_types" "$db/packages/"; fi
+  XDG_DATA_DIRS=$tmp/mime-db XDG_DATA_HOME=$tmp/mime-home update-mime-database "$db" >"$tmp/mime.out" 2>&1 ||
+    { cat "$tmp/mime.out" >&2; fail "update-mime-database rejects $definition"; }
+  [ ! -s "$tmp/mime.out" ] || { cat "$tmp/mime.out" >&2; fail "update-mime-database warns about $definition"; }
+  [ -f "$db/application/x-quarn-statemachine.xml" ] || fail "the database holds no application/x-quarn-statemachine"
+  grep -qx ' statemachine application/x-quarn-statemachine' "$db/XMLnamespaces" ||
+    fail "no root-element rule for <statemachine>: $(cat "$db/XMLnamespaces")"
+  grep -qx 'application/x-quarn-statemachine application/xml' "$db/subclasses" ||
+    fail "application/x-quarn-statemachine is not XML: $(grep quarn "$db/subclasses")"
+  if grep -q 'x-quarn-statemachine' "$db/globs2"; then
+    fail "the type claims file names, and with them other XML files: $(grep quarn "$db/globs2")"
+  fi
+fi
+
 # Nothing installed for a program that is not there.
 installed_entries=$(find "$usr/share" -name '*.desktop' 2>/dev/null | wc -l)
 [ "$installed_entries" -eq "$desktop_count" ] || fail "$installed_entries desktop entries for $desktop_count window programs"

@@ -9,10 +9,12 @@
 #include "devicelink/ui/upload_dlg.hpp"
 #include "devicelink/ui/window_exchange.hpp"
 #include "platform/dialog_units.hpp"
+#include "platform/opened_files.hpp"
 #include "tests/support/qt/window_test_support.hpp"
 #include "tests/support/test_peer.hpp"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -69,6 +71,7 @@ private slots:
 
     void socketFailureEndsBeforeAnyWindow();
     void startUpOpensTheConverterStore();
+    void fileOnTheCommandLineBecomesTheSource();
 
 private:
     QLineEdit* Field(int id) const;
@@ -529,6 +532,32 @@ void TestMorvexWindow::startUpOpensTheConverterStore()
     QTimer::singleShot(0, app.MainWindow(), [&] { QTest::mouseClick(
         test::FindControl<QPushButton>(*app.MainWindow(), CMorvexDlg::kExit), Qt::LeftButton); });
     app.RunMainWindow();
+}
+
+void TestMorvexWindow::fileOnTheCommandLineBecomesTheSource()
+{
+    // A relative name (as a shell passes it) becomes the full path the
+    // Browse button would give; the destination follows it.
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(work_.path()));
+    const QString source = FileArgument({QStringLiteral("morvex"), QStringLiteral("sub/../lamp model.xmi")});
+    QVERIFY(QDir::setCurrent(previous));
+    const QString expected = QDir::toNativeSeparators(QDir(work_.path()).filePath(QStringLiteral("lamp model.xmi")));
+    QCOMPARE(source, expected);
+
+    CMorvexApp app{[] { return true; }};
+    app.SetStartFile(source);
+    QVERIFY(app.InitInstance());
+    QCOMPARE(test::FindControl<QLineEdit>(*app.MainWindow(), CMorvexDlg::kSourceField)->text(), expected);
+    QCOMPARE(test::FindControl<QLineEdit>(*app.MainWindow(), CMorvexDlg::kDestinationField)->text(),
+             expected + QStringLiteral(".xml"));
+    QCOMPARE(app.MainWindow()->DestinationPath(), expected + QStringLiteral(".xml"));
+
+    // Without a file the fields start empty.
+    QCOMPARE(FileArgument({QStringLiteral("morvex")}), QString());
+    CMorvexApp plain{[] { return true; }};
+    QVERIFY(plain.InitInstance());
+    QCOMPARE(test::FindControl<QLineEdit>(*plain.MainWindow(), CMorvexDlg::kSourceField)->text(), QString());
 }
 
 QTEST_MAIN(TestMorvexWindow)
