@@ -28,6 +28,8 @@
 //   timer_text.hpp    A timer's window in words; why a timer is idle.
 //   picture.hpp       LayOutTimeline -> PictureLayout (abstract units),
 //                     WriteSvg; the editor's preview draws the same layout.
+//   report.hpp        BuildReport, WriteReportHtml: the program on paper
+//                     (quarnctl report, the editor's Print and Export PDF).
 //
 // Typical use:
 //   auto compiled = CompileProgram(ProgramTextFromModel(model));
@@ -45,6 +47,7 @@
 #include "runtime/local_clock.hpp"
 #include "runtime/picture.hpp"
 #include "runtime/program.hpp"
+#include "runtime/report.hpp"
 #include "runtime/signals.hpp"
 #include "runtime/step.hpp"
 #include "runtime/timeline.hpp"
