@@ -101,7 +101,7 @@ Report BuildReport(const StateMachineModel& model, const ProgramText& text, std:
     report.from = from;
     report.to = std::max(to, from);
 
-    for (int n = 0; n < kTimers; ++n) {
+    for (int n = 0; n < kTimerCount; ++n) {
         const TimerEntry& entry = model.timers[static_cast<std::size_t>(n)];
         ReportTimer& timer = report.timers[static_cast<std::size_t>(n)];
         timer.name = "T" + std::to_string(n);

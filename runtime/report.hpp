@@ -47,7 +47,7 @@ struct Report {
     std::string madeBy;  // the program and its version, "quarnctl 1.4.0"; may be empty
     Instant from = 0;
     Instant to = 0;
-    std::array<ReportTimer, kTimers> timers;
+    std::array<ReportTimer, kTimerCount> timers;
     std::vector<ReportRelay> relays;  // the used ones, in relay order
     // Relays the reader left out, with why: "R5: ...".
     std::vector<std::string> leftOut;
