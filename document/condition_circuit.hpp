@@ -65,7 +65,7 @@ inline constexpr CircuitPoint kCircuitOutputText{264, 84};    // "Output"
 inline constexpr CircuitPoint kCircuitRelayLabel{264, 96};    // "R 3"
 
 // The circuit without the dialog's buttons.
-inline constexpr int kCircuitWidth = 290;
+inline constexpr int kCircuitWidth = 300;
 inline constexpr int kCircuitHeight = 180;
 
 // What the circuit shows for one relay's condition.

@@ -33,6 +33,8 @@ table { border-collapse: collapse; }
 th, td { border: 1px solid #999999; padding: 2px 5px; text-align: left; vertical-align: top; }
 th { background: #eeeeee; white-space: nowrap; }
 td.day { text-align: center; }
+td.value { white-space: nowrap; }
+table.timers th, table.timers td { padding: 1px 3px; }
 table.facts th { background: none; border: none; padding-left: 0; }
 table.facts td { border: none; }
 code { font-family: monospace; }
@@ -179,8 +181,11 @@ std::string WriteReportHtml(const Report& report, const ReportHtmlOptions& optio
     std::size_t nextPicture = 0;
     const auto addPicture = [&] {
         const ReportPicture& picture = pictures[nextPicture++];
+        // Each picture in a paragraph of its own, so no text flows beside it.
+        html += "<p class=\"picture\">";
         if (options.pictures == ReportPictureForm::InlineSvg) {
             html += WithoutDeclaration(picture.svg);
+            add({"</p>"});
             return;
         }
         double width = picture.width;
@@ -190,7 +195,7 @@ std::string WriteReportHtml(const Report& report, const ReportHtmlOptions& optio
             width = options.maxPictureWidth;
         }
         add({"<img src=\"", picture.name, "\" width=\"", MarkupNumber(width), "\" height=\"", MarkupNumber(height),
-             "\" alt=\"\"/>"});
+             "\" alt=\"\"/></p>"});
     };
 
     const std::string version = MarkupText(report.version);
@@ -216,7 +221,7 @@ std::string WriteReportHtml(const Report& report, const ReportHtmlOptions& optio
 
     // The timer grid with the editor's headings.
     add({"<h2>Timers</h2>"});
-    add({"<table class=\"timers\">"});
+    add({"<table class=\"timers\" width=\"100%\">"});
     add({"<thead>"});
     add({"<tr><th rowspan=\"2\"></th><th colspan=\"2\">ON</th><th colspan=\"2\">OFF</th>"
          "<th colspan=\"7\">Day of week</th><th rowspan=\"2\">Window</th></tr>"});
@@ -227,8 +232,9 @@ std::string WriteReportHtml(const Report& report, const ReportHtmlOptions& optio
     add({"</thead>"});
     add({"<tbody>"});
     for (const ReportTimer& timer : report.timers) {
-        std::string row = "<tr><th>Timer " + timer.name + "</th><td>" + timer.onDate + "</td><td>" + timer.onTime +
-                          "</td><td>" + timer.offDate + "</td><td>" + timer.offTime + "</td>";
+        std::string row = "<tr><th>Timer " + timer.name + "</th>";
+        for (const std::string* value : {&timer.onDate, &timer.onTime, &timer.offDate, &timer.offTime})
+            row += "<td class=\"value\">" + *value + "</td>";
         for (const bool ticked : timer.weekdays)
             row += std::string("<td class=\"day\">") + (ticked ? "x" : "") + "</td>";
         row += "<td>" + Utf8Markup(timer.window) + "</td></tr>";
@@ -276,7 +282,7 @@ std::string WriteReportHtml(const Report& report, const ReportHtmlOptions& optio
     if (report.check.findings.empty() && report.check.failure.empty()) {
         add({"<p class=\"none\">No findings for this period, whatever the inputs do.</p>"});
     } else {
-        add({"<table class=\"findings\">"});
+        add({"<table class=\"findings\" width=\"100%\">"});
         add({"<thead><tr><th>Severity</th><th>Code</th><th>Subject</th><th>Finding</th></tr></thead>"});
         add({"<tbody>"});
         for (const Finding& finding : report.check.findings) {
