@@ -113,6 +113,7 @@ Report BuildReport(const StateMachineModel& model, const ProgramText& text, std:
         timer.offTime = TimeShown(entry.offTime);
         timer.weekdays = entry.weekdays;
         timer.window = TimerWindowText(entry);
+        timer.inUse = entry.offTime.has_value();
     }
 
     for (int n = 0; n < kRelays; ++n) {
@@ -224,7 +225,7 @@ std::string WriteReportHtml(const Report& report, const ReportHtmlOptions& optio
     add({"<table class=\"timers\" width=\"100%\">"});
     add({"<thead>"});
     add({"<tr><th rowspan=\"2\"></th><th colspan=\"2\">ON</th><th colspan=\"2\">OFF</th>"
-         "<th colspan=\"7\">Day of week</th><th rowspan=\"2\">Window</th></tr>"});
+         "<th colspan=\"7\">Day of week</th></tr>"});
     std::string days;
     for (const char* day : kDayHeadings)
         days += std::string("<th>") + day + "</th>";
@@ -237,11 +238,19 @@ std::string WriteReportHtml(const Report& report, const ReportHtmlOptions& optio
             row += "<td class=\"value\">" + *value + "</td>";
         for (const bool ticked : timer.weekdays)
             row += std::string("<td class=\"day\">") + (ticked ? "x" : "") + "</td>";
-        row += "<td>" + Utf8Markup(timer.window) + "</td></tr>";
-        add({row});
+        add({row, "</tr>"});
     }
     add({"</tbody>"});
     add({"</table>"});
+    // The windows in words under the grid, for the timers in use; a column
+    // of its own would squeeze the dates on a portrait page.
+    std::string windows;
+    for (const ReportTimer& timer : report.timers) {
+        if (timer.inUse)
+            windows += "<li>" + timer.name + ": " + Utf8Markup(timer.window) + "</li>\n";
+    }
+    if (!windows.empty())
+        add({"<ul class=\"windows\">\n", windows, "</ul>"});
 
     add({"<h2>Relays</h2>"});
     if (report.relays.empty())

@@ -28,6 +28,7 @@ struct ReportTimer {
     std::string offDate;
     std::string offTime;
     std::array<bool, kWeekdayCount> weekdays{};  // Monday first
+    bool inUse = false;  // its OFF time is set
     std::string window;  // "daily 07:30:00-22:00:00 Mon-Fri", or why it is never on
 };
 

@@ -34,6 +34,11 @@ StateMachineModel Office()
     model.timers[0].onTime = TimeOfDay{7, 30, 0};
     model.timers[0].offTime = TimeOfDay{22, 0, 0};
     SetWeekdayMask(model, 0, 31);
+    model.timers[1].onDate = CalendarDate{2027, 1, 4};
+    model.timers[1].onTime = TimeOfDay{22, 0, 0};
+    model.timers[1].offDate = CalendarDate{2027, 1, 8};
+    model.timers[1].offTime = TimeOfDay{23, 0, 0};
+    SetWeekdayMask(model, 1, 31);
     model.relays[3] = u"(#T0&&#R2)";
     model.relays[5] = u"#S1";
     return model;
@@ -154,7 +159,8 @@ void TestPrintReport::exportedPdfHoldsTheDocumentOnPagesThatAreNotBlank()
     // own texts are drawn, not typeset, so they are not in the text layer).
     const QString text = Run(Tool(QStringLiteral("pdftotext")), {pdf, QStringLiteral("-")});
     for (const QString& expected : {QStringLiteral("Hall <b>&amp; \"north\""), QStringLiteral("Timer T7"),
-                                    QStringLiteral("07:30:00"), QStringLiteral("(#T0&&#R2)"), QStringLiteral("#S1"),
+                                    QStringLiteral("07:30:00"), QStringLiteral("2027/01/04"),
+                                    QStringLiteral("23:00:00"), QStringLiteral("(#T0&&#R2)"), QStringLiteral("#S1"),
                                     QStringLiteral("missing-relay"), QStringLiteral("plant.xml")}) {
         QVERIFY2(text.contains(expected), qPrintable(QStringLiteral("no \"%1\" in:\n%2").arg(expected, text)));
     }

@@ -117,6 +117,10 @@ TEST(Report, ThePageHoldsTheFactsTheTimersEveryUsedRelayTheWeekAndTheFindings)
     });
     EXPECT_EQ(dayCells, kTimerCount * kWeekdayCount);
     EXPECT_EQ(ticked, 5 + 2);
+    // The windows in words, for the timers in use only.
+    EXPECT_EQ(page.Texts("li"), (std::vector<std::string>{
+                                    "T0: daily 07:30:00-22:00:00 Mon-Fri",
+                                    "T1: dated 2013-02-08 10:00:00 - 2013-02-10 18:30:00, Sat, Sun"}));
 
     // Every used relay: its section, its condition, its circuit; no other.
     std::vector<std::string> relayIds;
