@@ -15,6 +15,7 @@
 #include "runtime/program.hpp"
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
