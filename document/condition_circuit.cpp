@@ -2,8 +2,6 @@
 
 #include "document/markup_text.hpp"
 
-#include <cmath>
-#include <cstdint>
 #include <initializer_list>
 
 namespace quarn {
@@ -14,7 +12,6 @@ constexpr const char* kInk = "#000000";
 constexpr const char* kGreyInk = "#a0a0a0";
 // A static text's top in dialog units lies this far above its baseline.
 constexpr int kBaseline = 7;
-
 
 }  // namespace
 

@@ -6,7 +6,6 @@
 #include "runtime/timer_text.hpp"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <initializer_list>
