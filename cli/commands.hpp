@@ -37,6 +37,9 @@ void AddCheckCommand(CLI::App& app);
 // explain
 void AddExplainCommand(CLI::App& app);
 
+// report
+void AddReportCommand(CLI::App& app);
+
 // deploy, status
 void AddFleetCommands(CLI::App& app);
 

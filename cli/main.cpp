@@ -78,6 +78,7 @@ int main(int argc, char** argv)
     quarn::cli::AddDiffCommand(app);
     quarn::cli::AddCheckCommand(app);
     quarn::cli::AddExplainCommand(app);
+    quarn::cli::AddReportCommand(app);
     quarn::cli::AddFleetCommands(app);
 #ifdef QUARN_WITH_JOURNAL
     quarn::cli::AddJournalCommands(app);

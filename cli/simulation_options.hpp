@@ -15,6 +15,8 @@ namespace quarn::cli {
 
 // --from, --days, --input.
 void AddSimulationOptions(CLI::App& command, SimulationRequest& request);
+// --from and --days alone, for commands that take no input schedule.
+void AddPeriodOptions(CLI::App& command, SimulationRequest& request);
 
 // Prints "quarnctl: " + message and ends the command with status 2.
 [[noreturn]] void FailBadOption(const std::string& message);

@@ -199,6 +199,9 @@ void CQuarnToolDlg::BuildMenus()
     AddCommand(fileMenu_, QStringLiteral("Save As ...."), kFileSaveAs)
         ->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+S")));
     fileMenu_->addSeparator();
+    AddCommand(fileMenu_, QStringLiteral("Print..."), kFilePrint)->setShortcut(QKeySequence(QStringLiteral("Ctrl+P")));
+    AddCommand(fileMenu_, QStringLiteral("Export PDF..."), kFileExportPdf);
+    fileMenu_->addSeparator();
     for (int i = 0; i < RecentFileList::kCapacity; ++i) {
         QAction* action = fileMenu_->addAction(QString());
         action->setObjectName(QStringLiteral("command%1").arg(RecentFileList::kFirstCommandId + i));
@@ -260,6 +263,12 @@ void CQuarnToolDlg::RunCommand(int id)
         break;
     case kFileSaveAs:
         OnFileSaveAs();
+        break;
+    case kFilePrint:
+        OnFilePrint();
+        break;
+    case kFileExportPdf:
+        OnFileExportPdf();
         break;
     case kFileExit:
         OnFileExit();

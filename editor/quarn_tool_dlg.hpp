@@ -2,6 +2,7 @@
 
 #include "document/edit_history.hpp"
 #include "document/model.hpp"
+#include "runtime/report.hpp"
 
 #include <QDialog>
 #include <QString>
@@ -15,11 +16,13 @@ class QCheckBox;
 class QLineEdit;
 class QMenu;
 class QMenuBar;
+class QPrinter;
 class QPushButton;
 
 namespace quarn {
 
 class CDateTimeCtrlEx;
+class CWeekPreviewDlg;
 class FileDialogs;
 class RecentFileList;
 
@@ -37,6 +40,8 @@ public:
         kFileOpen = 57601,
         kFileSave = 57603,
         kFileSaveAs = 32773,
+        kFilePrint = 57607,
+        kFileExportPdf = 32785,
         kFileRecent = 57616,
         kFileExit = 32774,
         kEditUndo = 57643,
@@ -124,6 +129,15 @@ public:
     void OnDirectControl();
     // What the document does over a week, drawn.
     void OnWeekPreview();
+    // The document on paper (the page of quarnctl report), for the week of
+    // the open Week preview, else this week. True when it was printed or
+    // written.
+    bool OnFilePrint();
+    bool OnFileExportPdf();
+    runtime::Report CurrentReport();
+    runtime::Instant ReportWeekStart() const;
+    // How Print asks for the printer; by default the print dialog. True: print.
+    void SetPrintAsker(std::function<bool(QPrinter&)> asker);
 
     // Filled by the File menu each time it opens.
     void UpdateRecentFileMenu();
@@ -159,6 +173,8 @@ private:
     RecentFileList& recentFiles_;
     FileDialogs& fileDialogs_;
     std::function<long long(const QString&)> recentFileOpener_;
+    std::function<bool(QPrinter&)> printAsker_;
+    const CWeekPreviewDlg* openPreview_ = nullptr;  // while the Week preview runs
 
     QMenuBar* menuBar_ = nullptr;
     QMenu* fileMenu_ = nullptr;

@@ -32,6 +32,8 @@
 //                     a schedule, `--input` options and a picture caption.
 //   week_preview.hpp  BuildWeekPreview: what the editor's Week preview shows
 //                     (timeline, picture, findings, explanations).
+//   report.hpp        BuildReport, WriteReportHtml: the program on paper
+//                     (quarnctl report, the editor's Print and Export PDF).
 //
 // Typical use:
 //   auto compiled = CompileProgram(ProgramTextFromModel(model));
@@ -50,6 +52,7 @@
 #include "runtime/local_clock.hpp"
 #include "runtime/picture.hpp"
 #include "runtime/program.hpp"
+#include "runtime/report.hpp"
 #include "runtime/signals.hpp"
 #include "runtime/step.hpp"
 #include "runtime/timeline.hpp"

@@ -12,6 +12,7 @@ packages=(
   libsqlite3-dev python3-prometheus-client
   curl
   xvfb openbox xdotool
+  poppler-utils
   chromium
   help2man desktop-file-utils appstream shared-mime-info dpkg-dev file man-db
 )

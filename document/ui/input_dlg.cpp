@@ -1,5 +1,6 @@
 #include "document/ui/input_dlg.hpp"
 
+#include "document/condition_circuit.hpp"
 #include "document/condition_text.hpp"
 #include "document/ui/input_list_box.hpp"
 #include "platform/control_name.hpp"
@@ -21,24 +22,6 @@ constexpr int kWidthUnits = 309;
 constexpr int kHeightUnits = 213;
 // Height of a list's field and its dropped-down list together.
 constexpr int kDroppedHeightUnits = 66;
-
-constexpr std::array<int, CInputDlg::kInputs> kListY{18, 36, 54, 72, 108, 126, 145, 162};
-
-struct Box {
-    int x, y, width, height;
-};
-
-// Gate outlines.
-constexpr std::array<Box, 3> kGateBoxes{{{114, 12, 42, 78}, {114, 102, 42, 78}, {198, 54, 42, 78}}};
-
-// Wires: eight inputs into the gates, then the gate outputs into the
-// output gate and from it to the output.
-constexpr std::array<Box, 15> kWires{{
-    {84, 24, 30, 1}, {84, 42, 30, 1}, {84, 60, 30, 1}, {84, 78, 30, 1},
-    {84, 114, 30, 1}, {84, 132, 30, 1}, {84, 150, 30, 1}, {84, 168, 30, 1},
-    {156, 48, 18, 1}, {156, 138, 18, 1}, {174, 48, 1, 18}, {174, 120, 1, 18},
-    {175, 65, 23, 1}, {174, 120, 24, 1}, {240, 90, 18, 1},
-}};
 
 QLabel* AddText(QWidget* parent, const DialogUnits& du, const QString& text, int x, int y)
 {
@@ -65,7 +48,7 @@ protected:
 
 // Gate outlines and wires are drawn in the palette's text colour, so they
 // stay visible on a dark theme.
-QFrame* AddCircuitFrame(QWidget* parent, const DialogUnits& du, const Box& box, bool filled)
+QFrame* AddCircuitFrame(QWidget* parent, const DialogUnits& du, const CircuitBox& box, bool filled)
 {
     QFrame* frame = filled ? new Wire(parent) : new QFrame(parent);
     if (!filled) {
@@ -106,7 +89,8 @@ CInputDlg::CInputDlg(QWidget* parent) : QDialog(parent)
         auto* list = new InputListBox(du.y(kDroppedHeightUnits), panel);
         list->setObjectName(ControlName(kFirstInputListId + i));
         list->addItems(entries);
-        const QRect cell = du.rect(18, kListY[i], 60, 12);
+        const QRect cell = du.rect(kCircuitInputX, kCircuitInputY[static_cast<std::size_t>(i)], kCircuitInputWidth,
+                                   kCircuitInputHeight);
         list->setGeometry(cell.x(), cell.y(), cell.width(),
                           std::max(cell.height(), list->sizeHint().height()));
         lists_[i] = list;
@@ -115,37 +99,39 @@ CInputDlg::CInputDlg(QWidget* parent) : QDialog(parent)
 
     // Each part of the circuit belongs to the AND gate, the OR gate or the
     // output gate, and is greyed with its gate when that gate is not used.
-    for (int i = 0; i < static_cast<int>(kGateBoxes.size()); ++i) {
-        QFrame* frame = AddCircuitFrame(panel, du, kGateBoxes[i], false);
+    for (int i = 0; i < static_cast<int>(kCircuitGates.size()); ++i) {
+        QFrame* frame = AddCircuitFrame(panel, du, kCircuitGates[static_cast<std::size_t>(i)], false);
         frame->setObjectName(QStringLiteral("gate%1").arg(i));
         if (i < 2)
             gateParts_[i].push_back(frame);
     }
-    for (int i = 0; i < static_cast<int>(kWires.size()); ++i) {
-        QFrame* frame = AddCircuitFrame(panel, du, kWires[i], true);
+    for (int i = 0; i < static_cast<int>(kCircuitWires.size()); ++i) {
+        const auto wire = static_cast<std::size_t>(i);
+        QFrame* frame = AddCircuitFrame(panel, du, kCircuitWires[wire], true);
         frame->setObjectName(QStringLiteral("wire%1").arg(i));
-        // Wires 0-3 lead into the AND gate and 8, 10, 12 out of it; 4-7
-        // into the OR gate and 9, 11, 13 out of it; 14 is the output.
-        if (i < 4 || i == 8 || i == 10 || i == 12)
+        if (kCircuitWireParts[wire] == CircuitPart::AndGate)
             gateParts_[0].push_back(frame);
-        else if (i < 8 || i == 9 || i == 11 || i == 13)
+        else if (kCircuitWireParts[wire] == CircuitPart::OrGate)
             gateParts_[1].push_back(frame);
     }
-    gateParts_[0].push_back(AddText(panel, du, QStringLiteral("&&"), 132, 48));
-    gateParts_[1].push_back(AddText(panel, du, QStringLiteral(">=1"), 132, 132));
-    AddText(panel, du, QStringLiteral(">=1"), 210, 90);
+    const auto addText = [panel, &du](const QString& text, CircuitPoint at) {
+        return AddText(panel, du, text, at.x, at.y);
+    };
+    gateParts_[0].push_back(addText(QStringLiteral("&&"), kCircuitAndLabel));
+    gateParts_[1].push_back(addText(QStringLiteral(">=1"), kCircuitOrLabel));
+    addText(QStringLiteral(">=1"), kCircuitOutputLabel);
     for (int g = 0; g < 2; ++g) {
-        QLabel* unused = AddText(panel, du, QStringLiteral("not used"), 117, g == 0 ? 62 : 146);
+        QLabel* unused = addText(QStringLiteral("not used"), g == 0 ? kCircuitAndUnused : kCircuitOrUnused);
         unused->setObjectName(g == 0 ? QStringLiteral("andGateUnused") : QStringLiteral("orGateUnused"));
         unused->setEnabled(false);
         unusedLabels_[g] = unused;
     }
-    AddText(panel, du, QStringLiteral("Output"), 264, 84);
+    addText(QStringLiteral("Output"), kCircuitOutputText);
 
     relayLabel_ = new QLabel(QStringLiteral("R"), panel);
     relayLabel_->setObjectName(ControlName(kRelayLabelId));
     relayLabel_->setTextFormat(Qt::PlainText);
-    relayLabel_->setGeometry(du.rect(264, 96, 18, 8));
+    relayLabel_->setGeometry(du.rect(kCircuitRelayLabel.x, kCircuitRelayLabel.y, 18, 8));
 
     auto* ok = new QPushButton(QStringLiteral("OK"), panel);
     ok->setObjectName(ControlName(kOkId));

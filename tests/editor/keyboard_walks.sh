@@ -244,6 +244,43 @@ if start_editor; then
   stop_editor
 fi
 
+# Ctrl+P from the first date field opens the print dialog; Return prints
+# with its defaults (a PDF named after the document in the home folder),
+# and the page holds the opened file's texts. Printing changes nothing: no
+# question before the next Open.
+walk=print-from-keyboard
+cp "$scratch/filled_t0.xml" "$scratch/$walk.xml"
+saved_home=$HOME
+export HOME="$scratch/home-$walk"
+mkdir -p "$HOME"
+if start_editor; then
+  open_file "$scratch/$walk.xml"
+  keys ctrl+p
+  if wait_for_window '^Print$'; then
+    keys Return
+    printed="$HOME/QUARN program.pdf"
+    # Complete once the PDF's last line is there.
+    for _ in $(seq 100); do
+      tail -c 16 "$printed" 2>/dev/null | grep -q '%%EOF' && break
+      sleep 0.1
+    done
+    if [ ! -s "$printed" ]; then
+      fail "Return in the print dialog printed nothing"
+    elif ! pdftotext "$printed" - 2>/dev/null | grep -q "Timer T7"; then
+      fail "the printed page lacks the timer table"
+    elif ! pdftotext "$printed" - 2>/dev/null | grep -q "2027/01/04"; then
+      fail "the printed page lacks the opened file's ON date"
+    fi
+  else
+    fail "Ctrl+P showed no print dialog"
+  fi
+  keys ctrl+o
+  no_question "printing"
+  wait_for_window '^Open$' && keys Escape
+  stop_editor
+fi
+export HOME=$saved_home
+
 if [ "$failures" -gt 0 ]; then
   echo "$failures keyboard walk(s) failed"
   exit 1
