@@ -3,6 +3,7 @@
 #include "editor/condition_box.hpp"
 #include "editor/date_time_ctrl_ex.hpp"
 #include "editor/editor_texts.hpp"
+#include "editor/menu_keys.hpp"
 #include "editor/model_fields.hpp"
 #include "editor/recent_file_list.hpp"
 #include "editor/window_events.hpp"
@@ -21,6 +22,8 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <utility>
 
 
 namespace quarn {
@@ -70,6 +73,7 @@ CQuarnToolDlg::CQuarnToolDlg(RecentFileList& recentFiles, FileDialogs& fileDialo
     BuildControls();
     ShowModel();
     BuildMenus();
+    AddCommandKeys();
     resize(content_->width(), content_->height() + menuBar_->sizeHint().height());
 
     // Every date and time field starts blank, in its normal format.
@@ -235,6 +239,23 @@ void CQuarnToolDlg::BuildMenus()
     }
 }
 
+// Keys for the Extra menu's commands, chosen clear of the File menu's, the
+// edit keys and the line-editing keys a date field takes for itself (Ctrl+K,
+// Ctrl+U); and Alt with a letter for each menu.
+void CQuarnToolDlg::AddCommandKeys()
+{
+    const std::pair<int, const char*> keys[] = {
+        {kDirectControl, "Ctrl+D"},
+        {kWeekPreview, "Ctrl+R"},
+        {kUpload, "Ctrl+L"},
+    };
+    for (const auto& [id, key] : keys) {
+        if (QAction* action = CommandAction(id))
+            action->setShortcut(QKeySequence(QString::fromLatin1(key)));
+    }
+    AddMenuKeys(this, menuBar_);
+}
+
 QAction* CQuarnToolDlg::AddCommand(QMenu* menu, const QString& text, int id)
 {
     QAction* action = menu->addAction(text);
@@ -396,6 +417,10 @@ void CQuarnToolDlg::keyPressEvent(QKeyEvent* event)
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
+        // The window has no default action; a focused button is pressed,
+        // as Space presses it.
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
+            button->click();
         event->accept();
         return;
     case Qt::Key_Escape:

@@ -125,6 +125,7 @@ protected:
 private:
     void BuildControls();
     void BuildMenus();
+    void AddCommandKeys();
     void RunCommand(int id);
     QAction* AddCommand(QMenu* menu, const QString& text, int id);
     int ReadDocument();
