@@ -71,6 +71,7 @@ CQuarnToolDlg::CQuarnToolDlg(RecentFileList& recentFiles, FileDialogs& fileDialo
     ResetModel(model_);
 
     BuildControls();
+    NameControls();
     ShowModel();
     BuildMenus();
     AddCommandKeys();
@@ -116,7 +117,7 @@ void CQuarnToolDlg::BuildControls()
 
     for (int n = 0; n < kTimers; ++n) {
         const int rowY = 36 + 18 * n;
-        AddText(content_, du, QStringLiteral("Timer T%1").arg(n), 24, rowY);
+        QLabel* rowLabel = AddText(content_, du, QStringLiteral("Timer T%1").arg(n), 24, rowY);
 
         for (int column = 0; column < 4; ++column) {
             const int id = kFirstTimerField + 4 * n + column;
@@ -132,6 +133,7 @@ void CQuarnToolDlg::BuildControls()
             field->SetValue(QDateTime::currentDateTime());
             controls_[id] = field;
         }
+        rowLabel->setBuddy(TimerField(n, 0));
 
         for (int d = 0; d < kDays; ++d) {
             const int id = kFirstWeekdayBox + kDays * n + d;
@@ -187,6 +189,28 @@ void CQuarnToolDlg::BuildControls()
     layout->addWidget(content_, 1, Qt::AlignLeft | Qt::AlignTop);
     content_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     content_->resize(du.size(kWidthUnits, kHeightUnits));
+}
+
+// Names that say what each control of the grid is for, as a screen reader
+// reads them: the grid's headings stand apart from the controls under them.
+void CQuarnToolDlg::NameControls()
+{
+    static const std::array<const char*, 4> columns{"ON date", "ON time", "OFF date", "OFF time"};
+    static const std::array<const char*, kDays> days{"Monday", "Tuesday", "Wednesday", "Thursday",
+                                                     "Friday", "Saturday", "Sunday"};
+    for (int n = 0; n < kTimers; ++n) {
+        const QString timer = QStringLiteral("Timer T%1 ").arg(n);
+        for (int column = 0; column < 4; ++column)
+            TimerField(n, column)->setAccessibleName(timer + QLatin1String(columns[column]));
+        for (int d = 0; d < kDays; ++d)
+            Control(kFirstWeekdayBox + kDays * n + d)->setAccessibleName(timer + QLatin1String(days[d]));
+        Control(kFirstAllDaysButton + n)->setAccessibleName(timer + QStringLiteral("all days"));
+        Control(kFirstNoDaysButton + n)->setAccessibleName(timer + QStringLiteral("no days"));
+    }
+    for (int n = 0; n < kRelays; ++n) {
+        Control(kFirstRelayButton + n)->setAccessibleName(QStringLiteral("Edit condition of relay R%1").arg(n));
+        Control(kFirstConditionBox + n)->setAccessibleName(QStringLiteral("Condition of relay R%1").arg(n));
+    }
 }
 
 void CQuarnToolDlg::BuildMenus()

@@ -124,6 +124,7 @@ protected:
 
 private:
     void BuildControls();
+    void NameControls();
     void BuildMenus();
     void AddCommandKeys();
     void RunCommand(int id);

@@ -51,6 +51,7 @@ CDirectDlg::CDirectDlg(QWidget* parent) : QDialog(parent)
     for (int i = 0; i < kRelays; ++i) {
         auto* button = new CRelayButton(QStringLiteral("R%1").arg(i), this);
         button->setObjectName(ControlName(kFirstRelayId + i));
+        button->setAccessibleName(QStringLiteral("Switch relay R%1").arg(i));
         // Enter on a focused relay switches it, as Space does; elsewhere
         // Enter is Exit's.
         button->setAutoDefault(true);

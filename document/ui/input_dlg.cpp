@@ -105,6 +105,9 @@ CInputDlg::CInputDlg(QWidget* parent) : QDialog(parent)
     for (int i = 0; i < kInputs; ++i) {
         auto* list = new InputListBox(du.y(kDroppedHeightUnits), panel);
         list->setObjectName(ControlName(kFirstInputListId + i));
+        // The gate each list feeds and its number, as the circuit shows them.
+        list->setAccessibleName(i < kInputs / 2 ? QStringLiteral("AND input %1").arg(i + 1)
+                                                : QStringLiteral("OR input %1").arg(i + 1));
         list->addItems(entries);
         const QRect cell = du.rect(18, kListY[i], 60, 12);
         list->setGeometry(cell.x(), cell.y(), cell.width(),
