@@ -9,6 +9,7 @@
 #include "editor/window_events.hpp"
 #include "platform/control_name.hpp"
 #include "platform/dialog_units.hpp"
+#include "platform/window_geometry.hpp"
 
 #include <QAction>
 #include <QCheckBox>
@@ -21,6 +22,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include <utility>
@@ -75,7 +77,10 @@ CQuarnToolDlg::CQuarnToolDlg(RecentFileList& recentFiles, FileDialogs& fileDialo
     ShowModel();
     BuildMenus();
     AddCommandKeys();
-    resize(content_->width(), content_->height() + menuBar_->sizeHint().height());
+    // Large enough for every control, unless the screen is smaller.
+    const QSize whole(content_->width(), content_->height() + menuBar_->sizeHint().height());
+    setMinimumSize(WithinScreen(this, whole));
+    resize(WithinScreen(this, whole));
 
     // Every date and time field starts blank, in its normal format.
     for (int n = 0; n < kTimers; ++n) {
@@ -186,9 +191,24 @@ void CQuarnToolDlg::BuildControls()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->setSizeConstraint(QLayout::SetNoConstraint);
-    layout->addWidget(content_, 1, Qt::AlignLeft | Qt::AlignTop);
     content_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     content_->resize(du.size(kWidthUnits, kHeightUnits));
+    layout->addWidget(ScrollingGrid(), 1);
+}
+
+// The grid keeps its size and its place at the top left, as its controls
+// keep theirs; where the window is smaller, as on a small screen or at a
+// large scale factor, it scrolls.
+QScrollArea* CQuarnToolDlg::ScrollingGrid()
+{
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("gridScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->setWidgetResizable(false);
+    scroll->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    scroll->setWidget(content_);
+    return scroll;
 }
 
 // Names that say what each control of the grid is for, as a screen reader
@@ -441,10 +461,6 @@ void CQuarnToolDlg::keyPressEvent(QKeyEvent* event)
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        // The window has no default action; a focused button is pressed,
-        // as Space presses it.
-        if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
-            button->click();
         event->accept();
         return;
     case Qt::Key_Escape:

@@ -15,6 +15,7 @@ class QLineEdit;
 class QMenu;
 class QMenuBar;
 class QPushButton;
+class QScrollArea;
 
 namespace quarn {
 
@@ -124,6 +125,7 @@ protected:
 
 private:
     void BuildControls();
+    QScrollArea* ScrollingGrid();
     void NameControls();
     void BuildMenus();
     void AddCommandKeys();

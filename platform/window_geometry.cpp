@@ -1,0 +1,82 @@
+#include "platform/window_geometry.hpp"
+
+#include "platform/settings_store.hpp"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStringList>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace quarn {
+
+namespace {
+
+QRect AvailableArea(const QWidget* window, const QRect& at)
+{
+    QScreen* screen = at.isValid() ? QGuiApplication::screenAt(at.center()) : nullptr;
+    if (screen == nullptr)
+        screen = window != nullptr ? window->screen() : QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->availableGeometry() : QRect();
+}
+
+}  // namespace
+
+QRect ClampToArea(QRect rect, const QRect& area)
+{
+    if (!area.isValid())
+        return rect;
+    rect.setSize(rect.size().boundedTo(area.size()));
+    rect.moveLeft(std::clamp(rect.left(), area.left(), area.right() - rect.width() + 1));
+    rect.moveTop(std::clamp(rect.top(), area.top(), area.bottom() - rect.height() + 1));
+    return rect;
+}
+
+QRect StoredWindowGeometry(const QString& entry)
+{
+    const QStringList parts = SettingsStore::ReadString(kWindowSection, entry, QString()).split(u',');
+    if (parts.size() != 4)
+        return {};
+    int numbers[4] = {};
+    for (int i = 0; i < 4; ++i) {
+        bool ok = false;
+        numbers[i] = parts[i].trimmed().toInt(&ok);
+        if (!ok)
+            return {};
+    }
+    const QRect rect(numbers[0], numbers[1], numbers[2], numbers[3]);
+    return rect.width() > 0 && rect.height() > 0 ? rect : QRect();
+}
+
+void RestoreWindowGeometry(QWidget* window, const QString& entry)
+{
+    const QRect stored = StoredWindowGeometry(entry);
+    if (!stored.isValid())
+        return;
+    QRect place = ClampToArea(stored, AvailableArea(window, stored));
+    place.setSize(place.size().expandedTo(window->minimumSize()).boundedTo(window->maximumSize()));
+    window->setGeometry(place);
+}
+
+void SaveWindowGeometry(const QWidget* window, const QString& entry)
+{
+    const QRect place = window->isMaximized() || window->isFullScreen() ? window->normalGeometry()
+                                                                         : window->geometry();
+    if (!place.isValid())
+        return;
+    SettingsStore::WriteString(kWindowSection, entry,
+                               QStringLiteral("%1,%2,%3,%4")
+                                   .arg(place.x())
+                                   .arg(place.y())
+                                   .arg(place.width())
+                                   .arg(place.height()));
+}
+
+QSize WithinScreen(const QWidget* window, QSize wanted)
+{
+    const QRect area = AvailableArea(window, QRect());
+    return area.isValid() ? wanted.boundedTo(area.size()) : wanted;
+}
+
+}  // namespace quarn
