@@ -2,9 +2,11 @@
 
 #include "platform/settings_store.hpp"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStringList>
+#include <QStyle>
 #include <QWidget>
 
 #include <algorithm>
@@ -76,7 +78,14 @@ void SaveWindowGeometry(const QWidget* window, const QString& entry)
 QSize WithinScreen(const QWidget* window, QSize wanted)
 {
     const QRect area = AvailableArea(window, QRect());
-    return area.isValid() ? wanted.boundedTo(area.size()) : wanted;
+    if (!area.isValid())
+        return wanted;
+    // The window manager's frame is not known before the window shows; room
+    // for a title bar and the borders keeps the frame on the screen too.
+    const QStyle* style = window != nullptr ? window->style() : QApplication::style();
+    const int border = 2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth) + 4;
+    const QSize frame(border, border + style->pixelMetric(QStyle::PM_TitleBarHeight));
+    return wanted.boundedTo(area.size() - frame);
 }
 
 }  // namespace quarn

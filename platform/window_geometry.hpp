@@ -27,8 +27,9 @@ void RestoreWindowGeometry(QWidget* window, const QString& entry);
 // Stores where window is now (its place before it was maximised).
 void SaveWindowGeometry(const QWidget* window, const QString& entry);
 
-// wanted, made no larger than the screen window is on leaves free: a window
-// whose controls do not fit that screen scrolls instead of running off it.
+// wanted, made no larger than the screen window is on leaves free, with room
+// for the window's frame: a window whose controls do not fit that screen
+// scrolls instead of running off it.
 QSize WithinScreen(const QWidget* window, QSize wanted);
 
 }  // namespace quarn
