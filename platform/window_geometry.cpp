@@ -5,8 +5,10 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStringList>
 #include <QStyle>
+#include <QVBoxLayout>
 #include <QWidget>
 
 #include <algorithm>
@@ -86,6 +88,29 @@ QSize WithinScreen(const QWidget* window, QSize wanted)
     const int border = 2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth) + 4;
     const QSize frame(border, border + style->pixelMetric(QStyle::PM_TitleBarHeight));
     return wanted.boundedTo(area.size() - frame);
+}
+
+void ScrollControlsWithinScreen(QWidget* window, QSize designed)
+{
+    auto* content = new QWidget;
+    content->setObjectName(QStringLiteral("controls"));
+    // In the order they were made, which is their Tab order.
+    for (QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!child->isWindow())
+            child->setParent(content);
+    }
+    content->setFixedSize(designed);
+
+    auto* scroll = new QScrollArea(window);
+    scroll->setObjectName(QStringLiteral("controlsScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    scroll->setWidget(content);
+    auto* layout = new QVBoxLayout(window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(scroll);
+    window->resize(WithinScreen(window, designed));
 }
 
 }  // namespace quarn

@@ -32,4 +32,10 @@ void SaveWindowGeometry(const QWidget* window, const QString& entry);
 // scrolls instead of running off it.
 QSize WithinScreen(const QWidget* window, QSize wanted);
 
+// Moves the controls of window, laid out at fixed places over designed,
+// into a scroll area that fills the window, and sizes the window to fit the
+// screen: where the screen is smaller than designed, the controls scroll.
+// Call once the controls are made and before the window shows.
+void ScrollControlsWithinScreen(QWidget* window, QSize designed);
+
 }  // namespace quarn

@@ -2,6 +2,8 @@
 
 #include "platform/file_dialogs.hpp"
 
+#include <QString>
+
 #include <functional>
 #include <memory>
 
@@ -17,6 +19,9 @@ public:
     // empty means there is nothing to start.
     explicit CMorvexApp(std::function<bool()> startSockets = {});
     ~CMorvexApp();
+    // The window's entry in the settings' window placement section.
+    static inline const QString kWindowPlacement = QStringLiteral("Converter window");
+
     CMorvexApp(const CMorvexApp&) = delete;
     CMorvexApp& operator=(const CMorvexApp&) = delete;
 

@@ -6,6 +6,7 @@
 #include "platform/control_name.hpp"
 #include "platform/dialog_units.hpp"
 #include "platform/file_dialogs.hpp"
+#include "platform/window_geometry.hpp"
 
 #include <QCloseEvent>
 #include <QIcon>
@@ -123,7 +124,7 @@ CMorvexDlg::CMorvexDlg(FileDialogs& fileDialogs, QWidget* parent)
     connect(sourceField_, &QLineEdit::returnPressed, this, &QDialog::accept);
     connect(destinationField_, &QLineEdit::returnPressed, this, &QDialog::accept);
 
-    resize(du.size(kWidth, kHeight));
+    ScrollControlsWithinScreen(this, du.size(kWidth, kHeight));
     sourceField_->setFocus();
 }
 

@@ -1,12 +1,14 @@
 // Where the windows go: the editor's place is kept from one run to the next
 // in a settings section of its own and put back on the screen, a place that
 // cannot be read is ignored, and on a screen smaller than the grid the grid
-// scrolls inside a window that fits.
+// (or a dialog's fixed controls) scrolls inside a window that fits.
 #include "editor/quarn_tool_app.hpp"
 #include "editor/quarn_tool_dlg.hpp"
 #include "platform/window_geometry.hpp"
 #include "tests/support/qt/window_test_support.hpp"
 
+#include <QLineEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -37,6 +39,7 @@ private slots:
     void storedPlaceThatCannotBeReadIsIgnored_data();
     void storedPlaceThatCannotBeReadIsIgnored();
     void gridScrollsOnAScreenSmallerThanTheWindow();
+    void fixedControlsScrollOnAScreenSmallerThanTheirWindow();
 
 private:
     QTemporaryDir settingsDir_;
@@ -180,6 +183,39 @@ void TestWindowGeometry::gridScrollsOnAScreenSmallerThanTheWindow()
     QApplication::processEvents();
     QVERIFY(!scroll->horizontalScrollBar()->isVisible());
     QVERIFY(!scroll->verticalScrollBar()->isVisible());
+}
+
+void TestWindowGeometry::fixedControlsScrollOnAScreenSmallerThanTheirWindow()
+{
+    // A window laid out, as the dialogs are, at fixed places over more room
+    // than the screen has; Tab order and places stay as they were made.
+    const QRect area = Available();
+    const QSize designed = area.size() + QSize(300, 200);
+    QWidget window;
+    auto* first = new QPushButton(QStringLiteral("first"), &window);
+    first->setGeometry(10, 10, 80, 30);
+    auto* far = new QPushButton(QStringLiteral("far"), &window);
+    far->setGeometry(designed.width() - 90, designed.height() - 40, 80, 30);
+    auto* field = new QLineEdit(&window);
+    field->setGeometry(100, 10, 80, 30);
+    ScrollControlsWithinScreen(&window, designed);
+
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY2(window.width() < area.width() && window.height() < area.height(), "the window runs off the screen");
+    auto* scroll = window.findChild<QScrollArea*>(QStringLiteral("controlsScroll"));
+    QVERIFY(scroll != nullptr);
+    QVERIFY(scroll->horizontalScrollBar()->isVisible());
+    QVERIFY(scroll->verticalScrollBar()->isVisible());
+    QCOMPARE(far->geometry(), QRect(designed.width() - 90, designed.height() - 40, 80, 30));
+
+    first->setFocus();
+    QTest::keyClick(window.focusWidget(), Qt::Key_Tab);
+    QCOMPARE(window.focusWidget(), far);
+    const QRect seen(far->mapTo(scroll->viewport(), QPoint(0, 0)), far->size());
+    QVERIFY2(scroll->viewport()->rect().contains(seen), "the focused button stays out of view");
+    QTest::keyClick(window.focusWidget(), Qt::Key_Tab);
+    QCOMPARE(window.focusWidget(), field);
 }
 
 QTEST_MAIN(TestWindowGeometry)
