@@ -87,7 +87,15 @@ QSize WithinScreen(const QWidget* window, QSize wanted)
     const QStyle* style = window != nullptr ? window->style() : QApplication::style();
     const int border = 2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth) + 4;
     const QSize frame(border, border + style->pixelMetric(QStyle::PM_TitleBarHeight));
-    return wanted.boundedTo(area.size() - frame);
+    const QSize room = area.size() - frame;
+    // Where one side scrolls, its scroll bar takes room from the other.
+    const int bar = style->pixelMetric(QStyle::PM_ScrollBarExtent);
+    QSize size = wanted;
+    if (wanted.width() > room.width())
+        size.rheight() += bar;
+    if (wanted.height() > room.height())
+        size.rwidth() += bar;
+    return size.boundedTo(room);
 }
 
 void ScrollControlsWithinScreen(QWidget* window, QSize designed)
