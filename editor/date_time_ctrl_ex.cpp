@@ -11,6 +11,8 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QSignalBlocker>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTimer>
 
 #include <utility>
@@ -151,6 +153,13 @@ bool CDateTimeCtrlEx::FilterKey(QKeyEvent* event)
         return false;
     case FieldKey::Modifier:
         return false;
+    case FieldKey::OpensCalendar:
+        if (calendarPopup()) {
+            OpenCalendar();
+            return true;
+        }
+        // A time field has no calendar: the key is a command like the rest.
+        return IsBlank();
     case FieldKey::Command: {
         // Enter and Escape go on to the window. The picker would step a
         // value for Alt+Down or Ctrl+Up, which a blank field does not show.
@@ -241,6 +250,24 @@ void CDateTimeCtrlEx::WatchCalendar()
     calendar_->installEventFilter(this);
     connect(calendar, &QCalendarWidget::clicked, this, [this] { calendarPicked_ = true; });
     connect(calendar, &QCalendarWidget::activated, this, [this] { calendarPicked_ = true; });
+}
+
+void CDateTimeCtrlEx::OpenCalendar()
+{
+    // The picker opens its calendar only for a press on its drop-down
+    // button, so the key presses that button. As for a click there, what is
+    // picked decides whether a blank field shows.
+    QStyleOptionComboBox option;
+    option.initFrom(this);
+    option.editable = true;
+    option.subControls = QStyle::SC_All;
+    const QRect button = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, this);
+    if (!button.isValid())
+        return;
+    const QPointF at = QRectF(button).center();
+    QMouseEvent press(QEvent::MouseButtonPress, at, mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(this, &press);
 }
 
 void CDateTimeCtrlEx::OnCalendarShown()

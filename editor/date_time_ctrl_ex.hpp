@@ -14,7 +14,8 @@ namespace quarn {
 // user blanks a field with the Delete key or with "Delete" from its context
 // menu. Keys that edit (digits, the stepping keys), the spin buttons, the
 // wheel, a date picked in the calendar and a click into the text show a blank
-// field; keys that move on or run a command leave it as it is. The field's
+// field; keys that move on or run a command leave it as it is. F4 and
+// Alt+Down open a date field's calendar as a click on its button does. The field's
 // window hears of it with a TimerFieldChanged event whenever the value or the
 // blank state differs from what it last heard or set.
 class CDateTimeCtrlEx : public QDateTimeEdit {
@@ -70,6 +71,7 @@ private:
     void ReportIfChanged();
     void TakeAsReported();
     void WatchCalendar();
+    void OpenCalendar();
     void OnCalendarShown();
     void OnCalendarHidden();
     void ShowContextMenu(const QPoint& globalPos);

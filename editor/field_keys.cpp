@@ -31,6 +31,11 @@ FieldKey ClassifyFieldKey(int key, Qt::KeyboardModifiers modifiers, const QStrin
 {
     if (IsModifierAlone(key))
         return FieldKey::Modifier;
+    // The keys that drop a list or a calendar down on every desktop.
+    const Qt::KeyboardModifiers held =
+        modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if ((key == Qt::Key_F4 && held == Qt::NoModifier) || (key == Qt::Key_Down && held == Qt::AltModifier))
+        return FieldKey::OpensCalendar;
     if (key >= Qt::Key_F1 && key <= Qt::Key_F35)
         return FieldKey::Command;
     if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))

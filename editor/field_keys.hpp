@@ -13,6 +13,7 @@ enum class FieldKey {
     Blanks,      // Delete: the field goes blank, its value stays
     Types,       // a digit: typed into the field
     Steps,       // Up, Down, Page Up, Page Down: step the value
+    OpensCalendar,  // F4 or Alt+Down: a date field's drop-down calendar
     Command,     // Enter, Escape, F-keys, Ctrl or Alt combinations
     Modifier,    // Shift, Ctrl, Alt and the like pressed alone, before the key they modify
     Other,       // the rest: moving the cursor, separators, Backspace, letters

@@ -6,6 +6,7 @@
 #include "platform/message_box.hpp"
 #include "platform/settings_store.hpp"
 #include "platform/socket_startup.hpp"
+#include "platform/window_geometry.hpp"
 
 #include <QApplication>
 #include <QIcon>
@@ -31,6 +32,7 @@ bool CQuarnToolApp::InitInstance()
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/quarntool/quarntool.svg")));
     mainWindow_ = std::make_unique<CQuarnToolDlg>(recentFiles_, fileDialogs_);
     mainWindow_->SetRecentFileOpener([this](const QString& path) { return OpenRecentFile(path); });
+    RestoreWindowGeometry(mainWindow_.get(), kMainWindowPlacement);
     return true;
 }
 
@@ -45,7 +47,9 @@ int CQuarnToolApp::RunMainWindow()
             mainWindow_.get(), [window = mainWindow_.get(), path = startFile_] { window->OpenFile(path); },
             Qt::QueuedConnection);
     }
-    return mainWindow_->exec();
+    const int result = mainWindow_->exec();
+    SaveWindowGeometry(mainWindow_.get(), kMainWindowPlacement);
+    return result;
 }
 
 void CQuarnToolApp::ExitInstance()

@@ -21,6 +21,9 @@ public:
     // cannot; empty means there is nothing to start.
     explicit CQuarnToolApp(std::function<bool()> startSockets = {});
     ~CQuarnToolApp();
+    // The main window's entry in the settings' window placement section.
+    static inline const QString kMainWindowPlacement = QStringLiteral("Main window");
+
     CQuarnToolApp(const CQuarnToolApp&) = delete;
     CQuarnToolApp& operator=(const CQuarnToolApp&) = delete;
 

@@ -4,11 +4,13 @@
 #include "editor/condition_box.hpp"
 #include "editor/date_time_ctrl_ex.hpp"
 #include "editor/editor_texts.hpp"
+#include "editor/menu_keys.hpp"
 #include "editor/model_fields.hpp"
 #include "editor/recent_file_list.hpp"
 #include "editor/window_events.hpp"
 #include "platform/control_name.hpp"
 #include "platform/dialog_units.hpp"
+#include "platform/window_geometry.hpp"
 
 #include <QAction>
 #include <QCheckBox>
@@ -21,7 +23,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
+
+#include <utility>
 
 
 namespace quarn {
@@ -68,9 +73,14 @@ CQuarnToolDlg::CQuarnToolDlg(RecentFileList& recentFiles, FileDialogs& fileDialo
     ResetModel(model_);
 
     BuildControls();
+    NameControls();
     ShowModel();
     BuildMenus();
-    resize(content_->width(), content_->height() + menuBar_->sizeHint().height());
+    AddCommandKeys();
+    // Large enough for every control, unless the screen is smaller.
+    const QSize whole(content_->width(), content_->height() + menuBar_->sizeHint().height());
+    setMinimumSize(WithinScreen(this, whole));
+    resize(WithinScreen(this, whole));
 
     // Every date and time field starts blank, in its normal format.
     for (int n = 0; n < kTimerCount; ++n) {
@@ -112,7 +122,7 @@ void CQuarnToolDlg::BuildControls()
 
     for (int n = 0; n < kTimerCount; ++n) {
         const int rowY = 36 + 18 * n;
-        AddText(content_, du, QStringLiteral("Timer T%1").arg(n), 24, rowY);
+        QLabel* rowLabel = AddText(content_, du, QStringLiteral("Timer T%1").arg(n), 24, rowY);
 
         for (int column = 0; column < 4; ++column) {
             const int id = kFirstTimerField + 4 * n + column;
@@ -128,6 +138,7 @@ void CQuarnToolDlg::BuildControls()
             field->SetValue(QDateTime::currentDateTime());
             controls_[id] = field;
         }
+        rowLabel->setBuddy(TimerField(n, 0));
 
         for (int d = 0; d < kDays; ++d) {
             const int id = kFirstWeekdayBox + kDays * n + d;
@@ -180,9 +191,46 @@ void CQuarnToolDlg::BuildControls()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->setSizeConstraint(QLayout::SetNoConstraint);
-    layout->addWidget(content_, 1, Qt::AlignLeft | Qt::AlignTop);
     content_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     content_->resize(du.size(kWidthUnits, kHeightUnits));
+    layout->addWidget(ScrollingGrid(), 1);
+}
+
+// The grid keeps its size and its place at the top left, as its controls
+// keep theirs; where the window is smaller, as on a small screen or at a
+// large scale factor, it scrolls.
+QScrollArea* CQuarnToolDlg::ScrollingGrid()
+{
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("gridScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->setWidgetResizable(false);
+    scroll->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    scroll->setWidget(content_);
+    return scroll;
+}
+
+// Names that say what each control of the grid is for, as a screen reader
+// reads them: the grid's headings stand apart from the controls under them.
+void CQuarnToolDlg::NameControls()
+{
+    static const std::array<const char*, 4> columns{"ON date", "ON time", "OFF date", "OFF time"};
+    static const std::array<const char*, kDays> days{"Monday", "Tuesday", "Wednesday", "Thursday",
+                                                     "Friday", "Saturday", "Sunday"};
+    for (int n = 0; n < kTimers; ++n) {
+        const QString timer = QStringLiteral("Timer T%1 ").arg(n);
+        for (int column = 0; column < 4; ++column)
+            TimerField(n, column)->setAccessibleName(timer + QLatin1String(columns[column]));
+        for (int d = 0; d < kDays; ++d)
+            Control(kFirstWeekdayBox + kDays * n + d)->setAccessibleName(timer + QLatin1String(days[d]));
+        Control(kFirstAllDaysButton + n)->setAccessibleName(timer + QStringLiteral("all days"));
+        Control(kFirstNoDaysButton + n)->setAccessibleName(timer + QStringLiteral("no days"));
+    }
+    for (int n = 0; n < kRelays; ++n) {
+        Control(kFirstRelayButton + n)->setAccessibleName(QStringLiteral("Edit condition of relay R%1").arg(n));
+        Control(kFirstConditionBox + n)->setAccessibleName(QStringLiteral("Condition of relay R%1").arg(n));
+    }
 }
 
 void CQuarnToolDlg::BuildMenus()
@@ -237,6 +285,23 @@ void CQuarnToolDlg::BuildMenus()
         connect(action, &QAction::triggered, this, [this] { OnSysCommand(kAboutBox); });
         commands_[kAboutBox] = action;
     }
+}
+
+// Keys for the Extra menu's commands, chosen clear of the File menu's, the
+// edit keys and the line-editing keys a date field takes for itself (Ctrl+K,
+// Ctrl+U); and Alt with a letter for each menu.
+void CQuarnToolDlg::AddCommandKeys()
+{
+    const std::pair<int, const char*> keys[] = {
+        {kDirectControl, "Ctrl+D"},
+        {kWeekPreview, "Ctrl+R"},
+        {kUpload, "Ctrl+L"},
+    };
+    for (const auto& [id, key] : keys) {
+        if (QAction* action = CommandAction(id))
+            action->setShortcut(QKeySequence(QString::fromLatin1(key)));
+    }
+    AddMenuKeys(this, menuBar_);
 }
 
 QAction* CQuarnToolDlg::AddCommand(QMenu* menu, const QString& text, int id)

@@ -18,6 +18,7 @@ class QMenu;
 class QMenuBar;
 class QPrinter;
 class QPushButton;
+class QScrollArea;
 
 namespace quarn {
 
@@ -157,7 +158,10 @@ protected:
 
 private:
     void BuildControls();
+    QScrollArea* ScrollingGrid();
+    void NameControls();
     void BuildMenus();
+    void AddCommandKeys();
     void RunCommand(int id);
     QAction* AddCommand(QMenu* menu, const QString& text, int id);
     int ReadDocument();

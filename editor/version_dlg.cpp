@@ -37,6 +37,7 @@ CVersionDlg::CVersionDlg(QWidget* parent) : QDialog(parent)
     field_->setObjectName(ControlName(kVersionFieldId));
     field_->setGeometry(du.rect(54, 24, 192, 14));
     field_->setMaxLength(std::numeric_limits<int>::max());
+    label->setBuddy(field_);
 
     // The dialog is there to edit the text: it opens with the focus in the
     // field, which comes first in the tab order.

@@ -5,6 +5,7 @@
 #include "platform/message_box.hpp"
 #include "platform/settings_store.hpp"
 #include "platform/socket_startup.hpp"
+#include "platform/window_geometry.hpp"
 
 #include <QApplication>
 #include <QIcon>
@@ -29,6 +30,7 @@ bool CMorvexApp::InitInstance()
     SettingsStore::SetCompanyKey(morvex_texts::CompanyKey());
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/morvex/morvex.svg")));
     mainWindow_ = std::make_unique<CMorvexDlg>(fileDialogs_);
+    RestoreWindowGeometry(mainWindow_.get(), kWindowPlacement);
     if (!startFile_.isEmpty())
         mainWindow_->FillSourceField(startFile_);
     return true;
@@ -36,7 +38,11 @@ bool CMorvexApp::InitInstance()
 
 int CMorvexApp::RunMainWindow()
 {
-    return mainWindow_ ? mainWindow_->exec() : 0;
+    if (!mainWindow_)
+        return 0;
+    const int result = mainWindow_->exec();
+    SaveWindowGeometry(mainWindow_.get(), kWindowPlacement);
+    return result;
 }
 
 int CMorvexApp::Run()

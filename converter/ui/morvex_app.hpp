@@ -19,6 +19,9 @@ public:
     // empty means there is nothing to start.
     explicit CMorvexApp(std::function<bool()> startSockets = {});
     ~CMorvexApp();
+    // The window's entry in the settings' window placement section.
+    static inline const QString kWindowPlacement = QStringLiteral("Converter window");
+
     CMorvexApp(const CMorvexApp&) = delete;
     CMorvexApp& operator=(const CMorvexApp&) = delete;
 

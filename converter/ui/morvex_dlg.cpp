@@ -6,6 +6,7 @@
 #include "platform/control_name.hpp"
 #include "platform/dialog_units.hpp"
 #include "platform/file_dialogs.hpp"
+#include "platform/window_geometry.hpp"
 
 #include <QCloseEvent>
 #include <QIcon>
@@ -102,8 +103,11 @@ CMorvexDlg::CMorvexDlg(FileDialogs& fileDialogs, QWidget* parent)
         AddButton(this, du, kUpload, morvex_texts::UploadButton(), 96, 102, 132, 18);
     QPushButton* exit = AddButton(this, du, kExit, morvex_texts::ExitButton(), 288, 108, 50, 14);
     exit->setDefault(true);
-    AddLabel(this, du, morvex_texts::SourceLabel(), 6, 18, 48, 8, false);
-    AddLabel(this, du, morvex_texts::DestinationLabel(), 6, 78, 78, 24, true);
+    AddLabel(this, du, morvex_texts::SourceLabel(), 6, 18, 48, 8, false)->setBuddy(sourceField_);
+    AddLabel(this, du, morvex_texts::DestinationLabel(), 6, 78, 78, 24, true)->setBuddy(destinationField_);
+    // The two "Browse..." buttons, told apart for a screen reader.
+    browseSource->setAccessibleName(QStringLiteral("Browse for the source XMI file"));
+    browseDestination->setAccessibleName(QStringLiteral("Browse for the destination XML file"));
 
     QWidget* order[] = {sourceField_, browseSource, transform, destinationField_,
                         browseDestination, upload, exit};
@@ -120,7 +124,7 @@ CMorvexDlg::CMorvexDlg(FileDialogs& fileDialogs, QWidget* parent)
     connect(sourceField_, &QLineEdit::returnPressed, this, &QDialog::accept);
     connect(destinationField_, &QLineEdit::returnPressed, this, &QDialog::accept);
 
-    resize(du.size(kWidth, kHeight));
+    ScrollControlsWithinScreen(this, du.size(kWidth, kHeight));
     sourceField_->setFocus();
 }
 

@@ -51,7 +51,10 @@ CDirectDlg::CDirectDlg(QWidget* parent) : QDialog(parent)
     for (int i = 0; i < kRelayCount; ++i) {
         auto* button = new CRelayButton(QStringLiteral("R%1").arg(i), this);
         button->setObjectName(ControlName(kFirstRelayId + i));
-        button->setAutoDefault(false);
+        button->setAccessibleName(QStringLiteral("Switch relay R%1").arg(i));
+        // Enter on a focused relay switches it, as Space does; elsewhere
+        // Enter is Exit's.
+        button->setAutoDefault(true);
         button->setGeometry(du.rect(kRelayX + kRelayStep * i, 32, 24, 16));
         connect(button, &QPushButton::clicked, this, [this, i] { OnRelayButton(kFirstRelayId + i); });
         relays_[i] = button;

@@ -88,6 +88,9 @@ CInputDlg::CInputDlg(QWidget* parent) : QDialog(parent)
     for (int i = 0; i < kInputs; ++i) {
         auto* list = new InputListBox(du.y(kDroppedHeightUnits), panel);
         list->setObjectName(ControlName(kFirstInputListId + i));
+        // The gate each list feeds and its number, as the circuit shows them.
+        list->setAccessibleName(i < kInputs / 2 ? QStringLiteral("AND input %1").arg(i + 1)
+                                                : QStringLiteral("OR input %1").arg(i + 1));
         list->addItems(entries);
         const QRect cell = du.rect(kCircuitInputX, kCircuitInputY[static_cast<std::size_t>(i)], kCircuitInputWidth,
                                    kCircuitInputHeight);

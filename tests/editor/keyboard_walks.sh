@@ -213,7 +213,8 @@ if start_editor; then
   keys ctrl+o
   no_question "the first Ctrl+O"
   wait_for_window '^Open$' && keys Escape
-  keys alt+Down ctrl+Up F5 Tab ctrl+Down shift+Tab
+  # Alt+Down opens the calendar, and Escape closes it with the field as it was.
+  keys alt+Down Escape ctrl+Up F5 Tab ctrl+Down shift+Tab
   save "$scratch/$walk.xml" unnamed && expect_timer "$scratch/$walk.xml" 0 null null null null 0
   stop_editor
 fi
@@ -280,6 +281,40 @@ if start_editor; then
   stop_editor
 fi
 export HOME=$saved_home
+
+# Alt+F opens the File menu; Down, Down and Enter choose "Open...".
+walk=menu-by-alt-f
+if start_editor; then
+  keys alt+f Down Down Return
+  wait_for_window '^Open$' || fail "Alt+F, Down, Down, Enter showed no Open dialog"
+  keys Escape
+  stop_editor
+fi
+
+# Direct control with keys only: Ctrl+D opens it, Tab reaches R3, Space and
+# Enter switch it without closing the window, and Enter in the address field
+# is Exit, which keeps the address typed there. The address starts empty, so
+# every request fails at once without reaching out to any host.
+walk=direct-control-by-keys
+mkdir -p "$scratch/config-$walk/QuarnTool"
+printf '[direct]\nurl=\n' >"$scratch/config-$walk/QuarnTool/QuarnTool.conf"
+if start_editor; then
+  keys ctrl+d
+  if wait_for_window '^QuarnTool: Direct control$'; then
+    keys Tab Tab Tab Tab space Return
+    visible_window '^QuarnTool: Direct control$' >/dev/null || fail "Space or Enter on R3 closed the window"
+    keys shift+Tab shift+Tab shift+Tab shift+Tab
+    typed walk.invalid
+    keys Return
+    sleep 0.3
+    visible_window '^QuarnTool: Direct control$' >/dev/null && fail "Enter in the address field did not close the window"
+    grep -qx 'url=walk.invalid' "$scratch/config-$walk/QuarnTool/QuarnTool.conf" \
+      || fail "Exit did not keep the typed address: $(cat "$scratch/config-$walk/QuarnTool/QuarnTool.conf")"
+  else
+    fail "Ctrl+D opened no Direct control window"
+  fi
+  stop_editor
+fi
 
 if [ "$failures" -gt 0 ]; then
   echo "$failures keyboard walk(s) failed"
