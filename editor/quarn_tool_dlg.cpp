@@ -218,7 +218,7 @@ void CQuarnToolDlg::NameControls()
     static const std::array<const char*, 4> columns{"ON date", "ON time", "OFF date", "OFF time"};
     static const std::array<const char*, kDays> days{"Monday", "Tuesday", "Wednesday", "Thursday",
                                                      "Friday", "Saturday", "Sunday"};
-    for (int n = 0; n < kTimers; ++n) {
+    for (int n = 0; n < kTimerCount; ++n) {
         const QString timer = QStringLiteral("Timer T%1 ").arg(n);
         for (int column = 0; column < 4; ++column)
             TimerField(n, column)->setAccessibleName(timer + QLatin1String(columns[column]));
@@ -227,7 +227,7 @@ void CQuarnToolDlg::NameControls()
         Control(kFirstAllDaysButton + n)->setAccessibleName(timer + QStringLiteral("all days"));
         Control(kFirstNoDaysButton + n)->setAccessibleName(timer + QStringLiteral("no days"));
     }
-    for (int n = 0; n < kRelays; ++n) {
+    for (int n = 0; n < kRelayCount; ++n) {
         Control(kFirstRelayButton + n)->setAccessibleName(QStringLiteral("Edit condition of relay R%1").arg(n));
         Control(kFirstConditionBox + n)->setAccessibleName(QStringLiteral("Condition of relay R%1").arg(n));
     }

@@ -115,7 +115,7 @@ Report BuildReport(const StateMachineModel& model, const ProgramText& text, std:
         timer.inUse = entry.offTime.has_value();
     }
 
-    for (int n = 0; n < kRelays; ++n) {
+    for (int n = 0; n < kRelayCount; ++n) {
         const std::u16string& condition = model.relays[static_cast<std::size_t>(n)];
         if (condition.empty())
             continue;

@@ -30,13 +30,13 @@ Read ReadBytes(const std::string& bytes)
     return read;
 }
 
-const char* const kTimerCount = "\t<timer id=\"0\" start=\"27000\" end=\"79200\" dow=\"31\"> </timer>\r\n"
+const char* const kOfficeTimer = "\t<timer id=\"0\" start=\"27000\" end=\"79200\" dow=\"31\"> </timer>\r\n"
                             "\t<timer id=\"1\" start=\"413632800\" end=\"413836200\" dow=\"96\"> </timer>\r\n";
 
 TEST(ProgramFile, TakesBothConditionsOfEveryRelayTheReaderFinds)
 {
     const Read read = ReadBytes(MachineFile(
-        kTimerCount, RelayElement(3, "(#T0&amp;&amp;#T1)||#R2", "!((#T0&amp;&amp;#T1)||#R2)") +
+        kOfficeTimer, RelayElement(3, "(#T0&amp;&amp;#T1)||#R2", "!((#T0&amp;&amp;#T1)||#R2)") +
                      RelayElement(0, "#S0", "#S1") +            // hysteresis: not the negation
                      RelayElement(5, "#S2", "") +               // no way back: never switches off
                      RelayElement(6, "", "#1") +                // empty: not used
@@ -70,7 +70,7 @@ TEST(ProgramFile, ARelayTheReaderSkipsIsNotPartOfTheProgram)
 
 TEST(ProgramFile, BytesInMemoryReadAsAFileDoes)
 {
-    const std::string bytes = MachineFile(kTimerCount, RelayElement(3, "#T0", "#S1"));
+    const std::string bytes = MachineFile(kOfficeTimer, RelayElement(3, "#T0", "#S1"));
     const Read fromFile = ReadBytes(bytes);
     Read fromBytes;
     fromBytes.result = ReadProgramBytes(bytes, fromBytes.model, fromBytes.text);
