@@ -2,7 +2,7 @@
 // self-contained HTML page that a browser prints.
 #include "cli/commands.hpp"
 #include "cli/simulation_options.hpp"
-#include "document/utf8.hpp"
+#include "base/utf8.hpp"
 #include "runtime/local_clock.hpp"
 #include "runtime/report.hpp"
 

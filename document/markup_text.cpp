@@ -1,6 +1,6 @@
 #include "document/markup_text.hpp"
 
-#include "document/utf8.hpp"
+#include "base/utf8.hpp"
 
 #include <cmath>
 #include <cstdint>

@@ -2,7 +2,7 @@
 
 #include "document/file_access.hpp"
 #include "document/timer_value.hpp"
-#include "document/utf8.hpp"
+#include "base/utf8.hpp"
 #include "xml/pug.hpp"
 
 #include <cstdint>

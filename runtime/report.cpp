@@ -1,7 +1,7 @@
 #include "runtime/report.hpp"
 
 #include "document/markup_text.hpp"
-#include "document/utf8.hpp"
+#include "base/utf8.hpp"
 #include "runtime/timeline.hpp"
 #include "runtime/timer_text.hpp"
 

@@ -11,7 +11,8 @@ namespace quarn::sim {
 
 namespace {
 
-using namespace std::chrono_literals;
+using std::chrono_literals::operator""ms;
+using std::chrono_literals::operator""s;
 using Clock = std::chrono::steady_clock;
 
 // How often a waiting connection looks at the stop and leave requests.

@@ -3,7 +3,7 @@
 // loads nothing from elsewhere.
 #include "runtime/report.hpp"
 
-#include "document/utf8.hpp"
+#include "base/utf8.hpp"
 #include "runtime_test_support.hpp"
 #include "tests/support/markup_check.hpp"
 
