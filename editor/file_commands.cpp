@@ -57,7 +57,7 @@ bool CQuarnToolDlg::WriteDocument()
     const WriteOutcome outcome = WriteStateMachineFile(model_, hooks);
     if (outcome.written())
         return true;
-    if (outcome.code == WriteResult::kPathEmpty)
+    if (outcome.code == WriteResult::PathEmpty)
         return false;
     ShowMessageBox(this, QString::fromStdU16String(outcome.text), MessageButtons::Ok);
     // Nothing reached the disk, so the changes are still unsaved.
