@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <random>
+#include <sstream>
 
 #include <sys/wait.h>
 
@@ -52,7 +52,9 @@ QuarnctlRunner::Run QuarnctlRunner::operator()(const std::string& arguments) con
 std::string QuarnctlRunner::Read(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return std::move(bytes).str();
 }
 
 void QuarnctlRunner::Write(const fs::path& path, const std::string& bytes)
