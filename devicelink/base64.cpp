@@ -63,10 +63,12 @@ void CBase64::Encode(const void* bytes, std::uint32_t count)
         text_.append(out, 4);
     }
     if (i < count) {
+        // One or two bytes are left.
         Base64Group group;
         group.count = static_cast<std::uint8_t>(count - i);
-        for (std::uint32_t k = 0; k < group.count; ++k)
-            group.value[k] = bytes_[i + k];
+        group.value[0] = bytes_[i];
+        if (group.count > 1)
+            group.value[1] = bytes_[i + 1];
         EncodeGroup(group, out);
         text_.append(out, 4);
     }
