@@ -4,20 +4,35 @@
 // Windows, the bytes of FileNameBytes elsewhere).
 
 #include <cstdio>
+#include <memory>
 #include <string_view>
 
 namespace quarn {
+
+// Closes a stream when its handle goes.
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// The one owner of a stream opened here: it is closed on every path out of
+// the scope that holds it.
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 enum class ReadableFiles {
     Any,          // whatever the system opens for reading: a folder, FIFO or device too
     RegularOnly,  // a regular file; the open never waits for a FIFO's writer
 };
 
-// Opens path for reading in binary mode. Returns 0 with an open stream that
-// the caller closes, or the system's error number (EACCES when it names
-// none) and file stays nullptr. With ReadableFiles::RegularOnly a folder
-// fails with EISDIR (EACCES on Windows) and anything else that is not a
-// regular file with EINVAL.
-int OpenFileForReading(std::u16string_view path, std::FILE*& file, ReadableFiles accepted = ReadableFiles::Any);
+// A stream opened for reading, or the reason it is not.
+struct OpenedFile {
+    FileHandle file;  // empty unless error is 0
+    int error = 0;    // 0, or the system's error number
+};
+
+// Opens path for reading in binary mode. Gives the open stream, or the
+// system's error number (EACCES when it names none) and no stream. With
+// ReadableFiles::RegularOnly a folder fails with EISDIR (EACCES on Windows)
+// and anything else that is not a regular file with EINVAL.
+OpenedFile OpenFileForReading(std::u16string_view path, ReadableFiles accepted = ReadableFiles::Any);
 
 }  // namespace quarn

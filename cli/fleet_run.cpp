@@ -86,25 +86,24 @@ std::vector<HostEntry> ReadHosts(const FleetOptions& options)
     // a FIFO without a writer would hold the command for ever.
     std::string text;
     char buffer[8192];
+    OpenedFile opened;
     std::FILE* file = stdin;
     if (options.hostsFile != "-") {
-        const int error = OpenFileForReading(FileNameFromBytes(options.hostsFile), file, ReadableFiles::RegularOnly);
-        if (error != 0)
+        opened = OpenFileForReading(FileNameFromBytes(options.hostsFile), ReadableFiles::RegularOnly);
+        if (opened.error != 0)
             FailCommand(options.hostsFile + ": cannot be read (" +
-                            (error == EINVAL ? std::string("not a regular file") : std::strerror(error)) + ")",
+                            (opened.error == EINVAL ? std::string("not a regular file") : std::strerror(opened.error)) +
+                            ")",
                         kExitBadInput);
+        file = opened.file.get();
     }
     for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
         text.append(buffer, got);
-        if (text.size() > kHostsFileLimit) {
-            if (file != stdin)
-                std::fclose(file);
+        if (text.size() > kHostsFileLimit)
             FailCommand(options.hostsFile + ": larger than 16 MiB, not a hosts file", kExitBadInput);
-        }
     }
     const bool failed = std::ferror(file) != 0;
-    if (file != stdin)
-        std::fclose(file);
+    opened.file.reset();
     if (failed)
         FailCommand(options.hostsFile + ": cannot be read", kExitBadInput);
     HostsFile hosts = ParseHostsFile(text, options.password);

@@ -8,3 +8,15 @@ else()
     -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align
     -Wunused -Woverloaded-virtual -Wnull-dereference -Wformat=2)
 endif()
+
+# Off by default, so that another compiler version's new warnings never stop
+# a user's build; the presets that make test and make test-windows build
+# switch it on, so that no warning lands unnoticed.
+option(QUARN_WARNINGS_AS_ERRORS "Treat the project's compiler warnings as errors" OFF)
+if(QUARN_WARNINGS_AS_ERRORS)
+  if(MSVC)
+    target_compile_options(quarn_warnings INTERFACE /WX)
+  else()
+    target_compile_options(quarn_warnings INTERFACE -Werror)
+  endif()
+endif()

@@ -43,10 +43,7 @@ std::u16string LoadFailureReason(std::u16string_view path, const XsltEngine& eng
 {
     std::u16string reason(path);
     reason += u": ";
-    std::FILE* file = nullptr;
-    const int error = OpenFileForReading(path, file, ReadableFiles::RegularOnly);
-    if (file != nullptr)
-        std::fclose(file);
+    const int error = OpenFileForReading(path, ReadableFiles::RegularOnly).error;
     if (error != 0) {
         switch (error) {
         case ENOENT:

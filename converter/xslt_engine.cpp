@@ -25,7 +25,9 @@
 
 namespace quarn {
 
-namespace {
+// What XsltEngine::Impl holds. Outside the anonymous namespace, as a type
+// with a name outside this file must not hold one that has none.
+namespace xslt_engine_parts {
 
 // Collects printf-style fragments into whole lines.
 struct LineSink {
@@ -58,6 +60,24 @@ struct LineSink {
         }
     }
 };
+
+struct DocFree {
+    void operator()(xmlDocPtr doc) const { xmlFreeDoc(doc); }
+};
+struct StylesheetFree {
+    void operator()(xsltStylesheetPtr stylesheet) const { xsltFreeStylesheet(stylesheet); }
+};
+using DocPtr = std::unique_ptr<xmlDoc, DocFree>;
+using StylesheetPtr = std::unique_ptr<xsltStylesheet, StylesheetFree>;
+
+}  // namespace xslt_engine_parts
+
+namespace {
+
+using xslt_engine_parts::DocPtr;
+using xslt_engine_parts::LineSink;
+using xslt_engine_parts::StylesheetPtr;
+
 
 void AppendFormatted(void* context, const char* format, va_list args)
 {
@@ -143,14 +163,8 @@ constexpr int kSourceOptions = XML_PARSE_NONET;
 constexpr int kStylesheetOptions = XML_PARSE_NONET | XML_PARSE_NOCDATA;
 
 // One owner for each engine object, so that every path frees what it made.
-struct DocFree {
-    void operator()(xmlDocPtr doc) const { xmlFreeDoc(doc); }
-};
 struct ParserFree {
     void operator()(xmlParserCtxtPtr parser) const { xmlFreeParserCtxt(parser); }
-};
-struct StylesheetFree {
-    void operator()(xsltStylesheetPtr stylesheet) const { xsltFreeStylesheet(stylesheet); }
 };
 struct TransformContextFree {
     void operator()(xsltTransformContextPtr context) const { xsltFreeTransformContext(context); }
@@ -161,9 +175,7 @@ struct SecurityPrefsFree {
 struct XmlFree {
     void operator()(xmlChar* text) const { xmlFree(text); }
 };
-using DocPtr = std::unique_ptr<xmlDoc, DocFree>;
 using ParserPtr = std::unique_ptr<xmlParserCtxt, ParserFree>;
-using StylesheetPtr = std::unique_ptr<xsltStylesheet, StylesheetFree>;
 using TransformContextPtr = std::unique_ptr<xsltTransformContext, TransformContextFree>;
 using SecurityPrefsPtr = std::unique_ptr<xsltSecurityPrefs, SecurityPrefsFree>;
 using XmlText = std::unique_ptr<xmlChar, XmlFree>;
@@ -350,11 +362,7 @@ namespace {
 // why a load failed.
 bool IsRegularFile(const std::string& path)
 {
-    std::FILE* file = nullptr;
-    if (OpenFileForReading(FileNameFromBytes(path), file, ReadableFiles::RegularOnly) != 0)
-        return false;
-    std::fclose(file);
-    return true;
+    return OpenFileForReading(FileNameFromBytes(path), ReadableFiles::RegularOnly).error == 0;
 }
 
 // Notes the first parse error of one top-level load in problem.

@@ -1,7 +1,6 @@
 #include "devicelink/base64.hpp"
 
 #include <cstring>
-#include <new>
 
 namespace quarn {
 
@@ -36,33 +35,7 @@ const DecodeTable& Table()
     return table;
 }
 
-// Sizes a buffer to hold at least size bytes plus a terminating zero, in
-// steps of 4096, and clears it.
-template <typename T>
-void Reserve(T*& buffer, std::uint32_t& capacity, std::uint32_t& length, std::uint32_t size)
-{
-    // A buffer exactly as large as the request would leave no room for the
-    // terminator, so it grows then too.
-    if (size > 0 && capacity <= size) {
-        delete[] buffer;
-        buffer = nullptr;
-        capacity = 0;
-        const std::uint64_t wanted = (static_cast<std::uint64_t>(size) / 4096 + 1) * 4096;
-        buffer = new T[wanted];
-        capacity = static_cast<std::uint32_t>(wanted);
-    }
-    if (buffer != nullptr)
-        std::memset(buffer, 0, capacity);
-    length = 0;
-}
-
 }  // namespace
-
-CBase64::~CBase64()
-{
-    delete[] bytes_;
-    delete[] text_;
-}
 
 void CBase64::EncodeString(const char* text)
 {
@@ -76,9 +49,9 @@ void CBase64::Encode(const void* bytes, std::uint32_t count)
     if (count > kMaxInput)
         count = 0;
     LoadBytes(bytes, count);
-    // Twice the input always holds the four characters per three bytes once
-    // the buffer has its minimum size of 4096.
-    ReserveText(static_cast<std::uint32_t>(2ull * count));
+    // Four characters for every three bytes or part of three.
+    ReserveText(static_cast<std::uint32_t>((count + 2ull) / 3 * 4));
+    char out[4];
     std::uint32_t i = 0;
     for (; i + 3 <= count; i += 3) {
         Base64Group group;
@@ -86,16 +59,18 @@ void CBase64::Encode(const void* bytes, std::uint32_t count)
         group.value[1] = bytes_[i + 1];
         group.value[2] = bytes_[i + 2];
         group.count = 3;
-        EncodeGroup(group, text_ + textLength_);
-        textLength_ += 4;
+        EncodeGroup(group, out);
+        text_.append(out, 4);
     }
     if (i < count) {
+        // One or two bytes are left.
         Base64Group group;
         group.count = static_cast<std::uint8_t>(count - i);
-        for (std::uint32_t k = 0; k < group.count; ++k)
-            group.value[k] = bytes_[i + k];
-        EncodeGroup(group, text_ + textLength_);
-        textLength_ += 4;
+        group.value[0] = bytes_[i];
+        if (group.count > 1)
+            group.value[1] = bytes_[i + 1];
+        EncodeGroup(group, out);
+        text_.append(out, 4);
     }
 }
 
@@ -112,9 +87,12 @@ void CBase64::Decode(const char* text, std::uint32_t count)
     if (count > kMaxInput)
         count = 0;
     LoadText(text, count);
-    ReserveBytes(count);
-    std::uint32_t k = 0;
-    for (; k + 4 <= textLength_; k += 4) {
+    const std::size_t length = text_.size();
+    // Three bytes for every four characters, one for each left over.
+    ReserveBytes(static_cast<std::uint32_t>(length / 4 * 3 + length % 4));
+    std::uint8_t out[3];
+    std::size_t k = 0;
+    for (; k + 4 <= length; k += 4) {
         Base64Group group;
         for (int j = 0; j < 4; ++j)
             group.value[j] = table.entry[static_cast<unsigned char>(text_[k + j])];
@@ -122,40 +100,43 @@ void CBase64::Decode(const char* text, std::uint32_t count)
             if (group.value[j] == kPad)
                 group.value[j] = 0;
         group.count = 4;
-        DecodeGroup(group, bytes_ + byteLength_);
-        byteLength_ += 3;
+        DecodeGroup(group, out);
+        AppendBytes(out, 3);
     }
-    if (k < textLength_) {
+    if (k < length) {
         Base64Group group;
-        group.count = static_cast<std::uint8_t>(textLength_ - k);
+        group.count = static_cast<std::uint8_t>(length - k);
         for (std::uint32_t j = 0; j < group.count; ++j) {
             const std::uint8_t v = table.entry[static_cast<unsigned char>(text_[k + j])];
             group.value[j] = v == kPad ? 0 : v;
         }
-        DecodeGroup(group, bytes_ + byteLength_);
-        byteLength_ += group.count;
+        DecodeGroup(group, out);
+        AppendBytes(out, group.count);
     }
 }
 
 const std::uint8_t* CBase64::GetBytes() const
 {
-    static const std::uint8_t empty[1] = {0};
-    return bytes_ != nullptr ? bytes_ : empty;
+    return bytes_.data();
 }
 
 const char* CBase64::GetText() const
 {
-    return text_ != nullptr ? text_ : "";
+    return text_.c_str();
 }
 
+// Both empty their buffer and make room for size bytes, so that filling it
+// allocates at most once.
 void CBase64::ReserveText(std::uint32_t size)
 {
-    Reserve(text_, textCapacity_, textLength_, size);
+    text_.clear();
+    text_.reserve(size);
 }
 
 void CBase64::ReserveBytes(std::uint32_t size)
 {
-    Reserve(bytes_, byteCapacity_, byteLength_, size);
+    bytes_.assign(1, 0);
+    bytes_.reserve(static_cast<std::size_t>(size) + 1);
 }
 
 void CBase64::LoadText(const char* text, std::uint32_t count)
@@ -164,16 +145,20 @@ void CBase64::LoadText(const char* text, std::uint32_t count)
     for (std::uint32_t i = 0; i < count; ++i) {
         const auto byte = static_cast<std::uint8_t>(text[i]);
         if (!IsSpaceByte(byte))
-            text_[textLength_++] = static_cast<char>(byte);
+            text_ += static_cast<char>(byte);
     }
 }
 
 void CBase64::LoadBytes(const void* bytes, std::uint32_t count)
 {
     ReserveBytes(count);
+    AppendBytes(static_cast<const std::uint8_t*>(bytes), count);
+}
+
+void CBase64::AppendBytes(const std::uint8_t* bytes, std::uint32_t count)
+{
     if (count > 0)
-        std::memcpy(bytes_, bytes, count);
-    byteLength_ = count;
+        bytes_.insert(bytes_.end() - 1, bytes, bytes + count);
 }
 
 void CBase64::EncodeGroup(const Base64Group& group, char* out) const

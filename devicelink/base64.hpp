@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace quarn {
 
@@ -13,12 +15,13 @@ struct Base64Group {
 };
 
 // Base64 codec (standard alphabet, '=' padding, no line breaks). Both buffers
-// are owned by the object, always zero-terminated, grow in steps of 4096 bytes
-// and are reused by later calls. An input over 1 GiB is treated as empty.
+// are owned by the object, always zero-terminated after their length, and
+// keep their storage for later calls. An input over 1 GiB is treated as
+// empty. The input of a call must not point into the object's own buffers.
 class CBase64 {
 public:
     CBase64() = default;
-    virtual ~CBase64();
+    virtual ~CBase64() = default;
     CBase64(const CBase64&) = delete;
     CBase64& operator=(const CBase64&) = delete;
 
@@ -48,16 +51,15 @@ public:
     virtual void JoinGroup(const std::uint8_t in[4], std::uint8_t out[3]) const;
     virtual bool IsSpaceByte(std::uint8_t byte) const;
 
-    std::uint32_t ByteLength() const { return byteLength_; }
-    std::uint32_t TextLength() const { return textLength_; }
+    std::uint32_t ByteLength() const { return static_cast<std::uint32_t>(bytes_.size() - 1); }
+    std::uint32_t TextLength() const { return static_cast<std::uint32_t>(text_.size()); }
 
 private:
-    std::uint8_t* bytes_ = nullptr;
-    char* text_ = nullptr;
-    std::uint32_t byteCapacity_ = 0;
-    std::uint32_t textCapacity_ = 0;
-    std::uint32_t byteLength_ = 0;
-    std::uint32_t textLength_ = 0;
+    // Adds count decoded or loaded bytes before the terminating zero.
+    void AppendBytes(const std::uint8_t* bytes, std::uint32_t count);
+
+    std::vector<std::uint8_t> bytes_ = std::vector<std::uint8_t>(1, 0);  // the bytes, then a zero
+    std::string text_;
 };
 
 }  // namespace quarn

@@ -1,8 +1,9 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdio>
 #include <string_view>
+
+#include "base/file_open.hpp"
 
 namespace quarn {
 
@@ -13,9 +14,6 @@ namespace quarn {
 class UploadFile {
 public:
     UploadFile() = default;
-    ~UploadFile();
-    UploadFile(const UploadFile&) = delete;
-    UploadFile& operator=(const UploadFile&) = delete;
 
     // 0, or the error number of the failed open: the system's, EISDIR for
     // a folder and EINVAL for anything else that is not a regular file.
@@ -25,7 +23,7 @@ public:
     int Read(char* buffer, std::size_t size, std::size_t& got);
 
 private:
-    std::FILE* file_ = nullptr;
+    FileHandle file_;
 };
 
 }  // namespace quarn

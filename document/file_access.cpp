@@ -455,13 +455,11 @@ int ReplaceFileContents(const std::u16string& path, std::string_view bytes)
 int ReadWholeFile(const std::u16string& path, std::string& bytes)
 {
     bytes.clear();
-    std::FILE* file = nullptr;
-    if (const int error = OpenFileForReading(path, file, ReadableFiles::RegularOnly); error != 0)
-        return error;
-    bytes.reserve(FileSizeHint(file));
-    const int error = ReadStream(file, bytes);
-    std::fclose(file);
-    return error;
+    const OpenedFile opened = OpenFileForReading(path, ReadableFiles::RegularOnly);
+    if (opened.error != 0)
+        return opened.error;
+    bytes.reserve(FileSizeHint(opened.file.get()));
+    return ReadStream(opened.file.get(), bytes);
 }
 
 }  // namespace quarn

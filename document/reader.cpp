@@ -223,13 +223,11 @@ int ReadInto(StateMachineModel& model, const ReaderHooks& hooks)
 
     // The file is read as the parser asks for text, so its bytes are never
     // held whole beside the text.
-    std::FILE* file = nullptr;
-    if (const int error = OpenFileForReading(model.path, file, ReadableFiles::RegularOnly); error != 0)
-        return error;
-    FileTextSource source(file);
-    const int result = ReadSourceInto(model, source, hooks);
-    std::fclose(file);
-    return result;
+    const OpenedFile opened = OpenFileForReading(model.path, ReadableFiles::RegularOnly);
+    if (opened.error != 0)
+        return opened.error;
+    FileTextSource source(opened.file.get());
+    return ReadSourceInto(model, source, hooks);
 }
 
 ReadOutcome OutcomeOf(int code)

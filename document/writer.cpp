@@ -11,19 +11,6 @@ namespace quarn {
 
 namespace {
 
-// Collects the serializer's text in memory; it becomes the file's bytes
-// only once the whole document is written.
-class TextCollector : public pug::text_sink {
-public:
-    void write(std::u16string_view text) override { text_.append(text); }
-    void flush() override {}
-
-    const std::u16string& text() const { return text_; }
-
-private:
-    std::u16string text_;
-};
-
 std::u16string Numbered(std::u16string_view prefix, int n)
 {
     std::u16string text(prefix);
@@ -146,11 +133,13 @@ std::string StateMachineFileBytes(const StateMachineModel& model)
     pug::xml_parser parser;
     parser.new_document();
     BuildTree(model, parser.root());
-    TextCollector collector;
-    parser.root().write_tree(collector);
+    // The serializer's text is collected in memory; it becomes the file's
+    // bytes only once the whole document is written.
+    pug::string_sink collected;
+    parser.root().write_tree(collected);
 
     // UTF-8 with a byte-order mark, every line ending in CR LF.
-    const std::string utf8 = EncodeUtf8(collector.text());
+    const std::string utf8 = EncodeUtf8(collected.text());
     std::string bytes = "\xEF\xBB\xBF";
     bytes.reserve(utf8.size() + utf8.size() / 16 + 3);
     for (const char c : utf8) {
@@ -164,7 +153,7 @@ std::string StateMachineFileBytes(const StateMachineModel& model)
 WriteOutcome WriteStateMachineFile(StateMachineModel& model, const WriterHooks& hooks)
 {
     if (model.path.empty())
-        return {WriteResult::kPathEmpty, {}};
+        return {WriteResult::PathEmpty, {}};
     model.modified = false;
     if (hooks.takeFields)
         hooks.takeFields();
@@ -172,10 +161,10 @@ WriteOutcome WriteStateMachineFile(StateMachineModel& model, const WriterHooks& 
         model.version = BaseNameOfPath(model.path);
 
     if (ReplaceFileContents(model.path, StateMachineFileBytes(model)) != 0)
-        return {WriteResult::kNotWritten, kCannotWriteText};
+        return {WriteResult::NotWritten, kCannotWriteText};
     if (hooks.reportUsed)
         hooks.reportUsed(model.path);
-    return {WriteResult::kWritten, {}};
+    return {WriteResult::Written, {}};
 }
 
 }  // namespace quarn

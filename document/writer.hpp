@@ -10,16 +10,16 @@
 namespace quarn {
 
 enum class WriteResult {
-    kWritten = 0,     // the file holds the document
-    kNotWritten = 1,  // the file could not be written; the old file is unchanged
-    kPathEmpty = 2,   // no path: nothing happened
+    Written = 0,     // the file holds the document
+    NotWritten = 1,  // the file could not be written; the old file is unchanged
+    PathEmpty = 2,   // no path: nothing happened
 };
 
 struct WriteOutcome {
-    WriteResult code = WriteResult::kWritten;
-    std::u16string text;  // what the user is told; empty unless kNotWritten
+    WriteResult code = WriteResult::Written;
+    std::u16string text;  // what the user is told; empty unless NotWritten
 
-    bool written() const { return code == WriteResult::kWritten; }
+    bool written() const { return code == WriteResult::Written; }
 };
 
 // The text of a write that failed.

@@ -59,7 +59,7 @@ bool CQuarnToolDlg::WriteDocument()
         history_.MarkClean();
         return true;
     }
-    if (outcome.code == WriteResult::kPathEmpty)
+    if (outcome.code == WriteResult::PathEmpty)
         return false;
     ShowMessageBox(this, QString::fromStdU16String(outcome.text), MessageButtons::Ok);
     // Nothing reached the disk, so the changes are still unsaved.

@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -50,7 +50,10 @@ bool ReadInput(const fs::path& path, std::vector<std::uint8_t>& bytes)
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::ostringstream text;
+    text << in.rdbuf();
+    const std::string read = std::move(text).str();
+    bytes.assign(read.begin(), read.end());
     return !in.bad();
 }
 

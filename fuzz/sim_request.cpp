@@ -44,9 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                             "\r\nTransfer-Encoding: chunked\r\n\r\n";
         for (std::size_t at = 0; at < request.body.size(); at += 7) {
             const std::string_view piece = std::string_view(request.body).substr(at, 7);
-            char size[8];
-            std::snprintf(size, sizeof size, "%zx", piece.size());
-            again += std::string(size) + "\n" + std::string(piece) + "\r\n";
+            char pieceSize[8];
+            std::snprintf(pieceSize, sizeof pieceSize, "%zx", piece.size());
+            again += std::string(pieceSize) + "\n" + std::string(piece) + "\r\n";
         }
         again += "0\r\n\r\n";
         const RequestScan rescan = ScanRequest(again);

@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QSpacerItem>
 
-#include <utility>
+#include <deque>
 
 namespace quarn {
 
@@ -20,22 +20,16 @@ QString& TitleStorage()
     return title;
 }
 
-MessageBoxHook& HookStorage()
-{
-    static MessageBoxHook hook;
-    return hook;
-}
+struct AnswerState {
+    std::deque<MessageAnswer> next;
+    bool everyBox = false;
+    std::vector<AskedMessageBox> asked;
+};
 
-DetailedMessageBoxHook& DetailedHookStorage()
+AnswerState& TestAnswers()
 {
-    static DetailedMessageBoxHook hook;
-    return hook;
-}
-
-MessageBoxRequestHook& RequestHookStorage()
-{
-    static MessageBoxRequestHook hook;
-    return hook;
+    static AnswerState state;
+    return state;
 }
 
 QMessageBox::StandardButtons ButtonsOf(MessageButtons buttons)
@@ -53,20 +47,6 @@ QMessageBox::StandardButtons ButtonsOf(MessageButtons buttons)
     return QMessageBox::Ok;
 }
 
-QMessageBox::StandardButton EscapeButtonOf(MessageButtons buttons)
-{
-    switch (buttons) {
-    case MessageButtons::Ok:
-        return QMessageBox::Ok;
-    case MessageButtons::YesNo:
-        return QMessageBox::No;
-    case MessageButtons::OkCancel:
-    case MessageButtons::YesNoCancel:
-        break;
-    }
-    return QMessageBox::Cancel;
-}
-
 QMessageBox::StandardButton ButtonOf(MessageAnswer answer)
 {
     switch (answer) {
@@ -82,6 +62,25 @@ QMessageBox::StandardButton ButtonOf(MessageAnswer answer)
     return QMessageBox::Cancel;
 }
 
+MessageAnswer EscapeAnswerOf(MessageButtons buttons)
+{
+    switch (buttons) {
+    case MessageButtons::Ok:
+        return MessageAnswer::Ok;
+    case MessageButtons::YesNo:
+        return MessageAnswer::No;
+    case MessageButtons::OkCancel:
+    case MessageButtons::YesNoCancel:
+        break;
+    }
+    return MessageAnswer::Cancel;
+}
+
+QMessageBox::StandardButton EscapeButtonOf(MessageButtons buttons)
+{
+    return ButtonOf(EscapeAnswerOf(buttons));
+}
+
 MessageAnswer AnswerOf(int button)
 {
     switch (button) {
@@ -94,6 +93,23 @@ MessageAnswer AnswerOf(int button)
     default:
         return MessageAnswer::Cancel;
     }
+}
+
+// True with answer set when the tests answer the box (it is then recorded),
+// false when it is to be shown.
+bool AnsweredForTests(const AskedMessageBox& asked, MessageAnswer& answer)
+{
+    AnswerState& state = TestAnswers();
+    if (!state.next.empty()) {
+        answer = state.next.front();
+        state.next.pop_front();
+    } else if (state.everyBox) {
+        answer = EscapeAnswerOf(asked.buttons);
+    } else {
+        return false;
+    }
+    state.asked.push_back(asked);
+    return true;
 }
 
 }  // namespace
@@ -151,12 +167,9 @@ std::unique_ptr<QMessageBox> CreateMessageBox(QWidget* parent, const MessageBoxR
 
 MessageAnswer ShowMessageBox(QWidget* parent, const MessageBoxRequest& request)
 {
-    if (RequestHookStorage())
-        return RequestHookStorage()(request);
-    if (DetailedHookStorage())
-        return DetailedHookStorage()(request.text, request.buttons, request.icon, request.details);
-    if (HookStorage())
-        return HookStorage()(request.text, request.buttons, request.icon);
+    MessageAnswer answer = MessageAnswer::Cancel;
+    if (AnsweredForTests(AskedMessageBox{request, MessageBoxTitle()}, answer))
+        return answer;
     const std::unique_ptr<QMessageBox> box = CreateMessageBox(parent, request);
     return AnswerOf(box->exec());
 }
@@ -179,19 +192,24 @@ MessageAnswer ShowMessageBox(QWidget* parent, const QString& text, QMessageBox::
     return ShowMessageBox(parent, MessageBoxRequest{text, MessageButtons::Ok, icon, details, {}, {}});
 }
 
-void SetMessageBoxHook(MessageBoxHook hook)
+void MessageBoxAnswers::SetNextAnswer(MessageAnswer answer)
 {
-    HookStorage() = std::move(hook);
+    TestAnswers().next.push_back(answer);
 }
 
-void SetDetailedMessageBoxHook(DetailedMessageBoxHook hook)
+void MessageBoxAnswers::AnswerEveryBox(bool on)
 {
-    DetailedHookStorage() = std::move(hook);
+    TestAnswers().everyBox = on;
 }
 
-void SetMessageBoxRequestHook(MessageBoxRequestHook hook)
+const std::vector<AskedMessageBox>& MessageBoxAnswers::Asked()
 {
-    RequestHookStorage() = std::move(hook);
+    return TestAnswers().asked;
+}
+
+void MessageBoxAnswers::Reset()
+{
+    TestAnswers() = AnswerState{};
 }
 
 }  // namespace quarn

@@ -3,9 +3,9 @@
 #include <QMessageBox>
 #include <QString>
 
-#include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QWidget;
 
@@ -60,23 +60,30 @@ int MessageBoxMinimumWidth(const QString& title);
 MessageAnswer ShowMessageBox(QWidget* parent, const QString& text, QMessageBox::Icon icon,
                              const QString& details = {});
 
-// Tests answer message boxes through this hook instead of showing them; an
-// empty hook restores the real boxes.
-using MessageBoxHook =
-    std::function<MessageAnswer(const QString& text, MessageButtons buttons,
-                                QMessageBox::Icon icon)>;
-void SetMessageBoxHook(MessageBoxHook hook);
+// What one box asked: everything it shows, its title included.
+struct AskedMessageBox : MessageBoxRequest {
+    QString title;
+};
 
-// The same with the box's details as well; while set it answers every box
-// in place of the hook above.
-using DetailedMessageBoxHook =
-    std::function<MessageAnswer(const QString& text, MessageButtons buttons,
-                                QMessageBox::Icon icon, const QString& details)>;
-void SetDetailedMessageBoxHook(DetailedMessageBoxHook hook);
+// The tests' seam: the boxes are answered here instead of by the user. A
+// box with an answer queued returns it without showing itself; while every
+// box is answered (AnswerEveryBox(true)), a box without one returns what
+// Escape gives (OK, No or Cancel) and is not shown either. Each box answered
+// here is recorded in Asked(). Everything here is static: one queue for the
+// program, as there is one user.
+class MessageBoxAnswers {
+public:
+    MessageBoxAnswers() = delete;
 
-// Sees the whole request, informative text included; while set it answers
-// every box in place of both hooks above.
-using MessageBoxRequestHook = std::function<MessageAnswer(const MessageBoxRequest& request)>;
-void SetMessageBoxRequestHook(MessageBoxRequestHook hook);
+    // Queues the answer of the next box not yet answered.
+    static void SetNextAnswer(MessageAnswer answer);
+    // On: no box is shown any more; off: only queued answers keep a box
+    // from showing.
+    static void AnswerEveryBox(bool on);
+    // The boxes answered here, in the order they were asked.
+    static const std::vector<AskedMessageBox>& Asked();
+    // Real boxes again: the queue and the record are emptied.
+    static void Reset();
+};
 
 }  // namespace quarn

@@ -55,11 +55,10 @@ TEST(FileOpen, OpensAFileByItsUtf16NameForItsExactBytes)
         const std::u16string path = folder.path().u16string() + u"/" + name;
         ASSERT_TRUE(test::WriteBytes(SystemPath(path), content));
         for (const ReadableFiles kind : kBothKinds) {
-            std::FILE* file = nullptr;
-            ASSERT_EQ(OpenFileForReading(path, file, kind), 0) << FileNameBytes(name);
-            ASSERT_NE(file, nullptr);
-            EXPECT_EQ(ReadAll(file), content) << FileNameBytes(name);
-            std::fclose(file);
+            const OpenedFile opened = OpenFileForReading(path, kind);
+            ASSERT_EQ(opened.error, 0) << FileNameBytes(name);
+            ASSERT_NE(opened.file, nullptr);
+            EXPECT_EQ(ReadAll(opened.file.get()), content) << FileNameBytes(name);
         }
     }
 }
@@ -84,9 +83,9 @@ TEST(FileOpen, FailuresGiveTheErrorNumberAndNoStream)
 #endif
     };
     for (const auto& c : cases) {
-        std::FILE* file = stdin;  // overwritten on failure too
-        EXPECT_EQ(OpenFileForReading(c.path, file, c.kind), c.error) << FileNameBytes(c.path);
-        EXPECT_EQ(file, nullptr) << FileNameBytes(c.path);
+        const OpenedFile opened = OpenFileForReading(c.path, c.kind);
+        EXPECT_EQ(opened.error, c.error) << FileNameBytes(c.path);
+        EXPECT_EQ(opened.file, nullptr) << FileNameBytes(c.path);
     }
 }
 
@@ -96,9 +95,9 @@ TEST(FileOpen, RegularFilesOnlyNeverWaitsForTheWriterOfAFifo)
     const ScratchFolder folder;
     const std::string fifo = folder.File("pipe");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    std::FILE* file = nullptr;
-    EXPECT_EQ(OpenFileForReading(FileNameFromBytes(fifo), file, ReadableFiles::RegularOnly), EINVAL);
-    EXPECT_EQ(file, nullptr);
+    const OpenedFile opened = OpenFileForReading(FileNameFromBytes(fifo), ReadableFiles::RegularOnly);
+    EXPECT_EQ(opened.error, EINVAL);
+    EXPECT_EQ(opened.file, nullptr);
 }
 #endif
 

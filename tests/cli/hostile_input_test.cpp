@@ -221,7 +221,7 @@ TEST_F(HostileInput, NumbersAndPeriodsOutsideTheirRangeAreRefused)
     }
     // Leading zeros are decimal, not octal: ten days end on the 24th.
     const auto ten = quarn("simulate " + file + " --from 2026-12-14 --days 010 --format json");
-    EXPECT_EQ(nlohmann::json::parse(ten.out).value("to", ""), "2026-12-24T00:00:00");
+    EXPECT_EQ(nlohmann::json::parse(ten.out)["to"], "2026-12-24T00:00:00");
 }
 
 TEST_F(HostileInput, InputsDatedBeforeThePeriodApplyInTimeOrder)

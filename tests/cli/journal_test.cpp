@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -35,7 +36,9 @@ protected:
     static std::string Bytes(const std::string& path)
     {
         std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        return std::move(bytes).str();
     }
     // A SQLite database by other means than the journal's.
     void RawSql(const std::string& sql)

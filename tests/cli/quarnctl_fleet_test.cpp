@@ -169,8 +169,9 @@ TEST_F(QuarnctlFleet, DeployStoresTheFileOnEveryLiveControllerInAboutOneExchange
 
     const std::string sent = "<statemachine>\n<timer id=\"T0\" on=\"27000\" off=\"79200\" dow=\"31\"/>\n</statemachine>\n";
     for (const Host& host : *hosts_) {
-        if (host.kind == Kind::Live)
+        if (host.kind == Kind::Live) {
             EXPECT_EQ(ReadBytes(host.store / "state_machine.xml"), sent) << host.label;
+        }
     }
 
     const auto json = RunCommand(
@@ -183,8 +184,9 @@ TEST_F(QuarnctlFleet, DeployStoresTheFileOnEveryLiveControllerInAboutOneExchange
         EXPECT_EQ(list[i]["host"], host.label);
         EXPECT_EQ(list[i]["ok"], host.kind == Kind::Live) << host.label;
         EXPECT_EQ(list[i]["code"], host.kind == Kind::Live ? 200 : (host.kind == Kind::Silent ? 0 : 111));
-        if (host.kind != Kind::Live)
+        if (host.kind != Kind::Live) {
             EXPECT_EQ(list[i]["outcome"], FailureText(host.kind));
+        }
         EXPECT_LT(list[i]["seconds"].get<double>(), 2.0);
     }
 }

@@ -180,11 +180,11 @@ TEST_F(ConvertCommandTest, EveryDialectConvertsIntoTheWritersFile)
         EXPECT_EQ(timers, dialect.timers) << dialect.file;
 
         // The writer, given that model, under the same file name elsewhere.
-        const std::string json = folder.File(name + ".json");
-        ASSERT_TRUE(WriteBytes(json, model.dump()));
+        const std::string jsonFile = folder.File(name + ".json");
+        ASSERT_TRUE(WriteBytes(jsonFile, model.dump()));
         ScratchFolder other;
         const std::string written = other.File(name + ".xml");
-        ASSERT_EQ(Quarnctl("write " + Quoted(json) + " " + Quoted(written)).status, 0) << dialect.file;
+        ASSERT_EQ(Quarnctl("write " + Quoted(jsonFile) + " " + Quoted(written)).status, 0) << dialect.file;
         const std::string bytes = ReadBytes(converted);
         EXPECT_EQ(bytes, ReadBytes(written)) << dialect.file;
         EXPECT_EQ(bytes.rfind("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n", 0), 0u) << dialect.file;

@@ -100,6 +100,14 @@ TEST(Base64, ReusedBuffersStayTerminatedWhenAnInputFillsThemExactly)
 
     codec.EncodeString("foo");
     EXPECT_STREQ(codec.GetText(), "Zm9v");
+
+    // A short result after a long one ends at its own length: nothing of
+    // the longer one shows after it.
+    codec.DecodeString("Zm9vYmFy");
+    codec.DecodeString("Zg");
+    ASSERT_EQ(codec.ByteLength(), 2u);
+    EXPECT_EQ(codec.GetBytes()[2], 0);
+    EXPECT_STREQ(reinterpret_cast<const char*>(codec.GetBytes()), "f");
 }
 
 }  // namespace

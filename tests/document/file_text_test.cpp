@@ -1,3 +1,4 @@
+#include "base/file_open.hpp"
 #include "document/file_text.hpp"
 #include "document/file_text_source.hpp"
 
@@ -10,13 +11,13 @@
 namespace quarn {
 namespace {
 
-struct Case {
+struct FileTextCase {
     const char* name;
     std::string bytes;
     std::u16string text;
 };
 
-std::vector<Case> Cases()
+std::vector<FileTextCase> Cases()
 {
     return {
         {"UTF-8 with mark", "\xEF\xBB\xBF<a>\xC3\xA9</a>\r\n", u"<a>\u00e9</a>\n"},
@@ -32,7 +33,7 @@ std::vector<Case> Cases()
 
 TEST(FileText, DecodesByByteOrderMarkAndReadsCrLfAsLf)
 {
-    for (const Case& c : Cases()) {
+    for (const FileTextCase& c : Cases()) {
         std::u16string text = u"stale";
         EXPECT_EQ(DecodeFileText(c.bytes, text), 0) << c.name;
         EXPECT_EQ(text, c.text) << c.name;
@@ -50,7 +51,7 @@ TEST(FileText, BigEndianFileIsRefused)
 // size of the pieces asked for (two units is the least that always fits).
 TEST(FileTextSource, GivesTheDecodedTextInPieces)
 {
-    for (const Case& c : Cases()) {
+    for (const FileTextCase& c : Cases()) {
         for (const std::size_t piece : {std::size_t{2}, std::size_t{3}, std::size_t{4095}}) {
             FileTextSource source(c.bytes);
             EXPECT_EQ(source.Error(), 0) << c.name;
@@ -71,17 +72,17 @@ TEST(FileTextSource, GivesTheDecodedTextInPieces)
 // marks and multi-byte characters fall across every window boundary.
 TEST(FileTextSource, ReadsAnOpenFileWindowByWindow)
 {
-    std::vector<Case> cases = Cases();
+    std::vector<FileTextCase> cases = Cases();
     cases.push_back({"long mixed line", "\xEF\xBB\xBF<a b=\"\xC3\xA9\xE2\x82\xAC\">\r\n\r\r\n\xF0\x9F\x98\x80x\xE2\x82\r\n"
                                         "\xC3\r\n\x80\x80\xF0\x9F\x98y</a>\r",
                      u"<a b=\"\u00e9\u20ac\">\n\r\n\U0001F600x\uFFFD\n\uFFFD\n\uFFFD\uFFFD\uFFFDy</a>\r"});
-    for (const Case& c : cases) {
+    for (const FileTextCase& c : cases) {
         for (std::size_t window = 8; window <= c.bytes.size() + 1; ++window) {
-            std::FILE* file = std::tmpfile();
+            const FileHandle file(std::tmpfile());
             ASSERT_NE(file, nullptr);
-            std::fwrite(c.bytes.data(), 1, c.bytes.size(), file);
-            std::rewind(file);
-            FileTextSource source(file, window);
+            std::fwrite(c.bytes.data(), 1, c.bytes.size(), file.get());
+            std::rewind(file.get());
+            FileTextSource source(file.get(), window);
             EXPECT_EQ(source.Error(), 0) << c.name;
             EXPECT_GE(source.size_hint(), c.text.size()) << c.name;
             std::u16string text;
@@ -90,7 +91,6 @@ TEST(FileTextSource, ReadsAnOpenFileWindowByWindow)
                 text.append(buffer, got);
             EXPECT_EQ(text, c.text) << c.name << ", window of " << window;
             EXPECT_EQ(source.Error(), 0) << c.name;
-            std::fclose(file);
         }
     }
 }
@@ -103,14 +103,13 @@ TEST(FileTextSource, BigEndianFileGivesAnErrorAndNoText)
     char16_t buffer[8];
     EXPECT_EQ(source.read(buffer, 8), 0u);
 
-    std::FILE* file = std::tmpfile();
+    const FileHandle file(std::tmpfile());
     ASSERT_NE(file, nullptr);
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::rewind(file);
-    FileTextSource streamed(file, 8);
+    std::fwrite(bytes.data(), 1, bytes.size(), file.get());
+    std::rewind(file.get());
+    FileTextSource streamed(file.get(), 8);
     EXPECT_EQ(streamed.Error(), EINVAL);
     EXPECT_EQ(streamed.read(buffer, 8), 0u);
-    std::fclose(file);
 }
 
 #ifndef _WIN32
@@ -118,13 +117,12 @@ TEST(FileTextSource, BigEndianFileGivesAnErrorAndNoText)
 // the system's error number and no text.
 TEST(FileTextSource, ReadErrorIsReported)
 {
-    std::FILE* folder = std::fopen(".", "rb");
+    const FileHandle folder(std::fopen(".", "rb"));
     ASSERT_NE(folder, nullptr);
-    FileTextSource source(folder);
+    FileTextSource source(folder.get());
     EXPECT_EQ(source.Error(), EISDIR);
     char16_t buffer[8];
     EXPECT_EQ(source.read(buffer, 8), 0u);
-    std::fclose(folder);
 }
 #endif
 

@@ -44,7 +44,7 @@ ChildSave SaveInChild(const fs::path& path)
         if (outcome.written())
             ::_exit(static_cast<int>(ChildSave::Written));
         const bool refused =
-            outcome.code == WriteResult::kNotWritten && outcome.text == u"Cannot open the file for writing";
+            outcome.code == WriteResult::NotWritten && outcome.text == u"Cannot open the file for writing";
         ::_exit(static_cast<int>(refused ? ChildSave::Refused : ChildSave::WrongText));
     }
     int status = 0;

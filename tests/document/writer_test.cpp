@@ -114,7 +114,7 @@ TEST(WriteFile, EmptyPathDoesNothing)
     bool called = false;
     WriterHooks hooks{[&] { called = true; }, [&](const std::u16string&) { called = true; }};
     const WriteOutcome outcome = WriteStateMachineFile(model, hooks);
-    EXPECT_EQ(outcome.code, WriteResult::kPathEmpty);
+    EXPECT_EQ(outcome.code, WriteResult::PathEmpty);
     EXPECT_FALSE(called);
     EXPECT_TRUE(model.modified);
 }
@@ -162,7 +162,7 @@ TEST(WriteFile, MissingFolderFailsAndKeepsTheChangesOfStepOne)
 
     const WriteOutcome outcome = WriteStateMachineFile(model, hooks);
 
-    EXPECT_EQ(outcome.code, WriteResult::kNotWritten);
+    EXPECT_EQ(outcome.code, WriteResult::NotWritten);
     EXPECT_EQ(outcome.text, u"Cannot open the file for writing");
     EXPECT_FALSE(reported);
     EXPECT_FALSE(model.modified);
@@ -182,7 +182,7 @@ TEST(WriteFile, FullDiskLeavesTheOldFileUnchanged)
         StateMachineModel model = test::OfficeModel();
         model.path = test::U16Path(folder / "office.xml");
         const WriteOutcome outcome = WriteStateMachineFile(model);
-        return outcome.code == WriteResult::kNotWritten && outcome.text == u"Cannot open the file for writing";
+        return outcome.code == WriteResult::NotWritten && outcome.text == u"Cannot open the file for writing";
     });
     ASSERT_TRUE(reported.has_value()) << "the writing process did not end by itself";
     EXPECT_TRUE(*reported) << "the write did not report its failure";

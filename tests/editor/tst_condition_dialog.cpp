@@ -171,16 +171,12 @@ void TestConditionDialog::saveQuestionDefaultsToSaving()
     ScriptedFileDialogs files;
     CQuarnToolDlg window(recent, files);
     window.Model().modified = true;
-    QList<MessageBoxRequest> seen;
-    SetMessageBoxRequestHook([&seen](const MessageBoxRequest& request) {
-        seen << request;
-        return MessageAnswer::Cancel;
-    });
+    MessageBoxScript boxes;
+    MessageBoxAnswers::SetNextAnswer(MessageAnswer::Cancel);
     window.CommandAction(CQuarnToolDlg::kFileNew)->trigger();
-    SetMessageBoxRequestHook({});
-    QCOMPARE(seen.size(), 1);
-    QCOMPARE(seen.first().buttons, MessageButtons::YesNoCancel);
-    QVERIFY2(seen.first().defaultAnswer == MessageAnswer::Yes, "Enter would discard the changes");
+    QCOMPARE(boxes.Asked().size(), std::size_t{1});
+    QCOMPARE(boxes.Asked().front().buttons, MessageButtons::YesNoCancel);
+    QVERIFY2(boxes.Asked().front().defaultAnswer == MessageAnswer::Yes, "Enter would discard the changes");
     QVERIFY(window.Model().modified);
 }
 

@@ -11,7 +11,9 @@
 
 using namespace quarn;
 
-namespace {
+// The test class holds the host, so it has a name outside this file too: a
+// class named outside a file must not hold a type of its anonymous namespace.
+namespace date_time_ctrl_test {
 
 // Stands in for the editor window: counts the change notices of its fields
 // and the keys that reach it.
@@ -31,6 +33,10 @@ protected:
     }
     void keyPressEvent(QKeyEvent* event) override { keys << event->key(); }
 };
+
+}  // namespace date_time_ctrl_test
+
+namespace {
 
 enum class Action {
     DeleteKey,
@@ -135,13 +141,13 @@ private slots:
     void dateTakenFromCalendarShowsField();
 
 private:
-    Host* host_ = nullptr;
+    date_time_ctrl_test::Host* host_ = nullptr;
     CDateTimeCtrlEx* field_ = nullptr;
 };
 
 void TestDateTimeCtrl::init()
 {
-    host_ = new Host;
+    host_ = new date_time_ctrl_test::Host;
     field_ = new CDateTimeCtrlEx(host_);
     field_->setGeometry(10, 10, 160, 30);
     field_->setDateRange(QDate(2000, 1, 1), QDate(2099, 12, 31));

@@ -61,6 +61,12 @@ QString RelayStates(const CDirectDlg& dialog)
     return states;
 }
 
+}  // namespace
+
+// The test class holds the hand, so it has a name outside this file too: a
+// class named outside a file must not hold a type of its anonymous namespace.
+namespace device_commands_test {
+
 // Answers the upload dialog with OK when it opens, and counts how often it
 // did. Timers it set die with it, so a dialog that never opened leaves
 // nothing behind for the next test.
@@ -83,7 +89,7 @@ public:
     }
 };
 
-}  // namespace
+}  // namespace device_commands_test
 
 class TestDeviceCommands : public QObject {
     Q_OBJECT
@@ -112,7 +118,7 @@ private:
     RecentFileList recent_;
     ScriptedFileDialogs dialogs_;
     std::unique_ptr<MessageBoxScript> boxes_;
-    std::unique_ptr<UploadHand> hand_;
+    std::unique_ptr<device_commands_test::UploadHand> hand_;
     CQuarnToolDlg* window_ = nullptr;
 };
 
@@ -132,7 +138,7 @@ void TestDeviceCommands::init()
     recent_ = RecentFileList();
     dialogs_ = ScriptedFileDialogs();
     boxes_ = std::make_unique<MessageBoxScript>();
-    hand_ = std::make_unique<UploadHand>();
+    hand_ = std::make_unique<device_commands_test::UploadHand>();
     window_ = new CQuarnToolDlg(recent_, dialogs_);
     window_->show();
 }
@@ -189,7 +195,7 @@ void TestDeviceCommands::neverSavedDocument()
     Upload();
 
     QCOMPARE(dialogs_.saveAsked.size(), 1);
-    QCOMPARE(boxes_->shown, messages);
+    QCOMPARE(boxes_->Shown(), messages);
     QCOMPARE(hand_->opened, sent ? 1 : 0);
     if (sent) {
         const std::string content = TextModeContent(ReadBytes(FilePath(saveAs)).toStdString());
@@ -234,11 +240,11 @@ void TestDeviceCommands::unsavedChanges()
 
     TestPeer peer({kAccepted});
     SetWindowExchangePortForTesting(peer.Port());
-    boxes_->answers.push_back(answer);
+    MessageBoxAnswers::SetNextAnswer(answer);
     hand_->AnswerOk();
     Upload();
 
-    QCOMPARE(boxes_->shown, messages);
+    QCOMPARE(boxes_->Shown(), messages);
     QCOMPARE(hand_->opened, sent.isEmpty() ? 0 : 1);
     if (sent.isEmpty())
         return;
@@ -262,7 +268,7 @@ void TestDeviceCommands::savedDocumentIsSentWithoutQuestion()
     Upload();
     QCOMPARE(hand_->opened, 1);
     // The controller's page had no status element: an empty box.
-    QCOMPARE(boxes_->shown, QStringList{QString()});
+    QCOMPARE(boxes_->Shown(), QStringList{QString()});
     QVERIFY(peer.Request().rfind("POST /state_machine_mp.html HTTP/1.0\r\n", 0) == 0);
 }
 
@@ -283,7 +289,7 @@ void TestDeviceCommands::directControlFromTheMenu()
     QCOMPARE(states, QStringLiteral("10100000"));
     QCOMPARE(peer.Request(), std::string("GET /control.html HTTP/1.0\r\n\r\n"));
     QCOMPARE(SettingsStore::ReadString("direct", "url", "-"), QStringLiteral("127.0.0.9"));
-    QCOMPARE(boxes_->shown, QStringList());
+    QCOMPARE(boxes_->Shown(), QStringList());
 }
 
 void TestDeviceCommands::againstQuarnsim()
@@ -304,9 +310,9 @@ void TestDeviceCommands::againstQuarnsim()
     hand_->AnswerOk();
     Upload();
     QCOMPARE(hand_->opened, 1);
-    QCOMPARE(boxes_->shown.size(), 1);
-    QVERIFY2(boxes_->shown.at(0).startsWith(QStringLiteral("State machine accepted")),
-             qPrintable(boxes_->shown.at(0) + "\n" + QString::fromStdString(sim.Log())));
+    QCOMPARE(boxes_->Shown().size(), 1);
+    QVERIFY2(boxes_->Shown().at(0).startsWith(QStringLiteral("State machine accepted")),
+             qPrintable(boxes_->Shown().at(0) + "\n" + QString::fromStdString(sim.Log())));
 
     // Direct control: switch R3 on, then open again and see the simulator
     // report it.

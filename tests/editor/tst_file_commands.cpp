@@ -162,7 +162,7 @@ void TestFileCommands::nothingIsAskedWithoutChanges()
     Run(Command::Recent);
     QCOMPARE(window_->Model().version, std::u16string(u"office"));
     Run(Command::Exit);
-    QCOMPARE(boxes_->shown, QStringList());
+    QCOMPARE(boxes_->Shown(), QStringList());
     QCOMPARE(dialogs_.openAsked.size(), 1);
     QVERIFY(!window_->isVisible());
 }
@@ -242,11 +242,11 @@ void TestFileCommands::questionsAndAnswers()
         dialogs_.saveAnswers << FilePath("missing folder/new.xml");
     else if (!saveAs.isEmpty())
         dialogs_.saveAnswers << FilePath(saveAs);
-    boxes_->answers.push_back(answer);
+    MessageBoxAnswers::SetNextAnswer(answer);
 
     Run(command);
 
-    QCOMPARE(boxes_->shown, messages);
+    QCOMPARE(boxes_->Shown(), messages);
     QCOMPARE(!window_->isVisible(), closed);
     if (!closed) {
         QCOMPARE(ChangeKept(), kept);
@@ -286,7 +286,7 @@ void TestFileCommands::saveAsToNewFile()
     QCOMPARE(dialogs_.saveAsked.size(), 1);
     QVERIFY(!ReadBytes(path).contains("<timer"));  // Monday alone is no timer in use
     QVERIFY(!window_->Model().modified);
-    QVERIFY(boxes_->shown.isEmpty());
+    QVERIFY(boxes_->Shown().isEmpty());
 
     // Save As starts in the current file.
     window_->CommandAction(CQuarnToolDlg::kFileSaveAs)->trigger();
@@ -320,7 +320,7 @@ void TestFileCommands::recentEntryOfDeletedFile()
 
     Run(Command::Recent);  // gone.xml is the newest entry
 
-    QCOMPARE(boxes_->shown, QStringList{kCannotRead});
+    QCOMPARE(boxes_->Shown(), QStringList{kCannotRead});
     QCOMPARE(recent_.Paths(), QStringList{kept});
     QCOMPARE(window_->windowTitle(), QStringLiteral("QuarnTool: ") + gone);
     QCOMPARE(static_cast<ConditionBox*>(window_->Control(CQuarnToolDlg::kFirstConditionBox))->text(), QString());
@@ -328,7 +328,7 @@ void TestFileCommands::recentEntryOfDeletedFile()
 
     // The entry that is still there opens.
     Run(Command::Recent);
-    QCOMPARE(boxes_->shown.size(), 1);
+    QCOMPARE(boxes_->Shown().size(), 1);
     QCOMPARE(window_->Model().relays[3], std::u16string(u"(#T0&&#T1)||#R2"));
     QCOMPARE(recent_.Paths(), QStringList{kept});
 }
@@ -348,7 +348,7 @@ void TestFileCommands::recentListKeepsFourNewestFirst()
     dialogs_.openAnswers << paths[2];
     window_->OnFileOpen();
     QCOMPARE(recent_.Paths(), (QStringList{paths[2], paths[4], paths[3], paths[1]}));
-    QVERIFY(boxes_->shown.isEmpty());
+    QVERIFY(boxes_->Shown().isEmpty());
 
     // The list survives in the settings store, File1 the newest.
     recent_.Save();
@@ -387,11 +387,11 @@ void TestFileCommands::unreadableFileLeavesEmptyDocument()
     const QString empty = FilePath("empty & odd.xml");
     QVERIFY(WriteBytes(empty, QByteArray()));
     MakeChange();
-    boxes_->answers.push_back(MessageAnswer::No);
+    MessageBoxAnswers::SetNextAnswer(MessageAnswer::No);
     dialogs_.openAnswers << empty;
     window_->OnFileOpen();
 
-    QCOMPARE(boxes_->shown, (QStringList{kBeforeExit, kCannotRead}));
+    QCOMPARE(boxes_->Shown(), (QStringList{kBeforeExit, kCannotRead}));
     QCOMPARE(window_->windowTitle(), QStringLiteral("QuarnTool: ") + empty);
     QVERIFY(!ChangeKept());
     QVERIFY(!window_->Model().modified);
@@ -412,7 +412,7 @@ void TestFileCommands::savingAnOpenedFileKeepsItsBytes()
 
     dialogs_.openAnswers << path;
     window_->OnFileOpen();
-    QVERIFY(boxes_->shown.isEmpty());
+    QVERIFY(boxes_->Shown().isEmpty());
     QVERIFY(QFile::remove(path));
     QVERIFY(window_->OnFileSave());
     QCOMPARE(ReadBytes(path), bytes);
@@ -452,7 +452,7 @@ void TestFileCommands::applicationStartUpAndEnd()
         CQuarnToolApp app([] { return false; });
         QVERIFY(!app.InitInstance());
         QVERIFY(app.MainWindow() == nullptr);
-        QCOMPARE(boxes_->shown, QStringList{QStringLiteral("Failed to initialize sockets")});
+        QCOMPARE(boxes_->Shown(), QStringList{QStringLiteral("Failed to initialize sockets")});
         QCOMPARE(app.Run(), 1);
     }
 
@@ -469,7 +469,7 @@ void TestFileCommands::applicationStartUpAndEnd()
 
     // A recent entry goes through the application to the window.
     QCOMPARE(app.OpenRecentFile(FilePath("r1.xml")), 0);
-    QCOMPARE(boxes_->shown.last(), kCannotRead);
+    QCOMPARE(boxes_->Shown().last(), kCannotRead);
     app.MainWindow()->UpdateRecentFileMenu();
     app.MainWindow()->CommandAction(CQuarnToolDlg::kFileRecent)->trigger();
     QCOMPARE(app.RecentFiles().Paths().constFirst(), FilePath("r2.xml"));

@@ -464,9 +464,9 @@ void TestMainWindow::conditionDialogShowsWhatItCanOfForeignText()
     window_->Model().relays[6] = u"#X7||#T2";
     window_->ShowModel();
     MessageBoxScript boxes;
-    boxes.answers = {MessageAnswer::Yes};
+    MessageBoxAnswers::SetNextAnswer(MessageAnswer::Yes);
     const QStringList shown = EditRelay(*window_, 6, {}, true);
-    QCOMPARE(boxes.shown.size(), 1);
+    QCOMPARE(boxes.Shown().size(), 1);
     QCOMPARE(shown, (QStringList{"1", "1", "1", "1", "0", "T2", "0", "0"}));
     QCOMPARE(ConditionBoxText(*window_, 6), QStringLiteral("#T2"));
 }
@@ -495,7 +495,7 @@ void TestMainWindow::conditionTheGatesCannotShowIsKeptUnlessReplaced()
     window_->Model().relays[4] = condition.toStdU16String();
     window_->ShowModel();
     MessageBoxScript boxes;
-    boxes.answers = {ending == "Yes" ? MessageAnswer::Yes : MessageAnswer::No};
+    MessageBoxAnswers::SetNextAnswer(ending == "Yes" ? MessageAnswer::Yes : MessageAnswer::No);
 
     bool noticeShown = false;
     QString noticeText;
@@ -523,9 +523,9 @@ void TestMainWindow::conditionTheGatesCannotShowIsKeptUnlessReplaced()
                 ? QStringLiteral("Replace the condition \"%1\" with no condition? The relay is then not used.")
                       .arg(condition)
                 : QStringLiteral("Replace the condition \"%1\" with \"%2\"?").arg(condition, shown);
-        QCOMPARE(boxes.shown, ending == "Cancel" ? QStringList() : QStringList{expectedQuestion});
+        QCOMPARE(boxes.Shown(), ending == "Cancel" ? QStringList() : QStringList{expectedQuestion});
     } else {
-        QCOMPARE(boxes.shown, QStringList());
+        QCOMPARE(boxes.Shown(), QStringList());
         QCOMPARE(circuitTop, DialogUnits(window_->font()).y(18));
     }
     const QString expected = ending == "Yes" ? shown : condition;
@@ -715,7 +715,7 @@ void TestMainWindow::shortcutsRunTheMenuCommands()
     case Shortcut::Open:
     case Shortcut::Quit:
         // The same question as the menu item asks; Cancel keeps everything.
-        QCOMPARE(boxes.shown, QStringList{QStringLiteral("Contents changed; do you want to save before exit?")});
+        QCOMPARE(boxes.Shown(), QStringList{QStringLiteral("Contents changed; do you want to save before exit?")});
         QVERIFY(window_->isVisible());
         QVERIFY(window_->Model().modified);
         break;

@@ -58,6 +58,8 @@ private slots:
     void realMessageBoxShowsTitleIconAndAnswers_data();
     void realMessageBoxShowsTitleIconAndAnswers();
     void messageBoxWithIconAndDetails();
+    void answeredBoxesAreRecordedWhole();
+    void aQueuedAnswerKeepsOnlyItsBoxFromShowing();
     void enterGivesTheAnswerThatKeeps_data();
     void enterGivesTheAnswerThatKeeps();
 
@@ -81,16 +83,14 @@ void TestPlatform::init()
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir_.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir_.path());
     SettingsStore::SetCompanyKey(QStringLiteral("QuarnTool"));
-    SetMessageBoxHook({});
+    MessageBoxAnswers::Reset();
 }
 
 void TestPlatform::cleanup()
 {
     SettingsStore::RemoveSection(QStringLiteral("upload"));
     SettingsStore::RemoveSection(QStringLiteral("Recent File List"));
-    SetMessageBoxHook({});
-    SetDetailedMessageBoxHook({});
-    SetMessageBoxRequestHook({});
+    MessageBoxAnswers::Reset();
 }
 
 void TestPlatform::settingsReadDefaultThenStored()
@@ -139,13 +139,10 @@ void TestPlatform::messageBoxIcon()
 {
     QFETCH(MessageButtons, buttons);
     QFETCH(QMessageBox::Icon, icon);
-    QMessageBox::Icon seen = QMessageBox::NoIcon;
-    SetMessageBoxHook([&](const QString&, MessageButtons, QMessageBox::Icon shown) {
-        seen = shown;
-        return MessageAnswer::Ok;
-    });
+    MessageBoxAnswers::AnswerEveryBox(true);
     ShowMessageBox(nullptr, "text", buttons);
-    QCOMPARE(seen, icon);
+    QCOMPARE(MessageBoxAnswers::Asked().size(), std::size_t{1});
+    QCOMPARE(MessageBoxAnswers::Asked().front().icon, icon);
 }
 
 void TestPlatform::realMessageBoxShowsTitleIconAndAnswers_data()
@@ -216,18 +213,66 @@ void TestPlatform::messageBoxWithIconAndDetails()
     QCOMPARE(seen.text, QStringLiteral("Done"));
     QCOMPARE(seen.details, QStringLiteral("first\nsecond"));
     QCOMPARE(seen.icon, QMessageBox::Information);
+}
 
-    // The detailed hook sees every box, the plain ones with empty details.
-    QStringList hooked;
-    SetDetailedMessageBoxHook([&](const QString& shown, MessageButtons, QMessageBox::Icon icon,
-                                  const QString& more) {
-        hooked << QStringLiteral("%1|%2|%3").arg(shown).arg(int(icon)).arg(more);
-        return MessageAnswer::Ok;
-    });
-    ShowMessageBox(nullptr, "Plain", MessageButtons::Ok);
-    ShowMessageBox(nullptr, "Rich", QMessageBox::Information, "notes");
-    QCOMPARE(hooked, (QStringList{QStringLiteral("Plain|%1|").arg(int(QMessageBox::Warning)),
-                                  QStringLiteral("Rich|%1|notes").arg(int(QMessageBox::Information))}));
+void TestPlatform::answeredBoxesAreRecordedWhole()
+{
+    SetMessageBoxTitle(QStringLiteral("morvex"));
+    MessageBoxAnswers::AnswerEveryBox(true);
+    // The queue answers the next boxes whatever their buttons; once it is
+    // empty each box gets what Escape gives it.
+    MessageBoxAnswers::SetNextAnswer(MessageAnswer::Yes);
+    MessageBoxAnswers::SetNextAnswer(MessageAnswer::Cancel);
+    QCOMPARE(AskQuestion(nullptr, "Replace it?", MessageButtons::YesNo, MessageAnswer::No), MessageAnswer::Yes);
+    QCOMPARE(ShowMessageBox(nullptr, "Plain", MessageButtons::Ok, "why"), MessageAnswer::Cancel);
+    QCOMPARE(ShowMessageBox(nullptr, "Rich", QMessageBox::Information, "notes"), MessageAnswer::Ok);
+    const struct {
+        MessageButtons buttons;
+        MessageAnswer escape;
+    } escapes[] = {
+        {MessageButtons::OkCancel, MessageAnswer::Cancel},
+        {MessageButtons::YesNo, MessageAnswer::No},
+        {MessageButtons::YesNoCancel, MessageAnswer::Cancel},
+    };
+    for (const auto& e : escapes)
+        QCOMPARE(ShowMessageBox(nullptr, "Sure?", e.buttons), e.escape);
+
+    const std::vector<AskedMessageBox>& asked = MessageBoxAnswers::Asked();
+    QCOMPARE(asked.size(), std::size_t{6});
+    QCOMPARE(asked[0].title, QStringLiteral("morvex"));
+    QCOMPARE(asked[0].text, QStringLiteral("Replace it?"));
+    QCOMPARE(asked[0].buttons, MessageButtons::YesNo);
+    QCOMPARE(asked[0].icon, QMessageBox::Question);
+    QVERIFY2(asked[0].defaultAnswer == MessageAnswer::No, "the default answer was not recorded");
+    QCOMPARE(asked[1].text, QStringLiteral("Plain"));
+    QCOMPARE(asked[1].informative, QStringLiteral("why"));
+    QVERIFY(!asked[1].defaultAnswer.has_value());
+    QCOMPARE(asked[2].icon, QMessageBox::Information);
+    QCOMPARE(asked[2].details, QStringLiteral("notes"));
+    QCOMPARE(asked[3].buttons, MessageButtons::OkCancel);
+
+    // Reset shows real boxes again, with the record emptied.
+    MessageBoxAnswers::Reset();
+    QVERIFY(MessageBoxAnswers::Asked().empty());
+    SeenBox seen;
+    AnswerNextBox(seen, QMessageBox::No);
+    QCOMPARE(ShowMessageBox(nullptr, "Shown", MessageButtons::YesNo), MessageAnswer::No);
+    QCOMPARE(seen.text, QStringLiteral("Shown"));
+    QVERIFY(MessageBoxAnswers::Asked().empty());
+}
+
+void TestPlatform::aQueuedAnswerKeepsOnlyItsBoxFromShowing()
+{
+    // Without AnswerEveryBox a queued answer answers one box; the next is
+    // shown to the user.
+    MessageBoxAnswers::SetNextAnswer(MessageAnswer::Yes);
+    QCOMPARE(ShowMessageBox(nullptr, "Answered", MessageButtons::YesNo), MessageAnswer::Yes);
+    SeenBox seen;
+    AnswerNextBox(seen, QMessageBox::No);
+    QCOMPARE(ShowMessageBox(nullptr, "Shown", MessageButtons::YesNo), MessageAnswer::No);
+    QCOMPARE(seen.text, QStringLiteral("Shown"));
+    QCOMPARE(MessageBoxAnswers::Asked().size(), std::size_t{1});
+    QCOMPARE(MessageBoxAnswers::Asked().front().text, QStringLiteral("Answered"));
 }
 
 void TestPlatform::desktopFileDialogAsksAsRequested_data()
@@ -308,15 +353,12 @@ void TestPlatform::dialogUnits()
 
 void TestPlatform::socketStartupFailureIsReported()
 {
-    QStringList shown;
-    SetMessageBoxHook([&](const QString& text, MessageButtons buttons, QMessageBox::Icon) {
-        shown << text;
-        return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
-    });
+    MessageBoxAnswers::AnswerEveryBox(true);
     QVERIFY(StartSocketLayerOrReport([] { return true; }));
-    QVERIFY(shown.isEmpty());
+    QVERIFY(MessageBoxAnswers::Asked().empty());
     QVERIFY(!StartSocketLayerOrReport([] { return false; }));
-    QCOMPARE(shown, QStringList{QStringLiteral("Failed to initialize sockets")});
+    QCOMPARE(MessageBoxAnswers::Asked().size(), std::size_t{1});
+    QCOMPARE(MessageBoxAnswers::Asked().front().text, QStringLiteral("Failed to initialize sockets"));
 
     // A real font gives positive base units.
     const DialogUnits du(QApplication::font());

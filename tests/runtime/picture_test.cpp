@@ -134,8 +134,9 @@ TEST(Picture, HourMarksSuitThePeriodsLength)
         const Timeline timeline = Simulate(program, kMonday, kMonday + c.days * kSecondsPerDay);
         const PictureLayout layout = LayOutTimeline(timeline, program.uses);
         EXPECT_EQ(layout.marks.size(), c.marks) << c.days;
-        if (c.firstLabel && !layout.marks.empty())
+        if (c.firstLabel && !layout.marks.empty()) {
             EXPECT_EQ(layout.marks.front().label, c.firstLabel) << c.days;
+        }
         for (const PictureMark& mark : layout.marks) {
             for (const PictureDay& day : layout.days)
                 EXPECT_GT(std::abs(mark.x - day.x), 1.0) << c.days;  // never on a day line

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 #include <random>
+#include <sstream>
 #include <stdexcept>
 #include <vector>
 
@@ -50,7 +50,9 @@ std::string ScratchFolder::Listing() const
 std::string ReadBytes(const std::filesystem::path& path)
 {
     std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return std::move(bytes).str();
 }
 
 bool WriteBytes(const std::filesystem::path& path, std::string_view bytes)

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <iterator>
 #include <poll.h>
 #include <sstream>
 #include <sys/wait.h>
@@ -39,9 +40,9 @@ SimProcess::SimProcess(std::vector<std::string> arguments)
     int out[2];
     if (logFd < 0 || pipe(out) != 0)
         return;
-    arguments.insert(arguments.begin(), QUARNSIM_PATH);
-    arguments.insert(arguments.begin() + 1, {"--port", "0"});
-    std::vector<char*> argv = Argv(arguments);
+    std::vector<std::string> command{QUARNSIM_PATH, "--port", "0"};
+    command.insert(command.end(), std::make_move_iterator(arguments.begin()), std::make_move_iterator(arguments.end()));
+    std::vector<char*> argv = Argv(command);
     pid_ = fork();
     if (pid_ == 0) {
         dup2(out[1], STDOUT_FILENO);

@@ -338,12 +338,12 @@ void TestMorvexWindow::transformReportsItsOutcome()
     Type(CMorvexDlg::kSourceField, model);
     Field(CMorvexDlg::kDestinationField)->setText(typed);
     QTest::mouseClick(Button(CMorvexDlg::kTransform), Qt::LeftButton);
-    QCOMPARE(boxes.boxes.size(), std::size_t{1});
-    QCOMPARE(boxes.boxes[0].text, QStringLiteral("File transformed successfully"));
-    QCOMPARE(boxes.boxes[0].icon, QMessageBox::Information);
-    QVERIFY2(boxes.boxes[0].details.contains(QStringLiteral("extra")),
-             qPrintable(boxes.boxes[0].details));
-    QVERIFY(boxes.boxes[0].details.count(QLatin1Char('\n')) >= 2);
+    QCOMPARE(boxes.Asked().size(), std::size_t{1});
+    QCOMPARE(boxes.Asked()[0].text, QStringLiteral("File transformed successfully"));
+    QCOMPARE(boxes.Asked()[0].icon, QMessageBox::Information);
+    QVERIFY2(boxes.Asked()[0].details.contains(QStringLiteral("extra")),
+             qPrintable(boxes.Asked()[0].details));
+    QVERIFY(boxes.Asked()[0].details.count(QLatin1Char('\n')) >= 2);
     QCOMPARE(ReadBytes(typed),
              ReadBytes(QStringLiteral(QUARN_CONVERTER_FIXTURES "/office-uml2.expected.xml")));
     QVERIFY2(!QFile::exists(model + QStringLiteral(".xml")), "wrote beside the source");
@@ -356,20 +356,20 @@ void TestMorvexWindow::transformReportsItsOutcome()
     QVERIFY(WriteBytes(broken + ".xml", "kept\r\n"));
     Field(CMorvexDlg::kSourceField)->setText(broken);
     QTest::mouseClick(Button(CMorvexDlg::kTransform), Qt::LeftButton);
-    QCOMPARE(boxes.boxes.size(), std::size_t{2});
-    QCOMPARE(boxes.boxes[1].text, QStringLiteral("Some error occured Unspecified error (80004005)"));
-    QCOMPARE(boxes.boxes[1].icon, QMessageBox::Warning);
+    QCOMPARE(boxes.Asked().size(), std::size_t{2});
+    QCOMPARE(boxes.Asked()[1].text, QStringLiteral("Some error occured Unspecified error (80004005)"));
+    QCOMPARE(boxes.Asked()[1].icon, QMessageBox::Warning);
     // Why, in the engine's words, under the details.
-    QVERIFY2(boxes.boxes[1].details.startsWith(broken + QStringLiteral(": not well-formed at line 1, column ")),
-             qPrintable(boxes.boxes[1].details));
+    QVERIFY2(boxes.Asked()[1].details.startsWith(broken + QStringLiteral(": not well-formed at line 1, column ")),
+             qPrintable(boxes.Asked()[1].details));
     QCOMPARE(ReadBytes(broken + ".xml"), QByteArray("kept\r\n"));
     // A source that does not exist: the same text, and the reason.
     const QString missing = work_.filePath(QStringLiteral("missing.xmi"));
     Field(CMorvexDlg::kSourceField)->setText(missing);
     QTest::mouseClick(Button(CMorvexDlg::kTransform), Qt::LeftButton);
-    QCOMPARE(boxes.boxes.size(), std::size_t{3});
-    QCOMPARE(boxes.boxes[2].text, QStringLiteral("Some error occured Unspecified error (80004005)"));
-    QCOMPARE(boxes.boxes[2].details, missing + QStringLiteral(": no such file"));
+    QCOMPARE(boxes.Asked().size(), std::size_t{3});
+    QCOMPARE(boxes.Asked()[2].text, QStringLiteral("Some error occured Unspecified error (80004005)"));
+    QCOMPARE(boxes.Asked()[2].details, missing + QStringLiteral(": no such file"));
     Field(CMorvexDlg::kSourceField)->setText(broken);
     // The window keeps its paths after either outcome.
     QCOMPARE(Field(CMorvexDlg::kSourceField)->text(), broken);
@@ -390,12 +390,12 @@ void TestMorvexWindow::transformWithoutRelayWarns()
     test::MessageBoxScript boxes;
     Type(CMorvexDlg::kSourceField, model);
     QTest::mouseClick(Button(CMorvexDlg::kTransform), Qt::LeftButton);
-    QCOMPARE(boxes.boxes.size(), std::size_t{1});
-    QCOMPARE(boxes.boxes[0].text, QStringLiteral("File transformed successfully"));
-    QCOMPARE(boxes.boxes[0].icon, QMessageBox::Warning);
-    const QStringList lines = boxes.boxes[0].details.split(QLatin1Char('\n'));
+    QCOMPARE(boxes.Asked().size(), std::size_t{1});
+    QCOMPARE(boxes.Asked()[0].text, QStringLiteral("File transformed successfully"));
+    QCOMPARE(boxes.Asked()[0].icon, QMessageBox::Warning);
+    const QStringList lines = boxes.Asked()[0].details.split(QLatin1Char('\n'));
     QCOMPARE(lines.constFirst(), QStringLiteral("No relay was found in the model."));
-    QVERIFY2(lines.size() >= 2 && lines[1].contains(QStringLiteral("Idle")), qPrintable(boxes.boxes[0].details));
+    QVERIFY2(lines.size() >= 2 && lines[1].contains(QStringLiteral("Idle")), qPrintable(boxes.Asked()[0].details));
     QVERIFY(QFile::exists(model + QStringLiteral(".xml")));
 
     // Uploading that file asks first; No (the default) sends nothing and
@@ -407,13 +407,13 @@ void TestMorvexWindow::transformWithoutRelayWarns()
             dialog->reject();
         }
     });
-    boxes.answers = {MessageAnswer::No};
+    MessageBoxAnswers::SetNextAnswer(MessageAnswer::No);
     QTest::mouseClick(Button(CMorvexDlg::kUpload), Qt::LeftButton);
     QCoreApplication::processEvents();
     QVERIFY2(!dialogOpened, "the upload dialog opened after No");
-    QCOMPARE(boxes.shown.size(), 2);
-    QCOMPARE(boxes.shown.at(1), NoRelayQuestion(model + QStringLiteral(".xml")));
-    QCOMPARE(boxes.boxes[1].buttons, MessageButtons::YesNo);
+    QCOMPARE(boxes.Shown().size(), 2);
+    QCOMPARE(boxes.Shown().at(1), NoRelayQuestion(model + QStringLiteral(".xml")));
+    QCOMPARE(boxes.Asked()[1].buttons, MessageButtons::YesNo);
 }
 
 void TestMorvexWindow::transformWithEmptySourceDoesNothing()
@@ -421,7 +421,7 @@ void TestMorvexWindow::transformWithEmptySourceDoesNothing()
     test::MessageBoxScript boxes;
     Field(CMorvexDlg::kDestinationField)->setText(work_.filePath(QStringLiteral("never.xml")));
     QTest::mouseClick(Button(CMorvexDlg::kTransform), Qt::LeftButton);
-    QVERIFY2(boxes.boxes.empty(), qPrintable(boxes.shown.join('|')));
+    QVERIFY2(boxes.Asked().empty(), qPrintable(boxes.Shown().join('|')));
     QVERIFY(!QFile::exists(work_.filePath(QStringLiteral("never.xml"))));
     QCOMPARE(MessageForOutcome(TransformOutcome{}).show, false);
 }
@@ -442,9 +442,9 @@ void TestMorvexWindow::uploadWithEmptyDestinationAsksNothing()
     QTest::mouseClick(Button(CMorvexDlg::kUpload), Qt::LeftButton);
     QCoreApplication::processEvents();
     QVERIFY2(!dialogOpened, "a dialog opened for an empty destination");
-    QCOMPARE(boxes.shown,
+    QCOMPARE(boxes.Shown(),
              QStringList{QStringLiteral("The XML file will be uploaded, but the filename is empty.")});
-    QCOMPARE(boxes.boxes[0].icon, QMessageBox::Warning);
+    QCOMPARE(boxes.Asked()[0].icon, QMessageBox::Warning);
 }
 
 void TestMorvexWindow::uploadOfAMissingFileSaysSo()
@@ -460,8 +460,8 @@ void TestMorvexWindow::uploadOfAMissingFileSaysSo()
         dialog.accept();
     });
     QTest::mouseClick(Button(CMorvexDlg::kUpload), Qt::LeftButton);
-    QCOMPARE(boxes.shown, QStringList{QStringLiteral("Cannot open file .xml for reading (2)")});
-    QCOMPARE(boxes.boxes[0].icon, QMessageBox::Warning);
+    QCOMPARE(boxes.Shown(), QStringList{QStringLiteral("Cannot open file .xml for reading (2)")});
+    QCOMPARE(boxes.Asked()[0].icon, QMessageBox::Warning);
 }
 
 void TestMorvexWindow::uploadSendsTheFileAndKeepsTheSettings()
@@ -490,7 +490,7 @@ void TestMorvexWindow::uploadSendsTheFileAndKeepsTheSettings()
     QTest::mouseClick(Button(CMorvexDlg::kUpload), Qt::LeftButton);
     QCOMPARE(shownUrl, QStringLiteral("quarn"));
     QCOMPARE(shownPassword, QStringLiteral("tovel"));
-    QCOMPARE(boxes.shown, QStringList{QStringLiteral("Error: 401: Authorization required")});
+    QCOMPARE(boxes.Shown(), QStringList{QStringLiteral("Error: 401: Authorization required")});
     const std::string& request = peer.Request();
     QVERIFY(QByteArray::fromStdString(request).startsWith("POST /state_machine_mp.html HTTP/1.0\r\n"));
     QVERIFY(request.find(oneRelay.toStdString()) != std::string::npos);
@@ -507,7 +507,7 @@ void TestMorvexWindow::uploadSendsTheFileAndKeepsTheSettings()
     });
     QTest::mouseClick(Button(CMorvexDlg::kUpload), Qt::LeftButton);
     QCOMPARE(shownUrl, QStringLiteral("127.0.0.1"));
-    QCOMPARE(boxes.boxes.size(), std::size_t{1});
+    QCOMPARE(boxes.Asked().size(), std::size_t{1});
 }
 
 void TestMorvexWindow::socketFailureEndsBeforeAnyWindow()
@@ -517,7 +517,7 @@ void TestMorvexWindow::socketFailureEndsBeforeAnyWindow()
     CMorvexApp app{[] { return false; }};
     QCOMPARE(app.Run(), 1);
     QVERIFY(app.MainWindow() == nullptr);
-    QCOMPARE(boxes.shown, QStringList{QStringLiteral("Failed to initialize sockets")});
+    QCOMPARE(boxes.Shown(), QStringList{QStringLiteral("Failed to initialize sockets")});
     QCOMPARE(MessageBoxTitle(), QStringLiteral("tst_morvex_window"));
 }
 

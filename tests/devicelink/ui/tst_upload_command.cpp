@@ -226,7 +226,7 @@ void TestUploadCommand::longStoredAddress()
     QCOMPARE(dialog.UrlField()->text(), kLongAddress);
 
     FindControl<QPushButton>(dialog, kOkId)->click();
-    QCOMPARE(boxes_->shown, messages);
+    QCOMPARE(boxes_->Shown(), messages);
     if (messages.isEmpty()) {
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(dialog.m_url, kLongAddress);
@@ -279,7 +279,7 @@ void TestUploadCommand::outcomes()
     RunUploadCommand(nullptr, variant, path);
 
     QVERIFY(hand.opened);
-    QCOMPARE(boxes_->shown, QStringList{message});
+    QCOMPARE(boxes_->Shown(), QStringList{message});
     const std::string& request = peer.Request();
     QVERIFY2(request.rfind("POST /state_machine_mp.html HTTP/1.0\r\n", 0) == 0, request.c_str());
     QVERIFY2(request.find("Authorization: Basic YWRtaW46c2VjcmV0\r\n") != std::string::npos, request.c_str());
@@ -298,8 +298,8 @@ void TestUploadCommand::settingsStoredAfterFailureAndOfferedNextTime()
     RunUploadCommand(nullptr, UploadDlgVariant::Editor, path);
     QCOMPARE(first.seenUrl, QStringLiteral("quarn"));
     QCOMPARE(first.seenPassword, QStringLiteral("tovel"));
-    QCOMPARE(boxes_->shown.size(), 1);
-    QVERIFY2(boxes_->shown.at(0).startsWith(QStringLiteral("Cannot connect: ")), qPrintable(boxes_->shown.at(0)));
+    QCOMPARE(boxes_->Shown().size(), 1);
+    QVERIFY2(boxes_->Shown().at(0).startsWith(QStringLiteral("Cannot connect: ")), qPrintable(boxes_->Shown().at(0)));
 
     LetQueuedInputPass();
     DialogHand second;
@@ -315,7 +315,7 @@ void TestUploadCommand::cancelStoresNothing()
     AnswerDialog(hand, QStringLiteral("somewhere"), QStringLiteral("pw"), false);
     RunUploadCommand(nullptr, UploadDlgVariant::Editor, FilePath(QStringLiteral("never-read.xml")));
     QVERIFY(hand.opened);
-    QCOMPARE(boxes_->shown, QStringList());
+    QCOMPARE(boxes_->Shown(), QStringList());
     QCOMPARE(SettingsStore::ReadString("upload", "url", "-"), QStringLiteral("-"));
     QCOMPARE(SettingsStore::ReadString("upload", "pwd", "-"), QStringLiteral("-"));
 }
@@ -345,7 +345,7 @@ void TestUploadCommand::fileThatCannotBeOpened()
     QStringList expected{QStringLiteral("Cannot open file %1 for reading (2)").arg(missing)};
     if (emptyBoxAfter)
         expected << QString();
-    QCOMPARE(boxes_->shown, expected);
+    QCOMPARE(boxes_->Shown(), expected);
     QCOMPARE(SettingsStore::ReadString("upload", "url", "-"), QStringLiteral("127.0.0.1"));
 }
 
@@ -423,12 +423,6 @@ void TestUploadCommand::waitCursorEndsOnEveryPath()
 void TestUploadCommand::bareNumbersAreExplainedUnderTheText()
 {
     const QString path = WriteFile(kOneRelay);
-    QList<MessageBoxRequest> seen;
-    SetMessageBoxRequestHook([&seen](const MessageBoxRequest& request) {
-        seen << request;
-        return MessageAnswer::Ok;
-    });
-
     {
         // A peer that reads the request and closes without a word.
         TestPeer peer({}, TestPeer::Ending::CloseAtOnce);
@@ -442,9 +436,9 @@ void TestUploadCommand::bareNumbersAreExplainedUnderTheText()
     DialogHand hand;
     AnswerDialog(hand, QStringLiteral("127.0.0.1"), QStringLiteral("pw"), true);
     RunUploadCommand(nullptr, UploadDlgVariant::Converter, path);
-    SetMessageBoxRequestHook({});
 
-    QCOMPARE(seen.size(), 2);
+    const std::vector<AskedMessageBox>& seen = boxes_->Asked();
+    QCOMPARE(seen.size(), std::size_t{2});
     QCOMPARE(seen.at(0).text, QStringLiteral("Error: 0"));
     QCOMPARE(seen.at(0).informative,
              QStringLiteral("The controller closed the connection without an answer it could read."));
@@ -481,11 +475,8 @@ void TestUploadCommand::fileWithoutRelayAsksFirst()
     QFETCH(bool, sent);
 
     const QString path = WriteFile(file);
-    QList<MessageBoxRequest> seen;
-    SetMessageBoxRequestHook([&seen, answer](const MessageBoxRequest& request) {
-        seen << request;
-        return request.buttons == MessageButtons::YesNo ? answer : MessageAnswer::Ok;
-    });
+    if (asked)
+        MessageBoxAnswers::SetNextAnswer(answer);
     std::optional<TestPeer> peer;
     if (sent) {
         peer.emplace(std::vector<std::string>{"HTTP/1.0 200 OK\r\n\r\n<p name=\"status\"><b>Stored</b></p>"});
@@ -501,20 +492,17 @@ void TestUploadCommand::fileWithoutRelayAsksFirst()
         RunUploadCommand(nullptr, variant, path);
         QVERIFY(QApplication::activeModalWidget() == nullptr);
     }
-    SetMessageBoxRequestHook({});
 
-    QStringList texts;
-    for (const MessageBoxRequest& request : seen)
-        texts << request.text;
+    const std::vector<AskedMessageBox>& seen = boxes_->Asked();
     QStringList expected;
     if (asked)
         expected << NoRelayQuestion(path);
     if (sent)
         expected << QStringLiteral("Stored");
-    QCOMPARE(texts, expected);
+    QCOMPARE(boxes_->Shown(), expected);
     if (asked) {
-        QCOMPARE(seen.first().buttons, MessageButtons::YesNo);
-        QVERIFY2(seen.first().defaultAnswer == MessageAnswer::No, "Enter would send a program that switches nothing");
+        QCOMPARE(seen.front().buttons, MessageButtons::YesNo);
+        QVERIFY2(seen.front().defaultAnswer == MessageAnswer::No, "Enter would send a program that switches nothing");
     }
     QCOMPARE(SettingsStore::ReadString("upload", "pwd", "-"), sent ? QStringLiteral("pw") : QStringLiteral("-"));
 }

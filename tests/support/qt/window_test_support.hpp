@@ -16,7 +16,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <deque>
 #include <functional>
 #include <vector>
 
@@ -63,40 +62,31 @@ public:
     }
 };
 
-// One shown message box with everything it showed.
-struct ShownBox {
-    QString text;
-    MessageButtons buttons;
-    QMessageBox::Icon icon;
-    QString details;
-};
-
-// Records every message box (its text in shown, all of it in boxes) and
-// answers it from a queue; with the queue empty an OK box gets OK and a
-// question gets Cancel.
+// While it lives no message box is shown: each is answered through
+// MessageBoxAnswers (queue answers with MessageBoxAnswers::SetNextAnswer;
+// without one an OK box gets OK, a question what Escape gives) and recorded.
+// The record starts empty with the scope.
 class MessageBoxScript {
 public:
     MessageBoxScript()
     {
-        SetDetailedMessageBoxHook([this](const QString& text, MessageButtons buttons, QMessageBox::Icon icon,
-                                         const QString& details) {
-            shown << text;
-            boxes.push_back({text, buttons, icon, details});
-            if (!answers.empty()) {
-                const MessageAnswer answer = answers.front();
-                answers.pop_front();
-                return answer;
-            }
-            return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
-        });
+        MessageBoxAnswers::Reset();
+        MessageBoxAnswers::AnswerEveryBox(true);
     }
-    ~MessageBoxScript() { SetDetailedMessageBoxHook({}); }
+    ~MessageBoxScript() { MessageBoxAnswers::Reset(); }
     MessageBoxScript(const MessageBoxScript&) = delete;
     MessageBoxScript& operator=(const MessageBoxScript&) = delete;
 
-    QStringList shown;
-    std::vector<ShownBox> boxes;
-    std::deque<MessageAnswer> answers;
+    // Everything the boxes asked, in order.
+    const std::vector<AskedMessageBox>& Asked() const { return MessageBoxAnswers::Asked(); }
+    // The texts of the boxes, in order.
+    QStringList Shown() const
+    {
+        QStringList texts;
+        for (const AskedMessageBox& box : Asked())
+            texts << box.text;
+        return texts;
+    }
 };
 
 // After an exchange from a window, the keys and clicks that queued up while
