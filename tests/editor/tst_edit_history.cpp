@@ -194,7 +194,7 @@ void TestEditHistory::eachChangeIsUndoneAndRedone()
     QVERIFY(window_->Model().modified);
     QVERIFY(CanUndo());
     QVERIFY(!CanRedo());
-    QCOMPARE(boxes_->shown, QStringList());
+    QCOMPARE(boxes_->Shown(), QStringList());
 }
 
 void TestEditHistory::undoReachesTheSavedState()
@@ -217,11 +217,11 @@ void TestEditHistory::undoReachesTheSavedState()
     Undo();
     QVERIFY(window_->Model().modified);
     window_->CommandAction(CQuarnToolDlg::kFileNew)->trigger();  // asked, answered Cancel
-    QCOMPARE(boxes_->shown, QStringList{QStringLiteral("Contents changed; do you want to save before exit?")});
+    QCOMPARE(boxes_->Shown(), QStringList{QStringLiteral("Contents changed; do you want to save before exit?")});
     Redo();
     QVERIFY(!window_->Model().modified);
     window_->CommandAction(CQuarnToolDlg::kFileExit)->trigger();
-    QCOMPARE(boxes_->shown.size(), 1);
+    QCOMPARE(boxes_->Shown().size(), 1);
     QVERIFY(!window_->isVisible());
 
     QFile file(path);
@@ -233,7 +233,7 @@ void TestEditHistory::newAndOpenStartWithoutHistory()
 {
     MakeEdit(Edit::WeekdayClick);
     QVERIFY(CanUndo());
-    boxes_->answers = {MessageAnswer::No};
+    MessageBoxAnswers::SetNextAnswer(MessageAnswer::No);
     OpenOffice();
     QVERIFY(!CanUndo());
     QVERIFY(!CanRedo());
@@ -243,7 +243,7 @@ void TestEditHistory::newAndOpenStartWithoutHistory()
     QVERIFY(CanRedo());
     // Undone back to the file: New asks nothing.
     window_->CommandAction(CQuarnToolDlg::kFileNew)->trigger();
-    QCOMPARE(boxes_->shown, QStringList{QStringLiteral("Contents changed; do you want to save before exit?")});
+    QCOMPARE(boxes_->Shown(), QStringList{QStringLiteral("Contents changed; do you want to save before exit?")});
     QVERIFY(!CanUndo());
     QVERIFY(!CanRedo());
     Undo();  // through the action regardless of its state: nothing happens

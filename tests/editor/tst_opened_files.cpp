@@ -140,7 +140,7 @@ void TestOpenedFiles::fileOnTheCommandLineOpens()
     QVERIFY(!seen.modified);
     QCOMPARE(title, QStringLiteral("QuarnTool: ") + argument);
     QCOMPARE(app.RecentFiles().Paths().value(0), argument);
-    QCOMPARE(boxes_->shown, QStringList());
+    QCOMPARE(boxes_->Shown(), QStringList());
     app.ExitInstance();
 }
 
@@ -158,7 +158,7 @@ void TestOpenedFiles::missingFileOnTheCommandLineSaysSo()
         });
     });
     app.RunMainWindow();
-    QCOMPARE(boxes_->shown, QStringList{kCannotRead});
+    QCOMPARE(boxes_->Shown(), QStringList{kCannotRead});
     QCOMPARE(title, QStringLiteral("QuarnTool: ") + missing);
     QCOMPARE(app.RecentFiles().Size(), 0);
     app.ExitInstance();
@@ -207,7 +207,7 @@ void TestOpenedFiles::dragTakesOneLocalFileOnly()
         Drop(window, *data);
         QCoreApplication::processEvents();
         QVERIFY(window.Model().path.empty());
-        QCOMPARE(boxes_->shown, QStringList());
+        QCOMPARE(boxes_->Shown(), QStringList());
     }
 }
 
@@ -239,7 +239,7 @@ void TestOpenedFiles::droppedFileOpens()
         QTest::mouseClick(sunday, Qt::LeftButton, {}, QPoint(4, 4));
         QVERIFY(window.Model().modified);
     }
-    boxes_->answers = {answer};
+    MessageBoxAnswers::SetNextAnswer(answer);
 
     // Dropped on a condition box: the window opens it all the same.
     QWidget* conditionBox = window.Control(CQuarnToolDlg::kFirstConditionBox + 3);
@@ -247,7 +247,7 @@ void TestOpenedFiles::droppedFileOpens()
     QVERIFY(TakesDrag(*conditionBox, *data));
     Drop(*conditionBox, *data);
     // The file opens once the drop has ended.
-    QTRY_COMPARE(boxes_->shown, asked);
+    QTRY_COMPARE(boxes_->Shown(), asked);
     QTRY_COMPARE(window.Model().path.empty(), !opened);
     if (opened) {
         QCOMPARE(ContentOf(window.DocumentInFields()), ContentOf(OfficeModel()));

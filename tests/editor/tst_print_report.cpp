@@ -144,7 +144,7 @@ void TestPrintReport::exportedPdfHoldsTheDocumentOnPagesThatAreNotBlank()
 
     window.CommandAction(CQuarnToolDlg::kFileExportPdf)->trigger();
 
-    QVERIFY2(boxes.shown.isEmpty(), qPrintable(boxes.shown.join(QLatin1Char('\n'))));
+    QVERIFY2(boxes.Shown().isEmpty(), qPrintable(boxes.Shown().join(QLatin1Char('\n'))));
     QCOMPARE(files.asked.size(), std::size_t{1});
     QCOMPARE(files.asked[0].initialPath, pdf);  // beside the document, under its name
     QCOMPARE(files.asked[0].defaultSuffix, QStringLiteral("pdf"));
@@ -211,13 +211,13 @@ void TestPrintReport::exportThatCannotWriteSaysSoAndLeavesNoFile()
     const QString missing = dir_.path() + QStringLiteral("/no-folder/report.pdf");
     files.answers << missing;
     QVERIFY(!window.OnFileExportPdf());
-    QCOMPARE(boxes.shown.size(), 1);
-    QVERIFY2(boxes.shown[0].startsWith(QStringLiteral("Cannot write the PDF to ") + missing), qPrintable(boxes.shown[0]));
+    QCOMPARE(boxes.Shown().size(), 1);
+    QVERIFY2(boxes.Shown()[0].startsWith(QStringLiteral("Cannot write the PDF to ") + missing), qPrintable(boxes.Shown()[0]));
     QVERIFY(!QFile::exists(missing));
 
     // A cancelled save dialog writes nothing and says nothing.
     QVERIFY(!window.OnFileExportPdf());
-    QCOMPARE(boxes.shown.size(), 1);
+    QCOMPARE(boxes.Shown().size(), 1);
 
     // An existing file is replaced whole, and no temporary file stays beside it.
     const QString existing = dir_.path() + QStringLiteral("/existing.pdf");

@@ -305,7 +305,7 @@ void TestWeekPreview::aFailedSaveKeepsTheOldPicture()
     const std::optional<bool> failedAndSaid = RunWithFileSizeLimit(1000, [&] {
         MessageBoxScript boxes;
         const bool saved = dialog.SavePicture();
-        return !saved && boxes.shown == QStringList{QStringLiteral("Cannot write the picture to %1").arg(path)};
+        return !saved && boxes.Shown() == QStringList{QStringLiteral("Cannot write the picture to %1").arg(path)};
     });
     QVERIFY2(failedAndSaid.has_value(), "the full disk ended the process");
     QVERIFY2(*failedAndSaid, "the save did not fail with a message");
