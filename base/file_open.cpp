@@ -2,8 +2,8 @@
 
 #include <cerrno>
 #include <string>
-#include <utility>
 #include <sys/stat.h>
+#include <utility>
 
 #ifdef _WIN32
 #include <sys/types.h>

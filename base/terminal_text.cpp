@@ -36,7 +36,8 @@ std::string TerminalSafeLines(std::string_view text)
     out.reserve(text.size());
     for (std::size_t start = 0; start <= text.size();) {
         const std::size_t end = text.find('\n', start);
-        out += TerminalSafeUtf8(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+        out +=
+            TerminalSafeUtf8(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
         if (end == std::string_view::npos)
             break;
         out += '\n';

@@ -266,8 +266,8 @@ std::u16string DecodeUtf16Le(std::string_view bytes)
     out.reserve(bytes.size() / 2 + 1);
     std::size_t i = 0;
     for (; i + 1 < bytes.size(); i += 2) {
-        out += static_cast<char16_t>(static_cast<std::uint8_t>(bytes[i]) |
-                                     (static_cast<std::uint8_t>(bytes[i + 1]) << 8));
+        out +=
+            static_cast<char16_t>(static_cast<std::uint8_t>(bytes[i]) | (static_cast<std::uint8_t>(bytes[i + 1]) << 8));
     }
     if (i < bytes.size())
         out += static_cast<char16_t>(kReplacementCharacter);

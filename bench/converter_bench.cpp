@@ -64,9 +64,13 @@ void BM_Convert_Xsltproc(benchmark::State& state)
     const std::string output = files.peer.string();
     const std::string source = files.source.string();
     for (auto _ : state) {
-        char* argv[] = {const_cast<char*>("xsltproc"), const_cast<char*>("--nonet"), const_cast<char*>("-o"),
-                        const_cast<char*>(output.c_str()), const_cast<char*>(stylesheet.c_str()),
-                        const_cast<char*>(source.c_str()), nullptr};
+        char* argv[] = {const_cast<char*>("xsltproc"),
+                        const_cast<char*>("--nonet"),
+                        const_cast<char*>("-o"),
+                        const_cast<char*>(output.c_str()),
+                        const_cast<char*>(stylesheet.c_str()),
+                        const_cast<char*>(source.c_str()),
+                        nullptr};
         pid_t pid = 0;
         int status = -1;
         if (posix_spawnp(&pid, "xsltproc", nullptr, nullptr, argv, environ) != 0 || waitpid(pid, &status, 0) != pid ||

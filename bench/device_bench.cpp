@@ -126,8 +126,8 @@ BENCHMARK(BM_Upload_DeviceLink)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 void BM_Upload_RawSocket(benchmark::State& state)
 {
-    const std::string request = quarn::BuildUploadRequest(
-        quarn::CredentialsToken(kPassword), quarn::TextModeContent(quarn::bench::WorkedExampleBytes()));
+    const std::string request = quarn::BuildUploadRequest(quarn::CredentialsToken(kPassword),
+                                                          quarn::TextModeContent(quarn::bench::WorkedExampleBytes()));
     const std::uint16_t port = Sim().Port();
     for (auto _ : state) {
         if (RawExchange(port, request) <= 0) {

@@ -80,7 +80,8 @@ int main(int argc, char* argv[])
         xmlFreeDoc(document);
         QUARN_COUNT_STOP();
     } else {
-        std::fprintf(stderr, "usage: quarn_parse_once memchr|pug|pug-decode|pug-parse|tinyxml2|libxml2, or write PATH [MiB]\n");
+        std::fprintf(stderr,
+                     "usage: quarn_parse_once memchr|pug|pug-decode|pug-parse|tinyxml2|libxml2, or write PATH [MiB]\n");
         return 2;
     }
     std::printf("%s: %zu bytes, result %zu\n", std::string(which).c_str(), bytes.size(), result);

@@ -79,7 +79,8 @@ void ScanAsItArrives(benchmark::State& state, const std::string& request)
 
 void BM_ScanProgramUpload(benchmark::State& state)
 {
-    ScanAsItArrives(state, quarn::BuildUploadRequest(quarn::CredentialsToken(u"tovel"), StateMachineFile(SizeOf(state))));
+    ScanAsItArrives(state,
+                    quarn::BuildUploadRequest(quarn::CredentialsToken(u"tovel"), StateMachineFile(SizeOf(state))));
 }
 
 void BM_ScanChunkedUpload(benchmark::State& state)
@@ -87,7 +88,8 @@ void BM_ScanChunkedUpload(benchmark::State& state)
     const std::string file = StateMachineFile(SizeOf(state));
     std::string request = "POST /state_machine_mp.html HTTP/1.1\r\nTransfer-Encoding: chunked\r\n"
                           "Content-Type: multipart/form-data; boundary=XyZ\r\n\r\n";
-    const std::string body = "--XyZ\r\nContent-Disposition: form-data; name=\"file\"\r\n\r\n" + file + "\r\n--XyZ--\r\n";
+    const std::string body =
+        "--XyZ\r\nContent-Disposition: form-data; name=\"file\"\r\n\r\n" + file + "\r\n--XyZ--\r\n";
     for (std::size_t at = 0; at < body.size(); at += 8192) {
         const std::string piece = body.substr(at, 8192);
         char size[16];
@@ -97,7 +99,7 @@ void BM_ScanChunkedUpload(benchmark::State& state)
     ScanAsItArrives(state, request + "0\r\n\r\n");
 }
 
-constexpr std::int64_t kSmall = 1200;      // about the worked example
+constexpr std::int64_t kSmall = 1200;       // about the worked example
 constexpr std::int64_t kLargest = 1000000;  // just within the 1 MiB request limit
 
 BENCHMARK(BM_WellFormedCheck)->Arg(kSmall)->Arg(kLargest)->Unit(benchmark::kMicrosecond);

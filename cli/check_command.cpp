@@ -36,11 +36,11 @@ void Check(const CheckOptions& options)
         const runtime::InputChange& change = period.inputs[i];
         if (change.at)
             FailBadOption("--input \"" + options.request.inputs[i] +
-                      "\": check pins an input for the whole period: expected Sn=0|1 without an instant");
+                          "\": check pins an input for the whole period: expected Sn=0|1 without an instant");
         const auto bit = static_cast<std::uint8_t>(1u << change.input);
         request.pinned |= bit;
-        request.pinnedValues = static_cast<std::uint8_t>(change.on ? request.pinnedValues | bit
-                                                                   : request.pinnedValues & ~bit);
+        request.pinnedValues =
+            static_cast<std::uint8_t>(change.on ? request.pinnedValues | bit : request.pinnedValues & ~bit);
     }
     for (const auto& [always, text] : options.properties) {
         auto parsed = runtime::Condition::Parse(DecodeUtf8(text));
@@ -74,8 +74,8 @@ void AddCheckCommand(CLI::App& app)
         "check", "Check a state-machine file's program for every input schedule: findings and never/always properties");
     check->add_option("FILE", options->file, "State-machine file")->required();
     AddSimulationOptions(*check, options->request);
-    CLI::Option* never = check->add_option("--never", options->never, "COND must hold in no reachable state")
-                             ->allow_extra_args(false);
+    CLI::Option* never =
+        check->add_option("--never", options->never, "COND must hold in no reachable state")->allow_extra_args(false);
     CLI::Option* always = check->add_option("--always", options->always, "COND must hold in every reachable state")
                               ->allow_extra_args(false);
     check->add_option("--format", options->format, "Output: text (default) or json")

@@ -9,8 +9,8 @@
 namespace quarn::cli {
 
 // Exit statuses shared by the commands.
-inline constexpr int kExitFailed = 1;     // the operation itself failed
-inline constexpr int kExitBadInput = 2;   // the command line or an input file is unusable
+inline constexpr int kExitFailed = 1;    // the operation itself failed
+inline constexpr int kExitBadInput = 2;  // the command line or an input file is unusable
 
 // Starts the socket layer, or prints why not and ends the command with
 // kExitFailed.

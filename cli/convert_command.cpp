@@ -15,8 +15,7 @@ namespace {
 
 // strict: a conversion that left anything out (every note says what) ends
 // with kExitFailed, though the file is written.
-void Convert(const std::string& source, const std::string& destination, const std::string& stylesheet,
-             bool strict)
+void Convert(const std::string& source, const std::string& destination, const std::string& stylesheet, bool strict)
 {
     if (source.empty()) {
         std::cerr << "quarnctl: no XMI file given\n";
@@ -56,13 +55,11 @@ void AddConvertCommand(CLI::App& app)
     auto strict = std::make_shared<bool>(false);
     command->add_option("IN", *source, "XMI file to convert")->required();
     command->add_option("OUT", *destination, "State-machine file to write (default: IN followed by .xml)");
-    command->add_option("--stylesheet", *stylesheet,
-                        "XSLT stylesheet to apply (default: morvex.xsl beside quarnctl)");
+    command->add_option("--stylesheet", *stylesheet, "XSLT stylesheet to apply (default: morvex.xsl beside quarnctl)");
     command->add_flag("--strict", *strict,
                       "Exit with status 1 when anything of the model was not mapped (the file is still written)");
-    command->callback([source, destination, stylesheet, strict] {
-        Convert(*source, *destination, *stylesheet, *strict);
-    });
+    command->callback(
+        [source, destination, stylesheet, strict] { Convert(*source, *destination, *stylesheet, *strict); });
 }
 
 }  // namespace quarn::cli

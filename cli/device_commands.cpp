@@ -129,16 +129,14 @@ void AddDeviceCommands(CLI::App& app)
         auto state = std::make_shared<std::string>();
         CLI::App* command = app.add_subcommand("switch", "Switch one relay on or off, then show all eight");
         AddTargetOptions(*command, *target);
-        command->add_option("RELAY", *relay, "R0 to R7")
-            ->required()
-            ->transform([](std::string value) {
-                if (value.size() == 2 && (value[0] == 'R' || value[0] == 'r') && value[1] >= '0' && value[1] <= '7') {
-                    value[0] = 'R';
-                    return value;
-                }
-                // CLI11 puts the option's name in front of the text.
-                throw CLI::ValidationError("must be R0 to R7, not " + value);
-            });
+        command->add_option("RELAY", *relay, "R0 to R7")->required()->transform([](std::string value) {
+            if (value.size() == 2 && (value[0] == 'R' || value[0] == 'r') && value[1] >= '0' && value[1] <= '7') {
+                value[0] = 'R';
+                return value;
+            }
+            // CLI11 puts the option's name in front of the text.
+            throw CLI::ValidationError("must be R0 to R7, not " + value);
+        });
         command->add_option("STATE", *state, "on or off")->required()->check(CLI::IsMember({"on", "off"}));
         command->callback([target, relay, state] { Switch(*target, *relay, *state); });
     }

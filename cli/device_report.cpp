@@ -88,8 +88,8 @@ DeviceReport ReportUpload(const UploadOutcome& outcome, std::string_view fileArg
         // The name goes out with the bytes it came with, whatever the locale.
         DeviceReport report;
         report.text = outcome.text;
-        report.terminal = "Cannot open file " + TerminalBytes(fileArgument) + " for reading (" +
-                          std::to_string(outcome.error) + ")";
+        report.terminal =
+            "Cannot open file " + TerminalBytes(fileArgument) + " for reading (" + std::to_string(outcome.error) + ")";
         return report;
     }
     const bool answered = outcome.failure == UploadFailure::None;

@@ -19,8 +19,7 @@ namespace quarn::cli {
 
 // --time-limit SECONDS of every command that talks to controllers: how long
 // one exchange may take, the device link's own limit unless given.
-inline constexpr double kDefaultTimeLimitSeconds =
-    std::chrono::duration<double>(kExchangeTimeLimit).count();
+inline constexpr double kDefaultTimeLimitSeconds = std::chrono::duration<double>(kExchangeTimeLimit).count();
 void AddTimeLimitOption(CLI::App& command, double& seconds);
 std::chrono::milliseconds TimeLimit(double seconds);
 

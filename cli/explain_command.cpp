@@ -54,8 +54,7 @@ void Explain(const ExplainOptions& options)
         relay = options.relay[1] - '0';
     }
     const LoadedProgram loaded = LoadProgramOrFail(options.file);
-    const runtime::Explanation explanation =
-        runtime::Explain(loaded.program, loaded.text, from, *at, inputs, relay);
+    const runtime::Explanation explanation = runtime::Explain(loaded.program, loaded.text, from, *at, inputs, relay);
     if (options.format == "json")
         std::cout << ExplanationJson(explanation).dump(2) << '\n';
     else
@@ -68,14 +67,15 @@ void Explain(const ExplainOptions& options)
 void AddExplainCommand(CLI::App& app)
 {
     auto options = std::make_shared<ExplainOptions>();
-    CLI::App* explain = app.add_subcommand(
-        "explain", "Why each relay is on or off at an instant, and when it changes next");
+    CLI::App* explain =
+        app.add_subcommand("explain", "Why each relay is on or off at an instant, and when it changes next");
     explain->add_option("FILE", options->file, "State-machine file")->required();
     explain->add_option("--at", options->at, "The instant, YYYY-MM-DDTHH:MM:SS")->required();
     explain->add_option("--from", options->from,
                         "Where the simulation starts (default: Monday 00:00:00 of the week that holds --at)");
-    explain->add_option("--input", options->inputs,
-                        "Sn=0|1 holds input n from the start; Sn=0|1@YYYY-MM-DDTHH:MM:SS from that instant")
+    explain
+        ->add_option("--input", options->inputs,
+                     "Sn=0|1 holds input n from the start; Sn=0|1@YYYY-MM-DDTHH:MM:SS from that instant")
         ->take_all()
         ->allow_extra_args(false);
     explain->add_option("--relay", options->relay, "Only this relay, R0-R7");

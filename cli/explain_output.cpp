@@ -46,7 +46,8 @@ nlohmann::ordered_json ExplanationJson(const runtime::Explanation& explanation)
         entry["on"] = relay.on;
         entry["since"] = InstantJson(relay.since);
         entry["cause"] = SignalsJson(relay.cause);
-        entry["condition"] = relay.condition ? nlohmann::ordered_json(*relay.condition) : nlohmann::ordered_json(nullptr);
+        entry["condition"] =
+            relay.condition ? nlohmann::ordered_json(*relay.condition) : nlohmann::ordered_json(nullptr);
         nlohmann::ordered_json signals = nlohmann::ordered_json::object();
         for (const runtime::SignalExplanation& signal : relay.reads)
             signals[runtime::SignalName(signal.signal)] = signal.on;

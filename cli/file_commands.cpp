@@ -78,8 +78,7 @@ void Write(const std::string& jsonFile, const std::string& file)
     model.path = FileNameFromBytes(file);
     const WriteOutcome outcome = WriteStateMachineFile(model);
     if (!outcome.written()) {
-        std::cerr << EncodeUtf8(outcome.text.empty() ? std::u16string(kCannotWriteText) : outcome.text)
-                  << '\n';
+        std::cerr << EncodeUtf8(outcome.text.empty() ? std::u16string(kCannotWriteText) : outcome.text) << '\n';
         throw CLI::RuntimeError(kExitFailed);
     }
 }

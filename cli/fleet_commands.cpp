@@ -120,7 +120,8 @@ void CheckProgramBeforeDeploy(const std::string& fileArgument, std::string_view 
     if (!report.failure.empty())
         std::cerr << "quarnctl: check: " << name << ": " << TerminalBytes(report.failure) << '\n';
     if (report.conditionErrors)
-        FailCommand(fileArgument + ": a condition is outside the rules; nothing was sent (--no-check sends it all the same)",
+        FailCommand(fileArgument +
+                        ": a condition is outside the rules; nothing was sent (--no-check sends it all the same)",
                     kExitBadInput);
 }
 
@@ -132,8 +133,9 @@ void Deploy(const DeployOptions& options)
     // A file that cannot be read fails once, before any controller is asked.
     const ProgramFile file = ReadProgramFile(path);
     if (file.error != 0) {
-        std::cerr << ReportUpload(UploadOutcome{UploadFailure::OpenFile, file.error, 0, CannotOpenText(path, file.error)},
-                                  options.file)
+        std::cerr << ReportUpload(
+                         UploadOutcome{UploadFailure::OpenFile, file.error, 0, CannotOpenText(path, file.error)},
+                         options.file)
                          .terminal
                   << '\n';
         throw CLI::RuntimeError(kExitFailed);
@@ -194,7 +196,8 @@ void Deploy(const DeployOptions& options)
     if (!canaryFailed && recordError.empty() && !rest.empty())
         allOk = Deliver(hosts, rest, content, options.fleet, recorder, deliveries, recordError) && allOk;
 
-    PrintDeliveries(hosts, indexes, deliveries, recordError.empty() ? kCanaryFailed : kNotRecordable, options.fleet.json);
+    PrintDeliveries(hosts, indexes, deliveries, recordError.empty() ? kCanaryFailed : kNotRecordable,
+                    options.fleet.json);
 #ifdef QUARN_WITH_JOURNAL
     if (!recordError.empty())
         FailCommand("journal " + JournalPath(options.journal) + ": " + recordError, kExitFailed);
@@ -227,8 +230,8 @@ struct StatusOptions {
 
 // What --expect found for one host.
 struct Expected {
-    bool recorded = false;   // the journal names a program the host took
-    std::string program;     // its hash
+    bool recorded = false;  // the journal names a program the host took
+    std::string program;    // its hash
     std::string bytes;
     Prediction prediction;
     Verdict verdict;
@@ -386,12 +389,14 @@ void Status(const StatusOptions& options)
                 if (e.recorded && e.prediction.ok) {
                     nlohmann::ordered_json states = nlohmann::ordered_json::array();
                     for (const RelayPrediction& relay : e.prediction.relays)
-                        states.push_back(relay.state == Predicted::DependsOnInputs ? "inputs" : PredictedText(relay.state));
+                        states.push_back(relay.state == Predicted::DependsOnInputs ? "inputs"
+                                                                                   : PredictedText(relay.state));
                     entry["expected"] = states;
                 } else {
                     entry["expected"] = nullptr;
                 }
-                entry["verdict"] = readings[i].report.ok ? nlohmann::ordered_json(VerdictText(e)) : nlohmann::ordered_json(nullptr);
+                entry["verdict"] =
+                    readings[i].report.ok ? nlohmann::ordered_json(VerdictText(e)) : nlohmann::ordered_json(nullptr);
             }
             list.push_back(entry);
         }
@@ -449,17 +454,19 @@ void AddFleetCommands(CLI::App& app)
         );
         command->add_option("FILE", options->file, "the state-machine file")->required();
         AddFleetOptions(*command, options->fleet, true);
-        command->add_option("--canary", options->canary,
-                            "send to the first N hosts first and to the rest only when all N took the file; "
-                            "otherwise stop there and show the rest as \"not tried (canary failed)\" (exit 1)")
+        command
+            ->add_option("--canary", options->canary,
+                         "send to the first N hosts first and to the rest only when all N took the file; "
+                         "otherwise stop there and show the rest as \"not tried (canary failed)\" (exit 1)")
             ->transform(DecimalNumber())
             ->check(CLI::NonNegativeNumber);
         command->add_flag("--no-check", options->noCheck,
                           "send without checking the program first (a condition outside the rules is sent too)");
 #ifdef QUARN_WITH_JOURNAL
         AddJournalOptions(*command, options->journal, true);
-        command->add_flag("--only-failed", options->onlyFailed,
-                          "only the hosts whose last recorded deploy of this file's bytes failed, or that have none")
+        command
+            ->add_flag("--only-failed", options->onlyFailed,
+                       "only the hosts whose last recorded deploy of this file's bytes failed, or that have none")
             ->excludes("--no-journal");
 #endif
         command->callback([options] { Deploy(*options); });
@@ -474,9 +481,10 @@ void AddFleetCommands(CLI::App& app)
 #endif
                       ")");
         AddFleetOptions(*command, options->fleet, true);
-        command->add_option("--format", options->format,
-                            "table (or --json), or prometheus: the text exposition format for node_exporter's "
-                            "textfile collector or any scraper")
+        command
+            ->add_option("--format", options->format,
+                         "table (or --json), or prometheus: the text exposition format for node_exporter's "
+                         "textfile collector or any scraper")
             ->check(CLI::IsMember({"table", "prometheus"}))
             ->capture_default_str();
 #ifdef QUARN_WITH_JOURNAL

@@ -58,11 +58,13 @@ void AddFleetOptions(CLI::App& command, FleetOptions& options, bool hostsFile)
     options.parallel = kDefaultParallel;
     options.timeLimit = kDefaultTimeLimitSeconds;
     if (hostsFile) {
-        command.add_option("--hosts", options.hostsFile, "the hosts file: one controller per line, host[:port] [password]")
+        command
+            .add_option("--hosts", options.hostsFile, "the hosts file: one controller per line, host[:port] [password]")
             ->required();
     }
-    command.add_option("--password", options.password,
-                       hostsFile ? "the password for hosts file lines without one" : "the controllers' password")
+    command
+        .add_option("--password", options.password,
+                    hostsFile ? "the password for hosts file lines without one" : "the controllers' password")
         ->capture_default_str();
     command.add_option("--parallel", options.parallel, "the most exchanges at a time")
         ->capture_default_str()
@@ -163,7 +165,8 @@ bool Deliver(const std::vector<HostEntry>& hosts, const std::vector<std::size_t>
         upload.variant = UploadVariant::Converter;
         upload.exchange = OptionsFor(hosts[i], options);
         const auto start = std::chrono::steady_clock::now();
-        const UploadOutcome outcome = UploadContentTo(ToWide(hosts[i].host), content, ToWide(hosts[i].password), upload);
+        const UploadOutcome outcome =
+            UploadContentTo(ToWide(hosts[i].host), content, ToWide(hosts[i].password), upload);
         Delivery& delivery = deliveries[i];
         delivery.tried = true;
         delivery.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -221,8 +224,8 @@ void PrintDeliveries(const std::vector<HostEntry>& hosts, const std::vector<std:
         std::size_t outcomeWidth = 7;
         for (const std::size_t i : indexes) {
             hostWidth = std::max(hostWidth, TextColumns(CutToColumns(TerminalBytes(hosts[i].label))));
-            outcomeWidth = std::max(outcomeWidth,
-                                    TextColumns(CutToColumns(deliveries[i].tried ? deliveries[i].terminal : untriedText)));
+            outcomeWidth = std::max(
+                outcomeWidth, TextColumns(CutToColumns(deliveries[i].tried ? deliveries[i].terminal : untriedText)));
         }
         std::cout << PadTo("HOST", hostWidth) << "  " << PadTo("OUTCOME", outcomeWidth) << "  SECONDS\n";
         for (const std::size_t i : indexes) {
@@ -262,7 +265,8 @@ std::unique_ptr<Journal> OpenJournal(const JournalChoice& choice, Journal::Acces
 {
     const std::string path = JournalPath(choice);
     if (path.empty())
-        FailCommand("no place for the deploy journal: give --journal PATH, or set QUARN_JOURNAL or HOME", kExitBadInput);
+        FailCommand("no place for the deploy journal: give --journal PATH, or set QUARN_JOURNAL or HOME",
+                    kExitBadInput);
     if (access == Journal::Access::ReadWrite && path == DefaultJournalPath()) {
         // The default journal's folder is made for it, private to the user.
         std::error_code error;

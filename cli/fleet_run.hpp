@@ -58,8 +58,8 @@ struct DeliveryRecorder {
 #ifdef QUARN_WITH_JOURNAL
     Journal* journal = nullptr;  // none: nothing is recorded
 #endif
-    std::string program;         // the program's hash
-    std::string fileArgument;    // how the outcome texts name the file
+    std::string program;       // the program's hash
+    std::string fileArgument;  // how the outcome texts name the file
 };
 
 // Uploads content to hosts[index] for every index in order (side by side),

@@ -88,8 +88,8 @@ HostsFile ParseHostsFile(std::string_view text, std::string_view defaultPassword
         if (fields.empty())
             continue;
         if (fields.size() > 2) {
-            file.error = Problem(number, "expected host[:port] [password], found " + std::to_string(fields.size()) +
-                                             " fields");
+            file.error =
+                Problem(number, "expected host[:port] [password], found " + std::to_string(fields.size()) + " fields");
             file.hosts.clear();
             return file;
         }
@@ -113,8 +113,8 @@ HostsFile ParseHostsFile(std::string_view text, std::string_view defaultPassword
         }
         if (const std::size_t colon = host.find(':'); colon != std::string_view::npos) {
             if (!ReadPort(host.substr(colon + 1), entry.port)) {
-                file.error = Problem(number, "\"" + std::string(host.substr(colon + 1)) +
-                                                 "\" is not a port from 1 to 65535");
+                file.error =
+                    Problem(number, "\"" + std::string(host.substr(colon + 1)) + "\" is not a port from 1 to 65535");
                 file.hosts.clear();
                 return file;
             }

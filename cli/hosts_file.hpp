@@ -14,11 +14,11 @@
 namespace quarn::cli {
 
 struct HostEntry {
-    std::string host;       // as written, without the port
+    std::string host;  // as written, without the port
     std::uint16_t port = 80;
-    std::string password;   // the line's own, or the default
-    int line = 0;           // 1-based line number in the file
-    std::string label;      // host[:port] as written, to show the host by
+    std::string password;  // the line's own, or the default
+    int line = 0;          // 1-based line number in the file
+    std::string label;     // host[:port] as written, to show the host by
 };
 
 struct HostsFile {

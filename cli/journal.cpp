@@ -220,7 +220,9 @@ constexpr const char* kDeploymentColumns =
 
 }  // namespace
 
-Journal::Journal(sqlite3* db) : db_(db) {}
+Journal::Journal(sqlite3* db) : db_(db)
+{
+}
 
 Journal::~Journal()
 {
@@ -267,8 +269,8 @@ Journal::Opened Journal::Open(const std::string& path, Access access, std::chron
         return opened;
     }
     if (ours && identity->version > kJournalSchemaVersion) {
-        opened.error = "was written by a newer quarnctl (schema " + std::to_string(identity->version) + ", this one knows " +
-                       std::to_string(kJournalSchemaVersion) + ")";
+        opened.error = "was written by a newer quarnctl (schema " + std::to_string(identity->version) +
+                       ", this one knows " + std::to_string(kJournalSchemaVersion) + ")";
         return opened;
     }
     if (access == Access::ReadOnly) {
@@ -299,8 +301,7 @@ Journal::Opened Journal::Open(const std::string& path, Access access, std::chron
                 if (step == SQLITE_ROW)
                     break;
                 const int primary = step & 0xFF;
-                if ((primary != SQLITE_BUSY && primary != SQLITE_LOCKED) ||
-                    std::chrono::steady_clock::now() >= until) {
+                if ((primary != SQLITE_BUSY && primary != SQLITE_LOCKED) || std::chrono::steady_clock::now() >= until) {
                     opened.error = Reason(db, step);
                     return opened;
                 }
@@ -320,7 +321,8 @@ Journal::Opened Journal::Open(const std::string& path, Access access, std::chron
     return opened;
 }
 
-std::optional<std::string> Journal::RememberProgram(std::string_view bytes, std::string_view version, std::string& error)
+std::optional<std::string> Journal::RememberProgram(std::string_view bytes, std::string_view version,
+                                                    std::string& error)
 {
     const std::lock_guard lock(mutex_);
     std::string hash = Sha256Hex(bytes);
@@ -339,9 +341,8 @@ std::optional<std::string> Journal::RememberProgram(std::string_view bytes, std:
 bool Journal::Record(const DeploymentRecord& record, std::string& error)
 {
     const std::lock_guard lock(mutex_);
-    Statement insert(db_,
-                     "INSERT INTO deployments (at, host, port, program, ok, code, outcome, seconds, login) "
-                     "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)");
+    Statement insert(db_, "INSERT INTO deployments (at, host, port, program, ok, code, outcome, seconds, login) "
+                          "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)");
     insert.Bind(1, record.at);
     insert.Bind(2, record.host);
     insert.Bind(3, std::int64_t{record.port});
@@ -362,7 +363,8 @@ std::vector<Deployment> Journal::History(const std::string& host, std::optional<
                                          std::string& error)
 {
     std::vector<Deployment> rows;
-    EachDeployment(host, port, limit, [&rows](const Deployment& row) { rows.push_back(row); }, error);
+    EachDeployment(
+        host, port, limit, [&rows](const Deployment& row) { rows.push_back(row); }, error);
     return rows;
 }
 
@@ -405,9 +407,8 @@ bool Journal::EachDeployment(const std::string& host, std::optional<std::uint16_
     return true;
 }
 
-std::vector<std::pair<std::string, std::uint16_t>> Journal::DeployedHosts(const std::string& host,
-                                                                           std::optional<std::uint16_t> port,
-                                                                           std::string& error)
+std::vector<std::pair<std::string, std::uint16_t>>
+Journal::DeployedHosts(const std::string& host, std::optional<std::uint16_t> port, std::string& error)
 {
     const std::lock_guard lock(mutex_);
     std::string sql = "SELECT DISTINCT host, port FROM deployments ";
@@ -441,12 +442,12 @@ std::vector<std::string> Journal::Versions(std::string& error)
     return versions;
 }
 
-std::optional<Deployment> Journal::LastOfProgram(const std::string& host, std::uint16_t port, const std::string& program,
-                                                 std::string& error)
+std::optional<Deployment> Journal::LastOfProgram(const std::string& host, std::uint16_t port,
+                                                 const std::string& program, std::string& error)
 {
     const std::lock_guard lock(mutex_);
-    const std::string sql =
-        std::string(kDeploymentColumns) + "WHERE d.program = ?1 AND d.host = ?2 AND d.port = ?3 ORDER BY d.id DESC LIMIT 1";
+    const std::string sql = std::string(kDeploymentColumns) +
+                            "WHERE d.program = ?1 AND d.host = ?2 AND d.port = ?3 ORDER BY d.id DESC LIMIT 1";
     Statement query(db_, sql.c_str());
     query.Bind(1, program);
     query.Bind(2, host);

@@ -7,12 +7,12 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
-#include <utility>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 struct sqlite3;
@@ -88,9 +88,8 @@ public:
                         const std::function<void(const Deployment&)>& row, std::string& error);
 
     // The hosts (host, port) of those deployments, each once.
-    std::vector<std::pair<std::string, std::uint16_t>> DeployedHosts(const std::string& host,
-                                                                      std::optional<std::uint16_t> port,
-                                                                      std::string& error);
+    std::vector<std::pair<std::string, std::uint16_t>>
+    DeployedHosts(const std::string& host, std::optional<std::uint16_t> port, std::string& error);
     // Every stored program's version text.
     std::vector<std::string> Versions(std::string& error);
 

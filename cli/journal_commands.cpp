@@ -20,13 +20,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <ctime>
+#include <filesystem>
 #include <iostream>
 #include <map>
-#include <unordered_map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace quarn::cli {
@@ -127,21 +127,24 @@ void History(const HistoryOptions& options)
                 found = encoded.emplace(text, Dump(nlohmann::ordered_json(text))).first;
             return found->second;
         };
-        journal->EachDeployment(host, port, limit, [&](const Deployment& row) {
-            out += first ? "\n  {\n" : ",\n  {\n";
-            first = false;
-            out += "    \"time\": \"" + UtcText(row.at) + "\",\n";
-            out += "    \"host\": " + quoted(row.host) + ",\n";
-            out += "    \"port\": " + std::to_string(row.port) + ",\n";
-            out += "    \"version\": " + quoted(row.version) + ",\n";
-            out += "    \"program\": " + quoted(row.program) + ",\n";
-            out += std::string("    \"ok\": ") + (row.ok ? "true" : "false") + ",\n";
-            out += "    \"code\": " + std::to_string(row.code) + ",\n";
-            out += "    \"outcome\": " + quoted(row.outcome) + ",\n";
-            out += "    \"seconds\": " + nlohmann::ordered_json(row.seconds).dump() + ",\n";
-            out += "    \"login\": " + quoted(row.login) + "\n  }";
-            flush(false);
-        }, error);
+        journal->EachDeployment(
+            host, port, limit,
+            [&](const Deployment& row) {
+                out += first ? "\n  {\n" : ",\n  {\n";
+                first = false;
+                out += "    \"time\": \"" + UtcText(row.at) + "\",\n";
+                out += "    \"host\": " + quoted(row.host) + ",\n";
+                out += "    \"port\": " + std::to_string(row.port) + ",\n";
+                out += "    \"version\": " + quoted(row.version) + ",\n";
+                out += "    \"program\": " + quoted(row.program) + ",\n";
+                out += std::string("    \"ok\": ") + (row.ok ? "true" : "false") + ",\n";
+                out += "    \"code\": " + std::to_string(row.code) + ",\n";
+                out += "    \"outcome\": " + quoted(row.outcome) + ",\n";
+                out += "    \"seconds\": " + nlohmann::ordered_json(row.seconds).dump() + ",\n";
+                out += "    \"login\": " + quoted(row.login) + "\n  }";
+                flush(false);
+            },
+            error);
         out += first ? "]\n" : "\n]\n";
     } else {
         // Hosts, versions and outcomes repeat over thousands of rows: each
@@ -163,19 +166,22 @@ void History(const HistoryOptions& options)
             JournalFailure(options.journal, error);
         out = PadTo("TIME", 19) + "  " + PadTo("HOST", hostWidth) + "  " + PadTo("VERSION", versionWidth) + "  " +
               PadTo("PROGRAM", 12) + "  OUTCOME\n";
-        journal->EachDeployment(host, port, limit, [&](const Deployment& row) {
-            out += LocalTimeText(row.at);
-            out += "  ";
-            out += PadTo(safe(Label(row.host, row.port)), hostWidth);
-            out += "  ";
-            out += PadTo(safe(row.version), versionWidth);
-            out += "  ";
-            out += std::string_view(row.program).substr(0, 12);
-            out += "  ";
-            out += safe(row.outcome);
-            out += '\n';
-            flush(false);
-        }, error);
+        journal->EachDeployment(
+            host, port, limit,
+            [&](const Deployment& row) {
+                out += LocalTimeText(row.at);
+                out += "  ";
+                out += PadTo(safe(Label(row.host, row.port)), hostWidth);
+                out += "  ";
+                out += PadTo(safe(row.version), versionWidth);
+                out += "  ";
+                out += std::string_view(row.program).substr(0, 12);
+                out += "  ";
+                out += safe(row.outcome);
+                out += '\n';
+                flush(false);
+            },
+            error);
     }
     if (!error.empty()) {
         flush(true);
@@ -266,8 +272,7 @@ void Rollback(const RollbackOptions& options)
             if (!error.empty())
                 JournalFailure(options.journal, error);
             if (taken.size() < 2) {
-                FailCommand(hosts[i].label + ": the journal records no program before its current one",
-                            kExitBadInput);
+                FailCommand(hosts[i].label + ": the journal records no program before its current one", kExitBadInput);
             }
             target = taken[1].program;
         }

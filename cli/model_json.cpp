@@ -108,8 +108,7 @@ std::string ReadTimer(const json& value, const std::string& where, StateMachineM
 {
     if (!value.is_object())
         return where + ": expected an object";
-    if (const std::string key = UnknownKey(value, {"onDate", "onTime", "offDate", "offTime", "weekdays"});
-        !key.empty())
+    if (const std::string key = UnknownKey(value, {"onDate", "onTime", "offDate", "offTime", "weekdays"}); !key.empty())
         return where + "." + key + ": unknown field";
 
     TimerEntry& timer = model.timers[n];
@@ -158,8 +157,7 @@ std::string ReadModel(const json& input, StateMachineModel& model)
         if (!timers.is_array() || timers.size() != kTimerCount)
             return "timers: expected an array of 8 timer objects";
         for (int n = 0; n < kTimerCount; ++n) {
-            if (std::string error = ReadTimer(timers[n], "timers[" + std::to_string(n) + "]", model, n);
-                !error.empty())
+            if (std::string error = ReadTimer(timers[n], "timers[" + std::to_string(n) + "]", model, n); !error.empty())
                 return error;
         }
     }

@@ -60,11 +60,13 @@ std::string DiffText(const ProgramDiff& diff)
 {
     std::string text;
     for (const DocumentDifference& difference : diff.documents)
-        text += difference.item + ": " + TerminalSafeUtf8(difference.a) + " in A, " + TerminalSafeUtf8(difference.b) + " in B\n";
+        text += difference.item + ": " + TerminalSafeUtf8(difference.a) + " in A, " + TerminalSafeUtf8(difference.b) +
+                " in B\n";
     if (diff.documents.empty())
         text += "same documents\n";
     for (const runtime::RelayDifference& difference : diff.behaviour)
-        text += "R" + std::to_string(difference.relay) + (difference.onInA ? "  on in A, off in B  " : "  off in A, on in B  ") +
+        text += "R" + std::to_string(difference.relay) +
+                (difference.onInA ? "  on in A, off in B  " : "  off in A, on in B  ") +
                 runtime::FormatDisplay(difference.from) + " - " + runtime::FormatDisplay(difference.to) + "\n";
     if (diff.behaviour.empty())
         text += "same behaviour\n";

@@ -1,8 +1,8 @@
 // quarnctl report: a state-machine file's program on paper, as one
 // self-contained HTML page that a browser prints.
+#include "base/utf8.hpp"
 #include "cli/commands.hpp"
 #include "cli/simulation_options.hpp"
-#include "base/utf8.hpp"
 #include "runtime/local_clock.hpp"
 #include "runtime/report.hpp"
 
@@ -26,8 +26,8 @@ void Report(const ReportOptions& options)
     ReadProgramOrFail(options.file, kExitFailed, model, text);
     // A condition outside the grammar does not stop the page: it shows the
     // timers and conditions, and the findings say which condition is wrong.
-    runtime::Report report = runtime::BuildReport(model, text, DecodeUtf8(options.file), period.from, period.to,
-                                                  runtime::LocalNow());
+    runtime::Report report =
+        runtime::BuildReport(model, text, DecodeUtf8(options.file), period.from, period.to, runtime::LocalNow());
     report.madeBy = "quarnctl " QUARN_VERSION;
     WriteOutputOrFail(options.out, runtime::WriteReportHtml(report));
 }

@@ -1,7 +1,7 @@
 // quarnctl simulate: what a state-machine file's program does over a period,
 // as text, JSON, CSV or an SVG picture.
-#include "cli/commands.hpp"
 #include "base/terminal_text.hpp"
+#include "cli/commands.hpp"
 #include "cli/simulation_options.hpp"
 #include "cli/timeline_output.hpp"
 #include "runtime/picture.hpp"
@@ -24,8 +24,7 @@ void Simulate(const SimulateOptions& options)
 {
     const SimulationPeriod period = ResolveOrFail(options.request);
     const LoadedProgram loaded = LoadProgramOrFail(options.file);
-    const runtime::Timeline timeline =
-        runtime::Simulate(loaded.program, period.from, period.to, period.inputs);
+    const runtime::Timeline timeline = runtime::Simulate(loaded.program, period.from, period.to, period.inputs);
 
     std::string bytes;
     bool warningsShown = false;

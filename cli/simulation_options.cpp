@@ -16,18 +16,19 @@ namespace quarn::cli {
 
 void AddPeriodOptions(CLI::App& command, SimulationRequest& request)
 {
-    command.add_option("--from", request.from,
-                       "First instant, YYYY-MM-DD or YYYY-MM-DDTHH:MM:SS (default: this week's Monday 00:00:00)")
+    command
+        .add_option("--from", request.from,
+                    "First instant, YYYY-MM-DD or YYYY-MM-DDTHH:MM:SS (default: this week's Monday 00:00:00)")
         ->each([&request](const std::string&) { request.fromGiven = true; });
-    command.add_option("--days", request.days, "Length of the period in days (default 7)")
-        ->transform(DecimalNumber());
+    command.add_option("--days", request.days, "Length of the period in days (default 7)")->transform(DecimalNumber());
 }
 
 void AddSimulationOptions(CLI::App& command, SimulationRequest& request)
 {
     AddPeriodOptions(command, request);
-    command.add_option("--input", request.inputs,
-                       "Sn=0|1 holds input n from the start; Sn=0|1@YYYY-MM-DDTHH:MM:SS from that instant")
+    command
+        .add_option("--input", request.inputs,
+                    "Sn=0|1 holds input n from the start; Sn=0|1@YYYY-MM-DDTHH:MM:SS from that instant")
         ->take_all()
         ->allow_extra_args(false);
 }

@@ -17,7 +17,7 @@ inline constexpr int kDefaultDays = 7;
 inline constexpr int kMaxDays = 36600;  // about a hundred years
 
 struct SimulationRequest {
-    std::string from;  // "YYYY-MM-DD[THH:MM:SS]"; not given: this week's Monday 00:00:00
+    std::string from;        // "YYYY-MM-DD[THH:MM:SS]"; not given: this week's Monday 00:00:00
     bool fromGiven = false;  // an empty --from is a bad option, not the default
     int days = kDefaultDays;
     std::vector<std::string> inputs;  // "Sn=0|1[@YYYY-MM-DDTHH:MM:SS]"

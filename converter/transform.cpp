@@ -119,8 +119,7 @@ TransformOutcome TransformXmiToXml(std::u16string_view source, std::u16string_vi
     }
     // The stylesheet names the result after its file when the model gives
     // no name, as the editor's writer does.
-    const bool transformed =
-        engine.Transform({{"destination-name", EncodeUtf8(BaseNameOfPath(outcome.destination))}});
+    const bool transformed = engine.Transform({{"destination-name", EncodeUtf8(BaseNameOfPath(outcome.destination))}});
     CopyLines(engine.Notes(), outcome.notes);
     if (!transformed) {
         return Fail(std::move(outcome), kCodeGeneralFailure, engine);

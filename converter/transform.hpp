@@ -20,8 +20,8 @@ inline constexpr char16_t kNoRelayNote[] = u"No relay was found in the model.";
 
 struct TransformOutcome {
     TransformStatus status = TransformStatus::NothingDone;
-    std::uint32_t code = 0;       // 0, or the failure code of the step that failed
-    std::u16string destination;   // the destination as used (given or derived)
+    std::uint32_t code = 0;      // 0, or the failure code of the step that failed
+    std::u16string destination;  // the destination as used (given or derived)
     // What the stylesheet reported while it ran (xsl:message): on success,
     // the parts of the model it could not map.
     std::vector<std::u16string> notes;

@@ -22,7 +22,6 @@
 #include <string_view>
 #include <utility>
 
-
 namespace quarn {
 
 // What XsltEngine::Impl holds. Outside the anonymous namespace, as a type
@@ -77,7 +76,6 @@ namespace {
 using xslt_engine_parts::DocPtr;
 using xslt_engine_parts::LineSink;
 using xslt_engine_parts::StylesheetPtr;
-
 
 void AppendFormatted(void* context, const char* format, va_list args)
 {
@@ -188,9 +186,8 @@ struct EntityGuard {
     bool declared = false;
 };
 
-void RefuseEntityDeclaration(void* context, const xmlChar* /*name*/, int /*type*/,
-                             const xmlChar* /*publicId*/, const xmlChar* /*systemId*/,
-                             xmlChar* /*content*/)
+void RefuseEntityDeclaration(void* context, const xmlChar* /*name*/, int /*type*/, const xmlChar* /*publicId*/,
+                             const xmlChar* /*systemId*/, xmlChar* /*content*/)
 {
     auto* parser = static_cast<xmlParserCtxtPtr>(context);
     if (parser == nullptr) {
@@ -202,8 +199,8 @@ void RefuseEntityDeclaration(void* context, const xmlChar* /*name*/, int /*type*
     xmlStopParser(parser);
 }
 
-void RefuseUnparsedEntity(void* context, const xmlChar* name, const xmlChar* publicId,
-                          const xmlChar* systemId, const xmlChar* /*notation*/)
+void RefuseUnparsedEntity(void* context, const xmlChar* name, const xmlChar* publicId, const xmlChar* systemId,
+                          const xmlChar* /*notation*/)
 {
     RefuseEntityDeclaration(context, name, 0, publicId, systemId, nullptr);
 }
@@ -247,8 +244,7 @@ xmlDocPtr ReadAllowed(const char* path, int options, xmlDictPtr dict)
     g_allowNextLoad = false;
     if (guard.declared || (doc != nullptr && DeclaresEntities(doc.get()))) {
         if (g_refusals != nullptr) {
-            const std::string line = std::string(path) +
-                                     ": refused: the document's DTD declares entities";
+            const std::string line = std::string(path) + ": refused: the document's DTD declares entities";
             g_refusals->Append(line.c_str());
             g_refusals->Flush();
         }
@@ -262,8 +258,7 @@ xmlDocPtr ReadAllowed(const char* path, int options, xmlDictPtr dict)
 
 // Loads for document(), xsl:import and xsl:include: the same safe options,
 // whatever the engine asks for. Reading the network is refused here too.
-xmlDocPtr SafeDocumentLoader(const xmlChar* uri, xmlDictPtr dict, int /*options*/, void* /*context*/,
-                             xsltLoadType type)
+xmlDocPtr SafeDocumentLoader(const xmlChar* uri, xmlDictPtr dict, int /*options*/, void* /*context*/, xsltLoadType type)
 {
     if (uri == nullptr) {
         return nullptr;
@@ -287,7 +282,8 @@ std::string XPathLiteral(std::string_view value)
     std::size_t start = 0;
     while (start <= value.size()) {
         const std::size_t quote = value.find('\'', start);
-        const std::string_view piece = value.substr(start, quote == std::string_view::npos ? std::string_view::npos : quote - start);
+        const std::string_view piece =
+            value.substr(start, quote == std::string_view::npos ? std::string_view::npos : quote - start);
         expression += ",'" + std::string(piece) + "'";
         if (quote == std::string_view::npos) {
             break;
@@ -455,10 +451,10 @@ bool XsltEngine::Transform(const std::vector<std::pair<std::string, std::string>
     }
     params.push_back(nullptr);
 
-    d.result.reset(xsltApplyStylesheetUser(d.stylesheet.get(), d.source.get(), params.data(), nullptr,
-                                           nullptr, context.get()));
-    const bool failed = d.result == nullptr || context->state == XSLT_STATE_ERROR ||
-                        context->state == XSLT_STATE_STOPPED;
+    d.result.reset(
+        xsltApplyStylesheetUser(d.stylesheet.get(), d.source.get(), params.data(), nullptr, nullptr, context.get()));
+    const bool failed =
+        d.result == nullptr || context->state == XSLT_STATE_ERROR || context->state == XSLT_STATE_STOPPED;
     context.reset();
     d.notes.Flush();
     d.diagnostics.Flush();

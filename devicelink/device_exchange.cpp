@@ -92,8 +92,8 @@ std::chrono::milliseconds WaitWithin(std::chrono::milliseconds limit, Deadline d
     return limit.count() < 0 || left < limit ? left : limit;
 }
 
-std::u16string ReceiveReply(const ReceiveChunk& receive, const ExchangeHooks& hooks, Deadline deadline,
-                            bool* timedOut, bool* cutOff)
+std::u16string ReceiveReply(const ReceiveChunk& receive, const ExchangeHooks& hooks, Deadline deadline, bool* timedOut,
+                            bool* cutOff)
 {
     std::u16string reply;
     std::size_t total = 0;

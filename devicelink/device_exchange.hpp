@@ -121,8 +121,8 @@ std::u16string StatusText(std::int32_t code);
 // timedOut, when given, is set when a time limit ended the reply (a receive
 // that timed out, or the deadline) and cleared when the peer ended it.
 using ReceiveChunk = std::function<net::ReceiveResult(char* buffer, std::size_t size)>;
-std::u16string ReceiveReply(const ReceiveChunk& receive, const ExchangeHooks& hooks,
-                            Deadline deadline = kNoDeadline, bool* timedOut = nullptr, bool* cutOff = nullptr);
+std::u16string ReceiveReply(const ReceiveChunk& receive, const ExchangeHooks& hooks, Deadline deadline = kNoDeadline,
+                            bool* timedOut = nullptr, bool* cutOff = nullptr);
 
 // The end of an exchange that starts at start and may take limit (negative:
 // no end).

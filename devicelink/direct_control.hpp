@@ -40,7 +40,6 @@ struct ControlResult {
 };
 
 // One direct-control GET of query (without the leading slash) to host.
-ControlResult SendControlRequest(std::u16string_view host, std::string_view query,
-                                 const ExchangeOptions& options = {});
+ControlResult SendControlRequest(std::u16string_view host, std::string_view query, const ExchangeOptions& options = {});
 
 }  // namespace quarn

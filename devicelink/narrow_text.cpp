@@ -83,8 +83,8 @@ std::string ToNarrow(std::u16string_view text)
     if (size <= 0)
         return result;
     result.resize(static_cast<std::size_t>(size));
-    WideCharToMultiByte(CP_ACP, flags, reinterpret_cast<const wchar_t*>(text.data()),
-                        static_cast<int>(text.size()), result.data(), size, nullptr, nullptr);
+    WideCharToMultiByte(CP_ACP, flags, reinterpret_cast<const wchar_t*>(text.data()), static_cast<int>(text.size()),
+                        result.data(), size, nullptr, nullptr);
 #else
     const std::string codeset = NarrowCodeset();
     Converter converter(codeset.c_str(), "UTF-16LE");

@@ -180,8 +180,8 @@ int ResolveIPv4(const std::string& host, Timeout timeout, in_addr& address)
     } catch (const std::system_error&) {
         return kTimedOut;  // no thread to ask with: as if no answer came
     }
-    const auto deadline = timeout.count() < 0 ? std::chrono::steady_clock::time_point::max()
-                                              : std::chrono::steady_clock::now() + timeout;
+    const auto deadline =
+        timeout.count() < 0 ? std::chrono::steady_clock::time_point::max() : std::chrono::steady_clock::now() + timeout;
     const WaitingHook& waiting = WaitingHookOfThread();
     std::unique_lock<std::mutex> lock(lookup->mutex);
     while (!lookup->finished) {

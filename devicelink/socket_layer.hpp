@@ -13,14 +13,14 @@ namespace quarn::net {
 #ifdef _WIN32
 using NativeSocket = std::uintptr_t;
 inline constexpr NativeSocket kNoSocket = ~NativeSocket{0};
-inline constexpr int kInvalidArgument = 10022;  // WSAEINVAL
-inline constexpr int kTimedOut = 10060;         // WSAETIMEDOUT
+inline constexpr int kInvalidArgument = 10022;    // WSAEINVAL
+inline constexpr int kTimedOut = 10060;           // WSAETIMEDOUT
 inline constexpr int kConnectionRefused = 10061;  // WSAECONNREFUSED
 #else
 using NativeSocket = int;
 inline constexpr NativeSocket kNoSocket = -1;
-inline constexpr int kInvalidArgument = 22;  // EINVAL
-inline constexpr int kTimedOut = 110;        // ETIMEDOUT (Linux numbering)
+inline constexpr int kInvalidArgument = 22;     // EINVAL
+inline constexpr int kTimedOut = 110;           // ETIMEDOUT (Linux numbering)
 inline constexpr int kConnectionRefused = 111;  // ECONNREFUSED (Linux numbering)
 #endif
 

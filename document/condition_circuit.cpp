@@ -39,8 +39,8 @@ std::string WriteCircuitSvg(const ConditionCircuit& circuit, double scale)
         svg += '\n';
     };
     const auto ink = [&circuit](CircuitPart part) {
-        const bool used = part == CircuitPart::Output || (part == CircuitPart::AndGate ? circuit.andGateUsed
-                                                                                         : circuit.orGateUsed);
+        const bool used =
+            part == CircuitPart::Output || (part == CircuitPart::AndGate ? circuit.andGateUsed : circuit.orGateUsed);
         return used ? kInk : kGreyInk;
     };
     const auto text = [&add](CircuitPoint at, std::string_view content, const char* colour) {
@@ -63,8 +63,8 @@ std::string WriteCircuitSvg(const ConditionCircuit& circuit, double scale)
         const std::u16string_view entry =
             index >= 0 && index < kConditionInputCount ? entries[static_cast<std::size_t>(index)] : u"";
         const char* colour = ink(i < kAndInputs ? CircuitPart::AndGate : CircuitPart::OrGate);
-        add({"<rect class=\"input\" x=\"", std::to_string(kCircuitInputX), "\" y=\"", std::to_string(y),
-             "\" width=\"", std::to_string(kCircuitInputWidth), "\" height=\"", std::to_string(kCircuitInputHeight),
+        add({"<rect class=\"input\" x=\"", std::to_string(kCircuitInputX), "\" y=\"", std::to_string(y), "\" width=\"",
+             std::to_string(kCircuitInputWidth), "\" height=\"", std::to_string(kCircuitInputHeight),
              "\" fill=\"none\" stroke=\"", colour, "\" stroke-width=\"0.7\"/>"});
         add({"<path d=\"M", std::to_string(kCircuitInputX + kCircuitInputWidth - 9), " ", std::to_string(y + 4),
              "h6l-3 4z\" fill=\"", colour, "\"/>"});

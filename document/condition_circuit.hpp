@@ -39,16 +39,26 @@ inline constexpr std::array<CircuitBox, 3> kCircuitGates{{{114, 12, 42, 78}, {11
 // Wires one unit thick: the eight inputs into the gates, then the gate
 // outputs into the output gate and from it to the output.
 inline constexpr std::array<CircuitBox, 15> kCircuitWires{{
-    {84, 24, 30, 1}, {84, 42, 30, 1}, {84, 60, 30, 1}, {84, 78, 30, 1},
-    {84, 114, 30, 1}, {84, 132, 30, 1}, {84, 150, 30, 1}, {84, 168, 30, 1},
-    {156, 48, 18, 1}, {156, 138, 18, 1}, {174, 48, 1, 18}, {174, 120, 1, 18},
-    {175, 65, 23, 1}, {174, 120, 24, 1}, {240, 90, 18, 1},
+    {84, 24, 30, 1},
+    {84, 42, 30, 1},
+    {84, 60, 30, 1},
+    {84, 78, 30, 1},
+    {84, 114, 30, 1},
+    {84, 132, 30, 1},
+    {84, 150, 30, 1},
+    {84, 168, 30, 1},
+    {156, 48, 18, 1},
+    {156, 138, 18, 1},
+    {174, 48, 1, 18},
+    {174, 120, 1, 18},
+    {175, 65, 23, 1},
+    {174, 120, 24, 1},
+    {240, 90, 18, 1},
 }};
 inline constexpr std::array<CircuitPart, 15> kCircuitWireParts{
-    CircuitPart::AndGate, CircuitPart::AndGate, CircuitPart::AndGate, CircuitPart::AndGate,
-    CircuitPart::OrGate,  CircuitPart::OrGate,  CircuitPart::OrGate,  CircuitPart::OrGate,
-    CircuitPart::AndGate, CircuitPart::OrGate,  CircuitPart::AndGate, CircuitPart::OrGate,
-    CircuitPart::AndGate, CircuitPart::OrGate,  CircuitPart::Output,
+    CircuitPart::AndGate, CircuitPart::AndGate, CircuitPart::AndGate, CircuitPart::AndGate, CircuitPart::OrGate,
+    CircuitPart::OrGate,  CircuitPart::OrGate,  CircuitPart::OrGate,  CircuitPart::AndGate, CircuitPart::OrGate,
+    CircuitPart::AndGate, CircuitPart::OrGate,  CircuitPart::AndGate, CircuitPart::OrGate,  CircuitPart::Output,
 };
 
 // Top-left corners of the texts.
@@ -56,13 +66,13 @@ struct CircuitPoint {
     int x = 0;
     int y = 0;
 };
-inline constexpr CircuitPoint kCircuitAndLabel{132, 48};      // "&&"
-inline constexpr CircuitPoint kCircuitOrLabel{132, 132};      // ">=1"
-inline constexpr CircuitPoint kCircuitOutputLabel{210, 90};   // ">=1"
-inline constexpr CircuitPoint kCircuitAndUnused{117, 62};     // "not used"
-inline constexpr CircuitPoint kCircuitOrUnused{117, 146};     // "not used"
-inline constexpr CircuitPoint kCircuitOutputText{264, 84};    // "Output"
-inline constexpr CircuitPoint kCircuitRelayLabel{264, 96};    // "R 3"
+inline constexpr CircuitPoint kCircuitAndLabel{132, 48};     // "&&"
+inline constexpr CircuitPoint kCircuitOrLabel{132, 132};     // ">=1"
+inline constexpr CircuitPoint kCircuitOutputLabel{210, 90};  // ">=1"
+inline constexpr CircuitPoint kCircuitAndUnused{117, 62};    // "not used"
+inline constexpr CircuitPoint kCircuitOrUnused{117, 146};    // "not used"
+inline constexpr CircuitPoint kCircuitOutputText{264, 84};   // "Output"
+inline constexpr CircuitPoint kCircuitRelayLabel{264, 96};   // "R 3"
 
 // The circuit without the dialog's buttons.
 inline constexpr int kCircuitWidth = 300;

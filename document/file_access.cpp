@@ -93,11 +93,13 @@ std::basic_string<Char> TemporaryName(const std::basic_string<Char>& target, uns
         name += static_cast<Char>(*c);
     unsigned long number = static_cast<unsigned long>(
 #ifdef _WIN32
-        GetCurrentProcessId()
+                               GetCurrentProcessId()
 #else
-        getpid()
+                               getpid()
 #endif
-    ) * 1000003ul + (++counter) * 7919ul + attempt;
+                                   ) *
+                               1000003ul +
+                           (++counter) * 7919ul + attempt;
     for (int i = 0; i < 8; ++i) {
         name += static_cast<Char>("0123456789abcdef"[number & 15]);
         number >>= 4;
@@ -195,8 +197,7 @@ int ReplaceFileContents(const std::u16string& path, std::string_view bytes)
     std::wstring temporary;
     for (unsigned attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
         temporary = TemporaryName(target, attempt);
-        file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+        file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS)
             return ErrorNumber(GetLastError());
     }

@@ -37,8 +37,8 @@ private:
     bool Refill();
 
     int error_ = 0;
-    std::string_view utf8_;   // what is left to decode of the bytes at hand
-    std::u16string wide_;     // a UTF-16 little-endian file, decoded whole
+    std::string_view utf8_;  // what is left to decode of the bytes at hand
+    std::u16string wide_;    // a UTF-16 little-endian file, decoded whole
     std::size_t widePosition_ = 0;
 
     // Reading from a file: the window holds utf8_ and, after it, the bytes
@@ -46,8 +46,8 @@ private:
     // window's end).
     std::FILE* file_ = nullptr;
     std::string window_;
-    std::size_t waiting_ = 0;     // bytes after utf8_ in the window
-    std::size_t unread_ = 0;      // what the file's size says is left to read
+    std::size_t waiting_ = 0;  // bytes after utf8_ in the window
+    std::size_t unread_ = 0;   // what the file's size says is left to read
     bool fileEnded_ = true;
 };
 

@@ -16,8 +16,7 @@ constexpr int kDaysBefore[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 30
 
 std::uint32_t DatePart(const CalendarDate& date)
 {
-    CalendarDate d{date.year, std::clamp<std::uint8_t>(date.month, 1, 12),
-                   std::clamp<std::uint8_t>(date.day, 1, 31)};
+    CalendarDate d{date.year, std::clamp<std::uint8_t>(date.month, 1, 12), std::clamp<std::uint8_t>(date.day, 1, 31)};
     const auto key = [](const CalendarDate& c) { return std::tie(c.year, c.month, c.day); };
     const auto dateOf = [](const FileDateLimit& limit) {
         return CalendarDate{static_cast<std::uint16_t>(limit.year), static_cast<std::uint8_t>(limit.month),
@@ -35,8 +34,7 @@ std::uint32_t DatePart(const CalendarDate& date)
 
 }  // namespace
 
-std::uint32_t EncodeTimerValue(const std::optional<CalendarDate>& date,
-                               const std::optional<TimeOfDay>& time)
+std::uint32_t EncodeTimerValue(const std::optional<CalendarDate>& date, const std::optional<TimeOfDay>& time)
 {
     std::uint32_t value = date ? DatePart(*date) : 0;
     if (time)

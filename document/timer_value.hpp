@@ -14,8 +14,7 @@ namespace quarn {
 // 2000-01-01 (date part 0, so the value is a bare time of day) and a date
 // after 2099-12-31 as 2099-12-31. A month outside 1-12 or day outside 1-31 is
 // clamped into that range first.
-std::uint32_t EncodeTimerValue(const std::optional<CalendarDate>& date,
-                               const std::optional<TimeOfDay>& time);
+std::uint32_t EncodeTimerValue(const std::optional<CalendarDate>& date, const std::optional<TimeOfDay>& time);
 
 struct DecodedTimerValue {
     CalendarDate date;  // year 0 for values from 3155760000 (the year 2100) on

@@ -1,8 +1,8 @@
 #include "document/writer.hpp"
 
+#include "base/utf8.hpp"
 #include "document/file_access.hpp"
 #include "document/timer_value.hpp"
-#include "base/utf8.hpp"
 #include "xml/pug.hpp"
 
 #include <cstdint>
@@ -100,8 +100,7 @@ void BuildTree(const StateMachineModel& model, pug::xml_node document)
         relay.add_attribute(u"id", Numbered(u"R", n).c_str());
         relay.add_attribute(u"initial", Numbered(u"Roff", n).c_str());
         AddRelayHalf(relay, Numbered(u"Roff", n), Numbered(u"F", n), Numbered(u"Ron", n), cond);
-        AddRelayHalf(relay, Numbered(u"Ron", n), Numbered(u"N", n), Numbered(u"Roff", n),
-                     u"!(" + cond + u")");
+        AddRelayHalf(relay, Numbered(u"Ron", n), Numbered(u"N", n), Numbered(u"Roff", n), u"!(" + cond + u")");
     }
 }
 

@@ -27,7 +27,7 @@ inline constexpr char16_t kCannotWriteText[] = u"Cannot open the file for writin
 
 // The steps the editor window plugs into a write.
 struct WriterHooks {
-    std::function<void()> takeFields;                         // fields -> model, before building
+    std::function<void()> takeFields;                            // fields -> model, before building
     std::function<void(const std::u16string& path)> reportUsed;  // after a successful write
 };
 

@@ -22,8 +22,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     auto* icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("programIcon"));
     icon->setGeometry(iconRect);
-    icon->setPixmap(QIcon(QStringLiteral(":/quarntool/quarntool.svg"))
-                        .pixmap(qMin(iconRect.width(), iconRect.height())));
+    icon->setPixmap(
+        QIcon(QStringLiteral(":/quarntool/quarntool.svg")).pixmap(qMin(iconRect.width(), iconRect.height())));
 
     const auto addLine = [&](const QString& text, QRect rect) {
         auto* label = new QLabel(text, this);

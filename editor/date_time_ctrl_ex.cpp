@@ -25,8 +25,7 @@ CDateTimeCtrlEx::CDateTimeCtrlEx(QWidget* parent) : QDateTimeEdit(parent)
     lineEdit()->installEventFilter(this);
     setContextMenuPolicy(Qt::PreventContextMenu);
     lineEdit()->setContextMenuPolicy(Qt::PreventContextMenu);
-    connect(this, &QDateTimeEdit::dateTimeChanged, this,
-            &CDateTimeCtrlEx::OnValueChangedByUser);
+    connect(this, &QDateTimeEdit::dateTimeChanged, this, &CDateTimeCtrlEx::OnValueChangedByUser);
     TakeAsReported();
 }
 
@@ -136,8 +135,7 @@ bool CDateTimeCtrlEx::FilterKey(QKeyEvent* event)
         // Tab leaves the field for the window's next control (Shift+Tab the
         // previous one) instead of walking the field's sections; the arrow
         // keys still move between year, month and day.
-        QWidget::focusNextPrevChild(event->key() == Qt::Key_Tab
-                                    && !(event->modifiers() & Qt::ShiftModifier));
+        QWidget::focusNextPrevChild(event->key() == Qt::Key_Tab && !(event->modifiers() & Qt::ShiftModifier));
         return true;
     case FieldKey::Blanks:
         // The value stays; only the field goes blank.
@@ -188,8 +186,8 @@ bool CDateTimeCtrlEx::FilterMousePress(QObject* watched, QMouseEvent* event)
     // A press on the calendar's drop-down button only opens the calendar:
     // what is picked there decides. A press into the text, or on the spin
     // buttons that step the value, shows the field.
-    const bool onCalendarButton = calendarPopup() && watched == this
-                                  && !lineEdit()->geometry().contains(event->position().toPoint());
+    const bool onCalendarButton =
+        calendarPopup() && watched == this && !lineEdit()->geometry().contains(event->position().toPoint());
     if (!onCalendarButton && ApplyFormat(normalFormat_))
         ReportIfChanged();
     return false;
@@ -199,8 +197,8 @@ void CDateTimeCtrlEx::keyPressEvent(QKeyEvent* event)
 {
     const int section = currentSectionIndex();
     QDateTimeEdit::keyPressEvent(event);
-    if (ClassifyFieldKey(event->key(), event->modifiers(), event->text()) == FieldKey::Types
-        && currentSectionIndex() > section)
+    if (ClassifyFieldKey(event->key(), event->modifiers(), event->text()) == FieldKey::Types &&
+        currentSectionIndex() > section)
         movedOnByItself_ = true;
 }
 
@@ -265,8 +263,7 @@ void CDateTimeCtrlEx::OpenCalendar()
     if (!button.isValid())
         return;
     const QPointF at = QRectF(button).center();
-    QMouseEvent press(QEvent::MouseButtonPress, at, mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, at, mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(this, &press);
 }
 

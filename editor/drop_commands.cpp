@@ -31,7 +31,8 @@ void CQuarnToolDlg::dropEvent(QDropEvent* event)
     event->acceptProposedAction();
     // The drag ends first: the question and any message come after it, so
     // the program that started the drag is not kept waiting for the user.
-    QMetaObject::invokeMethod(this, [this, path] { OnDroppedFile(path); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, path] { OnDroppedFile(path); }, Qt::QueuedConnection);
 }
 
 }  // namespace quarn

@@ -29,8 +29,8 @@ void CQuarnToolDlg::OnAboutBox()
 void CQuarnToolDlg::OnRelayButton(int id)
 {
     // A cancelled dialog changes nothing: no step is recorded.
-    EditRelayCondition(this, model_, id - kFirstRelayButton, [this] { TakeFields(); },
-                       [this] { ShowModel(); });
+    EditRelayCondition(
+        this, model_, id - kFirstRelayButton, [this] { TakeFields(); }, [this] { ShowModel(); });
     RecordChange();
 }
 

@@ -9,14 +9,14 @@ namespace quarn {
 // that edit show a blank field; keys that move on or run a command leave it
 // as it is, so walking the grid with the keyboard changes nothing.
 enum class FieldKey {
-    MovesFocus,  // Tab and Shift+Tab: on to the next or previous control
-    Blanks,      // Delete: the field goes blank, its value stays
-    Types,       // a digit: typed into the field
-    Steps,       // Up, Down, Page Up, Page Down: step the value
+    MovesFocus,     // Tab and Shift+Tab: on to the next or previous control
+    Blanks,         // Delete: the field goes blank, its value stays
+    Types,          // a digit: typed into the field
+    Steps,          // Up, Down, Page Up, Page Down: step the value
     OpensCalendar,  // F4 or Alt+Down: a date field's drop-down calendar
-    Command,     // Enter, Escape, F-keys, Ctrl or Alt combinations
-    Modifier,    // Shift, Ctrl, Alt and the like pressed alone, before the key they modify
-    Other,       // the rest: moving the cursor, separators, Backspace, letters
+    Command,        // Enter, Escape, F-keys, Ctrl or Alt combinations
+    Modifier,       // Shift, Ctrl, Alt and the like pressed alone, before the key they modify
+    Other,          // the rest: moving the cursor, separators, Backspace, letters
 };
 
 FieldKey ClassifyFieldKey(int key, Qt::KeyboardModifiers modifiers, const QString& text);

@@ -51,9 +51,7 @@ bool CQuarnToolDlg::WriteDocument()
     const bool wasModified = model_.modified;
     WriterHooks hooks;
     hooks.takeFields = [this] { TakeFields(); };
-    hooks.reportUsed = [this](const std::u16string& path) {
-        recentFiles_.Add(QString::fromStdU16String(path));
-    };
+    hooks.reportUsed = [this](const std::u16string& path) { recentFiles_.Add(QString::fromStdU16String(path)); };
     const WriteOutcome outcome = WriteStateMachineFile(model_, hooks);
     if (outcome.written()) {
         history_.MarkClean();

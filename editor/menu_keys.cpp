@@ -1,9 +1,9 @@
 #include "editor/menu_keys.hpp"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
-#include <QKeySequence>
 #include <QShortcut>
 
 namespace quarn {

@@ -68,10 +68,10 @@ bool CQuarnToolDlg::OnFileExportPdf()
     FileDialogRequest request;
     request.save = true;
     const QString documentPath = QString::fromStdU16String(model_.path);
-    request.initialPath = documentPath.isEmpty() ? QStringLiteral("report.pdf")
-                                                 : QFileInfo(documentPath).absolutePath() + QLatin1Char('/') +
-                                                       QFileInfo(documentPath).completeBaseName() +
-                                                       QStringLiteral(".pdf");
+    request.initialPath = documentPath.isEmpty()
+                              ? QStringLiteral("report.pdf")
+                              : QFileInfo(documentPath).absolutePath() + QLatin1Char('/') +
+                                    QFileInfo(documentPath).completeBaseName() + QStringLiteral(".pdf");
     request.nameFilters = QStringLiteral("PDF files (*.pdf)");
     request.defaultSuffix = QStringLiteral("pdf");
     request.fileMustExist = false;

@@ -13,8 +13,7 @@
 
 namespace quarn {
 
-CQuarnToolApp::CQuarnToolApp(std::function<bool()> startSockets)
-    : startSockets_(std::move(startSockets))
+CQuarnToolApp::CQuarnToolApp(std::function<bool()> startSockets) : startSockets_(std::move(startSockets))
 {
 }
 

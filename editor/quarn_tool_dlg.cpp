@@ -18,8 +18,8 @@
 #include <QDateTime>
 #include <QIcon>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QKeySequence>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -27,7 +27,6 @@
 #include <QVBoxLayout>
 
 #include <utility>
-
 
 namespace quarn {
 
@@ -60,13 +59,12 @@ QLabel* AddText(QWidget* parent, const DialogUnits& du, const QString& text, int
 
 }  // namespace
 
-CQuarnToolDlg::CQuarnToolDlg(RecentFileList& recentFiles, FileDialogs& fileDialogs,
-                             QWidget* parent)
+CQuarnToolDlg::CQuarnToolDlg(RecentFileList& recentFiles, FileDialogs& fileDialogs, QWidget* parent)
     : QDialog(parent), recentFiles_(recentFiles), fileDialogs_(fileDialogs)
 {
     setObjectName(QStringLiteral("CQuarnToolDlg"));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                   Qt::WindowCloseButtonHint);
     setSizeGripEnabled(false);
     setAcceptDrops(true);  // a file dropped anywhere on the window opens
     setWindowTitle(texts::ProgramName());
@@ -86,8 +84,7 @@ CQuarnToolDlg::CQuarnToolDlg(RecentFileList& recentFiles, FileDialogs& fileDialo
     for (int n = 0; n < kTimerCount; ++n) {
         for (int column = 0; column < 4; ++column) {
             CDateTimeCtrlEx* field = TimerField(n, column);
-            field->SetNormalFormat(kFieldColumns[column].isDate ? texts::DateFormat()
-                                                                : texts::TimeFormat());
+            field->SetNormalFormat(kFieldColumns[column].isDate ? texts::DateFormat() : texts::TimeFormat());
             field->SetDisplayFormat(field->NormalFormat());
             field->SetDisplayFormat(CDateTimeCtrlEx::kBlankFormat);
         }
@@ -216,7 +213,7 @@ QScrollArea* CQuarnToolDlg::ScrollingGrid()
 void CQuarnToolDlg::NameControls()
 {
     static const std::array<const char*, 4> columns{"ON date", "ON time", "OFF date", "OFF time"};
-    static const std::array<const char*, kDays> days{"Monday", "Tuesday", "Wednesday", "Thursday",
+    static const std::array<const char*, kDays> days{"Monday", "Tuesday",  "Wednesday", "Thursday",
                                                      "Friday", "Saturday", "Sunday"};
     for (int n = 0; n < kTimerCount; ++n) {
         const QString timer = QStringLiteral("Timer T%1 ").arg(n);

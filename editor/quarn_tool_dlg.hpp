@@ -62,8 +62,7 @@ public:
     static constexpr int kFirstNoDaysButton = 1247;   // 1247 + n
 
     // recentFiles and fileDialogs must outlive the window.
-    CQuarnToolDlg(RecentFileList& recentFiles, FileDialogs& fileDialogs,
-                  QWidget* parent = nullptr);
+    CQuarnToolDlg(RecentFileList& recentFiles, FileDialogs& fileDialogs, QWidget* parent = nullptr);
     ~CQuarnToolDlg() override;
 
     StateMachineModel& Model() { return model_; }

@@ -71,12 +71,11 @@ QString RecentFileList::MenuText(int index, const QString& currentDirectory) con
     return QStringLiteral("&%1 %2").arg(index + 1).arg(name);
 }
 
-QString DisplayNameForPath(const QString& path, const QString& currentDirectory,
-                           int maxLength)
+QString DisplayNameForPath(const QString& path, const QString& currentDirectory, int maxLength)
 {
     const QFileInfo info(path);
-    if (!currentDirectory.isEmpty()
-        && SamePath(QDir::cleanPath(info.absolutePath()), QDir::cleanPath(currentDirectory)))
+    if (!currentDirectory.isEmpty() &&
+        SamePath(QDir::cleanPath(info.absolutePath()), QDir::cleanPath(currentDirectory)))
         return info.fileName();
     return AbbreviatePath(QDir::toNativeSeparators(path), maxLength);
 }

@@ -46,8 +46,8 @@ QByteArray WithoutTitles(const std::string& svg)
 
 QImage DrawPicture(const runtime::ReportPicture& picture, double pixelsPerPixel)
 {
-    const double scale = std::min({pixelsPerPixel, kMaxImageSide / std::max(picture.width, 1.0),
-                                   kMaxImageSide / std::max(picture.height, 1.0)});
+    const double scale = std::min(
+        {pixelsPerPixel, kMaxImageSide / std::max(picture.width, 1.0), kMaxImageSide / std::max(picture.height, 1.0)});
     const QSize size(std::max(1, static_cast<int>(picture.width * scale)),
                      std::max(1, static_cast<int>(picture.height * scale)));
     QImage image(size, QImage::Format_RGB32);
@@ -70,8 +70,7 @@ double TextWidthPixels(const QPagedPaintDevice& device)
 
 }  // namespace
 
-void LayOutReport(QTextDocument& document, const runtime::Report& report, double textWidthPixels,
-                  double pixelsPerPixel)
+void LayOutReport(QTextDocument& document, const runtime::Report& report, double textWidthPixels, double pixelsPerPixel)
 {
     runtime::ReportHtmlOptions options;
     options.pictures = runtime::ReportPictureForm::ImageReferences;

@@ -4,9 +4,9 @@
 
 #include <QString>
 
+#include <QWidget>
 #include <optional>
 #include <utility>
-#include <QWidget>
 
 class QPainter;
 

@@ -55,8 +55,8 @@ std::string PngBytes(const runtime::PictureLayout& layout)
     return bytes.toStdString();
 }
 
-const QString kExplanationHint =
-    QStringLiteral("Click a relay's lane to see why it is on or off, an input's lane to switch the input from there on.");
+const QString kExplanationHint = QStringLiteral(
+    "Click a relay's lane to see why it is on or off, an input's lane to switch the input from there on.");
 
 }  // namespace
 
@@ -91,7 +91,8 @@ CWeekPreviewDlg::CWeekPreviewDlg(const StateMachineModel& model, FileDialogs& fi
     for (int n = 0; n < kInputCount; ++n) {
         auto* box = new QCheckBox(QStringLiteral("S%1 on").arg(n), this);
         box->setObjectName(QStringLiteral("holdS%1").arg(n));
-        box->setToolTip(QStringLiteral("Input S%1 closed from the start; a click on its lane switches it later").arg(n));
+        box->setToolTip(
+            QStringLiteral("Input S%1 closed from the start; a click on its lane switches it later").arg(n));
         controls->addWidget(box);
         holdInputs_[n] = box;
         connect(box, &QCheckBox::toggled, this, [this, n](bool on) {
@@ -278,7 +279,8 @@ bool CWeekPreviewDlg::SavePicture()
     request.save = true;
     const QString firstDay = firstDay_->date().toString(QStringLiteral("yyyy-MM-dd"));
     const QString documentPath = QString::fromStdU16String(model_.path);
-    const QString folder = documentPath.isEmpty() ? QString() : QFileInfo(documentPath).absolutePath() + QLatin1Char('/');
+    const QString folder =
+        documentPath.isEmpty() ? QString() : QFileInfo(documentPath).absolutePath() + QLatin1Char('/');
     request.initialPath = folder + QStringLiteral("week-%1.png").arg(firstDay);
     request.nameFilters = QStringLiteral("PNG image (*.png);;SVG image (*.svg)");
     request.defaultSuffix = QStringLiteral("png");

@@ -15,10 +15,7 @@ inline constexpr QEvent::Type kTimerFieldChangedEvent = static_cast<QEvent::Type
 // cancelled, zero when opening failed.
 class OpenDocumentFileEvent : public QEvent {
 public:
-    explicit OpenDocumentFileEvent(QString path)
-        : QEvent(kOpenDocumentFileEvent), path_(std::move(path))
-    {
-    }
+    explicit OpenDocumentFileEvent(QString path) : QEvent(kOpenDocumentFileEvent), path_(std::move(path)) {}
 
     const QString& path() const { return path_; }
     long long result = 0;

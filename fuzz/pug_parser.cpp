@@ -101,8 +101,8 @@ void CheckNormalised(const char16_t* value, bool collapsed)
 void ExerciseLookups(xml_node root, const std::vector<xml_node>& nodes)
 {
     static const char16_t* const patterns[] = {
-        u"statemachine", u"version", u"timer", u"parallel", u"state", u"transition",
-        u"*", u"?", u"*a*", u"[a-z]*", u"[!s]?*", u"[", u"[]", u"[!]", u"[a-]", u"*[*",
+        u"statemachine", u"version", u"timer",  u"parallel", u"state", u"transition", u"*",    u"?",
+        u"*a*",          u"[a-z]*",  u"[!s]?*", u"[",        u"[]",    u"[!]",        u"[a-]", u"*[*",
     };
     std::vector<xml_node> found;
     for (const char16_t* pattern : patterns) {

@@ -3,13 +3,13 @@
 // credentials, the strict check of an upload and the simulated controller's
 // answer to a complete request.
 
+#include "document/file_text.hpp"
+#include "document/model.hpp"
+#include "document/reader.hpp"
 #include "fuzz/fuzz_check.hpp"
 #include "simulator/controller.hpp"
 #include "simulator/http_request.hpp"
 #include "simulator/well_formed.hpp"
-#include "document/file_text.hpp"
-#include "document/model.hpp"
-#include "document/reader.hpp"
 
 #include <cstdio>
 
@@ -40,8 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // to the same bytes.
     const auto coding = request.Header("Transfer-Encoding");
     if (coding.has_value()) {
-        std::string again = request.method + " " + request.target + " " + request.version +
-                            "\r\nTransfer-Encoding: chunked\r\n\r\n";
+        std::string again =
+            request.method + " " + request.target + " " + request.version + "\r\nTransfer-Encoding: chunked\r\n\r\n";
         for (std::size_t at = 0; at < request.body.size(); at += 7) {
             const std::string_view piece = std::string_view(request.body).substr(at, 7);
             char pieceSize[8];

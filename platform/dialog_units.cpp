@@ -11,8 +11,7 @@ int Scale(int value, int numerator, int denominator)
 {
     const long long product = static_cast<long long>(value) * numerator;
     const long long half = denominator / 2;
-    return static_cast<int>(product >= 0 ? (product + half) / denominator
-                                         : (product - half) / denominator);
+    return static_cast<int>(product >= 0 ? (product + half) / denominator : (product - half) / denominator);
 }
 
 }  // namespace
@@ -20,8 +19,8 @@ int Scale(int value, int numerator, int denominator)
 DialogUnits::DialogUnits(const QFont& font)
 {
     const QFontMetrics metrics(font);
-    const int letters = metrics.horizontalAdvance(
-        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    const int letters =
+        metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     baseWidth_ = (letters / 26 + 1) / 2;
     baseHeight_ = metrics.height();
     if (baseWidth_ < 1)
@@ -30,8 +29,7 @@ DialogUnits::DialogUnits(const QFont& font)
         baseHeight_ = 1;
 }
 
-DialogUnits::DialogUnits(int baseWidth, int baseHeight)
-    : baseWidth_(baseWidth), baseHeight_(baseHeight)
+DialogUnits::DialogUnits(int baseWidth, int baseHeight) : baseWidth_(baseWidth), baseHeight_(baseHeight)
 {
 }
 

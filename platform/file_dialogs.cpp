@@ -56,8 +56,7 @@ FileDialogRequest StateMachineFileRequest(bool save, const QString& initialPath)
 
 QString FileDialogs::AskPath(QWidget* parent, const FileDialogRequest& request)
 {
-    return request.save ? AskSavePath(parent, request.initialPath)
-                        : AskOpenPath(parent, request.initialPath);
+    return request.save ? AskSavePath(parent, request.initialPath) : AskOpenPath(parent, request.initialPath);
 }
 
 QString DesktopFileDialogs::AskPath(QWidget* parent, const FileDialogRequest& request)

@@ -126,9 +126,8 @@ QString MessageBoxTitle()
 
 QMessageBox::Icon MessageBoxIcon(MessageButtons buttons)
 {
-    return buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel
-               ? QMessageBox::Question
-               : QMessageBox::Warning;
+    return buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel ? QMessageBox::Question
+                                                                                      : QMessageBox::Warning;
 }
 
 int MessageBoxMinimumWidth(const QString& title)
@@ -144,8 +143,7 @@ int MessageBoxMinimumWidth(const QString& title)
 std::unique_ptr<QMessageBox> CreateMessageBox(QWidget* parent, const MessageBoxRequest& request)
 {
     const QString title = MessageBoxTitle();
-    auto box = std::make_unique<QMessageBox>(request.icon, title, request.text,
-                                             ButtonsOf(request.buttons), parent);
+    auto box = std::make_unique<QMessageBox>(request.icon, title, request.text, ButtonsOf(request.buttons), parent);
     box->setEscapeButton(EscapeButtonOf(request.buttons));
     if (request.defaultAnswer) {
         if (QAbstractButton* button = box->button(ButtonOf(*request.defaultAnswer)))
@@ -158,8 +156,7 @@ std::unique_ptr<QMessageBox> CreateMessageBox(QWidget* parent, const MessageBoxR
     // The box sizes itself to its text; a short text ("Error: 0", or none)
     // would leave the title bar too narrow for the program's name.
     if (auto* grid = qobject_cast<QGridLayout*>(box->layout())) {
-        grid->addItem(new QSpacerItem(MessageBoxMinimumWidth(title), 0, QSizePolicy::Minimum,
-                                      QSizePolicy::Fixed),
+        grid->addItem(new QSpacerItem(MessageBoxMinimumWidth(title), 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
                       grid->rowCount(), 0, 1, grid->columnCount());
     }
     return box;
@@ -174,8 +171,7 @@ MessageAnswer ShowMessageBox(QWidget* parent, const MessageBoxRequest& request)
     return AnswerOf(box->exec());
 }
 
-MessageAnswer ShowMessageBox(QWidget* parent, const QString& text, MessageButtons buttons,
-                             const QString& informative)
+MessageAnswer ShowMessageBox(QWidget* parent, const QString& text, MessageButtons buttons, const QString& informative)
 {
     return ShowMessageBox(parent, MessageBoxRequest{text, buttons, MessageBoxIcon(buttons), {}, informative, {}});
 }
@@ -186,8 +182,7 @@ MessageAnswer AskQuestion(QWidget* parent, const QString& text, MessageButtons b
     return ShowMessageBox(parent, request);
 }
 
-MessageAnswer ShowMessageBox(QWidget* parent, const QString& text, QMessageBox::Icon icon,
-                             const QString& details)
+MessageAnswer ShowMessageBox(QWidget* parent, const QString& text, QMessageBox::Icon icon, const QString& details)
 {
     return ShowMessageBox(parent, MessageBoxRequest{text, MessageButtons::Ok, icon, details, {}, {}});
 }

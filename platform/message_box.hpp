@@ -37,8 +37,7 @@ struct MessageBoxRequest {
 // Shows a modal box over parent and returns the button the user chose.
 // Escape and the close box answer Cancel where there is one, otherwise OK or No.
 // informative, when not empty, is a line under the text that explains it.
-MessageAnswer ShowMessageBox(QWidget* parent, const QString& text,
-                             MessageButtons buttons = MessageButtons::Ok,
+MessageAnswer ShowMessageBox(QWidget* parent, const QString& text, MessageButtons buttons = MessageButtons::Ok,
                              const QString& informative = {});
 MessageAnswer ShowMessageBox(QWidget* parent, const MessageBoxRequest& request);
 
@@ -57,8 +56,7 @@ int MessageBoxMinimumWidth(const QString& title);
 
 // An OK box with the given icon; details, when not empty, are offered
 // under the box's "Show Details..." button.
-MessageAnswer ShowMessageBox(QWidget* parent, const QString& text, QMessageBox::Icon icon,
-                             const QString& details = {});
+MessageAnswer ShowMessageBox(QWidget* parent, const QString& text, QMessageBox::Icon icon, const QString& details = {});
 
 // What one box asked: everything it shows, its title included.
 struct AskedMessageBox : MessageBoxRequest {

@@ -28,23 +28,19 @@ QString SettingsStore::CompanyKey()
 
 QString SettingsStore::ProgramName()
 {
-    const QString file = QCoreApplication::instance() != nullptr
-                             ? QCoreApplication::applicationFilePath()
-                             : QString();
+    const QString file = QCoreApplication::instance() != nullptr ? QCoreApplication::applicationFilePath() : QString();
     const QString name = QFileInfo(file).completeBaseName();
     return name.isEmpty() ? QStringLiteral("QuarnTool") : name;
 }
 
-QString SettingsStore::ReadString(const QString& section, const QString& entry,
-                                  const QString& defaultValue)
+QString SettingsStore::ReadString(const QString& section, const QString& entry, const QString& defaultValue)
 {
     QSettings settings(CompanyKey(), ProgramName());
     settings.beginGroup(section);
     return settings.value(entry, defaultValue).toString();
 }
 
-void SettingsStore::WriteString(const QString& section, const QString& entry,
-                                const QString& value)
+void SettingsStore::WriteString(const QString& section, const QString& entry, const QString& value)
 {
     QSettings settings(CompanyKey(), ProgramName());
     settings.beginGroup(section);

@@ -17,10 +17,8 @@ public:
     // The executable's file name without its extension.
     static QString ProgramName();
 
-    static QString ReadString(const QString& section, const QString& entry,
-                              const QString& defaultValue);
-    static void WriteString(const QString& section, const QString& entry,
-                            const QString& value);
+    static QString ReadString(const QString& section, const QString& entry, const QString& defaultValue);
+    static void WriteString(const QString& section, const QString& entry, const QString& value);
     // Removes every entry of the section.
     static void RemoveSection(const QString& section);
 };

@@ -65,16 +65,12 @@ void RestoreWindowGeometry(QWidget* window, const QString& entry)
 
 void SaveWindowGeometry(const QWidget* window, const QString& entry)
 {
-    const QRect place = window->isMaximized() || window->isFullScreen() ? window->normalGeometry()
-                                                                         : window->geometry();
+    const QRect place = window->isMaximized() || window->isFullScreen() ? window->normalGeometry() : window->geometry();
     if (!place.isValid())
         return;
-    SettingsStore::WriteString(kWindowSection, entry,
-                               QStringLiteral("%1,%2,%3,%4")
-                                   .arg(place.x())
-                                   .arg(place.y())
-                                   .arg(place.width())
-                                   .arg(place.height()));
+    SettingsStore::WriteString(
+        kWindowSection, entry,
+        QStringLiteral("%1,%2,%3,%4").arg(place.x()).arg(place.y()).arg(place.width()).arg(place.height()));
 }
 
 QSize WithinScreen(const QWidget* window, QSize wanted)

@@ -43,7 +43,8 @@ std::string WithInputs(const SignalState& state, std::uint8_t used)
     for (int n = 0; n < kInputCount; ++n) {
         if ((used >> n & 1) == 0)
             continue;
-        text += (text.empty() ? " with S" : ", S") + std::to_string(n) + ((state.inputs >> n & 1) != 0 ? " on" : " off");
+        text +=
+            (text.empty() ? " with S" : ", S") + std::to_string(n) + ((state.inputs >> n & 1) != 0 ? " on" : " off");
     }
     return text;
 }
@@ -120,7 +121,7 @@ std::string PowerLossReason(const Program& program, int n, const SignalState& st
         for (int m = 0; m < kRelayCount; ++m) {
             if ((others >> m & 1) != 0)
                 parts.push_back(Relay(m) + ((state.relays >> m & 1) != 0 ? " (on now, off after a restart)"
-                                                                          : " (off now, on after a restart)"));
+                                                                         : " (off now, on after a restart)"));
         }
         return "it depends on " + Names(parts);
     }
@@ -267,8 +268,8 @@ CheckReport CheckProgram(const ProgramText& text, const CheckRequest& request)
             const auto& readers = relayReaders[static_cast<std::size_t>(n)];
             if (!readers.empty())
                 report.findings.push_back(Make("missing-relay", Severity::Warning, subject,
-                                               name + " is read by " + Names(readers) + " but the file has no " +
-                                                   name + ", so it is always off"));
+                                               name + " is read by " + Names(readers) + " but the file has no " + name +
+                                                   ", so it is always off"));
             continue;
         }
         const std::string onText = Text(text.switchOn[static_cast<std::size_t>(n)]);
@@ -277,23 +278,24 @@ CheckReport CheckProgram(const ProgramText& text, const CheckRequest& request)
         const auto firstOn = exploration.FindFirst([n](const SignalState& s) { return (s.relays >> n & 1) != 0; });
         if (!firstOn) {
             report.findings.push_back(Make("never-on", Severity::Warning, subject,
-                                           name + " never switches on in the period, whatever the inputs do: it "
-                                                  "switches on when " +
+                                           name +
+                                               " never switches on in the period, whatever the inputs do: it "
+                                               "switches on when " +
                                                onText));
         } else if ((exploration.SwitchedOffFromOn() >> n & 1) == 0) {
-            Finding finding = Make(
-                "never-off", Severity::Warning, subject,
-                name + " can switch on (first at " + FormatDisplay(firstOn->at) +
-                    WithInputs(firstOn->state, usedInputs) + ") but never switches off again: " +
-                    (offText ? "the condition that switches it off, " + Text(*offText) + ", does not hold while it is on"
-                             : std::string("nothing switches it off")));
+            Finding finding = Make("never-off", Severity::Warning, subject,
+                                   name + " can switch on (first at " + FormatDisplay(firstOn->at) +
+                                       WithInputs(firstOn->state, usedInputs) + ") but never switches off again: " +
+                                       (offText ? "the condition that switches it off, " + Text(*offText) +
+                                                      ", does not hold while it is on"
+                                                : std::string("nothing switches it off")));
             finding.at = firstOn->at;
             finding.inputs = firstOn->inputs;
             report.findings.push_back(std::move(finding));
         }
 
-        if (const auto unsettled =
-                exploration.FindFirst([&facts, n](const SignalState& s) { return (facts.Unsettled(s) >> n & 1) != 0; })) {
+        if (const auto unsettled = exploration.FindFirst(
+                [&facts, n](const SignalState& s) { return (facts.Unsettled(s) >> n & 1) != 0; })) {
             const std::uint8_t relays = facts.Unsettled(unsettled->state);
             const bool one = (relays & (relays - 1)) == 0;
             Finding finding = Make("no-settle", Severity::Warning, subject,
@@ -306,16 +308,14 @@ CheckReport CheckProgram(const ProgramText& text, const CheckRequest& request)
             report.findings.push_back(std::move(finding));
         }
 
-        if (const auto lost = exploration.FindFirst([&facts, n](const SignalState& s) {
-                return ((facts.RestartRelays(s) ^ s.relays) >> n & 1) != 0;
-            })) {
+        if (const auto lost = exploration.FindFirst(
+                [&facts, n](const SignalState& s) { return ((facts.RestartRelays(s) ^ s.relays) >> n & 1) != 0; })) {
             const bool on = (lost->state.relays >> n & 1) != 0;
-            Finding finding =
-                Make("power-loss", Severity::Warning, subject,
-                     name + " is " + (on ? "on" : "off") + " at " + FormatDisplay(lost->at) +
-                         WithInputs(lost->state, usedInputs) + ", but a restart then " +
-                         (on ? "leaves it off: " : "switches it on: ") +
-                         PowerLossReason(program, n, lost->state, facts.RestartRelays(lost->state)));
+            Finding finding = Make("power-loss", Severity::Warning, subject,
+                                   name + " is " + (on ? "on" : "off") + " at " + FormatDisplay(lost->at) +
+                                       WithInputs(lost->state, usedInputs) + ", but a restart then " +
+                                       (on ? "leaves it off: " : "switches it on: ") +
+                                       PowerLossReason(program, n, lost->state, facts.RestartRelays(lost->state)));
             finding.at = lost->at;
             finding.inputs = lost->inputs;
             report.findings.push_back(std::move(finding));

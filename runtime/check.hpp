@@ -26,8 +26,8 @@ struct Finding {
     std::string code;  // "condition-error", "never-on", "never-off", "no-settle", "power-loss",
                        // "unset-timer", "missing-relay", "idle-timer", "unused-timer"
     Severity severity = Severity::Warning;
-    Signal subject;       // a timer for the timer codes, otherwise a relay
-    std::string message;  // one sentence
+    Signal subject;             // a timer for the timer codes, otherwise a relay
+    std::string message;        // one sentence
     std::optional<Instant> at;  // the instant of the state it is about, if any
     InputSchedule inputs;       // what reaches that state
 };

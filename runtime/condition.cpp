@@ -145,7 +145,10 @@ std::variant<Condition, ConditionError> Condition::Parse(std::u16string_view tex
                     const int bit = what == u'T' ? n : what == u'S' ? kInputBit + n : kRelayBit + n;
                     emit(static_cast<Op>(Code(Op::Signal) + bit));
                     SetSignal(result.uses_,
-                              {what == u'T' ? SignalKind::Timer : what == u'S' ? SignalKind::Input : SignalKind::Relay, n},
+                              {what == u'T'   ? SignalKind::Timer
+                               : what == u'S' ? SignalKind::Input
+                                              : SignalKind::Relay,
+                               n},
                               true);
                     i += 3;
                 } else {

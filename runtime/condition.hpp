@@ -22,8 +22,8 @@ namespace quarn::runtime {
 
 // Where a condition text leaves the grammar.
 struct ConditionError {
-    int relay = -1;           // the relay whose condition it is; -1 when unknown
-    bool onState = false;     // the on state's condition (the one that switches off)
+    int relay = -1;        // the relay whose condition it is; -1 when unknown
+    bool onState = false;  // the on state's condition (the one that switches off)
     std::u16string condition;
     std::size_t position = 0;  // 0-based index of the first unit that cannot be read; size() for the end
     std::string what;          // "unexpected \")\"", "unexpected end", ...

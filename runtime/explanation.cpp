@@ -167,8 +167,8 @@ std::vector<std::string> ExplanationLines(const RelayExplanation& relay)
     const std::string name = "R" + std::to_string(relay.relay);
     std::string first = name + (relay.on ? " on" : " off");
     if (relay.since)
-        first += " since " + FormatDisplay(*relay.since) + (relay.cause.empty() ? "" : ", when " + Names(relay.cause) +
-                                                                                          " changed");
+        first += " since " + FormatDisplay(*relay.since) +
+                 (relay.cause.empty() ? "" : ", when " + Names(relay.cause) + " changed");
     else
         first += relay.used ? " since the start" : ": not used";
     lines.push_back(first);
@@ -183,8 +183,8 @@ std::vector<std::string> ExplanationLines(const RelayExplanation& relay)
     if (relay.next)
         lines.push_back("next change: " + FormatDisplay(*relay.next) +
                         (relay.nextCause.empty() ? ""
-                                                  : ", when " + Names(relay.nextCause) +
-                                                        (relay.nextCause.size() == 1 ? " changes" : " change")));
+                                                 : ", when " + Names(relay.nextCause) +
+                                                       (relay.nextCause.size() == 1 ? " changes" : " change")));
     else
         lines.push_back("next change: none within 366 days");
     return lines;

@@ -36,7 +36,7 @@ struct RelayExplanation {
     std::optional<std::string> condition;
     bool conditionHolds = false;
     std::vector<SignalExplanation> reads;  // every signal the condition reads, in signal order
-    std::optional<Instant> next;             // its next change after at within the horizon
+    std::optional<Instant> next;           // its next change after at within the horizon
     std::vector<Signal> nextCause;
 };
 

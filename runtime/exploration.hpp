@@ -90,13 +90,13 @@ private:
 
     struct NodeInfo {
         Node node = 0;
-        Node from = 0;           // parent in the stretch, or the state before the stretch
+        Node from = 0;            // parent in the stretch, or the state before the stretch
         std::uint16_t depth = 0;  // steps after the stretch's first instant
     };
 
     struct Result {
         std::uint8_t timers = 0;
-        std::uint32_t set = 0;         // the interned set of nodes
+        std::uint32_t set = 0;        // the interned set of nodes
         std::vector<NodeInfo> nodes;  // sorted by node
     };
 

@@ -59,7 +59,9 @@ std::string OnPeriodText(const InputPlan& plan, Instant on, Instant off, bool wi
 
 }  // namespace
 
-InputPlan::InputPlan(Instant from, Instant to) : from_(from), to_(std::max(from, to)) {}
+InputPlan::InputPlan(Instant from, Instant to) : from_(from), to_(std::max(from, to))
+{
+}
 
 void InputPlan::MoveTo(Instant from)
 {
@@ -160,11 +162,10 @@ Instant RoundClickInstant(const PictureLayout& layout, Instant t)
 {
     if (layout.to <= layout.from)
         return layout.from;
-    const double secondsPerUnit = layout.plotRight > layout.plotLeft
-                                      ? static_cast<double>(layout.to - layout.from) / (layout.plotRight - layout.plotLeft)
-                                      : static_cast<double>(layout.to - layout.from);
-    static constexpr Instant kSteps[] = {60,    300,   600,   900,   1800,  3600,
-                                         7200,  10800, 21600, 43200, 86400};
+    const double secondsPerUnit = layout.plotRight > layout.plotLeft ? static_cast<double>(layout.to - layout.from) /
+                                                                           (layout.plotRight - layout.plotLeft)
+                                                                     : static_cast<double>(layout.to - layout.from);
+    static constexpr Instant kSteps[] = {60, 300, 600, 900, 1800, 3600, 7200, 10800, 21600, 43200, 86400};
     Instant step = kSteps[std::size(kSteps) - 1];
     for (const Instant candidate : kSteps) {
         if (static_cast<double>(candidate) >= secondsPerUnit) {
@@ -251,8 +252,7 @@ std::vector<std::string> InputsCaption(const InputPlan& plan, std::size_t lineLe
 
     std::vector<std::string> lines{"Inputs:"};
     for (const std::string& part : parts) {
-        if (lines.back().size() + 1 + part.size() > lineLength && lines.back().size() > 0 &&
-            lines.back() != "Inputs:")
+        if (lines.back().size() + 1 + part.size() > lineLength && lines.back().size() > 0 && lines.back() != "Inputs:")
             lines.emplace_back();
         if (!lines.back().empty())
             lines.back() += ' ';

@@ -4,11 +4,9 @@
 
 #include <utility>
 
-
 namespace quarn::runtime {
 
-LiveRun::LiveRun(Program program, Instant start, std::uint8_t inputs)
-    : program_(std::move(program)), now_(start)
+LiveRun::LiveRun(Program program, Instant start, std::uint8_t inputs) : program_(std::move(program)), now_(start)
 {
     state_.inputs = static_cast<std::uint8_t>(inputs & 0x0f);
     for (int n = 0; n < kTimerCount; ++n) {

@@ -80,9 +80,9 @@ PictureLayout LayOutTimeline(const Timeline& timeline, const SignalState& lanes,
     // Day lines: every day while they stay apart, otherwise every k-th;
     // labels likewise where they fit.
     const std::int64_t dayCount = (layout.to - layout.from + kSecondsPerDay - 1) / kSecondsPerDay;
-    const double dayWidth = dayCount > 0 ? kPlotWidth * static_cast<double>(kSecondsPerDay) /
-                                               static_cast<double>(layout.to - layout.from)
-                                         : kPlotWidth;
+    const double dayWidth =
+        dayCount > 0 ? kPlotWidth * static_cast<double>(kSecondsPerDay) / static_cast<double>(layout.to - layout.from)
+                     : kPlotWidth;
     const auto every = [dayWidth](double spacing) {
         return std::max<std::int64_t>(1, static_cast<std::int64_t>(std::ceil(spacing / dayWidth)));
     };
@@ -192,8 +192,8 @@ PictureLayout LayOutTimeline(const Timeline& timeline, const SignalState& lanes,
     layout.notes = texts.notes;
     layout.notesTop = top + kWarningLineHeight + 2;
     layout.warningsTop = layout.notesTop + static_cast<double>(layout.notes.size()) * kWarningLineHeight;
-    layout.height = top + kBottomMargin +
-                    static_cast<double>(layout.notes.size() + layout.warnings.size()) * kWarningLineHeight;
+    layout.height =
+        top + kBottomMargin + static_cast<double>(layout.notes.size() + layout.warnings.size()) * kWarningLineHeight;
     return layout;
 }
 

@@ -42,10 +42,10 @@ struct PictureLane {
 };
 
 struct PictureDay {
-    double x = 0;          // the line at the day's start
-    bool labelled = false; // weekday and date are written right of the line
-    std::string weekday;   // "Mon"
-    std::string date;      // "2026-12-14"
+    double x = 0;           // the line at the day's start
+    bool labelled = false;  // weekday and date are written right of the line
+    std::string weekday;    // "Mon"
+    std::string date;       // "2026-12-14"
 };
 
 // An hour mark of the time scale between the day lines: a short tick at the
@@ -58,7 +58,7 @@ struct PictureMark {
 
 // What the picture says besides the timeline.
 struct PictureTexts {
-    std::string title;  // the program's version text; empty: the period is the title
+    std::string title;                                  // the program's version text; empty: the period is the title
     std::array<std::string, kRelayCount> conditions{};  // each relay's condition, for its lane
     // Lines written under the plot, before any warnings: what the picture
     // assumes besides the program (the Week preview's inputs).

@@ -48,13 +48,15 @@ int ReadProgram(StateMachineModel& model, ProgramText& text, Read read)
 int ReadProgramFile(const std::u16string& path, StateMachineModel& model, ProgramText& text)
 {
     model.path = path;
-    return ReadProgram(model, text, [&model](const ReaderHooks& hooks) { return ReadStateMachineFile(model, hooks).code; });
+    return ReadProgram(model, text,
+                       [&model](const ReaderHooks& hooks) { return ReadStateMachineFile(model, hooks).code; });
 }
 
 int ReadProgramBytes(std::string_view bytes, StateMachineModel& model, ProgramText& text)
 {
-    return ReadProgram(model, text,
-                       [&model, bytes](const ReaderHooks& hooks) { return ReadStateMachineBytes(model, bytes, hooks).code; });
+    return ReadProgram(model, text, [&model, bytes](const ReaderHooks& hooks) {
+        return ReadStateMachineBytes(model, bytes, hooks).code;
+    });
 }
 
 std::variant<Program, ConditionError> CompileProgram(const ProgramText& text)

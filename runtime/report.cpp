@@ -1,7 +1,7 @@
 #include "runtime/report.hpp"
 
-#include "document/markup_text.hpp"
 #include "base/utf8.hpp"
+#include "document/markup_text.hpp"
 #include "runtime/timeline.hpp"
 #include "runtime/timer_text.hpp"
 
@@ -51,7 +51,6 @@ std::string Utf8Markup(const std::string& text)
 {
     return MarkupText(std::string_view(text));
 }
-
 
 std::string DateShown(const std::optional<CalendarDate>& date)
 {

@@ -23,14 +23,14 @@
 namespace quarn::runtime {
 
 struct ReportTimer {
-    std::string name;     // "T0"
-    std::string onDate;   // "2026/12/14" as the editor shows a date; empty when blank
-    std::string onTime;   // "07:30:00"; empty when blank
+    std::string name;    // "T0"
+    std::string onDate;  // "2026/12/14" as the editor shows a date; empty when blank
+    std::string onTime;  // "07:30:00"; empty when blank
     std::string offDate;
     std::string offTime;
     std::array<bool, kWeekdayCount> weekdays{};  // Monday first
-    bool inUse = false;  // its OFF time is set
-    std::string window;  // "daily 07:30:00-22:00:00 Mon-Fri", or why it is never on
+    bool inUse = false;                          // its OFF time is set
+    std::string window;                          // "daily 07:30:00-22:00:00 Mon-Fri", or why it is never on
 };
 
 struct ReportRelay {
@@ -63,8 +63,8 @@ struct Report {
 // runs (ReadProgramFile's, or ProgramTextFromModel(model)), model what the
 // editor shows of it. Inputs are free: the picture has them off, the check
 // tries every schedule.
-Report BuildReport(const StateMachineModel& model, const ProgramText& text, std::u16string fileName,
-                   Instant from, Instant to, Instant made);
+Report BuildReport(const StateMachineModel& model, const ProgramText& text, std::u16string fileName, Instant from,
+                   Instant to, Instant made);
 
 // How the page carries its pictures.
 enum class ReportPictureForm : std::uint8_t {

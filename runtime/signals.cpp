@@ -43,12 +43,14 @@ std::string SignalName(Signal signal)
 
 std::string_view SignalNameView(Signal signal)
 {
-    static constexpr std::string_view kNames[] = {"T0", "T1", "T2", "T3", "T4", "T5", "T6", "T7",
-                                                  "S0", "S1", "S2", "S3", "R0", "R1", "R2", "R3",
-                                                  "R4", "R5", "R6", "R7"};
-    const int first = signal.kind == SignalKind::Timer ? 0 : signal.kind == SignalKind::Input ? kTimerCount
-                                                                                               : kTimerCount + kInputCount;
-    const int limit = signal.kind == SignalKind::Timer ? kTimerCount : signal.kind == SignalKind::Input ? kInputCount : kRelayCount;
+    static constexpr std::string_view kNames[] = {"T0", "T1", "T2", "T3", "T4", "T5", "T6", "T7", "S0", "S1",
+                                                  "S2", "S3", "R0", "R1", "R2", "R3", "R4", "R5", "R6", "R7"};
+    const int first = signal.kind == SignalKind::Timer   ? 0
+                      : signal.kind == SignalKind::Input ? kTimerCount
+                                                         : kTimerCount + kInputCount;
+    const int limit = signal.kind == SignalKind::Timer   ? kTimerCount
+                      : signal.kind == SignalKind::Input ? kInputCount
+                                                         : kRelayCount;
     if (signal.index < 0 || signal.index >= limit)
         return {};
     return kNames[first + signal.index];

@@ -10,8 +10,8 @@ std::uint8_t RelaysToSwitch(const Program& program, const SignalState& state)
         if (!relay)
             continue;
         const bool on = (state.relays >> n & 1) != 0;
-        const bool switches = on ? relay->switchOff && relay->switchOff->Evaluate(state)
-                                 : relay->switchOn.Evaluate(state);
+        const bool switches =
+            on ? relay->switchOff && relay->switchOff->Evaluate(state) : relay->switchOn.Evaluate(state);
         if (switches)
             toggle = static_cast<std::uint8_t>(toggle | 1u << n);
     }

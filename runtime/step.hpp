@@ -14,7 +14,7 @@ namespace quarn::runtime {
 inline constexpr int kStepRoundLimit = 100;
 
 struct StepOutcome {
-    std::uint8_t relays = 0;    // the state after the last round
+    std::uint8_t relays = 0;     // the state after the last round
     std::uint8_t unsettled = 0;  // relays that would still switch after the round limit; 0 when settled
     std::uint8_t toggled = 0;    // relays that switched in at least one round
 };

@@ -56,19 +56,21 @@ std::string WriteSvg(const PictureLayout& layout)
     }
 
     for (const PictureDay& day : layout.days) {
-        add({"<line x1=\"", MarkupNumber(day.x), "\" y1=\"", MarkupNumber(day.labelled ? 4 : layout.plotTop), "\" x2=\"",
-             MarkupNumber(day.x), "\" y2=\"", MarkupNumber(layout.plotBottom), "\" stroke=\"#b0b0b0\" stroke-width=\"1\"/>"});
+        add({"<line x1=\"", MarkupNumber(day.x), "\" y1=\"", MarkupNumber(day.labelled ? 4 : layout.plotTop),
+             "\" x2=\"", MarkupNumber(day.x), "\" y2=\"", MarkupNumber(layout.plotBottom),
+             "\" stroke=\"#b0b0b0\" stroke-width=\"1\"/>"});
         if (day.labelled) {
-            add({"<text x=\"", MarkupNumber(day.x + 4), "\" y=\"", MarkupNumber(layout.weekdayBaseline), "\">", day.weekday,
-                 "</text>"});
-            add({"<text x=\"", MarkupNumber(day.x + 4), "\" y=\"", MarkupNumber(layout.dateBaseline), "\" fill=\"#555555\">",
-                 day.date, "</text>"});
+            add({"<text x=\"", MarkupNumber(day.x + 4), "\" y=\"", MarkupNumber(layout.weekdayBaseline), "\">",
+                 day.weekday, "</text>"});
+            add({"<text x=\"", MarkupNumber(day.x + 4), "\" y=\"", MarkupNumber(layout.dateBaseline),
+                 "\" fill=\"#555555\">", day.date, "</text>"});
         }
     }
 
     for (const PictureMark& mark : layout.marks) {
-        add({"<line x1=\"", MarkupNumber(mark.x), "\" y1=\"", MarkupNumber(layout.plotTop - 3), "\" x2=\"", MarkupNumber(mark.x),
-             "\" y2=\"", MarkupNumber(layout.plotTop), "\" stroke=\"#b0b0b0\" stroke-width=\"1\"/>"});
+        add({"<line x1=\"", MarkupNumber(mark.x), "\" y1=\"", MarkupNumber(layout.plotTop - 3), "\" x2=\"",
+             MarkupNumber(mark.x), "\" y2=\"", MarkupNumber(layout.plotTop),
+             "\" stroke=\"#b0b0b0\" stroke-width=\"1\"/>"});
         if (!mark.label.empty())
             add({"<text x=\"", MarkupNumber(mark.x), "\" y=\"", MarkupNumber(layout.plotTop - 4),
                  "\" font-size=\"8\" text-anchor=\"middle\" fill=\"#888888\">", mark.label, "</text>"});
@@ -77,21 +79,21 @@ std::string WriteSvg(const PictureLayout& layout)
     for (const PictureLane& lane : layout.lanes) {
         for (const PictureBar& bar : lane.bars) {
             add({"<rect x=\"", MarkupNumber(bar.left), "\" y=\"", MarkupNumber(lane.barTop), "\" width=\"",
-                 MarkupNumber(std::max(bar.right - bar.left, kMinBarWidth)), "\" height=\"", MarkupNumber(lane.barHeight),
-                 "\" fill=\"", BarColour(lane.signal.kind), "\"><title>", lane.label, " on ", FormatDisplay(bar.from),
-                 " - ", FormatDisplay(bar.to), bar.runsOn ? ", and on past the end of the period" : "",
-                 "</title></rect>"});
+                 MarkupNumber(std::max(bar.right - bar.left, kMinBarWidth)), "\" height=\"",
+                 MarkupNumber(lane.barHeight), "\" fill=\"", BarColour(lane.signal.kind), "\"><title>", lane.label,
+                 " on ", FormatDisplay(bar.from), " - ", FormatDisplay(bar.to),
+                 bar.runsOn ? ", and on past the end of the period" : "", "</title></rect>"});
         }
     }
     add({"<rect x=\"", MarkupNumber(layout.plotLeft), "\" y=\"", MarkupNumber(layout.plotTop), "\" width=\"",
-         MarkupNumber(layout.plotRight - layout.plotLeft), "\" height=\"", MarkupNumber(layout.plotBottom - layout.plotTop),
-         "\" fill=\"none\" stroke=\"#808080\" stroke-width=\"1\"/>"});
+         MarkupNumber(layout.plotRight - layout.plotLeft), "\" height=\"",
+         MarkupNumber(layout.plotBottom - layout.plotTop), "\" fill=\"none\" stroke=\"#808080\" stroke-width=\"1\"/>"});
     for (std::size_t i = 0; i < layout.notes.size(); ++i)
         add({"<text x=\"8\" y=\"", MarkupNumber(layout.notesTop + 14 * static_cast<double>(i)), "\" fill=\"#333333\">",
              MarkupText(layout.notes[i]), "</text>"});
     for (std::size_t i = 0; i < layout.warnings.size(); ++i)
-        add({"<text x=\"8\" y=\"", MarkupNumber(layout.warningsTop + 14 * static_cast<double>(i)), "\" fill=\"#aa4400\">",
-             MarkupText(layout.warnings[i]), "</text>"});
+        add({"<text x=\"8\" y=\"", MarkupNumber(layout.warningsTop + 14 * static_cast<double>(i)),
+             "\" fill=\"#aa4400\">", MarkupText(layout.warnings[i]), "</text>"});
     add({"</svg>"});
     return svg;
 }

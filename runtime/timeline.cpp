@@ -62,8 +62,7 @@ Timeline Simulate(const Program& program, Instant from, Instant to, const InputS
     SignalState last = timeline.initial;
     for (;;) {
         const std::optional<Instant> edge = run.NextTimerEdge();
-        const std::optional<Instant> input =
-            next < schedule.size() ? schedule[next].at : std::optional<Instant>{};
+        const std::optional<Instant> input = next < schedule.size() ? schedule[next].at : std::optional<Instant>{};
         if (!edge && !input)
             break;
         const Instant at = !edge ? *input : !input ? *edge : std::min(*edge, *input);

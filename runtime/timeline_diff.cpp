@@ -38,7 +38,9 @@ std::vector<RelayDifference> RelayDifferences(const Timeline& a, const Timeline&
         const bool moreB = j < b.changes.size() && b.changes[j].at < a.to;
         if (!moreA && !moreB)
             break;
-        const Instant at = !moreB ? a.changes[i].at : !moreA ? b.changes[j].at : std::min(a.changes[i].at, b.changes[j].at);
+        const Instant at = !moreB   ? a.changes[i].at
+                           : !moreA ? b.changes[j].at
+                                    : std::min(a.changes[i].at, b.changes[j].at);
         if (moreA && a.changes[i].at == at)
             relaysA = a.changes[i++].state.relays;
         if (moreB && b.changes[j].at == at)

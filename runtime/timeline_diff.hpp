@@ -11,7 +11,7 @@ struct RelayDifference {
     int relay = 0;
     bool onInA = false;  // A has it on and B off, or the other way round
     Instant from = 0;
-    Instant to = 0;      // exclusive; at most the period's end
+    Instant to = 0;  // exclusive; at most the period's end
 };
 
 // Every maximal interval in which a relay's output in a differs from its

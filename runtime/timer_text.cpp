@@ -43,9 +43,7 @@ std::string WeekdaysText(int mask)
         int last = d;
         while (last + 1 < 7 && (mask >> (last + 1) & 1) != 0)
             ++last;
-        const auto add = [&text](int day) {
-            text += (text.empty() ? "" : ", ") + std::string(WeekdayName(day));
-        };
+        const auto add = [&text](int day) { text += (text.empty() ? "" : ", ") + std::string(WeekdayName(day)); };
         if (last - d >= 2) {
             add(d);
             text += "-" + std::string(WeekdayName(last));

@@ -22,11 +22,11 @@ namespace quarn::sim {
 
 namespace {
 
-constexpr std::string_view kFaultNames[] = {"none",           "close",    "silent",    "no-status",
-                                            "http11-401",     "oversize", "zero-byte", "drip"};
+constexpr std::string_view kFaultNames[] = {"none",       "close",    "silent",    "no-status",
+                                            "http11-401", "oversize", "zero-byte", "drip"};
 
-std::string Page(int status, std::string_view reason, std::string_view body,
-                 std::string_view extraHeaders = {}, std::string_view type = "text/html")
+std::string Page(int status, std::string_view reason, std::string_view body, std::string_view extraHeaders = {},
+                 std::string_view type = "text/html")
 {
     std::string reply = "HTTP/1.0 " + std::to_string(status) + " " + std::string(reason) + "\r\n";
     reply += "Content-Type: " + std::string(type) + "\r\n";
@@ -165,11 +165,10 @@ UploadVerdict JudgeStateMachine(std::string_view bytes)
         return verdict;
     }
     if (const std::optional<XmlFault> fault = CheckWellFormed(text, u"statemachine")) {
-        verdict.message = fault->otherRoot
-                              ? std::string("State machine refused: the file has no statemachine element")
-                              : "State machine refused: the file is not well-formed XML (line " +
-                                    std::to_string(fault->line) + ", column " + std::to_string(fault->column) + ": " +
-                                    fault->reason + ")";
+        verdict.message = fault->otherRoot ? std::string("State machine refused: the file has no statemachine element")
+                                           : "State machine refused: the file is not well-formed XML (line " +
+                                                 std::to_string(fault->line) + ", column " +
+                                                 std::to_string(fault->column) + ": " + fault->reason + ")";
         return verdict;
     }
     StateMachineModel model;
@@ -376,8 +375,7 @@ Reply Controller::ControlPage(const HttpRequest& request, bool mayChange)
         const bool on = query[2] == '1';
         run_.SwitchRelay(n, on);
         lastHand_[static_cast<std::size_t>(n)] = HandSwitch{run_.Now(), on};
-        AddLogLine(runtime::FormatDisplay(run_.Now()) + "  R" + std::to_string(n) + (on ? " on" : " off") +
-                   " by hand");
+        AddLogLine(runtime::FormatDisplay(run_.Now()) + "  R" + std::to_string(n) + (on ? " on" : " off") + " by hand");
     }
     return {200, Page(200, "OK", ControlBody(run_.RelayMask()))};
 }

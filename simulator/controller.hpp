@@ -44,8 +44,8 @@ struct Reply {
 // What became of an uploaded file.
 struct UploadVerdict {
     bool accepted = false;
-    std::string message;  // shown to the user in the status element
-    std::string summary;  // when accepted: "2 timers (T0, T1), 1 relay (R3)"
+    std::string message;                      // shown to the user in the status element
+    std::string summary;                      // when accepted: "2 timers (T0, T1), 1 relay (R3)"
     std::optional<runtime::Program> program;  // when accepted: what the controller runs
     runtime::ProgramText text;                // when accepted: its texts, for explanations
 };
@@ -64,8 +64,8 @@ struct ControllerOptions {
     std::filesystem::path store;  // empty: accepted files are only judged and run, not kept
     // The controller's clock; nothing: the machine's local time.
     std::function<runtime::Instant()> clock;
-    double speed = 1;          // how fast the clock runs, for the dashboard
-    std::uint8_t inputs = 0;   // S0-S3 at the start, bits 0-3
+    double speed = 1;         // how fast the clock runs, for the dashboard
+    std::uint8_t inputs = 0;  // S0-S3 at the start, bits 0-3
 };
 
 // The simulated controller. It runs the program it was last given (or the
@@ -120,7 +120,7 @@ private:
     std::string token_;
     std::mutex mutex_;
     runtime::LiveRun run_;
-    std::string summary_;  // of the running program; empty: none
+    std::string summary_;                      // of the running program; empty: none
     std::vector<std::string> pendingLog_;      // for Advance, at most 1000 lines
     std::vector<std::string> recentWarnings_;  // the newest ten, for the dashboard
     // What the running program was given since it started, so that the

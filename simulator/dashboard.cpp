@@ -48,7 +48,8 @@ std::string StateJson(const DashboardState& state)
     std::string uses;
     bool first = true;
     for (const Signal signal : AllSignals()) {
-        json += (first ? "" : ", ") + JsonString(SignalName(signal)) + ": " + (IsOn(state.signals, signal) ? "true" : "false");
+        json += (first ? "" : ", ") + JsonString(SignalName(signal)) + ": " +
+                (IsOn(state.signals, signal) ? "true" : "false");
         first = false;
         if (IsOn(state.uses, signal))
             uses += (uses.empty() ? "" : ", ") + JsonString(SignalName(signal));

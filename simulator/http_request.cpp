@@ -80,8 +80,8 @@ void SplitHead(std::string_view head, HttpRequest& request, bool& ok)
     while (ok && lineEnd != std::string_view::npos) {
         const std::size_t start = lineEnd + 1;
         lineEnd = head.find('\n', start);
-        const std::string_view line = WithoutCr(
-            head.substr(start, lineEnd == std::string_view::npos ? std::string_view::npos : lineEnd - start));
+        const std::string_view line =
+            WithoutCr(head.substr(start, lineEnd == std::string_view::npos ? std::string_view::npos : lineEnd - start));
         if (!line.empty())
             request.headerLines.emplace_back(line);
     }
@@ -229,8 +229,8 @@ RequestScan RequestScanner::Scan(std::string_view received)
             kind_ = SameText(*coding, "chunked") ? BodyKind::Chunked : BodyKind::Malformed;
         } else if (const auto length = head.request.Header("Content-Length")) {
             const auto [end, error] = std::from_chars(length->data(), length->data() + length->size(), length_);
-            kind_ = error != std::errc() || end != length->data() + length->size() ? BodyKind::Malformed
-                                                                                 : BodyKind::Length;
+            kind_ =
+                error != std::errc() || end != length->data() + length->size() ? BodyKind::Malformed : BodyKind::Length;
         } else if (const auto boundary = head.request.method == "POST" ? FindBoundary(head.request) : std::nullopt) {
             kind_ = BodyKind::Multipart;
             closing_ = "--" + boundary->text + "--";

@@ -86,16 +86,13 @@ int main(int argc, char** argv)
                    "the program's clock: now (the machine's local time) or a start such as 2026-12-14T06:00:00")
         ->capture_default_str()
         ->check([](const std::string& text) {
-            return quarn::sim::ClockFromText(text, 1) ? std::string()
-                                                     : "not now or YYYY-MM-DDTHH:MM:SS: " + text;
+            return quarn::sim::ClockFromText(text, 1) ? std::string() : "not now or YYYY-MM-DDTHH:MM:SS: " + text;
         });
     app.add_option("--speed", speed, "how many times faster than real time the clock runs")
         ->capture_default_str()
         ->check(quarn::cli::FiniteNumberIn(0.001, 604800.0));
     app.add_option("--input", inputs, "an input that is on (S0=1) or off (S0=0) at the start; may be repeated")
-        ->check([](const std::string& text) {
-            return ParseInput(text) ? std::string() : "not S0=0 to S3=1: " + text;
-        });
+        ->check([](const std::string& text) { return ParseInput(text) ? std::string() : "not S0=0 to S3=1: " + text; });
     app.footer(
         "Pages: the dashboard at the root, state.json, control.html[?D=1], input.json?S0=1, state_machine_mp.html.\n"
         "An accepted upload (and, at the start, DIR/state_machine.xml) runs on the clock; control.html shows\n"
@@ -114,7 +111,9 @@ int main(int argc, char** argv)
     options.port = static_cast<std::uint16_t>(port);
     options.store = store;
     options.fault = *quarn::sim::FaultFromName(fault);
-    options.log = [](const std::string& line) { std::cerr << "quarnsim: " << quarn::TerminalSafeUtf8(line) << std::endl; };
+    options.log = [](const std::string& line) {
+        std::cerr << "quarnsim: " << quarn::TerminalSafeUtf8(line) << std::endl;
+    };
 
     if (!quarn::net::StartSocketLayer()) {
         std::cerr << "quarnsim: Failed to initialize sockets\n";
@@ -122,8 +121,7 @@ int main(int argc, char** argv)
     }
     quarn::sim::Server server(options);
     if (const int error = server.Open(); error != 0) {
-        std::cerr << "quarnsim: cannot listen on " << options.address << ":" << port << " (error " << error
-                  << ")\n";
+        std::cerr << "quarnsim: cannot listen on " << options.address << ":" << port << " (error " << error << ")\n";
         return 1;
     }
     std::signal(SIGINT, RequestStop);

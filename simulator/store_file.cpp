@@ -65,7 +65,8 @@ int StoreFile(const std::filesystem::path& folder, std::string_view name, std::s
     ok = CloseHandle(file) != 0 && ok;
     // MoveFileExW replaces the entry at the target, a link as well, and does
     // not write through it.
-    if (!ok || MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
+    if (!ok ||
+        MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
         DeleteFileW(temporary.c_str());
         return EIO;
     }

@@ -16,8 +16,8 @@ bool IsSpace(char16_t c)
 bool IsNameStart(char16_t c)
 {
     return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_' || c == u':' ||
-           (c >= 0xC0 && c != 0xD7 && c != 0xF7 && c != 0x37E && !(c >= 0x2000 && c <= 0x206F && c != 0x200C &&
-                                                                    c != 0x200D && c != 0x203F && c != 0x2040));
+           (c >= 0xC0 && c != 0xD7 && c != 0xF7 && c != 0x37E &&
+            !(c >= 0x2000 && c <= 0x206F && c != 0x200C && c != 0x200D && c != 0x203F && c != 0x2040));
 }
 
 bool IsNameChar(char16_t c)
@@ -398,7 +398,8 @@ private:
         std::vector<std::u16string_view> open;
         if (!StartTag(open))
             return false;
-        const std::u16string_view name = text_.substr(rootAt, std::min(text_.size(), text_.find_first_of(u" \t\r\n/>", rootAt)) - rootAt);
+        const std::u16string_view name =
+            text_.substr(rootAt, std::min(text_.size(), text_.find_first_of(u" \t\r\n/>", rootAt)) - rootAt);
         if (name != root_) {
             otherRoot_ = true;
             return Fail(rootAt - 1, "the root element has another name");

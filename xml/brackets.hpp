@@ -31,8 +31,8 @@ private:
 
     // What follows each "[" and the position of its match, in text order.
     std::vector<std::pair<char16_t*, char16_t*>> pairs_;
-    std::size_t next_ = 0;                                 // where the last answer was found
-    char16_t* from_ = nullptr;                             // the range the notes cover
+    std::size_t next_ = 0;      // where the last answer was found
+    char16_t* from_ = nullptr;  // the range the notes cover
     char16_t* to_ = nullptr;
 };
 

@@ -78,8 +78,13 @@ constexpr std::size_t kPadding = 8;
 class scanner {
 public:
     scanner(node_record* document, std::int32_t growth, std::uint32_t options, bool padded)
-        : owner_(document), top_(document), current_(document), growth_(growth > 0 ? growth : 1), options_(options),
-          table_(names()), padded_(padded)
+        : owner_(document),
+          top_(document),
+          current_(document),
+          growth_(growth > 0 ? growth : 1),
+          options_(options),
+          table_(names()),
+          padded_(padded)
     {
     }
 
@@ -104,7 +109,10 @@ private:
 #endif
         return std::iswalnum(static_cast<wint_t>(c)) != 0;
     }
-    bool has(std::uint32_t option) const { return (options_ & option) != 0; }
+    bool has(std::uint32_t option) const
+    {
+        return (options_ & option) != 0;
+    }
 
     char16_t* skip_space(char16_t* p) const
     {
@@ -199,7 +207,10 @@ private:
 
     // Every node passes through here: inline, with its room known where it is called.
     QUARN_PUG_HOT node_record* add_node(node_kind kind, std::int32_t attribute_room, std::int32_t child_room);
-    void close() { current_ = current_ == top_ ? current_ : current_->parent; }
+    void close()
+    {
+        current_ = current_ == top_ ? current_ : current_->parent;
+    }
     // An instruction holds no children: one whose "?>" is missing still ends
     // with its tag.
     void leave_instruction()

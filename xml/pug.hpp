@@ -13,16 +13,16 @@
 namespace pug {
 
 enum node_kind : std::int32_t {
-    kind_empty = 0,          // no node: what an empty handle refers to
-    kind_document = 1,       // root of every tree, its own parent
+    kind_empty = 0,     // no node: what an empty handle refers to
+    kind_document = 1,  // root of every tree, its own parent
     kind_element = 2,
-    kind_text = 3,           // value = character data
-    kind_cdata = 4,          // value = section content
-    kind_comment = 5,        // value = comment content
-    kind_instruction = 6,    // processing instruction; pseudo-attributes are attributes
-    kind_include = 7,        // INCLUDE conditional section, value = its content
-    kind_doctype = 8,        // attributes: name and external ids; subset as value or children
-    kind_entity_decl = 9,    // also any declaration with an unknown keyword
+    kind_text = 3,         // value = character data
+    kind_cdata = 4,        // value = section content
+    kind_comment = 5,      // value = comment content
+    kind_instruction = 6,  // processing instruction; pseudo-attributes are attributes
+    kind_include = 7,      // INCLUDE conditional section, value = its content
+    kind_doctype = 8,      // attributes: name and external ids; subset as value or children
+    kind_entity_decl = 9,  // also any declaration with an unknown keyword
     kind_attlist_decl = 10,
     kind_element_decl = 11,
     kind_notation_decl = 12,
@@ -30,19 +30,19 @@ enum node_kind : std::int32_t {
 
 // Parse options (bits of a 32-bit set).
 enum parse_option : std::uint32_t {
-    opt_instructions = 0x0002,       // processing instructions become nodes
-    opt_doctype = 0x0004,            // DOCTYPE and INCLUDE sections become nodes
-    opt_comments = 0x0008,           // comments become nodes
-    opt_cdata = 0x0010,              // CDATA sections become nodes
+    opt_instructions = 0x0002,  // processing instructions become nodes
+    opt_doctype = 0x0004,       // DOCTYPE and INCLUDE sections become nodes
+    opt_comments = 0x0008,      // comments become nodes
+    opt_cdata = 0x0010,         // CDATA sections become nodes
     opt_trim_text = 0x0040,
     opt_trim_attributes = 0x0080,
-    opt_trim_cdata = 0x0100,         // CDATA and INCLUDE values
+    opt_trim_cdata = 0x0100,  // CDATA and INCLUDE values
     opt_trim_declarations = 0x0200,
-    opt_trim_subset = 0x0400,        // a DOCTYPE subset kept as one value
+    opt_trim_subset = 0x0400,  // a DOCTYPE subset kept as one value
     opt_trim_comments = 0x0800,
-    opt_collapse = 0x1000,           // every trim also folds inner white-space runs to one space
-    opt_parse_subset = 0x2000,       // DOCTYPE subset declarations become children of the doctype
-    opt_subset_only = 0x4000,        // the parse ends right after a DOCTYPE subset
+    opt_collapse = 0x1000,      // every trim also folds inner white-space runs to one space
+    opt_parse_subset = 0x2000,  // DOCTYPE subset declarations become children of the doctype
+    opt_subset_only = 0x4000,   // the parse ends right after a DOCTYPE subset
     opt_all = 0xFFFF,
 };
 

@@ -114,8 +114,8 @@ namespace {
 
 // Fills a fresh block; false (and nothing left to free but the block) when
 // memory fails.
-bool init_block(node_block* block, node_kind kind, std::int32_t attribute_room, std::int32_t child_room,
-                bool in_buffer, bool pooled)
+bool init_block(node_block* block, node_kind kind, std::int32_t attribute_room, std::int32_t child_room, bool in_buffer,
+                bool pooled)
 {
     block->has_pool = false;
     node_record* node = &block->record;

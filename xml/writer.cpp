@@ -6,7 +6,9 @@
 
 namespace pug {
 
-indent_stack::indent_stack(char16_t indent) : indent_(indent) {}
+indent_stack::indent_stack(char16_t indent) : indent_(indent)
+{
+}
 
 indent_stack::~indent_stack()
 {
@@ -148,8 +150,7 @@ bool write_open(text_sink& out, const node_record* node)
     case kind_element_decl:
     case kind_notation_decl:
         if (node->name) {
-            static constexpr const char16_t* keywords[] = {u"<!ENTITY ", u"<!ATTLIST ", u"<!ELEMENT ",
-                                                           u"<!NOTATION "};
+            static constexpr const char16_t* keywords[] = {u"<!ENTITY ", u"<!ATTLIST ", u"<!ELEMENT ", u"<!NOTATION "};
             out.write(keywords[node->kind - kind_entity_decl]);
             out.write(node->name);
             out.write(u" ");

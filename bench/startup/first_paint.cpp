@@ -8,7 +8,8 @@ bool FirstPaint::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::Paint && !seen_) {
         seen_ = true;
-        QMetaObject::invokeMethod(this, [this] { finish_(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { finish_(); }, Qt::QueuedConnection);
     }
     return QObject::eventFilter(watched, event);
 }

@@ -47,8 +47,8 @@ TransformMessage MessageForOutcome(const TransformOutcome& outcome)
 
 void RunTransformCommand(QWidget* parent, const QString& source, const QString& destination)
 {
-    const TransformMessage message = MessageForOutcome(
-        TransformXmiToXml(source.toStdU16String(), destination.toStdU16String()));
+    const TransformMessage message =
+        MessageForOutcome(TransformXmiToXml(source.toStdU16String(), destination.toStdU16String()));
     if (message.show)
         ShowMessageBox(parent, message.text, message.icon, message.details);
 }

@@ -12,8 +12,7 @@
 
 namespace quarn {
 
-CMorvexApp::CMorvexApp(std::function<bool()> startSockets)
-    : startSockets_(std::move(startSockets))
+CMorvexApp::CMorvexApp(std::function<bool()> startSockets) : startSockets_(std::move(startSockets))
 {
 }
 

@@ -31,8 +31,8 @@ QLineEdit* AddField(QWidget* parent, const DialogUnits& du, int id, int x, int y
 // A label in its place; one that wraps breaks its words inside the given
 // width, one that does not grows to the right rather than cut its text when
 // the desktop font is wider than the one the layout was measured with.
-QLabel* AddLabel(QWidget* parent, const DialogUnits& du, const QString& text, int x, int y,
-                 int width, int height, bool wraps)
+QLabel* AddLabel(QWidget* parent, const DialogUnits& du, const QString& text, int x, int y, int width, int height,
+                 bool wraps)
 {
     auto* label = new QLabel(text, parent);
     label->setWordWrap(wraps);
@@ -44,8 +44,8 @@ QLabel* AddLabel(QWidget* parent, const DialogUnits& du, const QString& text, in
     return label;
 }
 
-QPushButton* AddButton(QWidget* parent, const DialogUnits& du, int id, const QString& text, int x,
-                       int y, int width, int height)
+QPushButton* AddButton(QWidget* parent, const DialogUnits& du, int id, const QString& text, int x, int y, int width,
+                       int height)
 {
     auto* button = new QPushButton(text, parent);
     button->setObjectName(ControlName(id));
@@ -79,8 +79,7 @@ FileDialogRequest DestinationQuestion(const QString& path)
 
 }  // namespace
 
-CMorvexDlg::CMorvexDlg(FileDialogs& fileDialogs, QWidget* parent)
-    : QDialog(parent), fileDialogs_(fileDialogs)
+CMorvexDlg::CMorvexDlg(FileDialogs& fileDialogs, QWidget* parent) : QDialog(parent), fileDialogs_(fileDialogs)
 {
     setObjectName(QStringLiteral("CMorvexDlg"));
     // Title bar and sizing border only: no system menu, close, minimise or
@@ -92,15 +91,12 @@ CMorvexDlg::CMorvexDlg(FileDialogs& fileDialogs, QWidget* parent)
     // Controls in tab order; none is in a layout, so resizing moves nothing.
     const DialogUnits du(font());
     sourceField_ = AddField(this, du, kSourceField, 96, 18);
-    QPushButton* browseSource =
-        AddButton(this, du, kSourceBrowse, morvex_texts::BrowseButton(), 288, 18, 50, 14);
-    QPushButton* transform =
-        AddButton(this, du, kTransform, morvex_texts::TransformButton(), 96, 42, 132, 18);
+    QPushButton* browseSource = AddButton(this, du, kSourceBrowse, morvex_texts::BrowseButton(), 288, 18, 50, 14);
+    QPushButton* transform = AddButton(this, du, kTransform, morvex_texts::TransformButton(), 96, 42, 132, 18);
     destinationField_ = AddField(this, du, kDestinationField, 96, 78);
     QPushButton* browseDestination =
         AddButton(this, du, kDestinationBrowse, morvex_texts::BrowseButton(), 288, 78, 50, 14);
-    QPushButton* upload =
-        AddButton(this, du, kUpload, morvex_texts::UploadButton(), 96, 102, 132, 18);
+    QPushButton* upload = AddButton(this, du, kUpload, morvex_texts::UploadButton(), 96, 102, 132, 18);
     QPushButton* exit = AddButton(this, du, kExit, morvex_texts::ExitButton(), 288, 108, 50, 14);
     exit->setDefault(true);
     AddLabel(this, du, morvex_texts::SourceLabel(), 6, 18, 48, 8, false)->setBuddy(sourceField_);
@@ -109,8 +105,7 @@ CMorvexDlg::CMorvexDlg(FileDialogs& fileDialogs, QWidget* parent)
     browseSource->setAccessibleName(QStringLiteral("Browse for the source XMI file"));
     browseDestination->setAccessibleName(QStringLiteral("Browse for the destination XML file"));
 
-    QWidget* order[] = {sourceField_, browseSource, transform, destinationField_,
-                        browseDestination, upload, exit};
+    QWidget* order[] = {sourceField_, browseSource, transform, destinationField_, browseDestination, upload, exit};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 

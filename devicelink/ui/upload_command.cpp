@@ -79,8 +79,7 @@ void RunUploadCommand(QWidget* parent, UploadDlgVariant variant, const QString& 
     SettingsStore::WriteString(kUploadSection, kUploadPasswordEntry, dialog.m_password);
     // The text stays as it is; a bare number gets a line that explains it.
     ShowMessageBox(parent, QString::fromStdU16String(outcome.text), MessageButtons::Ok,
-                   QString::fromStdU16String(
-                       ExplainUploadOutcome(outcome, options.exchange.port)));
+                   QString::fromStdU16String(ExplainUploadOutcome(outcome, options.exchange.port)));
 }
 
 }  // namespace quarn

@@ -22,9 +22,9 @@ struct Layout {
 };
 
 constexpr Layout kEditorLayout{"Upload file to the QUARN", "URL:", CUploadDlg::kEditorUrlId,
-                                CUploadDlg::kEditorPasswordId, 32};
-constexpr Layout kConverterLayout{"Upload state machine file to QUARN LAN", "QUARN URL:",
-                                   CUploadDlg::kConverterUrlId, CUploadDlg::kConverterPasswordId, 32};
+                               CUploadDlg::kEditorPasswordId, 32};
+constexpr Layout kConverterLayout{"Upload state machine file to QUARN LAN", "QUARN URL:", CUploadDlg::kConverterUrlId,
+                                  CUploadDlg::kConverterPasswordId, 32};
 
 const Layout& LayoutOf(UploadDlgVariant variant)
 {
@@ -65,8 +65,7 @@ void SetLimitedText(QLineEdit* field, const QString& text, int limit)
     field->setValidator(new TypingLimit(field, limit));
 }
 
-QLabel* AddLabel(QWidget* parent, const DialogUnits& du, const QString& text, int x, int y, int width,
-                 int height)
+QLabel* AddLabel(QWidget* parent, const DialogUnits& du, const QString& text, int x, int y, int width, int height)
 {
     auto* label = new QLabel(text, parent);
     label->setTextFormat(Qt::PlainText);

@@ -4,8 +4,8 @@
 #include "document/condition_text.hpp"
 #include "document/ui/input_list_box.hpp"
 #include "platform/control_name.hpp"
-#include "platform/message_box.hpp"
 #include "platform/dialog_units.hpp"
+#include "platform/message_box.hpp"
 
 #include <QComboBox>
 #include <QFrame>
@@ -65,8 +65,7 @@ CInputDlg::CInputDlg(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("CInputDlg"));
     setWindowTitle(kTitle);
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     const DialogUnits du(font());
     // The circuit sits in a panel of its own, so that the notice about a
     // condition it cannot show can open a band above it.
@@ -94,8 +93,7 @@ CInputDlg::CInputDlg(QWidget* parent) : QDialog(parent)
         list->addItems(entries);
         const QRect cell = du.rect(kCircuitInputX, kCircuitInputY[static_cast<std::size_t>(i)], kCircuitInputWidth,
                                    kCircuitInputHeight);
-        list->setGeometry(cell.x(), cell.y(), cell.width(),
-                          std::max(cell.height(), list->sizeHint().height()));
+        list->setGeometry(cell.x(), cell.y(), cell.width(), std::max(cell.height(), list->sizeHint().height()));
         lists_[i] = list;
         connect(list, &QComboBox::currentIndexChanged, this, &CInputDlg::ShowGatesInUse);
     }

@@ -6,8 +6,7 @@
 
 namespace quarn {
 
-InputListBox::InputListBox(int droppedHeight, QWidget* parent)
-    : QComboBox(parent), droppedHeight_(droppedHeight)
+InputListBox::InputListBox(int droppedHeight, QWidget* parent) : QComboBox(parent), droppedHeight_(droppedHeight)
 {
     // Without this the style places the popup over the current entry and
     // ignores every height limit.

@@ -23,8 +23,7 @@ int IndexOfInput(const QString& text)
 
 }  // namespace
 
-bool EditRelayCondition(QWidget* parent, StateMachineModel& model, int relay,
-                        const std::function<void()>& takeFields,
+bool EditRelayCondition(QWidget* parent, StateMachineModel& model, int relay, const std::function<void()>& takeFields,
                         const std::function<void()>& showModel)
 {
     if (relay < 0 || relay >= static_cast<int>(model.relays.size()))

@@ -13,8 +13,7 @@ namespace quarn {
 // condition in the condition dialog. After OK the new condition replaces the
 // old one and the window shows the model again. Returns true after OK;
 // a relay outside 0..7 does nothing.
-bool EditRelayCondition(QWidget* parent, StateMachineModel& model, int relay,
-                        const std::function<void()>& takeFields,
+bool EditRelayCondition(QWidget* parent, StateMachineModel& model, int relay, const std::function<void()>& takeFields,
                         const std::function<void()>& showModel);
 
 }  // namespace quarn

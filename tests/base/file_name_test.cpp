@@ -33,7 +33,10 @@ TEST(FileName, AnyBytesComeBackUnchanged)
 
 TEST(FileName, LoneSurrogatesThatStandForNoByteBecomeTheReplacementCharacter)
 {
-    EXPECT_EQ(FileNameBytes(u"a\xD800" "b"), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(FileNameBytes(u"a\xD800"
+                            "b"),
+              "a\xEF\xBF\xBD"
+              "b");
     EXPECT_EQ(FileNameBytes(u"\xDC10"), "\xEF\xBF\xBD");
     EXPECT_EQ(FileNameBytes(std::u16string(1, u'\xDBFF')), "\xEF\xBF\xBD");
 }

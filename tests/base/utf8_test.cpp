@@ -19,12 +19,12 @@ TEST(Utf8, EncodesAndDecodesEveryPlane)
 TEST(Utf8, MalformedInputBecomesReplacementCharacters)
 {
     const std::pair<std::string, std::u16string> decodeCases[] = {
-        {"a\x80z", u"a\uFFFDz"},                  // stray continuation byte
-        {"a\xC3", u"a\uFFFD"},                    // cut short at the end
-        {"a\xE2\x82z", u"a\uFFFDz"},              // cut short before an ASCII byte
-        {"\xC0\xAF", u"\uFFFD\uFFFD"},            // overlong form
-        {"\xED\xA0\x80", u"\uFFFD"},              // encoded surrogate
-        {"\xF4\x90\x80\x80", u"\uFFFD"},          // beyond U+10FFFF
+        {"a\x80z", u"a\uFFFDz"},          // stray continuation byte
+        {"a\xC3", u"a\uFFFD"},            // cut short at the end
+        {"a\xE2\x82z", u"a\uFFFDz"},      // cut short before an ASCII byte
+        {"\xC0\xAF", u"\uFFFD\uFFFD"},    // overlong form
+        {"\xED\xA0\x80", u"\uFFFD"},      // encoded surrogate
+        {"\xF4\x90\x80\x80", u"\uFFFD"},  // beyond U+10FFFF
         {"\xFF", u"\uFFFD"},
     };
     for (const auto& [bytes, text] : decodeCases)
@@ -101,12 +101,24 @@ TEST(Utf8, SequenceAtAPositionAgreesWithTheDecoder)
         std::uint32_t code;
     };
     const SequenceCase cases[] = {
-        {"\xC2\x80", 2, 0x80},           {"\xDF\xBF", 2, 0x7FF},          {"\xE0\xA0\x80", 3, 0x800},
-        {"\xEF\xBF\xBF", 3, 0xFFFF},     {"\xF0\x90\x80\x80", 4, 0x10000}, {"\xF4\x8F\xBF\xBF", 4, 0x10FFFF},
-        {"\xC3\xA9z", 2, 0xE9},          {"A", 0, 0},                     {"\x80", 0, 0},
-        {"\xC1\xBF", 0, 0},              {"\xE0\x9F\xBF", 0, 0},          {"\xF0\x8F\xBF\xBF", 0, 0},
-        {"\xED\xA0\x80", 0, 0},          {"\xED\xBF\xBF", 0, 0},          {"\xF4\x90\x80\x80", 0, 0},
-        {"\xF5\x80\x80\x80", 0, 0},      {"\xE2\x82", 0, 0},              {"\xE2\x82z", 0, 0},
+        {"\xC2\x80", 2, 0x80},
+        {"\xDF\xBF", 2, 0x7FF},
+        {"\xE0\xA0\x80", 3, 0x800},
+        {"\xEF\xBF\xBF", 3, 0xFFFF},
+        {"\xF0\x90\x80\x80", 4, 0x10000},
+        {"\xF4\x8F\xBF\xBF", 4, 0x10FFFF},
+        {"\xC3\xA9z", 2, 0xE9},
+        {"A", 0, 0},
+        {"\x80", 0, 0},
+        {"\xC1\xBF", 0, 0},
+        {"\xE0\x9F\xBF", 0, 0},
+        {"\xF0\x8F\xBF\xBF", 0, 0},
+        {"\xED\xA0\x80", 0, 0},
+        {"\xED\xBF\xBF", 0, 0},
+        {"\xF4\x90\x80\x80", 0, 0},
+        {"\xF5\x80\x80\x80", 0, 0},
+        {"\xE2\x82", 0, 0},
+        {"\xE2\x82z", 0, 0},
         {"\xF0\x9F\x98", 0, 0},
     };
     for (const SequenceCase& c : cases) {

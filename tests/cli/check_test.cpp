@@ -160,11 +160,14 @@ TEST_F(CheckCommand, JsonHasTheDocumentedForm)
 TEST_F(CheckCommand, SchedulesReplayThroughSimulate)
 {
     // R3 needs S2 then S3 while T0 is on; R4 latches on S1 rising while S0 is on.
-    const std::string file =
-        Write("plant.xml", MachineFile({{0, "(#S0&&#T0)||#R0"}, {1, "#S0&&#T0"}, {2, "#S1"},
-                                        {3, "(#T0&&#S3&&#R5)||#R3"}, {5, "#T0&&#S2&&!#S3"}, {4, "(#S0&&#S1&&!#R6)||#R4"},
-                                        {6, "#S1"}},
-                                       kOfficeHours));
+    const std::string file = Write("plant.xml", MachineFile({{0, "(#S0&&#T0)||#R0"},
+                                                             {1, "#S0&&#T0"},
+                                                             {2, "#S1"},
+                                                             {3, "(#T0&&#S3&&#R5)||#R3"},
+                                                             {5, "#T0&&#S2&&!#S3"},
+                                                             {4, "(#S0&&#S1&&!#R6)||#R4"},
+                                                             {6, "#S1"}},
+                                                            kOfficeHours));
     const std::string period = "--from 2026-12-16T12:00:00 --days 3";
     const char* const properties[][2] = {
         {"never", "#R1&&#R2"}, {"never", "#R3"}, {"never", "#R4"}, {"always", "#R0||!#T0"}, {"never", "#R0&&!#S0"},
@@ -217,7 +220,8 @@ TEST_F(CheckCommand, ExitStatuses)
         {follower + " --input S0=0 --never '#R0'", 1, ""},  // R0 is never on: a warning
         {broken, 2, ""},
         {follower + " --never '#R0&&'", 2, "quarnctl: --never condition \"#R0&&\": unexpected end at character 6"},
-        {follower + " --input S0=1@2026-12-14T08:00:00", 2, "quarnctl: --input \"S0=1@2026-12-14T08:00:00\": check pins"},
+        {follower + " --input S0=1@2026-12-14T08:00:00", 2,
+         "quarnctl: --input \"S0=1@2026-12-14T08:00:00\": check pins"},
         {follower + " --days 0", 2, "quarnctl: --days 0"},
         {follower + " --format svg", 2, ""},
         {QuarnctlRunner::Quoted(quarn.Path("missing.xml")), 2, "quarnctl: "},

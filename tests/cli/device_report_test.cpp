@@ -22,7 +22,9 @@ TEST(TerminalText, ControlCharactersButTabBecomeQuestionMarks)
         {u"\x1B[2J\x1B]0;owned\x07", "?[2J?]0;owned?"},
         {u"line\r\nnext", "line??next"},
         {std::u16string(u"nul\0end", 7), "nul?end"},
-        {u"del\x7F c1\x9B" u"31m", "del? c1?31m"},
+        {u"del\x7F c1\x9B"
+         u"31m",
+         "del? c1?31m"},
         {u"caf\u00E9", "caf\xE9"},
         // Bidirectional overrides and isolates would reorder what is shown.
         {u"\u202E1.2 \u2066x\u2069", "?1.2 ?x?"},
@@ -37,7 +39,9 @@ TEST(TerminalText, BytesKeepUtf8ButControlsAndWhatIsNotUtf8)
 {
     EXPECT_EQ(TerminalBytes("gr\xC3\xBC\xC3\x9F \xE9.xml"), "gr\xC3\xBC\xC3\x9F ?.xml");
     EXPECT_EQ(TerminalBytes("a\x1B[1mb\nc\x7F"), "a?[1mb?c?");
-    EXPECT_EQ(TerminalBytes("c1 \xC2\x9B" "31m"), "c1 ?31m");
+    EXPECT_EQ(TerminalBytes("c1 \xC2\x9B"
+                            "31m"),
+              "c1 ?31m");
 }
 
 TEST(DeviceReport, UploadSucceedsOnlyForA200WithAMessageThatTakesTheFile)
@@ -50,8 +54,10 @@ TEST(DeviceReport, UploadSucceedsOnlyForA200WithAMessageThatTakesTheFile)
         std::int32_t code;
     } cases[] = {
         {{None, 0, 200, u"State machine accepted: 1 timer (T0)"}, true, u"State machine accepted: 1 timer (T0)", 200},
-        {{None, 0, 200, u"State machine refused: the file holds no XML text"}, false,
-         u"State machine refused: the file holds no XML text", 200},
+        {{None, 0, 200, u"State machine refused: the file holds no XML text"},
+         false,
+         u"State machine refused: the file holds no XML text",
+         200},
         {{None, 0, 200, u"page response unknown"}, false, u"page response unknown", 200},
         {{None, 0, 200, u""}, false, std::u16string(kNoMessageText), 200},
         {{Status, 0, 401, u"Error: 401: Authorization required"}, false, u"Error: 401: Authorization required", 401},

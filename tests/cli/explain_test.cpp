@@ -31,8 +31,8 @@ std::string ExplainFile(const std::vector<std::vector<std::string>>& relays, con
     for (const auto& relay : relays) {
         const std::string& d = relay[0];
         const std::string off = relay.size() > 2 ? relay[2] : "!(" + relay[1] + ")";
-        text += "<state id=\"R" + d + "\"><state id=\"Roff" + d + "\"><transition cond=\"" + AmpersandsEscaped(relay[1]) +
-                "\"/></state><state id=\"Ron" + d + "\">" +
+        text += "<state id=\"R" + d + "\"><state id=\"Roff" + d + "\"><transition cond=\"" +
+                AmpersandsEscaped(relay[1]) + "\"/></state><state id=\"Ron" + d + "\">" +
                 (off.empty() ? std::string() : "<transition cond=\"" + AmpersandsEscaped(off) + "\"/>") +
                 "</state></state>";
     }
@@ -40,8 +40,8 @@ std::string ExplainFile(const std::vector<std::vector<std::string>>& relays, con
 }
 
 const std::string kTimerCount =
-    "<timer id=\"0\" start=\"27000\" end=\"79200\" dow=\"31\"/>"    // T0 07:30-22:00 Mon-Fri
-    "<timer id=\"1\" start=\"79200\" end=\"18000\" dow=\"31\"/>"    // T1 overnight 22:00-05:00 Mon-Fri
+    "<timer id=\"0\" start=\"27000\" end=\"79200\" dow=\"31\"/>"            // T0 07:30-22:00 Mon-Fri
+    "<timer id=\"1\" start=\"79200\" end=\"18000\" dow=\"31\"/>"            // T1 overnight 22:00-05:00 Mon-Fri
     "<timer id=\"2\" start=\"851385600\" end=\"852163200\" dow=\"127\"/>";  // T2 dated 2026-12-24 - 2027-01-02
 
 // Simulate's timeline as the 20 signals at each instant that has a change.
@@ -70,7 +70,8 @@ struct SimulatedStates {
 std::vector<std::string> InSignalOrder(std::vector<std::string> names)
 {
     const auto rank = [](const std::string& name) { return std::string("TSR").find(name[0]) * 10 + (name[1] - '0'); };
-    std::sort(names.begin(), names.end(), [&rank](const std::string& a, const std::string& b) { return rank(a) < rank(b); });
+    std::sort(names.begin(), names.end(),
+              [&rank](const std::string& a, const std::string& b) { return rank(a) < rank(b); });
     return names;
 }
 
@@ -115,7 +116,8 @@ TEST(Explain, AgreesWithSimulate)
             EXPECT_EQ(json["at"], at);
             const std::string horizon = runtime::FormatIso(when + 366 * runtime::kSecondsPerDay);
 
-            const auto simulate = quarn("simulate " + file + " --from " + monday + " --days 374 --format json " + c.inputs);
+            const auto simulate =
+                quarn("simulate " + file + " --from " + monday + " --days 374 --format json " + c.inputs);
             ASSERT_EQ(simulate.status, 0) << simulate.err;
             const auto timeline = nlohmann::json::parse(simulate.out);
             SimulatedStates states;
@@ -198,7 +200,8 @@ TEST(Explain, TextSaysWhyInWordsAndJsonNamesTheDecidingCondition)
         const auto run = quarn("explain " + QuarnctlRunner::Quoted(file) + " " + c.arguments);
         EXPECT_EQ(run.status, c.status) << c.arguments << "\n" << run.err;
     }
-    const auto missing = quarn("explain " + QuarnctlRunner::Quoted(quarn.Path("none.xml")) + " --at 2026-12-24T08:00:00");
+    const auto missing =
+        quarn("explain " + QuarnctlRunner::Quoted(quarn.Path("none.xml")) + " --at 2026-12-24T08:00:00");
     EXPECT_EQ(missing.status, 1);
 }
 

@@ -50,13 +50,12 @@ TEST(RunJobs, EveryJobRunsOnceWithAtMostParallelAtATime)
 TEST(RunJobs, WaitsOneJobLengthWhenAllRunTogether)
 {
     const auto start = std::chrono::steady_clock::now();
-    RunJobs(
-        16, 16,
-        [](std::size_t) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(200));
-            return true;
-        },
-        {});
+    RunJobs(16, 16,
+            [](std::size_t) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                return true;
+            },
+            {});
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
     RunJobs(0, 4, [](std::size_t) { return true; }, {});
 }

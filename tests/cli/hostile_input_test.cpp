@@ -140,14 +140,13 @@ TEST_F(HostileInput, ProgramCommandsRefuseWhatIsNotAStateMachine)
 TEST_F(HostileInput, RelaysWhoseStatesAreNotTheEditorsPairAreNamed)
 {
     const std::string path = quarn.Path("odd.xml");
-    QuarnctlRunner::Write(path,
-                          "<statemachine><parallel>"
-                          "<state id=\"R0\"><state id=\"Ron0\"><transition cond=\"!(#S0)\"/></state>"
-                          "<state id=\"Roff0\"><transition cond=\"#S0\"/></state></state>"
-                          "<state id=\"R1\"><state id=\"Roff1\"/><state id=\"Ron1\"/><state id=\"Rx1\"/></state>"
-                          "<state id=\"R2\"><state id=\"Roff2\"><transition cond=\"#S1\"/></state>"
-                          "<state id=\"Ron2\"><transition cond=\"!(#S1)\"/></state></state>"
-                          "</parallel></statemachine>");
+    QuarnctlRunner::Write(path, "<statemachine><parallel>"
+                                "<state id=\"R0\"><state id=\"Ron0\"><transition cond=\"!(#S0)\"/></state>"
+                                "<state id=\"Roff0\"><transition cond=\"#S0\"/></state></state>"
+                                "<state id=\"R1\"><state id=\"Roff1\"/><state id=\"Ron1\"/><state id=\"Rx1\"/></state>"
+                                "<state id=\"R2\"><state id=\"Roff2\"><transition cond=\"#S1\"/></state>"
+                                "<state id=\"Ron2\"><transition cond=\"!(#S1)\"/></state></state>"
+                                "</parallel></statemachine>");
     const auto run = quarn("simulate " + Shell(path) + " --from 2026-12-14 --days 1");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find("R0 is left out"), std::string::npos) << run.err;
@@ -165,7 +164,7 @@ TEST_F(HostileInput, OutputsThatAreDevicesOrPipesAreWrittenDirectly)
     const struct {
         std::string out;
         int status;
-        bool onStdout;     // the output arrives on standard output
+        bool onStdout;      // the output arrives on standard output
         const char* error;  // part of stderr
     } cases[] = {
         {"/dev/null", 0, false, ""},
@@ -249,12 +248,14 @@ TEST_F(HostileInput, TextsReachTheTerminalOnlyAsText)
 {
     // A version text with an escape sequence and a right-to-left override,
     // a condition with a C1 control, a file name with an escape.
-    const std::string version = "v\x1b]0;owned\x07 \xe2\x80\xae" "1.2";
+    const std::string version = "v\x1b]0;owned\x07 \xe2\x80\xae"
+                                "1.2";
     const std::string odd = quarn.Path("odd\x1b[2J.xml");
-    QuarnctlRunner::Write(odd, "<statemachine><version>" + version + "</version><parallel>"
-                               "<state id=\"R5\"><state id=\"Roff5\"><transition cond=\"#S0\xc2\x9b\"/></state>"
-                               "<state id=\"Ron5\"><transition cond=\"!(#S0)\"/></state></state>"
-                               "</parallel></statemachine>");
+    QuarnctlRunner::Write(odd, "<statemachine><version>" + version +
+                                   "</version><parallel>"
+                                   "<state id=\"R5\"><state id=\"Roff5\"><transition cond=\"#S0\xc2\x9b\"/></state>"
+                                   "<state id=\"Ron5\"><transition cond=\"!(#S0)\"/></state></state>"
+                                   "</parallel></statemachine>");
 
     const struct {
         std::string arguments;
@@ -274,7 +275,8 @@ TEST_F(HostileInput, TextsReachTheTerminalOnlyAsText)
         EXPECT_FALSE(shown.empty()) << c.arguments;
         for (const char* unsafe : {"\x1b", "\x07", "\xe2\x80\xae", "\xc2\x9b"})
             EXPECT_EQ(run.out.find(unsafe) == std::string::npos && run.err.find(unsafe) == std::string::npos, true)
-                << c.arguments << "\n" << run.out << run.err;
+                << c.arguments << "\n"
+                << run.out << run.err;
     }
     // The file cannot carry C0 controls (the reader reads them as white space);
     // the override and the C1 control it can.
@@ -283,7 +285,8 @@ TEST_F(HostileInput, TextsReachTheTerminalOnlyAsText)
     EXPECT_NE(table.find("R5     #S0?\n"), std::string::npos) << table;
     // The JSON keeps the texts as they are, for programs rather than eyes.
     EXPECT_EQ(nlohmann::json::parse(quarn("show --json " + Shell(odd)).out)["version"],
-              std::string("v ]0;owned \xe2\x80\xae" "1.2"));
+              std::string("v ]0;owned \xe2\x80\xae"
+                          "1.2"));
 }
 
 }  // namespace

@@ -23,10 +23,7 @@ using namespace std::chrono_literals;
 
 class JournalTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        path_ = (dir_ / "fleet.sqlite3").string();
-    }
+    void SetUp() override { path_ = (dir_ / "fleet.sqlite3").string(); }
     std::unique_ptr<Journal> OpenOrFail(Journal::Access access = Journal::Access::ReadWrite)
     {
         Journal::Opened opened = Journal::Open(path_, access, 200ms);
@@ -186,7 +183,8 @@ TEST_F(JournalTest, MissingReadOnlyAndLockedJournals)
     EXPECT_FALSE(missing.journal);
     EXPECT_NE(missing.error.find("does not exist"), std::string::npos) << missing.error;
     EXPECT_FALSE(std::filesystem::exists(path_));
-    EXPECT_FALSE(Journal::Open((dir_ / "no/such/folder/j.sqlite3").string(), Journal::Access::ReadWrite, 200ms).journal);
+    EXPECT_FALSE(
+        Journal::Open((dir_ / "no/such/folder/j.sqlite3").string(), Journal::Access::ReadWrite, 200ms).journal);
 
     ASSERT_TRUE(OpenOrFail());
     if (::geteuid() != 0) {

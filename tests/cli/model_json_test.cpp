@@ -24,13 +24,13 @@ StateMachineModel SampleModel()
 TEST(ModelJson, ModelToJsonWritesEveryFieldInSchemaOrder)
 {
     const std::string text = ModelToJson(SampleModel()).dump();
-    const std::string blank =
-        R"({"onDate":null,"onTime":null,"offDate":null,"offTime":null,"weekdays":0})";
-    EXPECT_EQ(text, "{\"version\":\"B\xC3\xBCro\",\"timers\":["
-                    R"({"onDate":null,"onTime":null,"offDate":null,"offTime":null,"weekdays":0},)"
-                    R"({"onDate":"2013/02/08","onTime":"10:00:00","offDate":null,"offTime":"18:30:05","weekdays":96},)" +
-                        blank + "," + blank + "," + blank + "," + blank + "," + blank + "," + blank +
-                        R"(],"relays":["","","","(#T0&&#T1)||#R2","","","",""]})")
+    const std::string blank = R"({"onDate":null,"onTime":null,"offDate":null,"offTime":null,"weekdays":0})";
+    EXPECT_EQ(text,
+              "{\"version\":\"B\xC3\xBCro\",\"timers\":["
+              R"({"onDate":null,"onTime":null,"offDate":null,"offTime":null,"weekdays":0},)"
+              R"({"onDate":"2013/02/08","onTime":"10:00:00","offDate":null,"offTime":"18:30:05","weekdays":96},)" +
+                  blank + "," + blank + "," + blank + "," + blank + "," + blank + "," + blank +
+                  R"(],"relays":["","","","(#T0&&#T1)||#R2","","","",""]})")
         << text;
 }
 
@@ -75,8 +75,10 @@ TEST(ModelJson, InputThatDoesNotFitNamesTheField)
         {[](json& j) { j["timers"].erase(7); }, "timers: expected an array of 8 timer objects"},
         {[](json& j) { j["timers"][4] = 1; }, "timers[4]: expected an object"},
         {[](json& j) { j["timers"][1]["ondate"] = nullptr; }, "timers[1].ondate: unknown field"},
-        {[](json& j) { j["timers"][2]["onDate"] = "2013-02-08"; }, "timers[2].onDate: expected a date written yyyy/MM/dd"},
-        {[](json& j) { j["timers"][2]["offDate"] = "2013/2/8"; }, "timers[2].offDate: expected a date written yyyy/MM/dd"},
+        {[](json& j) { j["timers"][2]["onDate"] = "2013-02-08"; },
+         "timers[2].onDate: expected a date written yyyy/MM/dd"},
+        {[](json& j) { j["timers"][2]["offDate"] = "2013/2/8"; },
+         "timers[2].offDate: expected a date written yyyy/MM/dd"},
         {[](json& j) { j["timers"][2]["offDate"] = "2013/02/29"; }, "timers[2].offDate: \"2013/02/29\" is not a date"},
         {[](json& j) { j["timers"][2]["offDate"] = "2012/13/01"; }, "timers[2].offDate: \"2012/13/01\" is not a date"},
         {[](json& j) { j["timers"][0]["offTime"] = "24:00:00"; }, "timers[0].offTime: \"24:00:00\" is not a time"},

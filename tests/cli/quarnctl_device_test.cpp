@@ -56,8 +56,8 @@ TEST_F(QuarnctlDevice, UploadsTheWorkedExampleThenSwitchesAndReadsRelays)
         sent.erase(at, 1);
     EXPECT_EQ(ReadBytes(store_ / "state_machine.xml"), sent);
 
-    const auto wrong = RunCommand(
-        {QUARNCTL_PATH, "upload", "--host", "127.0.0.1", "--port", port, "--password", "nope", kWorkedExample.string()});
+    const auto wrong = RunCommand({QUARNCTL_PATH, "upload", "--host", "127.0.0.1", "--port", port, "--password", "nope",
+                                   kWorkedExample.string()});
     EXPECT_NE(wrong.status, 0);
     EXPECT_EQ(wrong.output, "");
     EXPECT_EQ(wrong.error, "Error: 401: Authorization required\n");

@@ -167,7 +167,8 @@ TEST_F(QuarnctlFleet, DeployStoresTheFileOnEveryLiveControllerInAboutOneExchange
     }
     EXPECT_FALSE(std::getline(table, line)) << line;
 
-    const std::string sent = "<statemachine>\n<timer id=\"T0\" on=\"27000\" off=\"79200\" dow=\"31\"/>\n</statemachine>\n";
+    const std::string sent =
+        "<statemachine>\n<timer id=\"T0\" on=\"27000\" off=\"79200\" dow=\"31\"/>\n</statemachine>\n";
     for (const Host& host : *hosts_) {
         if (host.kind == Kind::Live) {
             EXPECT_EQ(ReadBytes(host.store / "state_machine.xml"), sent) << host.label;
@@ -290,8 +291,8 @@ TEST(QuarnctlFleetInput, HostsFilesDescriptorsAndProgress)
         for (int i = 0; i < 300; ++i)
             out << "127.0.0.1:" << closed << "\n";
     }
-    const auto limited = RunCommand({"sh", "-c", "ulimit -n 64 && exec \"$0\" status --hosts \"$1\" --parallel 300",
-                                     QUARNCTL_PATH, hosts});
+    const auto limited = RunCommand(
+        {"sh", "-c", "ulimit -n 64 && exec \"$0\" status --hosts \"$1\" --parallel 300", QUARNCTL_PATH, hosts});
     EXPECT_EQ(limited.status, 1);
     EXPECT_NE(limited.error.find("--parallel 300 lowered to "), std::string::npos) << limited.error;
     EXPECT_EQ(limited.output.find("Cannot connect: 24"), std::string::npos);
@@ -305,8 +306,9 @@ TEST(QuarnctlFleetInput, HostsFilesDescriptorsAndProgress)
     EXPECT_EQ(std::count(piped.output.begin(), piped.output.end(), '\n'), 4) << piped.output;
     EXPECT_EQ(piped.output.find('\r'), std::string::npos);
     EXPECT_EQ(piped.error.find("done"), std::string::npos) << piped.error;
-    const auto onTerminal = RunCommand({"script", "-qec", "\"" + std::string(QUARNCTL_PATH) + "\" status --hosts \"" + hosts +
-                                                             "\" 2>/dev/tty >/dev/null", "/dev/null"});
+    const auto onTerminal = RunCommand(
+        {"script", "-qec",
+         "\"" + std::string(QUARNCTL_PATH) + "\" status --hosts \"" + hosts + "\" 2>/dev/tty >/dev/null", "/dev/null"});
     EXPECT_NE(onTerminal.output.find("300/300 done, 300 failed"), std::string::npos) << onTerminal.output;
     EXPECT_NE(onTerminal.output.find("\r" + std::string(std::string("300/300 done, 300 failed").size(), ' ') + "\r"),
               std::string::npos);
@@ -327,8 +329,12 @@ TEST(QuarnctlFleetInput, TheProgramIsCheckedBeforeItGoesOut)
         const std::string path = (dir.path() / name).string();
         std::ofstream(path, std::ios::binary)
             << "<statemachine><version>x</version><parallel><state id=\"R0\" initial=\"Roff0\">"
-               "<state id=\"Roff0\"><transition target=\"Ron0\" cond=\"" << condition << "\"/></state>"
-               "<state id=\"Ron0\"><transition target=\"Roff0\" cond=\"!(" << condition << ")\"/></state>"
+               "<state id=\"Roff0\"><transition target=\"Ron0\" cond=\""
+            << condition
+            << "\"/></state>"
+               "<state id=\"Ron0\"><transition target=\"Roff0\" cond=\"!("
+            << condition
+            << ")\"/></state>"
                "</state></parallel></statemachine>\n";
         return path;
     };

@@ -10,10 +10,10 @@
 #include <fstream>
 #include <string>
 
-#include "tests/support/test_peer.hpp"
 #include "tests/support/files.hpp"
 #include "tests/support/process.hpp"
 #include "tests/support/sim_process.hpp"
+#include "tests/support/test_peer.hpp"
 
 #ifndef QUARNCTL_PATH
 #error "QUARNCTL_PATH must name the quarnctl executable"
@@ -35,10 +35,7 @@ protected:
         // quarnctl takes its encoding from the locale it is started in.
         ::setenv("LC_ALL", "C.UTF-8", 1);
     }
-    void TearDown() override
-    {
-        ::unsetenv("LC_ALL");
-    }
+    void TearDown() override { ::unsetenv("LC_ALL"); }
     std::string Write(const std::string& name, const std::string& bytes)
     {
         const std::string path = dir_.string() + "/" + name;
@@ -68,8 +65,7 @@ TEST_F(QuarnctlHardening, FileNamesPassThroughInAnyEncoding)
     // UTF-8, Latin-1 (not UTF-8), and a name with a control character.
     for (const std::string name : {"gr\xC3\xBC\xC3\x9F.xml", "caf\xE9.xml", "a\x1B[1m.xml"}) {
         const std::string file = Write(name, kProgram);
-        const auto stored =
-            RunCommand({QUARNCTL_PATH, "upload", "--host", "127.0.0.1", "--port", port, file});
+        const auto stored = RunCommand({QUARNCTL_PATH, "upload", "--host", "127.0.0.1", "--port", port, file});
         EXPECT_EQ(stored.status, 0) << name << ": " << stored.error;
         EXPECT_EQ(stored.output.rfind("State machine accepted", 0), 0u) << stored.output;
 
@@ -119,11 +115,11 @@ TEST_F(QuarnctlHardening, ExitStatusSaysWhetherTheControllerDidIt)
 
 TEST_F(QuarnctlHardening, TimeLimitEndsADrippingReply)
 {
-    TestPeer drip({"HTTP/1.0 200 OK\r\n\r\n", " ", " ", " ", " ", " ", " ", " ", " ", " ", " "}, TestPeer::Ending::Reply,
-                  std::chrono::milliseconds(200));
+    TestPeer drip({"HTTP/1.0 200 OK\r\n\r\n", " ", " ", " ", " ", " ", " ", " ", " ", " ", " "},
+                  TestPeer::Ending::Reply, std::chrono::milliseconds(200));
     const auto start = std::chrono::steady_clock::now();
-    const auto run = RunCommand({QUARNCTL_PATH, "relays", "--host", "127.0.0.1", "--port",
-                                 std::to_string(drip.Port()), "--time-limit", "0.5"});
+    const auto run = RunCommand(
+        {QUARNCTL_PATH, "relays", "--host", "127.0.0.1", "--port", std::to_string(drip.Port()), "--time-limit", "0.5"});
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500));
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.error, "The controller's page control.html shows no relay states\n");

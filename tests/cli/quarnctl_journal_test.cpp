@@ -348,10 +348,11 @@ TEST_F(QuarnctlJournal, AKilledDeployLeavesExactlyTheFinishedHosts)
     // One at a time: three quick hosts, then silent ones that hold it up.
     const std::vector<Controller> live = Start(3);
     const std::vector<Controller> silent = Start(2, {"--fault", "silent"});
-    const std::string hosts = HostsFile({live[0].label, live[1].label, live[2].label, silent[0].label, silent[1].label});
-    const pid_t pid = StartQuarnctl({"deploy", first_, "--hosts", hosts, "--parallel", "1", "--time-limit", "20",
-                                     "--journal", journal_},
-                                    folder_.File("killed.out"));
+    const std::string hosts =
+        HostsFile({live[0].label, live[1].label, live[2].label, silent[0].label, silent[1].label});
+    const pid_t pid = StartQuarnctl(
+        {"deploy", first_, "--hosts", hosts, "--parallel", "1", "--time-limit", "20", "--journal", journal_},
+        folder_.File("killed.out"));
     const auto deadline = std::chrono::steady_clock::now() + 10s;
     while (Count(journal_, "SELECT count(*) FROM deployments") < 3 && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(20ms);
@@ -450,7 +451,8 @@ TEST_F(QuarnctlJournal, AJournalThatCannotBeUsedStopsTheDeployBeforeAnyExchange)
         EXPECT_NE(readOnly.error.find("read-only"), std::string::npos) << readOnly.error;
         EXPECT_EQ(fleet[0].Stored(), "");
         EXPECT_EQ(Quarnctl({"history"}).status, 0) << "a read-only journal can still be read";
-        std::filesystem::permissions(journal_, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+        std::filesystem::permissions(journal_,
+                                     std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     }
 }
 
@@ -491,7 +493,6 @@ TEST_F(QuarnctlJournal, ALockedJournalIsWaitedForFiveSeconds)
     EXPECT_EQ(fleet[0].Stored(), "");
 }
 
-
 // R0 follows T0, on all day every day; R1 follows input S0; R2 is unused.
 const std::string kExpectProgram =
     "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<statemachine>\r\n\t<version>expect</version>\r\n"
@@ -512,8 +513,9 @@ TEST_F(QuarnctlJournal, StatusExpectComparesEachControllerWithItsLastProgram)
     const std::string dead = "127.0.0.1:" + std::to_string(test::ClosedPort());
     const std::string program = folder_.File("expect.xml");
     ASSERT_TRUE(WriteBytes(program, kExpectProgram));
-    ASSERT_EQ(Quarnctl({"deploy", program, "--hosts", HostsFile({plain[0].label, plain[1].label, input[0].label})}).status,
-              0);
+    ASSERT_EQ(
+        Quarnctl({"deploy", program, "--hosts", HostsFile({plain[0].label, plain[1].label, input[0].label})}).status,
+        0);
     // plain[1]: R2 switched by hand; plain[2]: never deployed to.
     ExchangeOptions options;
     options.port = plain[1].sim->Port();
@@ -535,8 +537,8 @@ TEST_F(QuarnctlJournal, StatusExpectComparesEachControllerWithItsLastProgram)
     EXPECT_EQ(rows[4]["ok"], false);
 
     // The table: the program's line under the controller's.
-    const auto table = Quarnctl({"status", "--hosts", HostsFile({plain[0].label, input[0].label, plain[2].label}),
-                                 "--expect"});
+    const auto table =
+        Quarnctl({"status", "--hosts", HostsFile({plain[0].label, input[0].label, plain[2].label}), "--expect"});
     EXPECT_EQ(table.status, 0) << table.output << table.error;
     EXPECT_NE(table.output.find("  on   off  off  off  off  off  off  off  as programmed\n"), std::string::npos)
         << table.output;
@@ -545,20 +547,21 @@ TEST_F(QuarnctlJournal, StatusExpectComparesEachControllerWithItsLastProgram)
     EXPECT_NE(table.output.find("no program recorded"), std::string::npos) << table.output;
 
     // The same as Prometheus text, read by the Python client's parser.
-    const auto metrics = Quarnctl({"status", "--hosts", hosts, "--expect", "--format", "prometheus", "--time-limit", "2"});
+    const auto metrics =
+        Quarnctl({"status", "--hosts", hosts, "--expect", "--format", "prometheus", "--time-limit", "2"});
     EXPECT_EQ(metrics.status, 1);
     const std::string text = folder_.File("metrics.prom");
     ASSERT_TRUE(WriteBytes(text, metrics.output));
     const std::string script = folder_.File("parse.py");
-    ASSERT_TRUE(WriteBytes(script,
-                           "import json, sys\n"
-                           "from prometheus_client.parser import text_string_to_metric_families\n"
-                           "out = {}\n"
-                           "for family in text_string_to_metric_families(open(sys.argv[1]).read()):\n"
-                           "    assert family.type == 'gauge' and family.documentation, family.name\n"
-                           "    for s in family.samples:\n"
-                           "        out[s.name + ' ' + ' '.join(k + '=' + v for k, v in sorted(s.labels.items()))] = s.value\n"
-                           "print(json.dumps(out))\n"));
+    ASSERT_TRUE(WriteBytes(
+        script, "import json, sys\n"
+                "from prometheus_client.parser import text_string_to_metric_families\n"
+                "out = {}\n"
+                "for family in text_string_to_metric_families(open(sys.argv[1]).read()):\n"
+                "    assert family.type == 'gauge' and family.documentation, family.name\n"
+                "    for s in family.samples:\n"
+                "        out[s.name + ' ' + ' '.join(k + '=' + v for k, v in sorted(s.labels.items()))] = s.value\n"
+                "print(json.dumps(out))\n"));
     const auto parsed = RunCommand({"/usr/bin/python3", script, text});
     ASSERT_EQ(parsed.status, 0) << parsed.error << metrics.output;
     const nlohmann::json samples = nlohmann::json::parse(parsed.output);

@@ -19,7 +19,10 @@ protected:
     Run Quarn(const std::string& arguments) const { return quarn_(arguments); }
     static std::string Quoted(const std::string& text) { return quarn::test::QuarnctlRunner::Quoted(text); }
     static std::string Read(const fs::path& path) { return quarn::test::QuarnctlRunner::Read(path); }
-    static void Write(const fs::path& path, const std::string& bytes) { quarn::test::QuarnctlRunner::Write(path, bytes); }
+    static void Write(const fs::path& path, const std::string& bytes)
+    {
+        quarn::test::QuarnctlRunner::Write(path, bytes);
+    }
     std::string Path(const std::string& name) const { return quarn_.Path(name); }
 
     quarn::test::QuarnctlRunner quarn_;
@@ -27,8 +30,8 @@ protected:
 
 json Timer(json onDate, json onTime, json offDate, json offTime, int weekdays)
 {
-    return json{{"onDate", onDate}, {"onTime", onTime}, {"offDate", offDate},
-                {"offTime", offTime}, {"weekdays", weekdays}};
+    return json{
+        {"onDate", onDate}, {"onTime", onTime}, {"offDate", offDate}, {"offTime", offTime}, {"weekdays", weekdays}};
 }
 
 json BlankTimer()
@@ -43,9 +46,8 @@ json OfficeJson()
     timers.push_back(Timer("2013/02/08", "10:00:00", "2013/02/10", "18:30:00", 96));
     for (int n = 2; n < 8; ++n)
         timers.push_back(BlankTimer());
-    return json{{"version", "office"},
-                {"timers", timers},
-                {"relays", json{"", "", "", "(#T0&&#T1)||#R2", "", "", "", ""}}};
+    return json{
+        {"version", "office"}, {"timers", timers}, {"relays", json{"", "", "", "(#T0&&#T1)||#R2", "", "", "", ""}}};
 }
 
 TEST_F(Quarnctl, VersionFlag)
@@ -71,12 +73,11 @@ TEST_F(Quarnctl, WriteThenShowGivesTheDocumentBack)
 TEST_F(Quarnctl, WriteFillsInVersionAndTheReaderChangesWhatTheFileCannotCarry)
 {
     json input = json::object();
-    input["timers"] = json::array({json{{"offTime", "18:00:00"}},
-                                   json{{"onDate", "2000/06/01"}, {"onTime", "01:00:00"},
-                                        {"offDate", "2030/01/01"}, {"offTime", "02:00:00"}},
-                                   json{{"onTime", "05:00:00"}, {"weekdays", 3}},
-                                   json::object(), json::object(), json::object(), json::object(),
-                                   json::object()});
+    input["timers"] = json::array(
+        {json{{"offTime", "18:00:00"}},
+         json{{"onDate", "2000/06/01"}, {"onTime", "01:00:00"}, {"offDate", "2030/01/01"}, {"offTime", "02:00:00"}},
+         json{{"onTime", "05:00:00"}, {"weekdays", 3}}, json::object(), json::object(), json::object(), json::object(),
+         json::object()});
     input["relays"] = json{"#R1||#S0", "", "", "", "", "", "", "(#T0)"};
     Write(Path("in.json"), input.dump());
     ASSERT_EQ(Quarn("write " + Quoted(Path("in.json")) + " " + Quoted(Path("plan.b.xml"))).status, 0);
@@ -85,8 +86,8 @@ TEST_F(Quarnctl, WriteFillsInVersionAndTheReaderChangesWhatTheFileCannotCarry)
     ASSERT_EQ(show.status, 0) << show.err;
     json expected = json::object();
     expected["version"] = "plan.b";
-    expected["timers"] = json::array({Timer(nullptr, "00:00:00", nullptr, "18:00:00", 0),
-                                      Timer(nullptr, "01:00:00", nullptr, "02:00:00", 0)});
+    expected["timers"] = json::array(
+        {Timer(nullptr, "00:00:00", nullptr, "18:00:00", 0), Timer(nullptr, "01:00:00", nullptr, "02:00:00", 0)});
     for (int n = 2; n < 8; ++n)
         expected["timers"].push_back(BlankTimer());
     expected["relays"] = input["relays"];
@@ -97,28 +98,27 @@ TEST_F(Quarnctl, ShowPrintsATable)
 {
     const Run show = Quarn("show " + Quoted(std::string(QUARN_DOCUMENT_FIXTURES) + "/office.xml"));
     ASSERT_EQ(show.status, 0) << show.err;
-    EXPECT_EQ(show.out,
-              "Version: office\n"
-              "\n"
-              "Timer  ON date     ON time   OFF date    OFF time  Weekdays\n"
-              "T0     -           07:30:00  -           22:00:00  Mo Tu We Th Fr -- --\n"
-              "T1     2013/02/08  10:00:00  2013/02/10  18:30:00  -- -- -- -- -- Sa Su\n"
-              "T2     -           -         -           -         -- -- -- -- -- -- --\n"
-              "T3     -           -         -           -         -- -- -- -- -- -- --\n"
-              "T4     -           -         -           -         -- -- -- -- -- -- --\n"
-              "T5     -           -         -           -         -- -- -- -- -- -- --\n"
-              "T6     -           -         -           -         -- -- -- -- -- -- --\n"
-              "T7     -           -         -           -         -- -- -- -- -- -- --\n"
-              "\n"
-              "Relay  Condition\n"
-              "R0     (not used)\n"
-              "R1     (not used)\n"
-              "R2     (not used)\n"
-              "R3     (#T0&&#T1)||#R2\n"
-              "R4     (not used)\n"
-              "R5     (not used)\n"
-              "R6     (not used)\n"
-              "R7     (not used)\n");
+    EXPECT_EQ(show.out, "Version: office\n"
+                        "\n"
+                        "Timer  ON date     ON time   OFF date    OFF time  Weekdays\n"
+                        "T0     -           07:30:00  -           22:00:00  Mo Tu We Th Fr -- --\n"
+                        "T1     2013/02/08  10:00:00  2013/02/10  18:30:00  -- -- -- -- -- Sa Su\n"
+                        "T2     -           -         -           -         -- -- -- -- -- -- --\n"
+                        "T3     -           -         -           -         -- -- -- -- -- -- --\n"
+                        "T4     -           -         -           -         -- -- -- -- -- -- --\n"
+                        "T5     -           -         -           -         -- -- -- -- -- -- --\n"
+                        "T6     -           -         -           -         -- -- -- -- -- -- --\n"
+                        "T7     -           -         -           -         -- -- -- -- -- -- --\n"
+                        "\n"
+                        "Relay  Condition\n"
+                        "R0     (not used)\n"
+                        "R1     (not used)\n"
+                        "R2     (not used)\n"
+                        "R3     (#T0&&#T1)||#R2\n"
+                        "R4     (not used)\n"
+                        "R5     (not used)\n"
+                        "R6     (not used)\n"
+                        "R7     (not used)\n");
 }
 
 TEST_F(Quarnctl, FileThatCannotBeReadFailsWithStatusOne)
@@ -137,8 +137,7 @@ TEST_F(Quarnctl, FileThatCannotBeReadFailsWithStatusOne)
 TEST_F(Quarnctl, WriteThatFailsKeepsTheOldFileAndFailsWithStatusOne)
 {
     Write(Path("office.json"), OfficeJson().dump());
-    const Run missingFolder =
-        Quarn("write " + Quoted(Path("office.json")) + " " + Quoted(Path("no/such/folder.xml")));
+    const Run missingFolder = Quarn("write " + Quoted(Path("office.json")) + " " + Quoted(Path("no/such/folder.xml")));
     EXPECT_EQ(missingFolder.status, 1);
     EXPECT_EQ(missingFolder.err, "Cannot open the file for writing\n");
 

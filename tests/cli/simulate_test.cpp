@@ -90,8 +90,8 @@ TEST_F(Simulate, CsvHasTheStartStateAndOneRowPerChangedSignal)
                            " --from 2026-12-14T06:00:00 --days 1 --format csv --input S0=1@2026-12-14T07:30:00");
     ASSERT_EQ(run.status, 0) << run.err;
     std::string expected = "at,signal,value\n";
-    for (const char* signal : {"T0", "T1", "T2", "T3", "T4", "T5", "T6", "T7", "S0", "S1", "S2", "S3", "R0", "R1",
-                               "R2", "R3", "R4", "R5", "R6", "R7"})
+    for (const char* signal : {"T0", "T1", "T2", "T3", "T4", "T5", "T6", "T7", "S0", "S1",
+                               "S2", "S3", "R0", "R1", "R2", "R3", "R4", "R5", "R6", "R7"})
         expected += std::string("2026-12-14T06:00:00,") + signal + ",0\n";
     expected += "2026-12-14T07:30:00,T0,1\n2026-12-14T07:30:00,S0,1\n2026-12-14T07:30:00,R0,1\n"
                 "2026-12-14T07:30:00,R1,1\n2026-12-14T22:00:00,T0,0\n2026-12-14T22:00:00,R1,0\n";
@@ -108,9 +108,10 @@ TEST_F(Simulate, SvgGoesToTheOutputFile)
     const std::string svg = QuarnctlRunner::Read(out);
     EXPECT_EQ(svg.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg ", 0), 0u);
     // The version is the title, R3's lane carries its condition.
-    for (const char* part : {"<title>office</title>", ">T0</text>", ">T1</text>", ">R2</text>",
-                             ">R3<title>R3: (#T0&amp;&amp;#T1)||#R2</title></text>", ">Mon</text>", ">2026-12-20</text>",
-                             "<title>T0 on Fri 2026-12-18 07:30:00 - Fri 2026-12-18 22:00:00</title>"})
+    for (const char* part :
+         {"<title>office</title>", ">T0</text>", ">T1</text>", ">R2</text>",
+          ">R3<title>R3: (#T0&amp;&amp;#T1)||#R2</title></text>", ">Mon</text>", ">2026-12-20</text>",
+          "<title>T0 on Fri 2026-12-18 07:30:00 - Fri 2026-12-18 22:00:00</title>"})
         EXPECT_NE(svg.find(part), std::string::npos) << part;
     EXPECT_EQ(svg.find(">S0</text>"), std::string::npos);
 }

@@ -29,7 +29,8 @@ TEST(TimelineOutput, DirectJsonTextIsTheTreesText)
         EXPECT_EQ(TimelineJsonText(*timeline), expected);
     }
     EXPECT_EQ(TimelineJson(leftOut)["warnings"], nlohmann::json::array({"7 more warnings left out"}));
-    EXPECT_EQ(TimelineJson(busy)["changes"][0].dump(), "{\"at\":\"2026-12-14T00:01:00\",\"T0\":false,\"S0\":true,\"R0\":true}");
+    EXPECT_EQ(TimelineJson(busy)["changes"][0].dump(),
+              "{\"at\":\"2026-12-14T00:01:00\",\"T0\":false,\"S0\":true,\"R0\":true}");
 }
 
 }  // namespace

@@ -196,10 +196,11 @@ TEST_F(ConvertCommandTest, EveryDialectConvertsIntoTheWritersFile)
 TEST_F(ConvertCommandTest, NoRelayIsSaidFirstAndStrictFailsOnAnyNote)
 {
     const std::string plain = folder.File("plain.xmi");
-    ASSERT_TRUE(WriteBytes(plain, "<?xml version=\"1.0\"?>\n<uml:Model xmlns:xmi=\"http://www.omg.org/spec/XMI/20131001\" "
-                                 "xmlns:uml=\"http://www.eclipse.org/uml2/5.0.0/UML\" xmi:id=\"m\" name=\"plain\">"
-                                 "<packagedElement xmi:type=\"uml:StateMachine\" xmi:id=\"sm\" name=\"plain\"/>"
-                                 "</uml:Model>\n"));
+    ASSERT_TRUE(WriteBytes(plain,
+                           "<?xml version=\"1.0\"?>\n<uml:Model xmlns:xmi=\"http://www.omg.org/spec/XMI/20131001\" "
+                           "xmlns:uml=\"http://www.eclipse.org/uml2/5.0.0/UML\" xmi:id=\"m\" name=\"plain\">"
+                           "<packagedElement xmi:type=\"uml:StateMachine\" xmi:id=\"sm\" name=\"plain\"/>"
+                           "</uml:Model>\n"));
     CommandRun run = Quarnctl("convert " + Quoted(plain));
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "No relay was found in the model.\n");

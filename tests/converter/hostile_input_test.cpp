@@ -80,8 +80,8 @@ TEST(HostileInputTest, DocumentsDeclaringEntitiesFailAsUnreadableAtOnce)
     };
     std::string laughs = "<!ENTITY l0 \"ha\">";
     for (int level = 1; level <= 12; ++level) {
-        laughs += "<!ENTITY l" + std::to_string(level) + " \"" +
-                  Repeated("&l" + std::to_string(level - 1) + ";", 10) + "\">";
+        laughs +=
+            "<!ENTITY l" + std::to_string(level) + " \"" + Repeated("&l" + std::to_string(level - 1) + ";", 10) + "\">";
     }
     const Row rows[] = {
         {"one 50 kB entity referenced 20,000 times",
@@ -89,7 +89,8 @@ TEST(HostileInputTest, DocumentsDeclaringEntitiesFailAsUnreadableAtOnce)
         {"nested entities, 10^12 characters", "<!DOCTYPE uml:Model [" + laughs + "]>\n", "&l12;"},
         {"a declared entity never referenced", "<!DOCTYPE uml:Model [<!ENTITY quiet \"q\">]>\n", ""},
         {"a parameter entity", "<!DOCTYPE uml:Model [<!ENTITY % p \"<!ENTITY e 'x'>\"> %p;]>\n", "&e;"},
-        {"an unparsed entity", "<!DOCTYPE uml:Model [<!NOTATION n SYSTEM \"n\"><!ENTITY u SYSTEM \"u\" NDATA n>]>\n", ""},
+        {"an unparsed entity", "<!DOCTYPE uml:Model [<!NOTATION n SYSTEM \"n\"><!ENTITY u SYSTEM \"u\" NDATA n>]>\n",
+         ""},
     };
     for (const Row& row : rows) {
         const std::clock_t start = std::clock();

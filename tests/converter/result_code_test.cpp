@@ -17,14 +17,10 @@ TEST(ResultCodeTest, DescriptionsOfTheCodesAndTheFallbackTexts)
         const char* text;
     };
     const Row rows[] = {
-        {0x80004005u, "Unspecified error"},
-        {0x80070003u, "The system cannot find the path specified."},
-        {0x80070005u, "Access is denied."},
-        {0x80040201u, "IDispatch error #1"},
-        {0x80040205u, "IDispatch error #5"},
-        {0x8004FFFFu, "IDispatch error #65023"},
-        {0x80040200u, "Unknown error 0x80040200"},
-        {0x80050000u, "Unknown error 0x80050000"},
+        {0x80004005u, "Unspecified error"},        {0x80070003u, "The system cannot find the path specified."},
+        {0x80070005u, "Access is denied."},        {0x80040201u, "IDispatch error #1"},
+        {0x80040205u, "IDispatch error #5"},       {0x8004FFFFu, "IDispatch error #65023"},
+        {0x80040200u, "Unknown error 0x80040200"}, {0x80050000u, "Unknown error 0x80050000"},
         {0x00001234u, "Unknown error 0x1234"},
     };
     for (const Row& row : rows) {

@@ -62,7 +62,8 @@ TEST_P(RelayCopyTest, ConvertsIntoTheRelay)
 
     const std::string n = std::to_string(sample.relay);
     // An unnamed state machine is named after the destination, out.xml.
-    const std::string version = std::string("<version>") + (*sample.version == '\0' ? "out" : sample.version) + "</version>";
+    const std::string version =
+        std::string("<version>") + (*sample.version == '\0' ? "out" : sample.version) + "</version>";
     EXPECT_NE(result.output.find(version), std::string::npos) << result.output;
     EXPECT_NE(result.output.find("<state id=\"R" + n + "\" initial=\"Roff" + n + "\">"), std::string::npos)
         << result.output << result.AllNotes();

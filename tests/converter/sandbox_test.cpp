@@ -44,8 +44,8 @@ public:
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         address.sin_port = 0;
         socklen_t length = sizeof address;
-        if (fd_ >= 0 && bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-            listen(fd_, 4) == 0 && getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+        if (fd_ >= 0 && bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 && listen(fd_, 4) == 0 &&
+            getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
             port_ = ntohs(address.sin_port);
         }
     }
@@ -99,7 +99,8 @@ TEST(SandboxTest, NothingIsFetchedFromTheNetwork)
     const std::string stylesheet = folder.File("fetch.xsl");
     ASSERT_TRUE(WriteBytes(stylesheet, R"x(<?xml version="1.0"?>
 <xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">
-  <xsl:template match="/"><out><xsl:value-of select="document(')x" + base + R"x(/doc.xml')"/></out></xsl:template>
+  <xsl:template match="/"><out><xsl:value-of select="document(')x" +
+                                           base + R"x(/doc.xml')"/></out></xsl:template>
 </xsl:stylesheet>)x"));
 
     const std::string sources[] = {
@@ -122,7 +123,8 @@ TEST(SandboxTest, StylesheetMayReadLocalDocuments)
     ASSERT_TRUE(WriteBytes(secret, kSecret));
     ASSERT_TRUE(WriteBytes(folder.File("table.xml"), "<?xml version=\"1.0\"?>\n<t><row>looked up</row></t>"));
     ASSERT_TRUE(WriteBytes(folder.File("entities.xml"), "<?xml version=\"1.0\"?>\n<!DOCTYPE t [<!ENTITY e SYSTEM \"" +
-                                                           secret + "\">]>\n<t><row>declared</row><row>&e;</row></t>"));
+                                                            secret +
+                                                            "\">]>\n<t><row>declared</row><row>&e;</row></t>"));
     const std::string stylesheet = folder.File("lookup.xsl");
     ASSERT_TRUE(WriteBytes(stylesheet, R"x(<?xml version="1.0"?>
 <xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">
@@ -145,7 +147,8 @@ TEST(SandboxTest, StylesheetCannotWriteFilesOrCreateFolders)
   <xsl:template match="/">
     <out/>
     <xsl:document href=")" + planted + R"(" method="text">planted</xsl:document>
-    <xsl:document href=")" + plantedInFolder + R"(" method="text">planted</xsl:document>
+    <xsl:document href=")" + plantedInFolder +
+                                           R"(" method="text">planted</xsl:document>
   </xsl:template>
 </xsl:stylesheet>)"));
     const test::Conversion result = ConvertText("<m/>", stylesheet);

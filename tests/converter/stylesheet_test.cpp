@@ -20,29 +20,33 @@ using test::ReadBytes;
 // machine: two states a and b, an initial transition to a when asked for,
 // a transition a -> b holding switchGuard and b -> a holding backGuard
 // (both XML snippets), and a comment.
-std::string UmlModel(const std::string& regionName, const std::string& aName, const std::string& bName,
-                     bool initialToA, const std::string& switchGuard, const std::string& backGuard = "",
-                     const std::string& comment = "")
+std::string UmlModel(const std::string& regionName, const std::string& aName, const std::string& bName, bool initialToA,
+                     const std::string& switchGuard, const std::string& backGuard = "", const std::string& comment = "")
 {
-    std::string xmi =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<uml:Model xmi:version=\"20131001\" xmlns:xmi=\"http://www.omg.org/spec/XMI/20131001\" "
-        "xmlns:uml=\"http://www.eclipse.org/uml2/5.0.0/UML\" xmi:id=\"model\" name=\"Root\">\n";
+    std::string xmi = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                      "<uml:Model xmi:version=\"20131001\" xmlns:xmi=\"http://www.omg.org/spec/XMI/20131001\" "
+                      "xmlns:uml=\"http://www.eclipse.org/uml2/5.0.0/UML\" xmi:id=\"model\" name=\"Root\">\n";
     if (!comment.empty()) {
         xmi += "<ownedComment xmi:type=\"uml:Comment\" xmi:id=\"note\"><body>" + comment + "</body></ownedComment>\n";
     }
     xmi += "<packagedElement xmi:type=\"uml:StateMachine\" xmi:id=\"sm\" name=\"plant\">\n"
-           "<region xmi:type=\"uml:Region\" xmi:id=\"region\" name=\"" + regionName + "\">\n";
+           "<region xmi:type=\"uml:Region\" xmi:id=\"region\" name=\"" +
+           regionName + "\">\n";
     if (initialToA) {
         xmi += "<transition xmi:type=\"uml:Transition\" xmi:id=\"t0\" source=\"init\" target=\"a\"/>\n"
                "<subvertex xmi:type=\"uml:Pseudostate\" xmi:id=\"init\"/>\n";
     }
     xmi += "<transition xmi:type=\"uml:Transition\" xmi:id=\"up\" source=\"a\" target=\"b\">" + switchGuard +
            "</transition>\n"
-           "<transition xmi:type=\"uml:Transition\" xmi:id=\"down\" source=\"b\" target=\"a\">" + backGuard +
+           "<transition xmi:type=\"uml:Transition\" xmi:id=\"down\" source=\"b\" target=\"a\">" +
+           backGuard +
            "</transition>\n"
-           "<subvertex xmi:type=\"uml:State\" xmi:id=\"a\" name=\"" + aName + "\"/>\n"
-           "<subvertex xmi:type=\"uml:State\" xmi:id=\"b\" name=\"" + bName + "\"/>\n"
+           "<subvertex xmi:type=\"uml:State\" xmi:id=\"a\" name=\"" +
+           aName +
+           "\"/>\n"
+           "<subvertex xmi:type=\"uml:State\" xmi:id=\"b\" name=\"" +
+           bName +
+           "\"/>\n"
            "</region>\n</packagedElement>\n</uml:Model>\n";
     return xmi;
 }
@@ -50,7 +54,8 @@ std::string UmlModel(const std::string& regionName, const std::string& aName, co
 std::string BodyGuard(const std::string& text)
 {
     return "<guard xmi:type=\"uml:Constraint\" xmi:id=\"g\"><specification xmi:type=\"uml:OpaqueExpression\" "
-           "xmi:id=\"gs\" body=\"" + text + "\"/></guard>";
+           "xmi:id=\"gs\" body=\"" +
+           text + "\"/></guard>";
 }
 
 // A relay's lines as the writer lays them out.
@@ -130,17 +135,17 @@ TEST(StylesheetTest, RelayNumberAndOffState)
         {"R4", "off", "R4 off", true, -1, true, "more than one of its states is named off"},
     };
     for (const Row& row : rows) {
-        const Conversion result =
-            ConvertText(UmlModel(row.region, row.a, row.b, row.initialToA, BodyGuard("#S0")));
+        const Conversion result = ConvertText(UmlModel(row.region, row.a, row.b, row.initialToA, BodyGuard("#S0")));
         const std::string label = std::string(row.region) + " / " + row.a + " / " + row.b;
         ASSERT_EQ(result.outcome.status, TransformStatus::Success) << label;
         if (row.relay < 0) {
             EXPECT_NE(result.output.find("<parallel/>"), std::string::npos) << label << "\n" << result.output;
             // An unnamed region is named by its states.
             const std::string region = *row.region != '\0' ? std::string("\"") + row.region + "\""
-                                                            : std::string("with the states ") + row.a + ", " + row.b;
+                                                           : std::string("with the states ") + row.a + ", " + row.b;
             EXPECT_TRUE(result.HasNote("region " + region + " (id region) not mapped: it is not a relay: " + row.note))
-                << label << "\n" << result.AllNotes();
+                << label << "\n"
+                << result.AllNotes();
             EXPECT_TRUE(result.HasNote(std::string("state \"") + row.a + "\" (id a) not mapped")) << label;
             EXPECT_TRUE(result.HasNote(std::string("state \"") + row.b + "\" (id b) not mapped")) << label;
             continue;
@@ -149,12 +154,13 @@ TEST(StylesheetTest, RelayNumberAndOffState)
         // is off no transition leads from off to on with a guard... except
         // that b -> a has none, so b as off state means "no guard".
         if (row.aIsOff) {
-            EXPECT_NE(result.output.find(RelayElement(row.relay, "#S0")), std::string::npos)
-                << label << "\n" << result.output;
+            EXPECT_NE(result.output.find(RelayElement(row.relay, "#S0")), std::string::npos) << label << "\n"
+                                                                                             << result.output;
             EXPECT_EQ(result.notes.size(), 0u) << label << "\n" << result.AllNotes();
         } else {
             EXPECT_TRUE(result.HasNote("from \"" + std::string(row.b) + "\" to \"" + row.a + "\" has no guard"))
-                << label << "\n" << result.AllNotes();
+                << label << "\n"
+                << result.AllNotes();
         }
     }
 }
@@ -213,8 +219,8 @@ TEST(StylesheetTest, GuardFormsAndControllerSyntax)
         const Conversion result = ConvertText(model);
         ASSERT_EQ(result.outcome.status, TransformStatus::Success) << row.what;
         if (*row.condition != '\0') {
-            EXPECT_NE(result.output.find(RelayElement(6, row.condition)), std::string::npos)
-                << row.what << "\n" << result.output;
+            EXPECT_NE(result.output.find(RelayElement(6, row.condition)), std::string::npos) << row.what << "\n"
+                                                                                             << result.output;
         } else {
             EXPECT_NE(result.output.find("<parallel/>"), std::string::npos) << row.what;
             EXPECT_TRUE(result.HasNote(row.note)) << row.what << "\n" << result.AllNotes();
@@ -240,11 +246,14 @@ TEST(StylesheetTest, GuardBackToOffMustBeTheNegation)
     };
     for (const Row& row : rows) {
         const std::string back =
-            *row.back == '\0' ? "" : "<guard xmi:type=\"uml:Constraint\" xmi:id=\"h\" specification=\"" + std::string(row.back) + "\"/>";
+            *row.back == '\0'
+                ? ""
+                : "<guard xmi:type=\"uml:Constraint\" xmi:id=\"h\" specification=\"" + std::string(row.back) + "\"/>";
         const Conversion result = ConvertText(UmlModel("R2", "off", "on", false, BodyGuard(row.condition), back));
         EXPECT_NE(result.output.find("<state id=\"R2\""), std::string::npos) << row.condition;
         EXPECT_EQ(result.HasNote("transition \"\" (id down) not mapped: its guard"), row.reported)
-            << row.condition << " / " << row.back << "\n" << result.AllNotes();
+            << row.condition << " / " << row.back << "\n"
+            << result.AllNotes();
     }
 }
 
@@ -264,7 +273,8 @@ TEST(StylesheetTest, TimerLines)
          "<timer id=\"3\" start=\"31647900\" end=\"31622400\" dow=\"127\">", ""},
         {"#T4 ON 2004/03/01 00:00:00 OFF 2099/12/31 23:59:59",
          "<timer id=\"4\" start=\"131414400\" end=\"3155759999\" dow=\"0\">", ""},
-        {"T5 ON 2004/02/29 00:00:00 OFF 2004/03/01 00:00:00", "<timer id=\"5\" start=\"131328000\" end=\"131414400\"", ""},
+        {"T5 ON 2004/02/29 00:00:00 OFF 2004/03/01 00:00:00", "<timer id=\"5\" start=\"131328000\" end=\"131414400\"",
+         ""},
         {"T6 ON 07:30:00", "", "it has no OFF time"},
         {"Turn the pump OFF at night", "", ""},
         {"T7 ON 2001/02/29 00:00:00 OFF 2001/03/01 10:00:00", "", "\"2001/02/29\" is not a date"},
@@ -296,8 +306,7 @@ TEST(StylesheetTest, TimerLines)
             EXPECT_EQ(result.output.find("<timer"), std::string::npos) << row.line << "\n" << result.output;
         }
         if (*row.note != '\0') {
-            EXPECT_TRUE(result.HasNote(row.note))
-                << row.line << "\n" << result.AllNotes();
+            EXPECT_TRUE(result.HasNote(row.note)) << row.line << "\n" << result.AllNotes();
         } else {
             EXPECT_TRUE(result.notes.empty()) << row.line << "\n" << result.AllNotes();
         }
@@ -349,8 +358,10 @@ TEST(StylesheetTest, RelaysAndTimersAreWrittenInIndexOrderFirstOneCounting)
     EXPECT_TRUE(result.HasNote("region \"R5\" (id rz) not mapped: an earlier region already gives relay R5"))
         << result.AllNotes();
     EXPECT_TRUE(result.HasNote("state \"off\" (id az) not mapped: its region \"R5\" repeats relay R5"));
-    EXPECT_TRUE(result.HasNote("timer line \"T5 OFF 03:00:00\" (id c) not mapped: an earlier line already gives timer T5"));
-    EXPECT_TRUE(result.HasNote("state machine \"first\" (id empty) not mapped: only one state machine is converted, \"second\""));
+    EXPECT_TRUE(
+        result.HasNote("timer line \"T5 OFF 03:00:00\" (id c) not mapped: an earlier line already gives timer T5"));
+    EXPECT_TRUE(result.HasNote(
+        "state machine \"first\" (id empty) not mapped: only one state machine is converted, \"second\""));
 }
 
 // Texts are walked by recursive templates; long ones must neither fail the
@@ -378,8 +389,7 @@ TEST(StylesheetTest, LongCommentsAndGuardsAreHandled)
 
 TEST(StylesheetTest, ModelWithoutStateMachineGivesAnEmptyFileAndSaysSo)
 {
-    const Conversion result =
-        ConvertText("<?xml version=\"1.0\"?><XMI xmi.version=\"1.2\"><XMI.content/></XMI>");
+    const Conversion result = ConvertText("<?xml version=\"1.0\"?><XMI xmi.version=\"1.2\"><XMI.content/></XMI>");
     EXPECT_TRUE(result.HasNote("file not mapped: it holds no UML model and no state machine")) << result.AllNotes();
     ASSERT_EQ(result.outcome.status, TransformStatus::Success);
     // Without a state machine the version is the destination's name, out.xml.
@@ -453,20 +463,25 @@ TEST(StylesheetTest, ReportsNameWhatTheToolShows)
         const char* relay;  // expected in the file; empty: no relay
     };
     const Row rows[] = {
-        {"unnamed region", uml2 + "<packagedElement xmi:type=\"uml:StateMachine\" xmi:id=\"sm\" name=\"p\">" + relay +
-                               "<region xmi:type=\"uml:Region\" xmi:id=\"r\"><subvertex xmi:type=\"uml:State\" xmi:id=\"s1\" "
-                               "name=\"Idle\"/><subvertex xmi:type=\"uml:State\" xmi:id=\"s2\" name=\"Running\"/></region>"
-                               "</packagedElement></uml:Model>",
+        {"unnamed region",
+         uml2 + "<packagedElement xmi:type=\"uml:StateMachine\" xmi:id=\"sm\" name=\"p\">" + relay +
+             "<region xmi:type=\"uml:Region\" xmi:id=\"r\"><subvertex xmi:type=\"uml:State\" xmi:id=\"s1\" "
+             "name=\"Idle\"/><subvertex xmi:type=\"uml:State\" xmi:id=\"s2\" name=\"Running\"/></region>"
+             "</packagedElement></uml:Model>",
          "region with the states Idle, Running (id r) not mapped: it is not a relay", "#1"},
-        {"protocol state machine", uml2 + "<packagedElement xmi:type=\"uml:ProtocolStateMachine\" xmi:id=\"sm\" name=\"p\">" +
-                                       relay + "</packagedElement></uml:Model>",
+        {"protocol state machine",
+         uml2 + "<packagedElement xmi:type=\"uml:ProtocolStateMachine\" xmi:id=\"sm\" name=\"p\">" + relay +
+             "</packagedElement></uml:Model>",
          "", "#1"},
-        {"unnamed converted machine", uml2 + "<packagedElement xmi:type=\"uml:StateMachine\" xmi:id=\"sm\">" + relay +
-                                          "</packagedElement><packagedElement xmi:type=\"uml:StateMachine\" xmi:id=\"sm2\" "
-                                          "name=\"spare\"/></uml:Model>",
-         "state machine \"spare\" (id sm2) not mapped: only one state machine is converted, the one with the id sm", "#1"},
-        {"states without a state machine", uml2 + "<packagedElement xmi:type=\"uml:State\" xmi:id=\"s\" name=\"Loose\"/>"
-                                               "</uml:Model>",
+        {"unnamed converted machine",
+         uml2 + "<packagedElement xmi:type=\"uml:StateMachine\" xmi:id=\"sm\">" + relay +
+             "</packagedElement><packagedElement xmi:type=\"uml:StateMachine\" xmi:id=\"sm2\" "
+             "name=\"spare\"/></uml:Model>",
+         "state machine \"spare\" (id sm2) not mapped: only one state machine is converted, the one with the id sm",
+         "#1"},
+        {"states without a state machine",
+         uml2 + "<packagedElement xmi:type=\"uml:State\" xmi:id=\"s\" name=\"Loose\"/>"
+                "</uml:Model>",
          "state \"Loose\" (id s) not mapped: it is not part of any UML state machine", ""},
         {"an activity graph only",
          "<?xml version=\"1.0\"?><XMI xmi.version=\"1.2\" xmlns:UML=\"org.omg.xmi.namespace.UML\"><XMI.content>"
@@ -484,7 +499,8 @@ TEST(StylesheetTest, ReportsNameWhatTheToolShows)
         EXPECT_EQ(result.AllNotes().find("(id )"), std::string::npos) << row.what << "\n" << result.AllNotes();
         EXPECT_EQ(result.AllNotes().find("\"\" (id"), std::string::npos) << row.what << "\n" << result.AllNotes();
         if (*row.relay != '\0') {
-            EXPECT_NE(result.output.find(RelayElement(2, row.relay)), std::string::npos) << row.what << "\n" << result.output;
+            EXPECT_NE(result.output.find(RelayElement(2, row.relay)), std::string::npos) << row.what << "\n"
+                                                                                         << result.output;
         } else {
             EXPECT_EQ(result.notes.front(), "No relay was found in the model.") << row.what;
         }

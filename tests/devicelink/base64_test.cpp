@@ -32,8 +32,14 @@ struct KnownAnswer {
 TEST(Base64, EncodesTheStandardKnownAnswers)
 {
     const KnownAnswer cases[] = {
-        {"", ""},         {"f", "Zg=="},         {"fo", "Zm8="},         {"foo", "Zm9v"},
-        {"foob", "Zm9vYg=="}, {"fooba", "Zm9vYmE="}, {"foobar", "Zm9vYmFy"}, {"admin:tovel", "YWRtaW46dG92ZWw="},
+        {"", ""},
+        {"f", "Zg=="},
+        {"fo", "Zm8="},
+        {"foo", "Zm9v"},
+        {"foob", "Zm9vYg=="},
+        {"fooba", "Zm9vYmE="},
+        {"foobar", "Zm9vYmFy"},
+        {"admin:tovel", "YWRtaW46dG92ZWw="},
         {"admin:", "YWRtaW46"},
     };
     for (const KnownAnswer& c : cases)

@@ -43,11 +43,13 @@ TEST(ExchangeDeadline, DrippingPeerIsCutOffAtTheTimeLimitAndWhatArrivedIsTheRepl
         std::chrono::milliseconds gap;
     } cases[] = {
         {"a byte every 40 ms", Drip("x", 400), 40ms},
-        {"a space every 150 ms after a page", [] {
+        {"a space every 150 ms after a page",
+         [] {
              std::vector<std::string> chunks = {kHeader + "<p id=\"R\">5</p>"};
              chunks.insert(chunks.end(), 100, " ");
              return chunks;
-         }(), 150ms},
+         }(),
+         150ms},
     };
     for (const auto& c : cases) {
         TestPeer peer(c.chunks, TestPeer::Ending::Reply, c.gap);

@@ -64,7 +64,9 @@ TEST(NarrowText, Utf8LocaleConvertsMultiByteAndReplacesInvalidBytes)
     EXPECT_EQ(ToNarrow(u"x\xDC00y"), "x?y");
     EXPECT_EQ(ToWide("p\xc3\xa4\xe2\x82\xac"), u"p\u00e4\u20ac");
     // A stray byte and a sequence cut off at the end of a chunk.
-    EXPECT_EQ(ToWide("a\xff" "b\xe2\x82"), u"a\uFFFDb\uFFFD\uFFFD");
+    EXPECT_EQ(ToWide("a\xff"
+                     "b\xe2\x82"),
+              u"a\uFFFDb\uFFFD\uFFFD");
 }
 
 #ifdef _WIN32

@@ -37,10 +37,14 @@ std::string ExpectedRequest(const std::string& token, const std::string& content
 {
     return "POST /state_machine_mp.html HTTP/1.0\r\n"
            "logoff: true\r\n"
-           "Authorization: Basic " + token + "\r\n"
+           "Authorization: Basic " +
+           token +
+           "\r\n"
            "boundary=1234567890\r\n"
            "--1234567890\r\n"
-           "name=\"file\"\r\n\r\n" + content + "\r\n"
+           "name=\"file\"\r\n\r\n" +
+           content +
+           "\r\n"
            "--1234567890--\r\n"
            "\r\n";
 }
@@ -64,11 +68,11 @@ TEST_F(UploadTest, SendsTheRequestByteForByteAndReturnsTheMessage)
 {
     const std::string file = "\xEF\xBB\xBF<?xml version=\"1.0\"?>\r\n<statemachine>\r\n</statemachine>\r\n";
     TestPeer peer({kReplyWithMessage});
-    const UploadOutcome outcome = UploadStateMachine(u"127.0.0.1", WriteFile("sm.xml", file), u"tovel",
-                                                     Options(peer.Port()));
-    EXPECT_EQ(peer.Request(),
-              ExpectedRequest("YWRtaW46dG92ZWw=",
-                              "\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<statemachine>\n</statemachine>\n"));
+    const UploadOutcome outcome =
+        UploadStateMachine(u"127.0.0.1", WriteFile("sm.xml", file), u"tovel", Options(peer.Port()));
+    EXPECT_EQ(
+        peer.Request(),
+        ExpectedRequest("YWRtaW46dG92ZWw=", "\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<statemachine>\n</statemachine>\n"));
     EXPECT_EQ(outcome.failure, UploadFailure::None);
     EXPECT_EQ(outcome.status, 200);
     EXPECT_EQ(outcome.text, u"Accepted: 1 timer");
@@ -77,7 +81,8 @@ TEST_F(UploadTest, SendsTheRequestByteForByteAndReturnsTheMessage)
 TEST_F(UploadTest, EmptyFileAndEmptyPassword)
 {
     TestPeer peer({kReplyWithMessage});
-    const UploadOutcome outcome = UploadStateMachine(u"127.0.0.1", WriteFile("empty.xml", ""), u"", Options(peer.Port()));
+    const UploadOutcome outcome =
+        UploadStateMachine(u"127.0.0.1", WriteFile("empty.xml", ""), u"", Options(peer.Port()));
     EXPECT_EQ(peer.Request(), ExpectedRequest("YWRtaW46", ""));
     EXPECT_EQ(outcome.status, 200);
 }
@@ -135,7 +140,9 @@ TEST(TextModeContent, ReadsLikeATextModeStream)
         {"a\r\nb\r\n", "a\nb\n"},
         {"lone\rcr\r", "lone\rcr\r"},
         {"\r\r\n", "\r\n"},
-        {"before\x1A" "after", "before"},
+        {"before\x1A"
+         "after",
+         "before"},
         {std::string("before\0after", 12), "before"},
         {"\xEF\xBB\xBFx", "\xEF\xBB\xBFx"},
     };
@@ -267,8 +274,7 @@ TEST_F(UploadTest, RepliesBecomeResultTexts)
         EXPECT_EQ(outcome.text, c.text) << c.reply;
     }
 
-    const UploadOutcome refused =
-        UploadStateMachine(u"127.0.0.1", path, u"tovel", Options(test::ClosedPort()));
+    const UploadOutcome refused = UploadStateMachine(u"127.0.0.1", path, u"tovel", Options(test::ClosedPort()));
     EXPECT_EQ(refused.failure, UploadFailure::Connect);
     EXPECT_EQ(refused.error, net::kConnectionRefused);
     EXPECT_EQ(refused.text, CannotConnectText(net::kConnectionRefused));
@@ -307,8 +313,8 @@ TEST_F(UploadTest, AReplyThatRunsPastTheLimitIsNoSuccess)
     // A 200 whose status element never ends: what fits in the limit is not
     // the controller's message.
     const std::u16string path = WriteFile("sm.xml", "<statemachine/>");
-    const std::string endless = "HTTP/1.0 200 OK\r\n\r\n<p name=\"status\">State machine accepted " +
-                                std::string(kReplyLimit + 4096, 'x');
+    const std::string endless =
+        "HTTP/1.0 200 OK\r\n\r\n<p name=\"status\">State machine accepted " + std::string(kReplyLimit + 4096, 'x');
     std::vector<std::string> chunks;
     for (std::size_t at = 0; at < endless.size(); at += 65536)
         chunks.push_back(endless.substr(at, 65536));

@@ -57,8 +57,7 @@ TEST(ConditionText, BuildJoinsTheNonNeutralInputs)
         {Sel({u"0", u"T2", u"1", u"1", u"1", u"0", u"0", u"0"}), u"(#0&&#T2)||#1"},
         {Sel({u"1", u"1", u"1", u"1", u"0", u"0", u"0", u"0"}), u""},
         {Sel({u"1", u"T0", u"1", u"T1", u"0", u"0", u"0", u"0"}), u"(#T0&&#T1)"},
-        {Sel({u"S3", u"R7", u"T7", u"0", u"S1", u"S2", u"R0", u"T3"}),
-         u"(#S3&&#R7&&#T7&&#0)||#S1||#S2||#R0||#T3"},
+        {Sel({u"S3", u"R7", u"T7", u"0", u"S1", u"S2", u"R0", u"T3"}), u"(#S3&&#R7&&#T7&&#0)||#S1||#S2||#R0||#T3"},
         // Missing selections count as neutral.
         {GateSelections{-1, 22, 2, -1, -1, 99, 10, -1}, u"(#T0)||#R0"},
     };
@@ -110,11 +109,8 @@ TEST(ConditionText, GateIsUsedWhenAnInputIsNotNeutral)
         bool andUsed;
         bool orUsed;
     } cases[] = {
-        {u"", false, false},
-        {u"#R2||#S1", false, true},
-        {u"(#T0&&#T1)", true, false},
-        {u"(#T0)||#R2", true, true},
-        {u"(#0)", true, false},  // a "0" in the AND gate counts: the relay is never on
+        {u"", false, false},         {u"#R2||#S1", false, true}, {u"(#T0&&#T1)", true, false},
+        {u"(#T0)||#R2", true, true}, {u"(#0)", true, false},  // a "0" in the AND gate counts: the relay is never on
     };
     for (const auto& c : cases) {
         const GateSelections selections = ParseConditionText(c.text);
@@ -130,12 +126,13 @@ TEST(ConditionText, GateIsUsedWhenAnInputIsNotNeutral)
 TEST(ConditionText, MapTokenTable)
 {
     const std::pair<std::u16string, std::u16string> cases[] = {
-        {u"#T0", u"T0"}, {u"#T7", u"T7"}, {u"#T8", u"0"},  {u"#R0", u"R0"},  {u"#R7", u"R7"},
-        {u"#R-1", u"0"}, {u"#S3", u"S3"}, {u"#S4", u"0"},  {u"#X1", u"0"},   {u"#0", u"0"},
-        {u"#1", u"1"},   {u"1", u"1"},    {u"0", u"0"},    {u"1xyz", u"1"},  {u"(#T3", u"T3"},
-        {u"(1", u"1"},   {u"", u"0"},     {u"(", u"0"},    {u"#", u"0"},     {u"#T", u"T0"},
+        {u"#T0", u"T0"},  {u"#T7", u"T7"},  {u"#T8", u"0"},   {u"#R0", u"R0"},
+        {u"#R7", u"R7"},  {u"#R-1", u"0"},  {u"#S3", u"S3"},  {u"#S4", u"0"},
+        {u"#X1", u"0"},   {u"#0", u"0"},    {u"#1", u"1"},    {u"1", u"1"},
+        {u"0", u"0"},     {u"1xyz", u"1"},  {u"(#T3", u"T3"}, {u"(1", u"1"},
+        {u"", u"0"},      {u"(", u"0"},     {u"#", u"0"},     {u"#T", u"T0"},
         {u"#T 5", u"T5"}, {u"#R+2", u"R2"}, {u"#S1x", u"S1"}, {u"#T99999999999999", u"0"},
-        {u"T3", u"0"},   {u"#10", u"0"},  {u"#1x", u"0"},
+        {u"T3", u"0"},    {u"#10", u"0"},   {u"#1x", u"0"},
     };
     for (const auto& [token, input] : cases) {
         const int index = MapConditionToken(token);

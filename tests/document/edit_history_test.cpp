@@ -14,9 +14,15 @@ struct EditKind {
 };
 
 const EditKind kEditKinds[] = {
-    {"date value", [](StateMachineModel& m) { m.timers[2].onDate = CalendarDate{2014, 3, 9}; }},
+    {"date value",
+     [](StateMachineModel& m) {
+         m.timers[2].onDate = CalendarDate{2014, 3, 9};
+     }},
     {"date blanked", [](StateMachineModel& m) { m.timers[1].onDate.reset(); }},
-    {"time value", [](StateMachineModel& m) { m.timers[7].offTime = TimeOfDay{23, 59, 58}; }},
+    {"time value",
+     [](StateMachineModel& m) {
+         m.timers[7].offTime = TimeOfDay{23, 59, 58};
+     }},
     {"time blanked", [](StateMachineModel& m) { m.timers[1].offTime.reset(); }},
     {"weekday box", [](StateMachineModel& m) { m.timers[0].weekdays[6] = !m.timers[0].weekdays[6]; }},
     {"all days", [](StateMachineModel& m) { SetWeekdayMask(m, 4, 255); }},

@@ -131,9 +131,8 @@ TEST(FileAccess, FailedReplaceLeavesTheOldFileAndNoTemporaryFile)
 {
     const FailureCase cases[] = {
         {"missing folder", false, [](const test::ScratchFolder&) {}, "none/office.xml", "office.xml\n", ENOENT},
-        {"directory as target", false,
-         [](const test::ScratchFolder& f) { fs::create_directory(f / "dir.xml"); }, "dir.xml",
-         "dir.xml\noffice.xml\n", EISDIR},
+        {"directory as target", false, [](const test::ScratchFolder& f) { fs::create_directory(f / "dir.xml"); },
+         "dir.xml", "dir.xml\noffice.xml\n", EISDIR},
         {"link to a directory", false,
          [](const test::ScratchFolder& f) {
              fs::create_directory(f / "dir");
@@ -149,12 +148,10 @@ TEST(FileAccess, FailedReplaceLeavesTheOldFileAndNoTemporaryFile)
         {"dangling link into a missing folder", false,
          [](const test::ScratchFolder& f) { fs::create_symlink("none/new.xml", f / "link.xml"); }, "link.xml",
          "link.xml\noffice.xml\n", ENOENT},
-        {"write-protected file", true,
-         [](const test::ScratchFolder& f) { ::chmod((f / "office.xml").c_str(), 0444); }, "office.xml",
+        {"write-protected file", true, [](const test::ScratchFolder& f) { ::chmod((f / "office.xml").c_str(), 0444); },
+         "office.xml", "office.xml\n", EACCES},
+        {"read-only folder", true, [](const test::ScratchFolder& f) { ::chmod(f.path().c_str(), 0555); }, "office.xml",
          "office.xml\n", EACCES},
-        {"read-only folder", true,
-         [](const test::ScratchFolder& f) { ::chmod(f.path().c_str(), 0555); }, "office.xml", "office.xml\n",
-         EACCES},
     };
     for (const FailureCase& c : cases) {
         if (c.needsPermissions && test::RunningAsRoot())
@@ -228,9 +225,8 @@ TEST(FileAccess, DanglingLinkCreatesTheFileItNames)
              fs::create_symlink("../sub/new.xml", f / "sub" / "step.xml");
          },
          "sub/new.xml", "link.xml\nsub\n"},
-        {"absolute link",
-         [](const test::ScratchFolder& f) { fs::create_symlink(f / "new.xml", f / "link.xml"); }, "new.xml",
-         "link.xml\nnew.xml\n"},
+        {"absolute link", [](const test::ScratchFolder& f) { fs::create_symlink(f / "new.xml", f / "link.xml"); },
+         "new.xml", "link.xml\nnew.xml\n"},
     };
     for (const auto& c : cases) {
         test::ScratchFolder folder;

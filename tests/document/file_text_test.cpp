@@ -73,8 +73,9 @@ TEST(FileTextSource, GivesTheDecodedTextInPieces)
 TEST(FileTextSource, ReadsAnOpenFileWindowByWindow)
 {
     std::vector<FileTextCase> cases = Cases();
-    cases.push_back({"long mixed line", "\xEF\xBB\xBF<a b=\"\xC3\xA9\xE2\x82\xAC\">\r\n\r\r\n\xF0\x9F\x98\x80x\xE2\x82\r\n"
-                                        "\xC3\r\n\x80\x80\xF0\x9F\x98y</a>\r",
+    cases.push_back({"long mixed line",
+                     "\xEF\xBB\xBF<a b=\"\xC3\xA9\xE2\x82\xAC\">\r\n\r\r\n\xF0\x9F\x98\x80x\xE2\x82\r\n"
+                     "\xC3\r\n\x80\x80\xF0\x9F\x98y</a>\r",
                      u"<a b=\"\u00e9\u20ac\">\n\r\n\U0001F600x\uFFFD\n\uFFFD\n\uFFFD\uFFFD\uFFFDy</a>\r"});
     for (const FileTextCase& c : cases) {
         for (std::size_t window = 8; window <= c.bytes.size() + 1; ++window) {

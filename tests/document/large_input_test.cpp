@@ -32,11 +32,11 @@ constexpr std::uint64_t kLargeFileBytes = 100ull << 20;
 
 struct ChildRead {
     int result = -1;
-    int version = 0;     // 1 when the version text was read as expected
-    int timerMask = 0;   // weekday mask of the timer the file ends with
-    int relayRead = 0;   // 1 when the relay condition was read
-    long peakKiB = 0;    // ru_maxrss of the child after the read
-    long startKiB = 0;   // ru_maxrss of the child before the read
+    int version = 0;    // 1 when the version text was read as expected
+    int timerMask = 0;  // weekday mask of the timer the file ends with
+    int relayRead = 0;  // 1 when the relay condition was read
+    long peakKiB = 0;   // ru_maxrss of the child after the read
+    long startKiB = 0;  // ru_maxrss of the child before the read
 };
 
 long PeakKiB()

@@ -80,8 +80,8 @@ TEST(ReaderBytes, TellsAFileThatSwitchesNoRelay)
          "<transition target=\"Ron0\" cond=\"#S0\"> </transition></state><state id=\"Ron0\">"
          "<transition target=\"Roff0\" cond=\"!(#S0)\"> </transition></state></state></parallel></statemachine>",
          false},
-        {"timers only", "<statemachine><timer id=\"0\" start=\"27000\" end=\"79200\" dow=\"31\"> </timer></statemachine>",
-         true},
+        {"timers only",
+         "<statemachine><timer id=\"0\" start=\"27000\" end=\"79200\" dow=\"31\"> </timer></statemachine>", true},
         {"no statemachine at all", "<statemachine/>\r\n", true},
         {"empty", "", true},
         {"not XML", "0 timers, 0 relays", true},

@@ -72,12 +72,12 @@ TEST(Reader, WrittenFileReadsBackExceptWhatTheFileCannotCarry)
     StateMachineModel model = test::OfficeModel();
     model.path = test::U16Path(folder / "plan.xml");
     model.version = u"B\u00fcro \u20ac & co <v2> &amp;";
-    model.timers[2].offTime = Time(18, 0, 0);                // blank ON time and dates
-    model.timers[3].onDate = Date(2000, 6, 1);               // a date before 2001
+    model.timers[2].offTime = Time(18, 0, 0);   // blank ON time and dates
+    model.timers[3].onDate = Date(2000, 6, 1);  // a date before 2001
     model.timers[3].onTime = Time(1, 2, 3);
     model.timers[3].offDate = Date(2099, 12, 31);
     model.timers[3].offTime = Time(23, 59, 59);
-    model.timers[4].onTime = Time(5, 0, 0);                  // no OFF time: not in use
+    model.timers[4].onTime = Time(5, 0, 0);  // no OFF time: not in use
     SetWeekdayMask(model, 4, 3);
     model.relays[0] = u"#R1||#S0";
     model.relays[7] = u"(#S3&&#R7&&#T7&&#0)||#S1||#S2||#R0||#T3";
@@ -136,8 +136,7 @@ TEST(Reader, TakesWhatItNeedsAndSkipsMalformedParts)
              m.timers[0].onTime = Time(0, 0, 0);
              m.timers[0].offTime = Time(0, 0, 0);
          }},
-        {"ids out of range",
-         R"(<statemachine><timer id="8" end="60"/><timer id="-1" end="60"/></statemachine>)",
+        {"ids out of range", R"(<statemachine><timer id="8" end="60"/><timer id="-1" end="60"/></statemachine>)",
          [](StateMachineModel&) {}},
         {"numbers as the C library reads them",
          R"(<statemachine><timer id=" +3x" start="-1" end="99999999999" dow="255"/></statemachine>)",
@@ -166,8 +165,7 @@ TEST(Reader, TakesWhatItNeedsAndSkipsMalformedParts)
          }},
         {"version without text", R"(<statemachine><version/></statemachine>)", [](StateMachineModel&) {}},
         {"conditions are unescaped once and otherwise taken as they are",
-         "<statemachine><parallel>" +
-             RelayState("R3", Halves("Roff3", "Ron3", "(#T0&amp;&amp;#T1)||#R2")) +
+         "<statemachine><parallel>" + RelayState("R3", Halves("Roff3", "Ron3", "(#T0&amp;&amp;#T1)||#R2")) +
              RelayState("R4", Halves("Roff4", "Ron4", "#T0&&#T1")) +
              RelayState("R5", Halves("Roff5", "Ron5", "&amp;amp;x")) +
              RelayState("R6", "<state id=\"Roff6\"><transition/></state><state id=\"Ron6\"/>") +
@@ -180,14 +178,12 @@ TEST(Reader, TakesWhatItNeedsAndSkipsMalformedParts)
          }},
         {"relay states of the wrong form",
          "<parallel>" + RelayState("R8", Halves("Roff8", "Ron8", "#S0")) +
-             RelayState("R10", Halves("Roff1", "Ron1", "#S0")) +
-             RelayState("r1", Halves("Roff1", "Ron1", "#S0")) +
-             RelayState("R1", Halves("Rof1", "Ron1", "#S0")) +
-             RelayState("R1", Halves("Roff1", "Ron12", "#S0")) +
+             RelayState("R10", Halves("Roff1", "Ron1", "#S0")) + RelayState("r1", Halves("Roff1", "Ron1", "#S0")) +
+             RelayState("R1", Halves("Rof1", "Ron1", "#S0")) + RelayState("R1", Halves("Roff1", "Ron12", "#S0")) +
              RelayState("R2", Halves("Roff2", "Ron2", "#S0") + "<state id=\"x\"/>") +
-             RelayState("R3", "<state id=\"Roff3\"/><state id=\"Ron3\"/>") +
-             "<other><state id=\"R4\">" + Halves("Roff4", "Ron4", "#S0") + "</state></other>" +
-             RelayState("R0", Halves("RoffX", "RonY", "#S1")) + "</parallel>",
+             RelayState("R3", "<state id=\"Roff3\"/><state id=\"Ron3\"/>") + "<other><state id=\"R4\">" +
+             Halves("Roff4", "Ron4", "#S0") + "</state></other>" + RelayState("R0", Halves("RoffX", "RonY", "#S1")) +
+             "</parallel>",
          [](StateMachineModel& m) { Relay(m, 0, u"#S1"); }},
         {"first parallel anywhere, transition anywhere below the off state",
          "<doc><parallel>" +
@@ -218,11 +214,10 @@ TEST(Reader, TakesWhatItNeedsAndSkipsMalformedParts)
 
 TEST(Reader, DecodesByByteOrderMarkAndReadsCrLfAsLf)
 {
-    const std::u16string text =
-        u"<statemachine>\n<version>B\u00fcro\u20ac\U0001F600</version>\n"
-        u"<timer id=\"0\" start=\"27000\" end=\"79200\" dow=\"31\"> </timer>\n<parallel>\n"
-        u"<state id=\"R1\"><state id=\"Roff1\"><transition cond=\"#S0||#S1\"/></state>"
-        u"<state id=\"Ron1\"/></state>\n</parallel>\n</statemachine>\n";
+    const std::u16string text = u"<statemachine>\n<version>B\u00fcro\u20ac\U0001F600</version>\n"
+                                u"<timer id=\"0\" start=\"27000\" end=\"79200\" dow=\"31\"> </timer>\n<parallel>\n"
+                                u"<state id=\"R1\"><state id=\"Roff1\"><transition cond=\"#S0||#S1\"/></state>"
+                                u"<state id=\"Ron1\"/></state>\n</parallel>\n</statemachine>\n";
     std::string utf8;
     std::string utf16;
     for (const char16_t c : text) {

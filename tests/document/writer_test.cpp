@@ -40,12 +40,12 @@ TEST(Writer, EmptyDocumentHasAOneLineParallel)
     StateMachineModel model;
     model.version = u"v";
     EXPECT_EQ(StateMachineFileBytes(model), Lines({
-                                                 "<?xml version=\"1.0\" encoding=\"utf-8\"?>",
-                                                 "<statemachine>",
-                                                 "\t<version>v</version>",
-                                                 "\t<parallel/>",
-                                                 "</statemachine>",
-                                             }));
+                                                "<?xml version=\"1.0\" encoding=\"utf-8\"?>",
+                                                "<statemachine>",
+                                                "\t<version>v</version>",
+                                                "\t<parallel/>",
+                                                "</statemachine>",
+                                            }));
 }
 
 TEST(Writer, OnlyTimersWithAnOffTimeAreWritten)
@@ -65,14 +65,14 @@ TEST(Writer, OnlyTimersWithAnOffTimeAreWritten)
     SetWeekdayMask(model, 7, 255);
 
     EXPECT_EQ(StateMachineFileBytes(model), Lines({
-                                                 "<?xml version=\"1.0\" encoding=\"utf-8\"?>",
-                                                 "<statemachine>",
-                                                 "\t<version>v</version>",
-                                                 "\t<timer id=\"2\" start=\"0\" end=\"64800\" dow=\"0\"> </timer>",
-                                                 "\t<timer id=\"7\" start=\"0\" end=\"31622401\" dow=\"127\"> </timer>",
-                                                 "\t<parallel/>",
-                                                 "</statemachine>",
-                                             }));
+                                                "<?xml version=\"1.0\" encoding=\"utf-8\"?>",
+                                                "<statemachine>",
+                                                "\t<version>v</version>",
+                                                "\t<timer id=\"2\" start=\"0\" end=\"64800\" dow=\"0\"> </timer>",
+                                                "\t<timer id=\"7\" start=\"0\" end=\"31622401\" dow=\"127\"> </timer>",
+                                                "\t<parallel/>",
+                                                "</statemachine>",
+                                            }));
 }
 
 TEST(Writer, TextsAreWrittenAsHeldExceptWhatWouldEndTheirMarkup)
@@ -87,8 +87,7 @@ TEST(Writer, TextsAreWrittenAsHeldExceptWhatWouldEndTheirMarkup)
     EXPECT_NE(bytes.find("\t<state id=\"R0\" initial=\"Roff0\">\r\n"), std::string::npos);
     EXPECT_NE(bytes.find("<transition target=\"Ron0\" cond=\"#R1||#S0\"> </transition>"), std::string::npos);
     EXPECT_NE(bytes.find("<transition target=\"Roff0\" cond=\"!(#R1||#S0)\"> </transition>"), std::string::npos);
-    EXPECT_NE(bytes.find("<transition target=\"Ron7\" cond=\"(#T0&amp;&amp;#T1)\"> </transition>"),
-              std::string::npos);
+    EXPECT_NE(bytes.find("<transition target=\"Ron7\" cond=\"(#T0&amp;&amp;#T1)\"> </transition>"), std::string::npos);
     EXPECT_NE(bytes.find("<content>N7</content>"), std::string::npos);
     EXPECT_LT(bytes.find("id=\"R0\""), bytes.find("id=\"R7\""));
     EXPECT_EQ(bytes.find("R3"), std::string::npos) << "unused relays are left out";

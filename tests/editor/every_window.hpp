@@ -51,14 +51,16 @@ inline std::vector<int> MainWindowTabOrder()
 inline std::vector<WindowCase> EveryWindow(RecentFileList& recent, FileDialogs& files)
 {
     std::vector<WindowCase> cases;
-    cases.push_back({"main window", [&] { return std::make_unique<CQuarnToolDlg>(recent, files); },
-                     MainWindowTabOrder()});
-    cases.push_back({"condition dialog", [] { return std::make_unique<CInputDlg>(); },
+    cases.push_back(
+        {"main window", [&] { return std::make_unique<CQuarnToolDlg>(recent, files); }, MainWindowTabOrder()});
+    cases.push_back({"condition dialog",
+                     [] { return std::make_unique<CInputDlg>(); },
                      {1201, 1202, 1203, 1204, 1205, 1206, 1207, 1208, kOkId, kCancelId}});
-    cases.push_back({"Version", [] { return std::make_unique<CVersionDlg>(); },
-                     {CVersionDlg::kVersionFieldId, kOkId, kCancelId}});
+    cases.push_back(
+        {"Version", [] { return std::make_unique<CVersionDlg>(); }, {CVersionDlg::kVersionFieldId, kOkId, kCancelId}});
     cases.push_back({"About", [] { return std::make_unique<CAboutDlg>(); }, {kOkId}});
-    cases.push_back({"upload (editor)", [] { return std::make_unique<CUploadDlg>(UploadDlgVariant::Editor); },
+    cases.push_back({"upload (editor)",
+                     [] { return std::make_unique<CUploadDlg>(UploadDlgVariant::Editor); },
                      {CUploadDlg::kEditorUrlId, CUploadDlg::kEditorPasswordId, kOkId, kCancelId}});
     cases.push_back({"upload (converter)",
                      [] { return std::make_unique<CUploadDlg>(UploadDlgVariant::Converter); },
@@ -71,10 +73,11 @@ inline std::vector<WindowCase> EveryWindow(RecentFileList& recent, FileDialogs& 
                          return std::make_unique<CDirectDlg>();
                      },
                      {CDirectDlg::kUrlId, 1229, 1230, 1231, 1232, 1233, 1234, 1235, 1236, CDirectDlg::kExitId}});
-    cases.push_back({"converter window", [&] { return std::make_unique<CMorvexDlg>(files); },
-                     {CMorvexDlg::kSourceField, CMorvexDlg::kSourceBrowse, CMorvexDlg::kTransform,
-                      CMorvexDlg::kDestinationField, CMorvexDlg::kDestinationBrowse, CMorvexDlg::kUpload,
-                      CMorvexDlg::kExit}});
+    cases.push_back(
+        {"converter window",
+         [&] { return std::make_unique<CMorvexDlg>(files); },
+         {CMorvexDlg::kSourceField, CMorvexDlg::kSourceBrowse, CMorvexDlg::kTransform, CMorvexDlg::kDestinationField,
+          CMorvexDlg::kDestinationBrowse, CMorvexDlg::kUpload, CMorvexDlg::kExit}});
     return cases;
 }
 

@@ -11,8 +11,8 @@
 #include "devicelink/ui/window_exchange.hpp"
 #include "document/ui/input_dlg.hpp"
 #include "editor/quarn_tool_dlg.hpp"
-#include "editor/week_preview_dlg.hpp"
 #include "editor/recent_file_list.hpp"
+#include "editor/week_preview_dlg.hpp"
 #include "platform/file_dialogs.hpp"
 #include "platform/message_box.hpp"
 #include "platform/settings_store.hpp"
@@ -26,13 +26,13 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QEventLoop>
-#include <QScreen>
-#include <QTimer>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QTimer>
 
 using namespace quarn;
 
@@ -42,8 +42,7 @@ namespace {
 void Settle()
 {
     QEventLoop loop;
-    QTimer::singleShot(QGuiApplication::platformName() == QStringLiteral("xcb") ? 500 : 0, &loop,
-                       &QEventLoop::quit);
+    QTimer::singleShot(QGuiApplication::platformName() == QStringLiteral("xcb") ? 500 : 0, &loop, &QEventLoop::quit);
     loop.exec();
 }
 
@@ -134,7 +133,10 @@ int main(int argc, char* argv[])
     // What a controller that closes without an answer leaves.
     SetMessageBoxTitle(QStringLiteral("QuarnTool"));
     const auto box = CreateMessageBox(
-        &window, MessageBoxRequest{QStringLiteral("Error: 0"), MessageButtons::Ok, QMessageBox::Warning, {},
+        &window, MessageBoxRequest{QStringLiteral("Error: 0"),
+                                   MessageButtons::Ok,
+                                   QMessageBox::Warning,
+                                   {},
                                    QStringLiteral("The controller closed the connection without an answer it "
                                                   "could read."),
                                    {}});

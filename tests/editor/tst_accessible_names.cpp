@@ -83,7 +83,8 @@ void TestAccessibleNames::everyControlHasANameOfItsOwn()
         QVERIFY2(control != nullptr, qPrintable(QStringLiteral("no control %1").arg(id)));
         const QString name = AccessibleName(control);
         QVERIFY2(!name.trimmed().isEmpty(), qPrintable(QStringLiteral("control %1 has no name").arg(id)));
-        QVERIFY2(!names.contains(name), qPrintable(QStringLiteral("control %1 is named \"%2\" as another").arg(id).arg(name)));
+        QVERIFY2(!names.contains(name),
+                 qPrintable(QStringLiteral("control %1 is named \"%2\" as another").arg(id).arg(name)));
         names.insert(name);
     }
 }

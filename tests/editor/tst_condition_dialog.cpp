@@ -40,8 +40,8 @@ QString GateLook(const CInputDlg& dialog, int gate)
             return QStringLiteral("missing part");
         enabled += part->isEnabled() ? 1 : 0;
     }
-    const auto* mark = dialog.findChild<QLabel*>(gate == 0 ? QStringLiteral("andGateUnused")
-                                                           : QStringLiteral("orGateUnused"));
+    const auto* mark =
+        dialog.findChild<QLabel*>(gate == 0 ? QStringLiteral("andGateUnused") : QStringLiteral("orGateUnused"));
     if (mark == nullptr)
         return QStringLiteral("no mark");
     if (enabled == parts.size() && mark->isHidden())
@@ -88,10 +88,18 @@ void TestConditionDialog::gatesShowWhetherTheyTakePart_data()
     QTest::addColumn<QString>("orGate");
 
     // Four "1" into the AND gate would read as "always on": it is not used.
-    QTest::newRow("only the OR gate") << "#R2||#S1" << "unused" << "used";
-    QTest::newRow("only the AND gate") << "(#T0&&#T1)" << "used" << "unused";
-    QTest::newRow("both") << "(#T0&&#T1)||#R2" << "used" << "used";
-    QTest::newRow("no condition") << "" << "unused" << "unused";
+    QTest::newRow("only the OR gate") << "#R2||#S1"
+                                      << "unused"
+                                      << "used";
+    QTest::newRow("only the AND gate") << "(#T0&&#T1)"
+                                       << "used"
+                                       << "unused";
+    QTest::newRow("both") << "(#T0&&#T1)||#R2"
+                          << "used"
+                          << "used";
+    QTest::newRow("no condition") << ""
+                                  << "unused"
+                                  << "unused";
 }
 
 void TestConditionDialog::gatesShowWhetherTheyTakePart()

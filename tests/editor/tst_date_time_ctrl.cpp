@@ -3,9 +3,9 @@
 
 #include <QApplication>
 #include <QCalendarWidget>
-#include <QTableView>
 #include <QLineEdit>
 #include <QMenu>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 
@@ -348,12 +348,18 @@ void TestDateTimeCtrl::typedValueArrivesWhole_data()
 
     // The key that shows a blank field is its first digit; a separator after
     // a section that moved on by itself does not skip the next section.
-    QTest::newRow("blank date") << "yyyy/MM/dd" << true << "2027/03/05" << "2027/03/05";
-    QTest::newRow("blank time") << "HH:mm:ss" << true << "07:30:00" << "07:30:00";
-    QTest::newRow("blank time, one-digit hour") << "HH:mm:ss" << true << "7:30:00" << "07:30:00";
-    QTest::newRow("blank date, digits only") << "yyyy/MM/dd" << true << "20270305" << "2027/03/05";
-    QTest::newRow("filled time") << "HH:mm:ss" << false << "06:05:07" << "06:05:07";
-    QTest::newRow("filled date") << "yyyy/MM/dd" << false << "2031/11/30" << "2031/11/30";
+    QTest::newRow("blank date") << "yyyy/MM/dd" << true << "2027/03/05"
+                                << "2027/03/05";
+    QTest::newRow("blank time") << "HH:mm:ss" << true << "07:30:00"
+                                << "07:30:00";
+    QTest::newRow("blank time, one-digit hour") << "HH:mm:ss" << true << "7:30:00"
+                                                << "07:30:00";
+    QTest::newRow("blank date, digits only") << "yyyy/MM/dd" << true << "20270305"
+                                             << "2027/03/05";
+    QTest::newRow("filled time") << "HH:mm:ss" << false << "06:05:07"
+                                 << "06:05:07";
+    QTest::newRow("filled date") << "yyyy/MM/dd" << false << "2031/11/30"
+                                 << "2031/11/30";
 }
 
 void TestDateTimeCtrl::typedValueArrivesWhole()

@@ -33,8 +33,7 @@ namespace {
 const QString kSaveBeforeUpload = QStringLiteral("Contents changed; do you want to save before uploading?");
 const QString kEmptyFileName = QStringLiteral("Empty filename, cannot upload");
 const QString kCannotWrite = QStringLiteral("Cannot open the file for writing");
-const std::string kAccepted =
-    "HTTP/1.0 200 OK\r\n\r\n<html><td name=\"status\"><b>Got it</b></td></html>";
+const std::string kAccepted = "HTTP/1.0 200 OK\r\n\r\n<html><td name=\"status\"><b>Got it</b></td></html>";
 
 QByteArray ReadBytes(const QString& path)
 {

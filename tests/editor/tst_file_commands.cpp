@@ -116,8 +116,8 @@ void TestFileCommands::MakeChange()
 
 bool TestFileCommands::ChangeKept() const
 {
-    return static_cast<ConditionBox*>(window_->Control(CQuarnToolDlg::kFirstConditionBox + 5))->text()
-           == QStringLiteral("#S1");
+    return static_cast<ConditionBox*>(window_->Control(CQuarnToolDlg::kFirstConditionBox + 5))->text() ==
+           QStringLiteral("#S1");
 }
 
 void TestFileCommands::Run(Command command)
@@ -178,43 +178,38 @@ void TestFileCommands::questionsAndAnswers_data()
     QTest::addColumn<bool>("closed");
 
     const QStringList exitQuestion{kBeforeExit};
-    QTest::newRow("New, Cancel") << Command::New << false << MessageAnswer::Cancel << ""
-                                 << exitQuestion << true << false;
-    QTest::newRow("New, No") << Command::New << false << MessageAnswer::No << "" << exitQuestion
-                             << false << false;
+    QTest::newRow("New, Cancel") << Command::New << false << MessageAnswer::Cancel << "" << exitQuestion << true
+                                 << false;
+    QTest::newRow("New, No") << Command::New << false << MessageAnswer::No << "" << exitQuestion << false << false;
     QTest::newRow("New, Yes, save dialog cancelled")
         << Command::New << false << MessageAnswer::Yes << "" << exitQuestion << true << false;
     QTest::newRow("New, Yes, saved as new file")
         << Command::New << false << MessageAnswer::Yes << "new.xml" << exitQuestion << false << false;
-    QTest::newRow("New, Yes, save fails")
-        << Command::New << false << MessageAnswer::Yes << "-" << (QStringList{kBeforeExit, kCannotWrite})
-        << true << false;
-    QTest::newRow("Open, Cancel") << Command::Open << false << MessageAnswer::Cancel << ""
-                                  << exitQuestion << true << false;
+    QTest::newRow("New, Yes, save fails") << Command::New << false << MessageAnswer::Yes << "-"
+                                          << (QStringList{kBeforeExit, kCannotWrite}) << true << false;
+    QTest::newRow("Open, Cancel") << Command::Open << false << MessageAnswer::Cancel << "" << exitQuestion << true
+                                  << false;
     QTest::newRow("Open, No, open dialog cancelled")
         << Command::Open << false << MessageAnswer::No << "" << exitQuestion << true << false;
-    QTest::newRow("Exit, No") << Command::Exit << false << MessageAnswer::No << "" << exitQuestion
-                              << true << true;
-    QTest::newRow("Exit, Cancel") << Command::Exit << false << MessageAnswer::Cancel << ""
-                                  << exitQuestion << true << false;
+    QTest::newRow("Exit, No") << Command::Exit << false << MessageAnswer::No << "" << exitQuestion << true << true;
+    QTest::newRow("Exit, Cancel") << Command::Exit << false << MessageAnswer::Cancel << "" << exitQuestion << true
+                                  << false;
     QTest::newRow("Exit, Yes, saved to its file")
         << Command::Exit << true << MessageAnswer::Yes << "" << exitQuestion << true << true;
-    QTest::newRow("Exit, Yes, save fails")
-        << Command::Exit << false << MessageAnswer::Yes << "-" << (QStringList{kBeforeExit, kCannotWrite})
-        << true << false;
-    QTest::newRow("close box, Cancel") << Command::CloseBox << false << MessageAnswer::Cancel << ""
-                                       << exitQuestion << true << false;
-    QTest::newRow("close box, No") << Command::CloseBox << false << MessageAnswer::No << ""
-                                   << exitQuestion << true << true;
-    QTest::newRow("Escape, Cancel") << Command::EscapeKey << false << MessageAnswer::Cancel << ""
-                                    << exitQuestion << true << false;
-    QTest::newRow("Escape in a date field, No") << Command::EscapeInDateField << false
-                                                << MessageAnswer::No << "" << exitQuestion << true << true;
-    QTest::newRow("recent entry, Cancel") << Command::Recent << false << MessageAnswer::Cancel << ""
-                                          << QStringList{kSaveChanges} << true << false;
+    QTest::newRow("Exit, Yes, save fails") << Command::Exit << false << MessageAnswer::Yes << "-"
+                                           << (QStringList{kBeforeExit, kCannotWrite}) << true << false;
+    QTest::newRow("close box, Cancel") << Command::CloseBox << false << MessageAnswer::Cancel << "" << exitQuestion
+                                       << true << false;
+    QTest::newRow("close box, No") << Command::CloseBox << false << MessageAnswer::No << "" << exitQuestion << true
+                                   << true;
+    QTest::newRow("Escape, Cancel") << Command::EscapeKey << false << MessageAnswer::Cancel << "" << exitQuestion
+                                    << true << false;
+    QTest::newRow("Escape in a date field, No")
+        << Command::EscapeInDateField << false << MessageAnswer::No << "" << exitQuestion << true << true;
+    QTest::newRow("recent entry, Cancel")
+        << Command::Recent << false << MessageAnswer::Cancel << "" << QStringList{kSaveChanges} << true << false;
     QTest::newRow("recent entry, Yes, save dialog cancelled")
-        << Command::Recent << false << MessageAnswer::Yes << "" << QStringList{kSaveChanges} << true
-        << false;
+        << Command::Recent << false << MessageAnswer::Yes << "" << QStringList{kSaveChanges} << true << false;
 }
 
 void TestFileCommands::questionsAndAnswers()
@@ -363,14 +358,21 @@ void TestFileCommands::recentMenuTexts_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("currentDirectory");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("in the current folder") << "/home/u/plans/office.xml" << "/home/u/plans" << "office.xml";
-    QTest::newRow("short path") << "/home/u/office.xml" << "/tmp" << "/home/u/office.xml";
-    QTest::newRow("long path") << "/home/someone/projects/quarn/plans/office.xml" << "/tmp"
+    QTest::newRow("in the current folder") << "/home/u/plans/office.xml"
+                                           << "/home/u/plans"
+                                           << "office.xml";
+    QTest::newRow("short path") << "/home/u/office.xml"
+                                << "/tmp"
+                                << "/home/u/office.xml";
+    QTest::newRow("long path") << "/home/someone/projects/quarn/plans/office.xml"
+                               << "/tmp"
                                << "/.../quarn/plans/office.xml";
-    QTest::newRow("only the name fits") << "/a/b/c/a-very-long-file-name-for-office.xml" << "/tmp"
+    QTest::newRow("only the name fits") << "/a/b/c/a-very-long-file-name-for-office.xml"
+                                        << "/tmp"
                                         << "a-very-long-file-name-for-office.xml";
-    QTest::newRow("just the root and the name")
-        << "/very-long-folder-name/office-plan-2013.xml" << "/tmp" << "/.../office-plan-2013.xml";
+    QTest::newRow("just the root and the name") << "/very-long-folder-name/office-plan-2013.xml"
+                                                << "/tmp"
+                                                << "/.../office-plan-2013.xml";
 }
 
 void TestFileCommands::recentMenuTexts()

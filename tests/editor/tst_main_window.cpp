@@ -5,9 +5,11 @@
 #include "editor/quarn_tool_dlg.hpp"
 #include "editor/recent_file_list.hpp"
 #include "editor/version_dlg.hpp"
-#include "tests/support/qt/window_test_support.hpp"
 #include "platform/dialog_units.hpp"
+#include "tests/support/qt/window_test_support.hpp"
 
+#include <QAbstractItemView>
+#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,12 +17,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QAbstractItemView>
-#include <QAbstractTextDocumentLayout>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextLayout>
-#include <QTemporaryDir>
 
 using namespace quarn;
 using namespace quarn::test;
@@ -37,8 +37,8 @@ QStringList Selections(const CInputDlg& dialog)
 
 // Opens relay n's condition dialog, lets act look at it and change it, then
 // confirms (accept) or cancels it. Returns what the dialog showed on opening.
-QStringList EditRelay(CQuarnToolDlg& window, int n, const std::function<void(CInputDlg&)>& act,
-                      bool accept, QString* caption = nullptr)
+QStringList EditRelay(CQuarnToolDlg& window, int n, const std::function<void(CInputDlg&)>& act, bool accept,
+                      QString* caption = nullptr)
 {
     QStringList shown;
     WhenModalOpens<CInputDlg>([&](CInputDlg& dialog) {
@@ -79,11 +79,11 @@ QCheckBox* Weekday(const CQuarnToolDlg& window, int timer, int day)
 bool PaintedAsItDraws(QWidget& window, QWidget& control)
 {
     const QRect onWindow(control.mapTo(&window, QPoint(0, 0)), control.size());
-    const QImage screen = window.screen()
-                              ->grabWindow(window.winId(), onWindow.x(), onWindow.y(),
-                                           onWindow.width(), onWindow.height())
-                              .toImage()
-                              .convertToFormat(QImage::Format_RGB32);
+    const QImage screen =
+        window.screen()
+            ->grabWindow(window.winId(), onWindow.x(), onWindow.y(), onWindow.width(), onWindow.height())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
     const QImage fresh = control.grab().toImage().convertToFormat(QImage::Format_RGB32);
     return screen == fresh;
 }
@@ -259,10 +259,14 @@ void TestMainWindow::controlsSitAtTheirPlacesAndStayOnResize()
 void TestMainWindow::menusCarryTheirCommands()
 {
     const QList<std::pair<int, QString>> items{
-        {57600, "New"},           {57601, "Open..."},
-        {57603, "Save"},          {32773, "Save As ...."},
-        {32774, "Exit"},          {32779, "Version..."},
-        {32778, "Direct control..."}, {32775, "Upload to QUARN..."},
+        {57600, "New"},
+        {57601, "Open..."},
+        {57603, "Save"},
+        {32773, "Save As ...."},
+        {32774, "Exit"},
+        {32779, "Version..."},
+        {32778, "Direct control..."},
+        {32775, "Upload to QUARN..."},
         {16, "&About QuarnTool..."},
     };
     for (const auto& [id, text] : items) {
@@ -324,7 +328,8 @@ void TestMainWindow::changesSetModified()
         QVERIFY(Weekday(*window_, 5, 2)->isChecked());
         break;
     case Change::RelayCancelled:
-        EditRelay(*window_, 2, [](CInputDlg& d) { Select(d, 0, "T4"); }, false);
+        EditRelay(
+            *window_, 2, [](CInputDlg& d) { Select(d, 0, "T4"); }, false);
         QCOMPARE(ConditionBoxText(*window_, 2), QString());
         break;
     case Change::RelayAccepted:
@@ -437,7 +442,7 @@ void TestMainWindow::conditionDialogOpensEmptyAsNeutral()
     QStringList entries;
     for (int i = 0; i < 22; ++i)
         entries << dialog.InputList(7)->itemText(i);
-    QCOMPARE(entries, (QStringList{"0", "1", "T0", "T1", "T2", "T3", "T4", "T5", "T6", "T7", "R0",
+    QCOMPARE(entries, (QStringList{"0",  "1",  "T0", "T1", "T2", "T3", "T4", "T5", "T6", "T7", "R0",
                                    "R1", "R2", "R3", "R4", "R5", "R6", "R7", "S0", "S1", "S2", "S3"}));
     dialog.SetRelayLabel(QStringLiteral("R 5"));
     QCOMPARE(FindControl<QLabel>(dialog, CInputDlg::kRelayLabelId)->text(), QStringLiteral("R 5"));
@@ -445,16 +450,20 @@ void TestMainWindow::conditionDialogOpensEmptyAsNeutral()
 
 void TestMainWindow::conditionDialogBuildsTheWorkedExample()
 {
-    EditRelay(*window_, 3, [](CInputDlg& d) {
-        Select(d, 0, "T0");
-        Select(d, 1, "T1");
-        Select(d, 4, "R2");
-    }, true);
+    EditRelay(
+        *window_, 3,
+        [](CInputDlg& d) {
+            Select(d, 0, "T0");
+            Select(d, 1, "T1");
+            Select(d, 4, "R2");
+        },
+        true);
     QCOMPARE(window_->Model().relays[3], std::u16string(u"(#T0&&#T1)||#R2"));
     QCOMPARE(ConditionBoxText(*window_, 3), QStringLiteral("(#T0&&#T1)||#R2"));
 
     // Opening it again shows the same selections; Cancel after a change keeps the condition.
-    const QStringList shown = EditRelay(*window_, 3, [](CInputDlg& d) { Select(d, 7, "S3"); }, false);
+    const QStringList shown = EditRelay(
+        *window_, 3, [](CInputDlg& d) { Select(d, 7, "S3"); }, false);
     QCOMPARE(shown, (QStringList{"T0", "T1", "1", "1", "R2", "0", "0", "0"}));
     QCOMPARE(window_->Model().relays[3], std::u16string(u"(#T0&&#T1)||#R2"));
 }
@@ -483,7 +492,9 @@ void TestMainWindow::conditionTheGatesCannotShowIsKeptUnlessReplaced_data()
             QTest::addRow("%s, %s", condition, ending) << condition << shown << ending;
     }
     // What the gates show exactly opens without a notice and OK asks nothing.
-    QTest::newRow("exact, OK") << "(#T0&&#T1)||#R2" << "(#T0&&#T1)||#R2" << "Yes";
+    QTest::newRow("exact, OK") << "(#T0&&#T1)||#R2"
+                               << "(#T0&&#T1)||#R2"
+                               << "Yes";
 }
 
 void TestMainWindow::conditionTheGatesCannotShowIsKeptUnlessReplaced()
@@ -674,7 +685,8 @@ void TestMainWindow::walkingTheGridChangesNothing()
 
     QVERIFY2(!window_->Model().modified, "walking the grid marked the document changed");
     for (int column = 0; column < 4; ++column)
-        QVERIFY2(window_->TimerField(0, column)->IsBlank(), qPrintable(QStringLiteral("T0 field %1 shows a value").arg(column)));
+        QVERIFY2(window_->TimerField(0, column)->IsBlank(),
+                 qPrintable(QStringLiteral("T0 field %1 shows a value").arg(column)));
 }
 
 void TestMainWindow::shortcutsRunTheMenuCommands_data()

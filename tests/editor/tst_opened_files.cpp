@@ -172,10 +172,10 @@ void TestOpenedFiles::dragTakesOneLocalFileOnly_data()
     const QUrl local = QUrl::fromLocalFile(QStringLiteral("/srv/plans/office.xml"));
     QTest::newRow("one local file") << QList<QUrl>{local} << QString() << true;
     QTest::newRow("local file with its path as text") << QList<QUrl>{local} << local.toLocalFile() << true;
-    QTest::newRow("web address") << QList<QUrl>{QUrl(QStringLiteral("https://example.org/office.xml"))}
-                                 << QString() << false;
-    QTest::newRow("two local files")
-        << QList<QUrl>{local, QUrl::fromLocalFile(QStringLiteral("/srv/plans/shop.xml"))} << QString() << false;
+    QTest::newRow("web address") << QList<QUrl>{QUrl(QStringLiteral("https://example.org/office.xml"))} << QString()
+                                 << false;
+    QTest::newRow("two local files") << QList<QUrl>{local, QUrl::fromLocalFile(QStringLiteral("/srv/plans/shop.xml"))}
+                                     << QString() << false;
     QTest::newRow("text only") << QList<QUrl>{} << QStringLiteral("/srv/plans/office.xml") << false;
 }
 

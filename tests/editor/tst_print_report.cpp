@@ -65,8 +65,8 @@ QString Run(const QString& program, const QStringList& arguments)
 QList<double> InkPerPage(const QString& pdf, const QString& folder)
 {
     const QString prefix = folder + QStringLiteral("/page");
-    Run(Tool(QStringLiteral("pdftoppm")), {QStringLiteral("-r"), QStringLiteral("40"), QStringLiteral("-png"), pdf,
-                                           prefix});
+    Run(Tool(QStringLiteral("pdftoppm")),
+        {QStringLiteral("-r"), QStringLiteral("40"), QStringLiteral("-png"), pdf, prefix});
     QList<double> ink;
     QStringList pages = QDir(folder).entryList({QStringLiteral("page*.png")}, QDir::Files, QDir::Name);
     for (const QString& name : pages) {
@@ -155,15 +155,16 @@ void TestPrintReport::exportedPdfHoldsTheDocumentOnPagesThatAreNotBlank()
     const QList<double> ink = InkPerPage(pdf, dir_.path());
     QVERIFY2(!ink.isEmpty(), "pdftoppm rendered no page");
     for (int page = 0; page < ink.size(); ++page)
-        QVERIFY2(ink[page] > 0.002, qPrintable(QStringLiteral("page %1 is blank (%2 ink)").arg(page + 1).arg(ink[page])));
+        QVERIFY2(ink[page] > 0.002,
+                 qPrintable(QStringLiteral("page %1 is blank (%2 ink)").arg(page + 1).arg(ink[page])));
 
     // The texts of the page, and the pictures (the circuits' and the week's
     // own texts are drawn, not typeset, so they are not in the text layer).
     const QString text = Run(Tool(QStringLiteral("pdftotext")), {pdf, QStringLiteral("-")});
-    for (const QString& expected : {QStringLiteral("Hall <b>&amp; \"north\""), QStringLiteral("Timer T7"),
-                                    QStringLiteral("07:30:00"), QStringLiteral("2027/01/04"),
-                                    QStringLiteral("23:00:00"), QStringLiteral("(#T0&&#R2)"), QStringLiteral("#S1"),
-                                    QStringLiteral("missing-relay"), QStringLiteral("plant.xml")}) {
+    for (const QString& expected :
+         {QStringLiteral("Hall <b>&amp; \"north\""), QStringLiteral("Timer T7"), QStringLiteral("07:30:00"),
+          QStringLiteral("2027/01/04"), QStringLiteral("23:00:00"), QStringLiteral("(#T0&&#R2)"), QStringLiteral("#S1"),
+          QStringLiteral("missing-relay"), QStringLiteral("plant.xml")}) {
         QVERIFY2(text.contains(expected), qPrintable(QStringLiteral("no \"%1\" in:\n%2").arg(expected, text)));
     }
 }
@@ -212,7 +213,8 @@ void TestPrintReport::exportThatCannotWriteSaysSoAndLeavesNoFile()
     files.answers << missing;
     QVERIFY(!window.OnFileExportPdf());
     QCOMPARE(boxes.Shown().size(), 1);
-    QVERIFY2(boxes.Shown()[0].startsWith(QStringLiteral("Cannot write the PDF to ") + missing), qPrintable(boxes.Shown()[0]));
+    QVERIFY2(boxes.Shown()[0].startsWith(QStringLiteral("Cannot write the PDF to ") + missing),
+             qPrintable(boxes.Shown()[0]));
     QVERIFY(!QFile::exists(missing));
 
     // A cancelled save dialog writes nothing and says nothing.

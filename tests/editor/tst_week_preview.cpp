@@ -159,7 +159,7 @@ void TestWeekPreview::drawsTheFieldsAsSaveTakesThem()
     QCOMPARE(offered, DefaultFirstDay(runtime::LocalNow()));
     QCOMPARE(offered.dayOfWeek(), 1);
     QVERIFY(offered <= QDate::currentDate() && QDate::currentDate() < offered.addDays(7));
-    QCOMPARE(barsOfR3, 6);  // Monday to Saturday
+    QCOMPARE(barsOfR3, 6);             // Monday to Saturday
     QVERIFY(window.Model().modified);  // by the tick, not by the preview
 }
 
@@ -256,8 +256,8 @@ void TestWeekPreview::savesThePictureAsPngOrSvg()
     save->click();
     QCOMPARE(files.asked.size(), std::size_t{1});
     QVERIFY(files.asked[0].save);
-    QVERIFY2(files.asked[0].nameFilters.contains(QStringLiteral("*.png"))
-                 && files.asked[0].nameFilters.contains(QStringLiteral("*.svg")),
+    QVERIFY2(files.asked[0].nameFilters.contains(QStringLiteral("*.png")) &&
+                 files.asked[0].nameFilters.contains(QStringLiteral("*.svg")),
              qPrintable(files.asked[0].nameFilters));
     QVERIFY2(files.asked[0].initialPath.endsWith(QStringLiteral("week-2026-12-14.png")),
              qPrintable(files.asked[0].initialPath));
@@ -336,8 +336,7 @@ void TestWeekPreview::enterInTheFirstDayAppliesIt()
     QVERIFY2(dialog.isVisible(), "Enter in the first-day field closed the preview");
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
     QCOMPARE(dialog.FirstDayField()->date(), QDate(2027, 12, 14));
-    QCOMPARE(dialog.Preview().timeline.from,
-             runtime::InstantOf(runtime::DateTime{2027, 12, 14, 0, 0, 0}));
+    QCOMPARE(dialog.Preview().timeline.from, runtime::InstantOf(runtime::DateTime{2027, 12, 14, 0, 0, 0}));
     // Enter elsewhere still closes it.
     dialog.HoldInputBox(0)->setFocus();
     QTest::keyClick(dialog.HoldInputBox(0), Qt::Key_Return);
@@ -359,9 +358,10 @@ void TestWeekPreview::listsTheFindingsAndExplainsAClickedLane()
     QStringList findings;
     for (int i = 0; i < dialog.FindingsList()->count(); ++i)
         findings << dialog.FindingsList()->item(i)->text();
-    QVERIFY2(findings.contains(QStringLiteral("warning  power-loss  R0  R0 is on at Mon 2026-12-14 00:00:01 with S0 off, "
-                                              "S1 off, but a restart then leaves it off: it holds itself through #R0")),
-             qPrintable(findings.join(QLatin1Char('\n'))));
+    QVERIFY2(
+        findings.contains(QStringLiteral("warning  power-loss  R0  R0 is on at Mon 2026-12-14 00:00:01 with S0 off, "
+                                         "S1 off, but a restart then leaves it off: it holds itself through #R0")),
+        qPrintable(findings.join(QLatin1Char('\n'))));
     // S0 held on for the week: R0 is then on from the start and nothing is lost.
     dialog.HoldInputBox(0)->setChecked(true);
     findings.clear();
@@ -383,7 +383,8 @@ void TestWeekPreview::listsTheFindingsAndExplainsAClickedLane()
     QVERIFY2(text.contains(QStringLiteral("\nR3 on since Tue 2026-12-15 07:30:00, when T0 changed\n"
                                           "switches off when !(#T0), which does not hold now\n")),
              qPrintable(text));
-    QVERIFY2(text.endsWith(QStringLiteral("\nnext change: Tue 2026-12-15 22:00:00, when T0 changes")), qPrintable(text));
+    QVERIFY2(text.endsWith(QStringLiteral("\nnext change: Tue 2026-12-15 22:00:00, when T0 changes")),
+             qPrintable(text));
 
     click("T0", At(16, 12));
     QCOMPARE(dialog.ExplanationPanel()->text(), QStringLiteral("T0: daily 07:30:00-22:00:00 Mon-Fri"));
@@ -424,8 +425,9 @@ void TestWeekPreview::switchesAnInputFromAClickedInstant()
     QVERIFY(!dialog.HoldInputBox(1)->isChecked());
 
     // At the first instant: how S1 starts, shown by its box.
-    QTest::mouseClick(dialog.View(), Qt::LeftButton, {}, QPoint(static_cast<int>(dialog.Preview().picture.plotLeft),
-                                                                PointOf(dialog, "S1", At(14, 0)).y()));
+    QTest::mouseClick(
+        dialog.View(), Qt::LeftButton, {},
+        QPoint(static_cast<int>(dialog.Preview().picture.plotLeft), PointOf(dialog, "S1", At(14, 0)).y()));
     QVERIFY(dialog.HoldInputBox(1)->isChecked());
     QCOMPARE(dialog.InputOptionsLine()->text(),
              QStringLiteral("--input S1=1 --input S1=0@2026-12-15T08:00:00 --input S1=1@2026-12-15T17:00:00"));

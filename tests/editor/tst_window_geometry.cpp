@@ -121,8 +121,10 @@ void TestWindowGeometry::storedPlaceOffTheScreenIsPutBackOnIt()
     QVERIFY(app.InitInstance());
     const QRect placed = app.MainWindow()->geometry();
     QVERIFY2(area.contains(placed), qPrintable(QStringLiteral("placed at %1,%2 %3x%4")
-                                                   .arg(placed.x()).arg(placed.y())
-                                                   .arg(placed.width()).arg(placed.height())));
+                                                   .arg(placed.x())
+                                                   .arg(placed.y())
+                                                   .arg(placed.width())
+                                                   .arg(placed.height())));
 }
 
 void TestWindowGeometry::storedPlaceThatCannotBeReadIsIgnored_data()
@@ -165,8 +167,7 @@ void TestWindowGeometry::gridScrollsOnAScreenSmallerThanTheWindow()
 
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QVERIFY2(window.width() <= area.width() && window.minimumWidth() <= area.width(),
-             "the window runs off the screen");
+    QVERIFY2(window.width() <= area.width() && window.minimumWidth() <= area.width(), "the window runs off the screen");
     QVERIFY2(scroll->horizontalScrollBar()->isVisible(), "the grid is cut off without a scroll bar");
 
     // Tab to a control past the right edge brings it into view.

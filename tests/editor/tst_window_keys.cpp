@@ -9,13 +9,12 @@
 #include <QAction>
 #include <QCalendarWidget>
 #include <QCheckBox>
-#include <QMenu>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-
 
 using namespace quarn;
 using namespace quarn::test;

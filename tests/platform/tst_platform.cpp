@@ -151,16 +151,14 @@ void TestPlatform::realMessageBoxShowsTitleIconAndAnswers_data()
     QTest::addColumn<QMessageBox::StandardButton>("press");
     QTest::addColumn<MessageAnswer>("answer");
     QTest::addColumn<QMessageBox::Icon>("icon");
-    QTest::newRow("ok") << MessageButtons::Ok << QMessageBox::Ok << MessageAnswer::Ok
-                        << QMessageBox::Warning;
+    QTest::newRow("ok") << MessageButtons::Ok << QMessageBox::Ok << MessageAnswer::Ok << QMessageBox::Warning;
     QTest::newRow("yes") << MessageButtons::YesNoCancel << QMessageBox::Yes << MessageAnswer::Yes
                          << QMessageBox::Question;
-    QTest::newRow("no") << MessageButtons::YesNoCancel << QMessageBox::No << MessageAnswer::No
-                        << QMessageBox::Question;
-    QTest::newRow("cancel") << MessageButtons::YesNoCancel << QMessageBox::Cancel
-                            << MessageAnswer::Cancel << QMessageBox::Question;
-    QTest::newRow("escape") << MessageButtons::YesNoCancel << QMessageBox::NoButton
-                            << MessageAnswer::Cancel << QMessageBox::Question;
+    QTest::newRow("no") << MessageButtons::YesNoCancel << QMessageBox::No << MessageAnswer::No << QMessageBox::Question;
+    QTest::newRow("cancel") << MessageButtons::YesNoCancel << QMessageBox::Cancel << MessageAnswer::Cancel
+                            << QMessageBox::Question;
+    QTest::newRow("escape") << MessageButtons::YesNoCancel << QMessageBox::NoButton << MessageAnswer::Cancel
+                            << QMessageBox::Question;
 }
 
 void TestPlatform::realMessageBoxShowsTitleIconAndAnswers()
@@ -207,8 +205,7 @@ void TestPlatform::messageBoxWithIconAndDetails()
     SetMessageBoxTitle(QStringLiteral("morvex"));
     SeenBox seen;
     AnswerNextBox(seen, QMessageBox::Ok);
-    QCOMPARE(ShowMessageBox(nullptr, "Done", QMessageBox::Information, "first\nsecond"),
-             MessageAnswer::Ok);
+    QCOMPARE(ShowMessageBox(nullptr, "Done", QMessageBox::Information, "first\nsecond"), MessageAnswer::Ok);
     QCOMPARE(seen.title, QStringLiteral("morvex"));
     QCOMPARE(seen.text, QStringLiteral("Done"));
     QCOMPARE(seen.details, QStringLiteral("first\nsecond"));
@@ -369,10 +366,12 @@ void TestPlatform::messageBoxIsAsWideAsItsTitle_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("informative");
-    QTest::newRow("number only") << "Error: 0" << "";
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("with an explanation")
-        << "Cannot connect: 111" << "Connection refused: nothing answers on port 80 at that address.";
+    QTest::newRow("number only") << "Error: 0"
+                                 << "";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("with an explanation") << "Cannot connect: 111"
+                                         << "Connection refused: nothing answers on port 80 at that address.";
 }
 
 void TestPlatform::messageBoxIsAsWideAsItsTitle()
@@ -380,8 +379,8 @@ void TestPlatform::messageBoxIsAsWideAsItsTitle()
     QFETCH(QString, text);
     QFETCH(QString, informative);
     SetMessageBoxTitle(QStringLiteral("QuarnTool"));
-    const auto box = CreateMessageBox(nullptr, MessageBoxRequest{text, MessageButtons::Ok,
-                                                                 QMessageBox::Warning, {}, informative, {}});
+    const auto box = CreateMessageBox(
+        nullptr, MessageBoxRequest{text, MessageButtons::Ok, QMessageBox::Warning, {}, informative, {}});
     box->show();
     QVERIFY(QTest::qWaitForWindowExposed(box.get()));
     QCOMPARE(box->text(), text);

@@ -183,8 +183,9 @@ TEST(Check, FailuresOnlyAtOneMomentComeWithTheScheduleThatReachesThem)
         // gone latches R2: three changes, at three instants.
         {"a sequence of three changes",
          TextOf({{1, u"#S0||#R1"}, {2, u"(#S1&&#R1&&!#S0)||#R2"}, {0, u"(#S2&&#R2&&!#S1)||#R0"}}), kMonday, kWeekEnd,
-         kMonday + 2, "S0=1@2026-12-14T00:00:00 S0=0@2026-12-14T00:00:01 S1=1@2026-12-14T00:00:01 "
-                      "S1=0@2026-12-14T00:00:02 S2=1@2026-12-14T00:00:02"},
+         kMonday + 2,
+         "S0=1@2026-12-14T00:00:00 S0=0@2026-12-14T00:00:01 S1=1@2026-12-14T00:00:01 "
+         "S1=0@2026-12-14T00:00:02 S2=1@2026-12-14T00:00:02"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -239,8 +240,9 @@ TEST(Check, LatchLosesItsStateOnARestartAndNeverSwitchesOff)
 
     const Finding* neverOff = FindingOf(checked.report, "never-off", R(0));
     ASSERT_NE(neverOff, nullptr);
-    EXPECT_EQ(neverOff->message, "R0 can switch on (first at Mon 2026-12-14 00:00:00 with S0 on) but never switches off "
-                                 "again: the condition that switches it off, !(#S0||#R0), does not hold while it is on");
+    EXPECT_EQ(neverOff->message,
+              "R0 can switch on (first at Mon 2026-12-14 00:00:00 with S0 on) but never switches off "
+              "again: the condition that switches it off, !(#S0||#R0), does not hold while it is on");
     // R1 is held off by the latch; a restart drops the latch and lets R1 on.
     const Checked held = Check(TextOf({{0, u"#S0||#R0"}, {1, u"#S1&&!#R0"}}), kMonday, kWeekEnd);
     const Finding* heldOff = FindingOf(held.report, "power-loss", R(1));
@@ -378,13 +380,22 @@ TEST(Check, IdleTimerReasons)
 // the searches repeat week after week, so only a few are done.
 TEST(Exploration, LongPeriodsReuseTheirSearches)
 {
-    const Program program = FromConditions(
-        {{0, u"(#T0&&#S0)||#T3"}, {1, u"(#T1)||#R0"}, {2, u"(#T2&&#T4)||#S1"}, {3, u"(#T0&&#T1)||#R2"},
-         {4, u"(#S2&&#T5)||#T6"}, {5, u"(#R1&&#R2)||#S3"}, {6, u"(#T7)||#R5"}, {7, u"(#R3&&#R6&&#S0)||#T4"}},
-        {{0, Daily("07:30:00", "22:00:00", 31)}, {1, Daily("22:00:00", "06:00:00", 127)},
-         {2, Dated({2026, 12, 20}, {8, 0, 0}, {2027, 6, 30}, {20, 0, 0})}, {3, Daily("06:00:00", "07:00:00", 127)},
-         {4, Daily("12:00:00", "13:30:00", 31)}, {5, Daily("18:00:00", "23:59:59", 96)},
-         {6, Daily("00:00:00", "18:00:00", 85)}, {7, Daily("09:15:00", "09:45:00", 127)}});
+    const Program program = FromConditions({{0, u"(#T0&&#S0)||#T3"},
+                                            {1, u"(#T1)||#R0"},
+                                            {2, u"(#T2&&#T4)||#S1"},
+                                            {3, u"(#T0&&#T1)||#R2"},
+                                            {4, u"(#S2&&#T5)||#T6"},
+                                            {5, u"(#R1&&#R2)||#S3"},
+                                            {6, u"(#T7)||#R5"},
+                                            {7, u"(#R3&&#R6&&#S0)||#T4"}},
+                                           {{0, Daily("07:30:00", "22:00:00", 31)},
+                                            {1, Daily("22:00:00", "06:00:00", 127)},
+                                            {2, Dated({2026, 12, 20}, {8, 0, 0}, {2027, 6, 30}, {20, 0, 0})},
+                                            {3, Daily("06:00:00", "07:00:00", 127)},
+                                            {4, Daily("12:00:00", "13:30:00", 31)},
+                                            {5, Daily("18:00:00", "23:59:59", 96)},
+                                            {6, Daily("00:00:00", "18:00:00", 85)},
+                                            {7, Daily("09:15:00", "09:45:00", 127)}});
     ExplorationRequest request;
     request.from = kMonday;
     request.to = kMonday + 36600 * kSecondsPerDay;
@@ -397,8 +408,8 @@ TEST(Exploration, LongPeriodsReuseTheirSearches)
     const auto r5 = exploration.FindFirst([](const SignalState& s) { return (s.relays >> 5 & 1) != 0; });
     ASSERT_TRUE(r5.has_value());
     ExpectReplay(
-        program, request.from, request.to, r5->at, r5->inputs,
-        [&r5](const SignalState& s) { return s == r5->state; }, "R5 on");
+        program, request.from, request.to, r5->at, r5->inputs, [&r5](const SignalState& s) { return s == r5->state; },
+        "R5 on");
 }
 
 // Random programs against random schedules: every state Simulate passes

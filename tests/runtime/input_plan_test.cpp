@@ -160,10 +160,8 @@ TEST(InputPlan, AClickLandsOnARoundInstantInsideThePeriod)
         const char* clicked;
         const char* expected;
     } cases[] = {
-        {"2026-12-14T08:07:29", "2026-12-14T08:00:00"},
-        {"2026-12-14T08:07:30", "2026-12-14T08:15:00"},
-        {"2026-12-15T23:55:00", "2026-12-16T00:00:00"},
-        {"2026-12-14T00:03:00", "2026-12-14T00:00:00"},
+        {"2026-12-14T08:07:29", "2026-12-14T08:00:00"}, {"2026-12-14T08:07:30", "2026-12-14T08:15:00"},
+        {"2026-12-15T23:55:00", "2026-12-16T00:00:00"}, {"2026-12-14T00:03:00", "2026-12-14T00:00:00"},
         {"2026-12-20T23:59:59", "2026-12-20T23:45:00"},  // midnight would be past the end
     };
     for (const auto& c : cases)
@@ -198,8 +196,11 @@ TEST(InputPlan, CaptionSaysWhichInputsWereAssumed)
           {3, "2026-12-16T06:30:00"}},
          {"Inputs: S0 on Mon 08:00-17:00, from Fri 08:00; S3 on until Wed 06:30; S1, S2 off"}},
         {"over midnight, and seconds",
-         {{0, "2026-12-14T22:00:00"}, {0, "2026-12-15T06:00:30"}, {1, "2026-12-14T00:00:00"},
-          {2, "2026-12-14T00:00:00"}, {3, "2026-12-14T00:00:00"}},
+         {{0, "2026-12-14T22:00:00"},
+          {0, "2026-12-15T06:00:30"},
+          {1, "2026-12-14T00:00:00"},
+          {2, "2026-12-14T00:00:00"},
+          {3, "2026-12-14T00:00:00"}},
          {"Inputs: S0 on Mon 22:00-Tue 06:00:30; S1 on throughout; S2 on throughout; S3 on throughout"}},
     };
     for (const auto& c : cases) {
@@ -216,10 +217,9 @@ TEST(InputPlan, CaptionSaysWhichInputsWereAssumed)
         busy.Toggle(0, At("2026-12-" + std::to_string(day) + "T17:00:00"));
     }
     busy.SetStartsOn(2, true);
-    EXPECT_EQ(InputsCaption(busy, 60),
-              (std::vector<std::string>{"Inputs: S0 on Mon 08:00-17:00, Tue 08:00-17:00,",
-                                        "Wed 08:00-17:00, Thu 08:00-17:00, Fri 08:00-17:00;",
-                                        "S2 on throughout; S1, S3 off"}));
+    EXPECT_EQ(InputsCaption(busy, 60), (std::vector<std::string>{"Inputs: S0 on Mon 08:00-17:00, Tue 08:00-17:00,",
+                                                                 "Wed 08:00-17:00, Thu 08:00-17:00, Fri 08:00-17:00;",
+                                                                 "S2 on throughout; S1, S3 off"}));
 }
 
 }  // namespace

@@ -103,7 +103,8 @@ TEST(Picture, SvgHoldsEveryBarLaneAndDay)
     const Timeline timeline = Simulate(program, kMonday, kMonday + kSecondsPerWeek);
     const PictureLayout layout = LayOutTimeline(timeline, program.uses);
     const std::string svg = WriteSvg(layout);
-    EXPECT_EQ(svg.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\"", 0), 0u);
+    EXPECT_EQ(svg.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\"", 0),
+              0u);
     EXPECT_EQ(svg.substr(svg.size() - 7), "</svg>\n");
     EXPECT_EQ(Count(svg, "<title>T0 on "), 5u);
     EXPECT_NE(svg.find("<title>T0 on Mon 2026-12-14 07:30:00 - Mon 2026-12-14 22:00:00</title>"), std::string::npos);
@@ -125,10 +126,10 @@ TEST(Picture, HourMarksSuitThePeriodsLength)
         std::size_t marks;
         const char* firstLabel;  // "" for ticks without labels
     } cases[] = {
-        {1, 23, "01"},      // every hour
-        {7, 21, "06"},      // every six hours
-        {28, 28, ""},       // every twelve hours, too close for labels
-        {60, 0, nullptr},   // none
+        {1, 23, "01"},     // every hour
+        {7, 21, "06"},     // every six hours
+        {28, 28, ""},      // every twelve hours, too close for labels
+        {60, 0, nullptr},  // none
     };
     for (const auto& c : cases) {
         const Timeline timeline = Simulate(program, kMonday, kMonday + c.days * kSecondsPerDay);
@@ -177,12 +178,12 @@ TEST(Picture, SvgCarriesTitleConditionsWarningsAndShortBars)
     evening.timers[1] = Daily("22:00:00", "06:00:00", 0x7f);
     evening.relays[0] = u"#T1";
     const Program night = test::Compile(ProgramTextFromModel(evening));
-    const std::string week =
-        WriteSvg(LayOutTimeline(Simulate(night, kMonday, kMonday + kSecondsPerWeek), night.uses, PictureTextsOf(evening)));
+    const std::string week = WriteSvg(
+        LayOutTimeline(Simulate(night, kMonday, kMonday + kSecondsPerWeek), night.uses, PictureTextsOf(evening)));
     EXPECT_NE(week.find("<title>T1 on Sun 2026-12-20 22:00:00 - Mon 2026-12-21 00:00:00, and on past the end of the "
                         "period</title>"),
               std::string::npos);
-    EXPECT_EQ(Count(week, "on past the end"), 2u);  // T1 and R0
+    EXPECT_EQ(Count(week, "on past the end"), 2u);                                                        // T1 and R0
     EXPECT_NE(week.find("<title>2026-12-14T00:00:00 - 2026-12-21T00:00:00</title>"), std::string::npos);  // no version
 }
 

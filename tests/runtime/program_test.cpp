@@ -31,17 +31,17 @@ Read ReadBytes(const std::string& bytes)
 }
 
 const char* const kOfficeTimer = "\t<timer id=\"0\" start=\"27000\" end=\"79200\" dow=\"31\"> </timer>\r\n"
-                            "\t<timer id=\"1\" start=\"413632800\" end=\"413836200\" dow=\"96\"> </timer>\r\n";
+                                 "\t<timer id=\"1\" start=\"413632800\" end=\"413836200\" dow=\"96\"> </timer>\r\n";
 
 TEST(ProgramFile, TakesBothConditionsOfEveryRelayTheReaderFinds)
 {
-    const Read read = ReadBytes(MachineFile(
-        kOfficeTimer, RelayElement(3, "(#T0&amp;&amp;#T1)||#R2", "!((#T0&amp;&amp;#T1)||#R2)") +
-                     RelayElement(0, "#S0", "#S1") +            // hysteresis: not the negation
-                     RelayElement(5, "#S2", "") +               // no way back: never switches off
-                     RelayElement(6, "", "#1") +                // empty: not used
-                     RelayElement(7, "#S0&amp;&amp;#S1", "!(#S0&amp;&amp;#S1)") +
-                     RelayElement(7, "#S3", "#S3&lt;")));       // a later duplicate wins
+    const Read read =
+        ReadBytes(MachineFile(kOfficeTimer, RelayElement(3, "(#T0&amp;&amp;#T1)||#R2", "!((#T0&amp;&amp;#T1)||#R2)") +
+                                                RelayElement(0, "#S0", "#S1") +  // hysteresis: not the negation
+                                                RelayElement(5, "#S2", "") +     // no way back: never switches off
+                                                RelayElement(6, "", "#1") +      // empty: not used
+                                                RelayElement(7, "#S0&amp;&amp;#S1", "!(#S0&amp;&amp;#S1)") +
+                                                RelayElement(7, "#S3", "#S3&lt;")));  // a later duplicate wins
     ASSERT_EQ(read.result, 0);
     EXPECT_EQ(read.model.version, u"t");
     EXPECT_EQ(read.text.timers, read.model.timers);

@@ -118,9 +118,9 @@ TEST(Report, ThePageHoldsTheFactsTheTimersEveryUsedRelayTheWeekAndTheFindings)
     EXPECT_EQ(dayCells, kTimerCount * kWeekdayCount);
     EXPECT_EQ(ticked, 5 + 2);
     // The windows in words, for the timers in use only.
-    EXPECT_EQ(page.Texts("li"), (std::vector<std::string>{
-                                    "T0: daily 07:30:00-22:00:00 Mon-Fri",
-                                    "T1: dated 2013-02-08 10:00:00 - 2013-02-10 18:30:00, Sat, Sun"}));
+    EXPECT_EQ(page.Texts("li"),
+              (std::vector<std::string>{"T0: daily 07:30:00-22:00:00 Mon-Fri",
+                                        "T1: dated 2013-02-08 10:00:00 - 2013-02-10 18:30:00, Sat, Sun"}));
 
     // Every used relay: its section, its condition, its circuit; no other.
     std::vector<std::string> relayIds;
@@ -185,7 +185,8 @@ TEST(Report, MalformedAndControlTextCannotBreakThePage)
     // A lone surrogate, a NUL, a form feed and U+FFFF: none is an XML character.
     model.version = std::u16string(u"a") + char16_t(0xD800) + u"b" + char16_t(0) + u"c\f" + char16_t(0xFFFF);
     const MarkupReading page = ReadPage(WriteReportHtml(ReportOf(model)));
-    EXPECT_TRUE(Contains(page.Texts("td"), "a\xEF\xBF\xBD" "b c \xEF\xBF\xBD"));
+    EXPECT_TRUE(Contains(page.Texts("td"), "a\xEF\xBF\xBD"
+                                           "b c \xEF\xBF\xBD"));
 }
 
 TEST(Report, TheImageFormNamesEachPictureOnceAndFitsItIntoTheWidthAsked)

@@ -70,8 +70,8 @@ std::string RelayElement(int n, const std::string& offCond, const std::string& o
     const std::string d = std::to_string(n);
     std::string text = "\t\t<state id=\"R" + d + "\" initial=\"Roff" + d + "\">\r\n\t\t\t<state id=\"Roff" + d +
                        "\">\r\n\t\t\t\t<onentry><send type=\"relay\"><content>F" + d +
-                       "</content></send></onentry>\r\n\t\t\t\t<transition target=\"Ron" + d + "\" cond=\"" +
-                       offCond + "\"> </transition>\r\n\t\t\t</state>\r\n\t\t\t<state id=\"Ron" + d +
+                       "</content></send></onentry>\r\n\t\t\t\t<transition target=\"Ron" + d + "\" cond=\"" + offCond +
+                       "\"> </transition>\r\n\t\t\t</state>\r\n\t\t\t<state id=\"Ron" + d +
                        "\">\r\n\t\t\t\t<onentry><send type=\"relay\"><content>N" + d +
                        "</content></send></onentry>\r\n";
     if (!onCond.empty())

@@ -36,7 +36,7 @@ TEST(RelayDifferences, OpensClosesAndFlipsIntervals)
     const Timeline a = Relays(0x01, {{10, 0x03}, {30, 0x01}, {50, 0x05}, {60, 0x01}, {90, 0x09}});
     const Timeline b = Relays(0x00, {{20, 0x02}, {40, 0x00}, {60, 0x04}, {70, 0x00}});
     const std::vector<RelayDifference> expected = {
-        {0, true, 0, 100}, {1, true, 10, 20}, {1, false, 30, 40},
+        {0, true, 0, 100}, {1, true, 10, 20},  {1, false, 30, 40},
         {2, true, 50, 60}, {2, false, 60, 70}, {3, true, 90, 100},
     };
     EXPECT_EQ(RelayDifferences(a, b), expected);

@@ -61,14 +61,13 @@ TEST(Step, AnOscillatingRelayStopsAfterTheRoundLimitWithAWarning)
 
 TEST(Timeline, AnOscillatingFileWarnsAtEveryStepThatDoesNotSettle)
 {
-    const Program program =
-        FromConditions({{0, u"#T0&&!#R0"}}, {{0, Daily("07:30:00", "08:00:00", 0x01)}});
+    const Program program = FromConditions({{0, u"#T0&&!#R0"}}, {{0, Daily("07:30:00", "08:00:00", 0x01)}});
     const Timeline timeline = Simulate(program, kMonday, kWeekLater);
     ASSERT_EQ(timeline.warnings.size(), 1u);
     EXPECT_EQ(timeline.warnings[0].text, "R0 does not settle at 2026-12-14T07:30:00");
     EXPECT_EQ(timeline.warnings[0].at, At("2026-12-14T07:30:00"));
-    EXPECT_EQ(Lines(timeline), (std::vector<std::string>{"2026-12-14T07:30:00 T1 S0 R0",
-                                                          "2026-12-14T08:00:00 T0 S0 R0"}));
+    EXPECT_EQ(Lines(timeline),
+              (std::vector<std::string>{"2026-12-14T07:30:00 T1 S0 R0", "2026-12-14T08:00:00 T0 S0 R0"}));
 }
 
 TEST(Timeline, ALatchStaysOnAfterItsInputDrops)
@@ -77,8 +76,8 @@ TEST(Timeline, ALatchStaysOnAfterItsInputDrops)
     const Timeline timeline = Simulate(program, kMonday, kWeekLater,
                                        {Input(0, true, "2026-12-14T08:00:00"), Input(0, false, "2026-12-14T09:00:00")});
     EXPECT_EQ(timeline.initial, SignalState{});
-    EXPECT_EQ(Lines(timeline), (std::vector<std::string>{"2026-12-14T08:00:00 T0 S1 R1",
-                                                          "2026-12-14T09:00:00 T0 S0 R1"}));
+    EXPECT_EQ(Lines(timeline),
+              (std::vector<std::string>{"2026-12-14T08:00:00 T0 S1 R1", "2026-12-14T09:00:00 T0 S0 R1"}));
 }
 
 TEST(Timeline, HysteresisFromAFileWhoseOnConditionIsNotTheNegation)
@@ -89,9 +88,9 @@ TEST(Timeline, HysteresisFromAFileWhoseOnConditionIsNotTheNegation)
     const Timeline timeline = Simulate(test::Compile(text), kMonday, kWeekLater,
                                        {Input(0, true, "2026-12-14T08:00:00"), Input(0, false, "2026-12-14T09:00:00"),
                                         Input(1, true, "2026-12-14T10:00:00"), Input(1, false, "2026-12-14T11:00:00")});
-    EXPECT_EQ(Lines(timeline), (std::vector<std::string>{
-                                   "2026-12-14T08:00:00 T0 S1 R1", "2026-12-14T09:00:00 T0 S0 R1",
-                                   "2026-12-14T10:00:00 T0 S2 R0", "2026-12-14T11:00:00 T0 S0 R0"}));
+    EXPECT_EQ(Lines(timeline),
+              (std::vector<std::string>{"2026-12-14T08:00:00 T0 S1 R1", "2026-12-14T09:00:00 T0 S0 R1",
+                                        "2026-12-14T10:00:00 T0 S2 R0", "2026-12-14T11:00:00 T0 S0 R0"}));
 }
 
 TEST(Timeline, ARelayWithoutWayBackNeverSwitchesOff)
@@ -106,30 +105,28 @@ TEST(Timeline, ARelayWithoutWayBackNeverSwitchesOff)
 
 TEST(Timeline, ATimerOnAtTheStartIsInTheInitialState)
 {
-    const Program program = FromConditions({{3, u"(#T0&&#T1)||#R2"}, {2, u"#T1"}},
-                                           {{0, Daily("07:30:00", "22:00:00", 0x1f)},
-                                            {1, Daily("22:00:00", "06:00:00", 0x40)}});
+    const Program program =
+        FromConditions({{3, u"(#T0&&#T1)||#R2"}, {2, u"#T1"}},
+                       {{0, Daily("07:30:00", "22:00:00", 0x1f)}, {1, Daily("22:00:00", "06:00:00", 0x40)}});
     // Sunday night into Monday: T1 is on at Monday 00:00 from Sunday's evening.
     const Timeline timeline = Simulate(program, kMonday, kMonday + kSecondsPerDay);
     EXPECT_EQ(timeline.initial, (SignalState{0x02, 0, 0x0c}));
-    EXPECT_EQ(Lines(timeline), (std::vector<std::string>{"2026-12-14T06:00:00 T0 S0 R0",
-                                                          "2026-12-14T07:30:00 T1 S0 R0",
-                                                          "2026-12-14T22:00:00 T0 S0 R0"}));
+    EXPECT_EQ(Lines(timeline), (std::vector<std::string>{"2026-12-14T06:00:00 T0 S0 R0", "2026-12-14T07:30:00 T1 S0 R0",
+                                                         "2026-12-14T22:00:00 T0 S0 R0"}));
 }
 
 TEST(Timeline, InputScheduleOrderStartAndEnd)
 {
     const Program program = FromConditions({{0, u"#S0"}, {1, u"#S1"}});
-    const Timeline timeline =
-        Simulate(program, kMonday, kWeekLater,
-                 {Input(1, true),                                 // holds from the start
-                  Input(0, true, "2026-12-10T00:00:00"),          // before the start: in the initial state
-                  Input(0, false, "2026-12-15T08:00:00"),
-                  Input(0, true, "2026-12-15T08:00:00"),          // same instant: the later entry wins
-                  Input(2, true, "2026-12-16T08:00:00"),
-                  Input(2, true, "2026-12-16T09:00:00"),          // no change: nothing reported
-                  Input(1, false, "2026-12-21T00:00:00"),         // at `to`: left out
-                  Input(3, true, "2026-12-14T00:00:00")});
+    const Timeline timeline = Simulate(
+        program, kMonday, kWeekLater,
+        {Input(1, true),                         // holds from the start
+         Input(0, true, "2026-12-10T00:00:00"),  // before the start: in the initial state
+         Input(0, false, "2026-12-15T08:00:00"),
+         Input(0, true, "2026-12-15T08:00:00"),  // same instant: the later entry wins
+         Input(2, true, "2026-12-16T08:00:00"), Input(2, true, "2026-12-16T09:00:00"),  // no change: nothing reported
+         Input(1, false, "2026-12-21T00:00:00"),                                        // at `to`: left out
+         Input(3, true, "2026-12-14T00:00:00")});
     EXPECT_EQ(timeline.initial, (SignalState{0, 0x0b, 0x03}));
     EXPECT_EQ(Lines(timeline), (std::vector<std::string>{"2026-12-16T08:00:00 T0 S15 R3"}));
 }
@@ -140,9 +137,10 @@ TEST(Timeline, SameInstantTimerEdgeAndInputChangeAreOneStep)
     // instant as S0, one step sees both: R0 stays off.
     const Program program =
         FromConditions({{0, u"(#S0&&!#T0)||(#R0&&#S0)"}}, {{0, Daily("08:00:00", "09:00:00", 0x7f)}});
-    const Timeline timeline = Simulate(program, kMonday, kMonday + kSecondsPerDay, {Input(0, true, "2026-12-14T08:00:00")});
-    EXPECT_EQ(Lines(timeline), (std::vector<std::string>{"2026-12-14T08:00:00 T1 S1 R0",
-                                                          "2026-12-14T09:00:00 T0 S1 R1"}));
+    const Timeline timeline =
+        Simulate(program, kMonday, kMonday + kSecondsPerDay, {Input(0, true, "2026-12-14T08:00:00")});
+    EXPECT_EQ(Lines(timeline),
+              (std::vector<std::string>{"2026-12-14T08:00:00 T1 S1 R0", "2026-12-14T09:00:00 T0 S1 R1"}));
 }
 
 TEST(Timeline, AYearOfEdgesEndsBeforeTo)

@@ -85,12 +85,12 @@ TEST(JudgeStateMachine, AcceptsOnlyWholeStateMachinesInAnyEncodingTheReaderReads
 
 TEST(JudgeStateMachine, NamesRelaysItRunsAsNeverOn)
 {
-    const UploadVerdict verdict = JudgeStateMachine(
-        "<statemachine><parallel>"
-        "<state id=\"R0\"><state id=\"Ron0\"/><state id=\"Roff0\"/></state>"
-        "<state id=\"R2\"><state id=\"Roff2\"><transition cond=\"#S1\"/></state>"
-        "<state id=\"Ron2\"><transition cond=\"!(#S1)\"/></state></state>"
-        "</parallel></statemachine>");
+    const UploadVerdict verdict =
+        JudgeStateMachine("<statemachine><parallel>"
+                          "<state id=\"R0\"><state id=\"Ron0\"/><state id=\"Roff0\"/></state>"
+                          "<state id=\"R2\"><state id=\"Roff2\"><transition cond=\"#S1\"/></state>"
+                          "<state id=\"Ron2\"><transition cond=\"!(#S1)\"/></state></state>"
+                          "</parallel></statemachine>");
     EXPECT_TRUE(verdict.accepted);
     EXPECT_EQ(verdict.message,
               "State machine accepted: 0 timers, 1 relay (R2); R0 left out: its states are not the pair Roff, Ron");
@@ -163,8 +163,10 @@ std::string ProgramFile(const std::vector<std::tuple<int, std::uint32_t, std::ui
     for (const auto& [n, condition] : relays) {
         const std::string id = std::to_string(n);
         xml += "<state id=\"R" + id + "\" initial=\"Roff" + id + "\"><state id=\"Roff" + id +
-               "\"><transition target=\"Ron" + id + "\" cond=\"" + condition + "\"> </transition></state>"
-               "<state id=\"Ron" + id + "\"><transition target=\"Roff" + id + "\" cond=\"!(" + condition +
+               "\"><transition target=\"Ron" + id + "\" cond=\"" + condition +
+               "\"> </transition></state>"
+               "<state id=\"Ron" +
+               id + "\"><transition target=\"Roff" + id + "\" cond=\"!(" + condition +
                ")\"> </transition></state></state>\r\n";
     }
     return xml + "</parallel>\r\n</statemachine>\r\n";
@@ -233,15 +235,15 @@ TEST(RunningProgram, RelaysFollowTheClockAndAHandSwitchHoldsUntilTheNextChange)
         int mask;
     } steps[] = {
         {"07:29:59", nullptr, 0},
-        {"07:30:00", nullptr, 8},      // T0 on: R3 on
+        {"07:30:00", nullptr, 8},              // T0 on: R3 on
         {"07:30:10", "/control.html?D=0", 0},  // by hand: off
-        {"07:30:59", nullptr, 0},      // no change of a timer or input: stays off
-        {"07:31:00", nullptr, 0},      // T0 off: R3 off anyway
+        {"07:30:59", nullptr, 0},              // no change of a timer or input: stays off
+        {"07:31:00", nullptr, 0},              // T0 off: R3 off anyway
         {"07:40:00", "/control.html?D=1", 8},  // by hand: on while T0 is off
-        {"23:59:59", nullptr, 8},      // still no change
-        {"2026-12-15T07:30:00", nullptr, 8},  // T0 on: R3 stays on
-        {"2026-12-15T07:31:00", nullptr, 0},  // T0 off: R3 off
-        {"2026-12-19T07:30:30", nullptr, 0},  // Saturday: T0 not ticked
+        {"23:59:59", nullptr, 8},              // still no change
+        {"2026-12-15T07:30:00", nullptr, 8},   // T0 on: R3 stays on
+        {"2026-12-15T07:31:00", nullptr, 0},   // T0 off: R3 off
+        {"2026-12-19T07:30:30", nullptr, 0},   // Saturday: T0 not ticked
     };
     for (const auto& step : steps) {
         const std::string at = step.at;
@@ -294,9 +296,9 @@ TEST(RunningProgram, DashboardActionsNeedAPostWithTheTokenOfThisRun)
     } refused[] = {{"GET", token, 405}, {"POST", "", 403}, {"POST", std::string(32, '0'), 403}};
     for (const auto& r : refused) {
         for (const std::string target : {"/input.json?S0=1", "/switch.json?D=1"}) {
-            const RequestScan scan = ScanRequest(r.method + " " + target + " HTTP/1.0\r\n" +
-                                                 (r.token.empty() ? "" : "X-Quarn-Token: " + r.token + "\r\n") +
-                                                 "\r\n");
+            const RequestScan scan =
+                ScanRequest(r.method + " " + target + " HTTP/1.0\r\n" +
+                            (r.token.empty() ? "" : "X-Quarn-Token: " + r.token + "\r\n") + "\r\n");
             EXPECT_EQ(controller.Handle(scan.request).status, r.status) << r.method << " " << target;
         }
     }
@@ -380,8 +382,9 @@ TEST(RunningProgram, AnOscillatingProgramWarns)
     const std::vector<std::string> log = controller.Advance();
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.back(), "R0 does not settle at 2026-12-14T00:00:00");
-    EXPECT_NE(Get(controller, "/state.json").bytes.find("\"warnings\": [\"R0 does not settle at 2026-12-14T00:00:00\"]"),
-              std::string::npos);
+    EXPECT_NE(
+        Get(controller, "/state.json").bytes.find("\"warnings\": [\"R0 does not settle at 2026-12-14T00:00:00\"]"),
+        std::string::npos);
 }
 
 TEST_F(Store, TheStoredProgramRunsAtTheStartAndABadConditionIsRefused)

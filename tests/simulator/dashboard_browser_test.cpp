@@ -155,7 +155,8 @@ std::string PageSocketPath(std::uint16_t port)
 {
     net::SocketResult connected = net::ConnectTcp("127.0.0.1", port, 2s);
     if (!connected.socket.Valid() ||
-        net::SendAll(connected.socket, "GET /json/list HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n", 2s) != 0)
+        net::SendAll(connected.socket, "GET /json/list HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n", 2s) !=
+            0)
         return {};
     const std::string reply = ReadAll(connected.socket, Clock::now() + 5s);
     const std::size_t body = reply.find("\r\n\r\n");
@@ -185,8 +186,7 @@ public:
         if (!connected.socket.Valid())
             return false;
         socket_ = std::move(connected.socket);
-        const std::string upgrade = "GET " + path +
-                                    " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
+        const std::string upgrade = "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
                                     "\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
                                     "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n";
         if (net::SendAll(socket_, upgrade, 2s) != 0)
@@ -235,16 +235,14 @@ public:
     // A left click with the mouse at the middle of the element.
     bool Click(const std::string& id)
     {
-        const std::optional<json> box = Evaluate("(() => { const r = document.getElementById('" + id +
-                                                 "').getBoundingClientRect(); return [r.x + r.width / 2, r.y + r.height / 2]; })()");
+        const std::optional<json> box =
+            Evaluate("(() => { const r = document.getElementById('" + id +
+                     "').getBoundingClientRect(); return [r.x + r.width / 2, r.y + r.height / 2]; })()");
         if (!box || !box->is_array() || box->size() != 2)
             return false;
         for (const char* type : {"mousePressed", "mouseReleased"})
-            if (!Call("Input.dispatchMouseEvent", {{"type", type},
-                                                   {"x", (*box)[0]},
-                                                   {"y", (*box)[1]},
-                                                   {"button", "left"},
-                                                   {"clickCount", 1}}))
+            if (!Call("Input.dispatchMouseEvent",
+                      {{"type", type}, {"x", (*box)[0]}, {"y", (*box)[1]}, {"button", "left"}, {"clickCount", 1}}))
                 return false;
         return true;
     }
@@ -345,9 +343,9 @@ struct PageState {
 
 std::optional<PageState> ReadPage(DevTools& devtools)
 {
-    const std::optional<json> value = devtools.Evaluate(
-        "JSON.stringify({clock: document.body.dataset.clock || '', "
-        "relay: (document.getElementById('R3') || {}).textContent || ''})");
+    const std::optional<json> value =
+        devtools.Evaluate("JSON.stringify({clock: document.body.dataset.clock || '', "
+                          "relay: (document.getElementById('R3') || {}).textContent || ''})");
     if (!value || !value->is_string())
         return std::nullopt;
     const json page = json::parse(value->get<std::string>(), nullptr, false);

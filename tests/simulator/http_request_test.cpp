@@ -20,21 +20,19 @@ std::string ProgramUpload(const std::string& content, const std::u16string& pass
 
 std::string CurlUpload(const std::string& content, const std::string& extraHeaders = "")
 {
-    const std::string body =
-        "--------------------------abc123\r\n"
-        "Content-Disposition: form-data; name=\"note\"\r\n\r\n"
-        "not the file\r\n"
-        "--------------------------abc123\r\n"
-        "Content-Disposition: form-data; name=\"file\"; filename=\"sm.xml\"\r\n"
-        "Content-Type: application/xml\r\n\r\n" +
-        content +
-        "\r\n"
-        "--------------------------abc123--\r\n";
+    const std::string body = "--------------------------abc123\r\n"
+                             "Content-Disposition: form-data; name=\"note\"\r\n\r\n"
+                             "not the file\r\n"
+                             "--------------------------abc123\r\n"
+                             "Content-Disposition: form-data; name=\"file\"; filename=\"sm.xml\"\r\n"
+                             "Content-Type: application/xml\r\n\r\n" +
+                             content +
+                             "\r\n"
+                             "--------------------------abc123--\r\n";
     return "POST /state_machine_mp.html HTTP/1.1\r\n"
            "Host: 127.0.0.1\r\n"
            "Authorization: Basic YWRtaW46dG92ZWw=\r\n" +
-           extraHeaders +
-           "Content-Length: " + std::to_string(body.size()) +
+           extraHeaders + "Content-Length: " + std::to_string(body.size()) +
            "\r\n"
            "Content-Type: multipart/form-data; boundary=------------------------abc123\r\n\r\n" +
            body;
@@ -74,9 +72,8 @@ std::string ChunkedUpload(const std::string& chunkedBody)
 
 TEST(ScanRequest, DecodesChunkedBodies)
 {
-    const std::string multipart =
-        "--XyZ\r\nContent-Disposition: form-data; name=\"file\"; filename=\"a.xml\"\r\n\r\n"
-        "<statemachine/>\r\n--XyZ--\r\n";
+    const std::string multipart = "--XyZ\r\nContent-Disposition: form-data; name=\"file\"; filename=\"a.xml\"\r\n\r\n"
+                                  "<statemachine/>\r\n--XyZ--\r\n";
     const struct {
         const char* name;
         std::string chunked;
@@ -116,8 +113,8 @@ TEST(ScanRequest, DecodesChunkedBodies)
     ASSERT_EQ(scan.state, RequestState::Complete);
     EXPECT_EQ(UploadedFile(scan.request), "<statemachine/>");
 
-    for (const std::string& bad : std::vector<std::string>{"x\r\n", "-1\r\n", "\r\n", "5\r\nhelloX\r\n", "ffffffffffffffffff\r\n",
-                                  std::string(2000, '1')})
+    for (const std::string& bad : std::vector<std::string>{"x\r\n", "-1\r\n", "\r\n", "5\r\nhelloX\r\n",
+                                                           "ffffffffffffffffff\r\n", std::string(2000, '1')})
         EXPECT_EQ(ScanRequest(ChunkedUpload(bad)).state, RequestState::Malformed) << bad.substr(0, 30);
     EXPECT_EQ(ScanRequest("POST / HTTP/1.1\r\nTransfer-Encoding: gzip\r\n\r\nxx").state, RequestState::Malformed);
     // The coding wins over a length.
@@ -176,8 +173,8 @@ TEST(HasCredentials, AcceptsOnlyAdminWithThePassword)
         std::string expected;
         bool accepted;
     } cases[] = {
-        {u"tovel", "tovel", true},  {u"", "", true},         {u"tovel", "", false},
-        {u"", "tovel", false},      {u"tove", "tovel", false}, {u"tovel1", "tovel", false},
+        {u"tovel", "tovel", true},       {u"", "", true},           {u"tovel", "", false},
+        {u"", "tovel", false},           {u"tove", "tovel", false}, {u"tovel1", "tovel", false},
         {u"secretpw", "secretpw", true},
     };
     for (const auto& c : cases) {
@@ -186,10 +183,9 @@ TEST(HasCredentials, AcceptsOnlyAdminWithThePassword)
             << std::string(c.sent.begin(), c.sent.end()) << " against " << c.expected;
     }
     EXPECT_FALSE(HasCredentials(ScanRequest("GET / HTTP/1.0\r\n\r\n").request, ""));
-    EXPECT_FALSE(
-        HasCredentials(ScanRequest("GET / HTTP/1.0\r\nAuthorization: Digest abc\r\n\r\n").request, "tovel"));
-    EXPECT_TRUE(
-        HasCredentials(ScanRequest("GET / HTTP/1.0\r\nauthorization: basic YWRtaW46dG92ZWw=\r\n\r\n").request, "tovel"));
+    EXPECT_FALSE(HasCredentials(ScanRequest("GET / HTTP/1.0\r\nAuthorization: Digest abc\r\n\r\n").request, "tovel"));
+    EXPECT_TRUE(HasCredentials(ScanRequest("GET / HTTP/1.0\r\nauthorization: basic YWRtaW46dG92ZWw=\r\n\r\n").request,
+                               "tovel"));
 }
 
 TEST(RequestScanner, GivesWhatAWholeScanGivesWhenFedAByteAtATime)
@@ -200,8 +196,8 @@ TEST(RequestScanner, GivesWhatAWholeScanGivesWhenFedAByteAtATime)
         RequestScanner scanner;
         RequestScan scan;
         std::size_t n = 0;
-        while (n < whole.size() && (scan = scanner.Scan(std::string_view(whole).substr(0, ++n))).state ==
-                                       RequestState::Incomplete) {
+        while (n < whole.size() &&
+               (scan = scanner.Scan(std::string_view(whole).substr(0, ++n))).state == RequestState::Incomplete) {
         }
         // Whole at the same byte as a scan of everything so far says.
         EXPECT_EQ(scan.state, RequestState::Complete) << whole;
@@ -234,10 +230,21 @@ TEST(HostAllowed, OnlyThisServersOwnNamesAndNoHostAtAll)
         const char* host;  // nullptr: no Host header
         bool allowed;
     } cases[] = {
-        {nullptr, true},           {"127.0.0.1", true},      {"127.0.0.1:8080", true}, {"127.1.2.3:80", true},
-        {"localhost", true},       {"LOCALHOST:8080", true}, {"[::1]:8080", true},     {"10.0.4.17:8080", true},
-        {"evil.example", false},   {"evil.example:8080", false}, {"127.0.0.1.evil.example", false},
-        {"128.0.0.1", false},      {"[::2]:80", false},      {"127.0.0.1 x", false},   {"", false},
+        {nullptr, true},
+        {"127.0.0.1", true},
+        {"127.0.0.1:8080", true},
+        {"127.1.2.3:80", true},
+        {"localhost", true},
+        {"LOCALHOST:8080", true},
+        {"[::1]:8080", true},
+        {"10.0.4.17:8080", true},
+        {"evil.example", false},
+        {"evil.example:8080", false},
+        {"127.0.0.1.evil.example", false},
+        {"128.0.0.1", false},
+        {"[::2]:80", false},
+        {"127.0.0.1 x", false},
+        {"", false},
     };
     for (const auto& c : cases) {
         const std::string head = "GET /state.json HTTP/1.1\r\n" +

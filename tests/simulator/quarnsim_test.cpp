@@ -7,8 +7,8 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <set>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -71,8 +71,8 @@ TEST_F(QuarnSim, CurlUploadsAFileReadsTheControlPageAndSwitchesARelay)
     SimProcess sim({"--store", store_.string()});
     ASSERT_NE(sim.Port(), 0);
 
-    const auto upload = RunCommand({"curl", "-s", "-S", "-u", "admin:tovel", "-F",
-                                    "file=@" + kWorkedExample.string(), Url(sim, "state_machine_mp.html")});
+    const auto upload = RunCommand({"curl", "-s", "-S", "-u", "admin:tovel", "-F", "file=@" + kWorkedExample.string(),
+                                    Url(sim, "state_machine_mp.html")});
     EXPECT_EQ(upload.status, 0);
     EXPECT_NE(upload.output.find("name=\"status\"><b>" + std::string(kAccepted) + "</b>"), std::string::npos)
         << upload.output;
@@ -112,8 +112,9 @@ TEST_F(QuarnSim, CurlUploadsAFileReadsTheControlPageAndSwitchesARelay)
     EXPECT_EQ(code({Url(sim, "input.json?S0=1")}), "405");
     EXPECT_EQ(code({"-X", "POST", Url(sim, "switch.json?B=1")}), "403");
     EXPECT_NE(RunCommand({"curl", "-s", Url(sim, "control.html")}).output.find("id=\"R\">1<"), std::string::npos);
-    const auto v2 = RunCommand({"sh", "-c", "printf 'GET /state.json HTTP/2.0\\r\\n\\r\\n' | curl -s telnet://127.0.0.1:" +
-                                                std::to_string(sim.Port()) + " --max-time 3"});
+    const auto v2 = RunCommand({"sh", "-c",
+                                "printf 'GET /state.json HTTP/2.0\\r\\n\\r\\n' | curl -s telnet://127.0.0.1:" +
+                                    std::to_string(sim.Port()) + " --max-time 3"});
     EXPECT_EQ(v2.output.rfind("HTTP/1.0 505", 0), 0u) << v2.output;
     const auto head = RunCommand({"curl", "-s", "-I", Url(sim, "control.html?D=1")});
     EXPECT_EQ(head.output.rfind("HTTP/1.0 200", 0), 0u) << head.output;
@@ -266,7 +267,9 @@ TEST_F(QuarnSim, TheStoredProgramRunsOnTheGivenClockAndSpeed)
     SimProcess sim({"--store", store_.string(), "--clock", "2026-12-14T06:00:20", "--speed", "120", "--input", "S1=1"});
     ASSERT_NE(sim.Port(), 0);
 
-    auto expected = [](const std::string& clock) { return clock < "2026-12-14T06:01:00" || clock >= "2026-12-14T06:02:00" ? 2 : 10; };
+    auto expected = [](const std::string& clock) {
+        return clock < "2026-12-14T06:01:00" || clock >= "2026-12-14T06:02:00" ? 2 : 10;
+    };
     std::set<int> phases;
     std::vector<std::string> wrong;
     const auto deadline = std::chrono::steady_clock::now() + 10s;
@@ -314,9 +317,15 @@ TEST_F(QuarnSim, TheDefaultClockIsTheMachinesLocalTime)
     EXPECT_EQ(seen.clock.substr(0, 16), expected);
     EXPECT_EQ(seen.mask, 0);
 
-    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
-             {"--clock", "2026-13-01T00:00:00"}, {"--clock", "tomorrow"}, {"--speed", "0"}, {"--input", "S4=1"},
-             {"--speed", "nan"}, {"--speed", "inf"}, {"--speed", "0x10"}, {"--speed", ""}, {"--port", "0x50"}}) {
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{{"--clock", "2026-13-01T00:00:00"},
+                                                                                     {"--clock", "tomorrow"},
+                                                                                     {"--speed", "0"},
+                                                                                     {"--input", "S4=1"},
+                                                                                     {"--speed", "nan"},
+                                                                                     {"--speed", "inf"},
+                                                                                     {"--speed", "0x10"},
+                                                                                     {"--speed", ""},
+                                                                                     {"--port", "0x50"}}) {
         const auto run = RunCommand({QUARNSIM_PATH, "--port", "0", bad[0], bad[1]});
         EXPECT_NE(run.status, 0) << bad[0] << " " << bad[1];
     }

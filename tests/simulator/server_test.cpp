@@ -83,7 +83,8 @@ TEST(Server, ServesANormalClientWhileAHundredSlowOnesHoldConnections)
     }
     for (int round = 0; round < 3; ++round) {
         const auto start = Clock::now();
-        const ControlResult result = SendControlRequest(u"127.0.0.1", RelayQuery(2, true), test::FastExchangeOptions(server.Port()));
+        const ControlResult result =
+            SendControlRequest(u"127.0.0.1", RelayQuery(2, true), test::FastExchangeOptions(server.Port()));
         EXPECT_EQ(result.status, 200) << round;
         EXPECT_EQ(result.mask, 4) << round;
         EXPECT_LT(Clock::now() - start, 1s) << round;

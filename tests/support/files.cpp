@@ -17,8 +17,7 @@ ScratchFolder::ScratchFolder()
 {
     std::random_device random;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const auto candidate =
-            std::filesystem::temp_directory_path() / ("quarn-test-" + std::to_string(random()));
+        const auto candidate = std::filesystem::temp_directory_path() / ("quarn-test-" + std::to_string(random()));
         if (std::filesystem::create_directory(candidate)) {
             path_ = candidate;
             return;
@@ -30,8 +29,7 @@ ScratchFolder::ScratchFolder()
 ScratchFolder::~ScratchFolder()
 {
     std::error_code ignored;
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ignored);
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ignored);
     std::filesystem::remove_all(path_, ignored);
 }
 

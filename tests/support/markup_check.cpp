@@ -98,8 +98,8 @@ private:
             else if (entity.size() > 1 && entity[0] == '#') {
                 const bool hex = entity[1] == 'x';
                 const std::string digits(entity.substr(hex ? 2 : 1));
-                if (digits.empty() || digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") !=
-                                          std::string::npos)
+                if (digits.empty() ||
+                    digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") != std::string::npos)
                     return Failed("a bad character reference at " + std::to_string(pos_));
                 AppendUtf8(out, static_cast<char32_t>(std::stoul(digits, nullptr, hex ? 16 : 10)));
             } else {

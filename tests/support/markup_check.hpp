@@ -22,7 +22,7 @@ struct MarkupElement {
 };
 
 struct MarkupReading {
-    std::string error;  // empty when the text is well-formed
+    std::string error;                    // empty when the text is well-formed
     std::vector<MarkupElement> elements;  // in document order
 
     // Every element of that name.

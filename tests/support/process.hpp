@@ -30,7 +30,8 @@ inline constexpr std::chrono::seconds kCommandTimeLimit{120};
 // there is none, never the terminal. A program still running after limit is
 // killed with everything it started and the test fails with the command in
 // the message, so a program that hangs cannot hang the suite.
-CommandResult RunCommand(const std::vector<std::string>& command, const std::optional<std::string>& input = std::nullopt,
+CommandResult RunCommand(const std::vector<std::string>& command,
+                         const std::optional<std::string>& input = std::nullopt,
                          std::chrono::milliseconds limit = kCommandTimeLimit);
 
 // text quoted for the POSIX shell: 'text', with each ' written '\''.

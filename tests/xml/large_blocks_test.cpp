@@ -39,12 +39,12 @@ TEST(LargeBlocks, ResizeKeepsTheCommonPrefixAcrossTheMappedSize)
         std::size_t from;
         std::size_t to;
     } cases[] = {
-        {100, 5000},                              // both small
-        {5000, kLargeBlock},                      // small to mapped
-        {kLargeBlock - 1, kLargeBlock + 1},       // just below to just above
-        {kLargeBlock, 3 * kLargeBlock + 12345},   // mapped to a larger mapped one
-        {3 * kLargeBlock, kLargeBlock + 1},       // mapped to a smaller mapped one
-        {kLargeBlock + 1, 4096},                  // mapped to small
+        {100, 5000},                             // both small
+        {5000, kLargeBlock},                     // small to mapped
+        {kLargeBlock - 1, kLargeBlock + 1},      // just below to just above
+        {kLargeBlock, 3 * kLargeBlock + 12345},  // mapped to a larger mapped one
+        {3 * kLargeBlock, kLargeBlock + 1},      // mapped to a smaller mapped one
+        {kLargeBlock + 1, 4096},                 // mapped to small
     };
     for (const auto& c : cases) {
         void* block = pug::detail::allocate_block(c.from);

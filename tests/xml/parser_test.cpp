@@ -49,108 +49,109 @@ TEST_P(ParseOptAll, BuildsTree)
     pug::free_tree(document);
 }
 
-INSTANTIATE_TEST_SUITE_P(EdgeCases, ParseOptAll, testing::Values(
-    // text is collapsed; attribute values too
-    parse_case{"<a>  hello   world  </a>", R"(doc{a{"hello world"}})"},
-    parse_case{"<a x=\"  one \t two\r\n  three  \"/>", "doc{a[x=one two three]}"},
-    // references stay as written
-    parse_case{"<c x=\"A &amp; B\">1 &lt; 2</c>", R"(doc{c[x=A &amp; B]{"1 &lt; 2"}})"},
-    // end tags are not compared; a stray end tag at the top keeps the document current
-    parse_case{"<a></b><c/>", "doc{a;c}"},
-    parse_case{"</x></y><a/>", "doc{a}"},
-    // mixed content
-    parse_case{"<a>x<b/>y</a>", R"(doc{a{"x";b}})"},
-    parse_case{"<a>x<b>z</b>y</a>", R"(doc{a{"x";b{"z"};"y"}})"},
-    parse_case{"<a>\r\n\t<b/>\n\t<c/>\n</a>", "doc{a{b;c}}"},
-    // quoting
-    parse_case{"<a x='1>\"2' y=\"'>\"/>", "doc{a[x=1>\"2,y='>]}"},
-    parse_case{"<a x = \"1\"\ty\n=\n'2'/>", "doc{a[x=1,y=2]}"},
-    // declaration ahead of the root
-    parse_case{"<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<root/>",
-               "doc{?xml[version=1.0,encoding=utf-8];root}"},
-    parse_case{"<?pi?><?pj a=\"1\" ?><r/>", "doc{?pi;?pj[a=1];r}"},
-    // text ahead of the first element is dropped
-    parse_case{"text before<a/>", "doc{a}"},
-    // names: a leading digit, a colon, non-ASCII letters
-    parse_case{"<1a b:c=\"v\" d-e.f_g=\"w\"/>", "doc{1a[b:c=v,d-e.f_g=w]}"},
-    // comments, CDATA and INCLUDE sections
-    parse_case{"<a><!--  note  --></a>", "doc{a{<!--note-->}}"},
-    parse_case{"<a><![CDATA[ <x> & \"y\" ]]>t</a>", R"(doc{a{<cdata:<x> & "y">;"t"}})"},
-    parse_case{"<a><![INCLUDE[ inc ]]></a>", "doc{a{<include:inc>}}"},
-    // DOCTYPE without a subset does not end the parse
-    parse_case{"<!DOCTYPE html><p/>", "doc{!DOCTYPE[html=html](~);p}"},
-    parse_case{"<!DOCTYPE r SYSTEM \"r.dtd\"><r/>", "doc{!DOCTYPE[r=r,SYSTEM=SYSTEM,~=r.dtd](~);r}"},
-    parse_case{"<!DOCTYPE r PUBLIC '-//X//Y' \"y.dtd\" ><r/>",
-               "doc{!DOCTYPE[r=r,PUBLIC=PUBLIC,~=-//X//Y,~=y.dtd](~);r}"},
-    // DOCTYPE with a subset ends the parse after it
-    parse_case{"<?xml version=\"1.0\"?><!DOCTYPE r [<!ELEMENT r ANY>]><r/>",
-               "doc{?xml[version=1.0];!DOCTYPE[r=r](<!ELEMENT){!ELEMENT r(ANY)}}"},
-    parse_case{"<!DOCTYPE r [ <!ENTITY % p \"a>b\" > <!ENTITY  e 'x'>\n"
-               "<!ATTLIST r id CDATA #IMPLIED> <!NOTATION n SYSTEM \"n\"> <!FOO f  bar  baz > ]><r/>",
-               "doc{!DOCTYPE[r=r]( <!ENTITY){!ENTITY %p(\"a>b\");!ENTITY e('x');"
-               "!ATTLIST r(id CDATA #IMPLIED);!NOTATION n(SYSTEM \"n\");!ENTITY f(bar baz)}}"},
-    parse_case{"<!DOCTYPE r [<!ENTITY %q 'v'><![INCLUDE[<!ELEMENT x ANY>]]>]>",
-               "doc{!DOCTYPE[r=r](<!ENTITY){!ENTITY %q('v');<include:<!ELEMENT x ANY>>}}"},
-    // nested brackets in the subset are counted
-    parse_case{"<!DOCTYPE r [<!ENTITY e \"[x]\">]><r/>", "doc{!DOCTYPE[r=r](<!ENTITY){!ENTITY e(\"[x]\")}}"},
-    // an end tag inside the subset does not leave the doctype
-    parse_case{"<!DOCTYPE r [</x></y><!ELEMENT a ANY>]>", "doc{!DOCTYPE[r=r](</x></y><!ELEMENT){!ELEMENT a(ANY)}}"},
-    // a DOCTYPE inside a subset: its own subset ends the whole parse
-    parse_case{"<!DOCTYPE a [<!DOCTYPE b [<!ENTITY e 'v'>]><!ELEMENT x ANY>]><r/>",
-               "doc{!DOCTYPE[a=a](<!DOCTYPE b){!DOCTYPE[b=b](<!ENTITY){!ENTITY e('v')}}}"},
-    // a "[" that the name's zero replaced still opens the subset
-    parse_case{"<!DOCTYPE r[<!ELEMENT r ANY>]><r/>", "doc{!DOCTYPE[r=r](<!ELEMENT){!ELEMENT r(ANY)}}"},
-    parse_case{"<!DOCTYPE r SYSTEM 'r.dtd'[<!ELEMENT r ANY>]><r/>",
-               "doc{!DOCTYPE[r=r,SYSTEM=SYSTEM,~=r.dtd](<!ELEMENT){!ELEMENT r(ANY)}}"},
-    // a declaration outside a DOCTYPE still becomes a node
-    parse_case{"<!ELEMENT e (#PCDATA)><e/>", "doc{!ELEMENT e((#PCDATA));e}"},
-    // not well-formed input
-    parse_case{"<a b c=\"1\">t</a>", R"(doc{a[b,c=1]{"t"}})"},
-    parse_case{"<a b=1 c=\"2\"/>", "doc{a[b,1,c=2]}"},
-    parse_case{"<<a/>", "doc{a}"},
-    parse_case{"< a/><!x><!Doc/><b/>", "doc{!ENTITY ~(~);b}"},
-    parse_case{"<?pi <a/>", "doc{?pi;a}"},
-    // a declaration whose "?>" is missing ends with its tag, also right after a
-    // quoted value; a "?" after the tag stays in the text
-    parse_case{"<?xml version=\"1.0\" encoding=\"utf-8\"><statemachine><version>Why?</version></statemachine>",
-               R"(doc{?xml[version=1.0,encoding=utf-8];statemachine{version{"Why?"}}})"},
-    parse_case{"<?xml version='1.0'>t<r/>", R"(doc{?xml[version=1.0];"t";r})"},
-    parse_case{"<?pi a=\"1\" b><r>?</r>", R"(doc{?pi[a=1,b];r{"?"}})"},
-    parse_case{"<a>x</a>tail<b/>", R"(doc{a{"x"};"tail";b})"}));
+INSTANTIATE_TEST_SUITE_P(
+    EdgeCases, ParseOptAll,
+    testing::Values(
+        // text is collapsed; attribute values too
+        parse_case{"<a>  hello   world  </a>", R"(doc{a{"hello world"}})"},
+        parse_case{"<a x=\"  one \t two\r\n  three  \"/>", "doc{a[x=one two three]}"},
+        // references stay as written
+        parse_case{"<c x=\"A &amp; B\">1 &lt; 2</c>", R"(doc{c[x=A &amp; B]{"1 &lt; 2"}})"},
+        // end tags are not compared; a stray end tag at the top keeps the document current
+        parse_case{"<a></b><c/>", "doc{a;c}"}, parse_case{"</x></y><a/>", "doc{a}"},
+        // mixed content
+        parse_case{"<a>x<b/>y</a>", R"(doc{a{"x";b}})"}, parse_case{"<a>x<b>z</b>y</a>", R"(doc{a{"x";b{"z"};"y"}})"},
+        parse_case{"<a>\r\n\t<b/>\n\t<c/>\n</a>", "doc{a{b;c}}"},
+        // quoting
+        parse_case{"<a x='1>\"2' y=\"'>\"/>", "doc{a[x=1>\"2,y='>]}"},
+        parse_case{"<a x = \"1\"\ty\n=\n'2'/>", "doc{a[x=1,y=2]}"},
+        // declaration ahead of the root
+        parse_case{"<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<root/>",
+                   "doc{?xml[version=1.0,encoding=utf-8];root}"},
+        parse_case{"<?pi?><?pj a=\"1\" ?><r/>", "doc{?pi;?pj[a=1];r}"},
+        // text ahead of the first element is dropped
+        parse_case{"text before<a/>", "doc{a}"},
+        // names: a leading digit, a colon, non-ASCII letters
+        parse_case{"<1a b:c=\"v\" d-e.f_g=\"w\"/>", "doc{1a[b:c=v,d-e.f_g=w]}"},
+        // comments, CDATA and INCLUDE sections
+        parse_case{"<a><!--  note  --></a>", "doc{a{<!--note-->}}"},
+        parse_case{"<a><![CDATA[ <x> & \"y\" ]]>t</a>", R"(doc{a{<cdata:<x> & "y">;"t"}})"},
+        parse_case{"<a><![INCLUDE[ inc ]]></a>", "doc{a{<include:inc>}}"},
+        // DOCTYPE without a subset does not end the parse
+        parse_case{"<!DOCTYPE html><p/>", "doc{!DOCTYPE[html=html](~);p}"},
+        parse_case{"<!DOCTYPE r SYSTEM \"r.dtd\"><r/>", "doc{!DOCTYPE[r=r,SYSTEM=SYSTEM,~=r.dtd](~);r}"},
+        parse_case{"<!DOCTYPE r PUBLIC '-//X//Y' \"y.dtd\" ><r/>",
+                   "doc{!DOCTYPE[r=r,PUBLIC=PUBLIC,~=-//X//Y,~=y.dtd](~);r}"},
+        // DOCTYPE with a subset ends the parse after it
+        parse_case{"<?xml version=\"1.0\"?><!DOCTYPE r [<!ELEMENT r ANY>]><r/>",
+                   "doc{?xml[version=1.0];!DOCTYPE[r=r](<!ELEMENT){!ELEMENT r(ANY)}}"},
+        parse_case{"<!DOCTYPE r [ <!ENTITY % p \"a>b\" > <!ENTITY  e 'x'>\n"
+                   "<!ATTLIST r id CDATA #IMPLIED> <!NOTATION n SYSTEM \"n\"> <!FOO f  bar  baz > ]><r/>",
+                   "doc{!DOCTYPE[r=r]( <!ENTITY){!ENTITY %p(\"a>b\");!ENTITY e('x');"
+                   "!ATTLIST r(id CDATA #IMPLIED);!NOTATION n(SYSTEM \"n\");!ENTITY f(bar baz)}}"},
+        parse_case{"<!DOCTYPE r [<!ENTITY %q 'v'><![INCLUDE[<!ELEMENT x ANY>]]>]>",
+                   "doc{!DOCTYPE[r=r](<!ENTITY){!ENTITY %q('v');<include:<!ELEMENT x ANY>>}}"},
+        // nested brackets in the subset are counted
+        parse_case{"<!DOCTYPE r [<!ENTITY e \"[x]\">]><r/>", "doc{!DOCTYPE[r=r](<!ENTITY){!ENTITY e(\"[x]\")}}"},
+        // an end tag inside the subset does not leave the doctype
+        parse_case{"<!DOCTYPE r [</x></y><!ELEMENT a ANY>]>", "doc{!DOCTYPE[r=r](</x></y><!ELEMENT){!ELEMENT a(ANY)}}"},
+        // a DOCTYPE inside a subset: its own subset ends the whole parse
+        parse_case{"<!DOCTYPE a [<!DOCTYPE b [<!ENTITY e 'v'>]><!ELEMENT x ANY>]><r/>",
+                   "doc{!DOCTYPE[a=a](<!DOCTYPE b){!DOCTYPE[b=b](<!ENTITY){!ENTITY e('v')}}}"},
+        // a "[" that the name's zero replaced still opens the subset
+        parse_case{"<!DOCTYPE r[<!ELEMENT r ANY>]><r/>", "doc{!DOCTYPE[r=r](<!ELEMENT){!ELEMENT r(ANY)}}"},
+        parse_case{"<!DOCTYPE r SYSTEM 'r.dtd'[<!ELEMENT r ANY>]><r/>",
+                   "doc{!DOCTYPE[r=r,SYSTEM=SYSTEM,~=r.dtd](<!ELEMENT){!ELEMENT r(ANY)}}"},
+        // a declaration outside a DOCTYPE still becomes a node
+        parse_case{"<!ELEMENT e (#PCDATA)><e/>", "doc{!ELEMENT e((#PCDATA));e}"},
+        // not well-formed input
+        parse_case{"<a b c=\"1\">t</a>", R"(doc{a[b,c=1]{"t"}})"}, parse_case{"<a b=1 c=\"2\"/>", "doc{a[b,1,c=2]}"},
+        parse_case{"<<a/>", "doc{a}"}, parse_case{"< a/><!x><!Doc/><b/>", "doc{!ENTITY ~(~);b}"},
+        parse_case{"<?pi <a/>", "doc{?pi;a}"},
+        // a declaration whose "?>" is missing ends with its tag, also right after a
+        // quoted value; a "?" after the tag stays in the text
+        parse_case{"<?xml version=\"1.0\" encoding=\"utf-8\"><statemachine><version>Why?</version></statemachine>",
+                   R"(doc{?xml[version=1.0,encoding=utf-8];statemachine{version{"Why?"}}})"},
+        parse_case{"<?xml version='1.0'>t<r/>", R"(doc{?xml[version=1.0];"t";r})"},
+        parse_case{"<?pi a=\"1\" b><r>?</r>", R"(doc{?pi[a=1,b];r{"?"}})"},
+        parse_case{"<a>x</a>tail<b/>", R"(doc{a{"x"};"tail";b})"}));
 
 // Whatever is left open at the end of the text stays as far as it got, and
 // the scan stops at the terminating zero.
-INSTANTIATE_TEST_SUITE_P(Unterminated, ParseOptAll, testing::Values(
-    parse_case{"<", "doc"}, parse_case{"&", "doc"}, parse_case{"<a", "doc{a}"}, parse_case{"<a ", "doc{a}"},
-    parse_case{"<a x", "doc{a[x]}"}, parse_case{"<a x=", "doc{a[x]}"}, parse_case{"<a x=\"abc", "doc{a[x=abc]}"},
-    parse_case{"<a/", "doc{a}"}, parse_case{"<a>&", R"(doc{a{"&"}})"}, parse_case{"<a>hello", R"(doc{a{"hello"}})"},
-    parse_case{"<a>x</a", R"(doc{a{"x"}})"}, parse_case{"<a>x<", R"(doc{a{"x"}})"},
-    parse_case{"<a><!-- abc", "doc{a{<!--abc-->}}"}, parse_case{"<a><!--", "doc{a{<!---->}}"},
-    parse_case{"<!-", "doc"}, parse_case{"<!- x", "doc"},
-    parse_case{"<![CDATA[abc", "doc{<cdata:abc>}"}, parse_case{"<![CDA", "doc"},
-    parse_case{"<![INCLUDE[ x ]]", "doc{<include:x ]]>}"}, parse_case{"<!DOCTYPE", "doc{!DOCTYPE[=](~)}"},
-    parse_case{"<!DOCTYPE r \"lit", "doc{!DOCTYPE[r=r,~=lit](~)}"},
-    parse_case{"<!DOCTYPE r [ <!ELEMENT r ANY> [ ", "doc{!DOCTYPE[r=r]( <!ELEMENT){!ELEMENT r(ANY)}}"},
-    parse_case{"<!DOCTYPE r [", "doc{!DOCTYPE[r=r]()}"}, parse_case{"<!ENTITY", "doc{!ENTITY ~(~)}"},
-    parse_case{"<!ENTITY e \"a>", "doc{!ENTITY e(\"a>)}"}, parse_case{"<?x", "doc{?x}"},
-    parse_case{"<?x a='1'", "doc{?x[a=1]}"}));
+INSTANTIATE_TEST_SUITE_P(
+    Unterminated, ParseOptAll,
+    testing::Values(
+        parse_case{"<", "doc"}, parse_case{"&", "doc"}, parse_case{"<a", "doc{a}"}, parse_case{"<a ", "doc{a}"},
+        parse_case{"<a x", "doc{a[x]}"}, parse_case{"<a x=", "doc{a[x]}"}, parse_case{"<a x=\"abc", "doc{a[x=abc]}"},
+        parse_case{"<a/", "doc{a}"}, parse_case{"<a>&", R"(doc{a{"&"}})"}, parse_case{"<a>hello", R"(doc{a{"hello"}})"},
+        parse_case{"<a>x</a", R"(doc{a{"x"}})"}, parse_case{"<a>x<", R"(doc{a{"x"}})"},
+        parse_case{"<a><!-- abc", "doc{a{<!--abc-->}}"}, parse_case{"<a><!--", "doc{a{<!---->}}"},
+        parse_case{"<!-", "doc"}, parse_case{"<!- x", "doc"}, parse_case{"<![CDATA[abc", "doc{<cdata:abc>}"},
+        parse_case{"<![CDA", "doc"}, parse_case{"<![INCLUDE[ x ]]", "doc{<include:x ]]>}"},
+        parse_case{"<!DOCTYPE", "doc{!DOCTYPE[=](~)}"}, parse_case{"<!DOCTYPE r \"lit", "doc{!DOCTYPE[r=r,~=lit](~)}"},
+        parse_case{"<!DOCTYPE r [ <!ELEMENT r ANY> [ ", "doc{!DOCTYPE[r=r]( <!ELEMENT){!ELEMENT r(ANY)}}"},
+        parse_case{"<!DOCTYPE r [", "doc{!DOCTYPE[r=r]()}"}, parse_case{"<!ENTITY", "doc{!ENTITY ~(~)}"},
+        parse_case{"<!ENTITY e \"a>", "doc{!ENTITY e(\"a>)}"}, parse_case{"<?x", "doc{?x}"},
+        parse_case{"<?x a='1'", "doc{?x[a=1]}"}));
 
 // Which scanning state follows each construct: text right after it is kept
 // in content scan and dropped in markup scan.
-INSTANTIATE_TEST_SUITE_P(StateAfterConstruct, ParseOptAll, testing::Values(
-    parse_case{"<r>t</r>", R"(doc{r{"t"}})"},                                       // ">" of a start tag
-    parse_case{"<r x=\"1\">t</r>", R"(doc{r[x=1]{"t"}})"},                          // ... with attributes
-    parse_case{"<r><b x=\"1\"/>t</r>", R"(doc{r{b[x=1];"t"}})"},                    // "/>" right after a value
-    parse_case{"<?xml version=\"1.0\"?>t<r/>", R"(doc{?xml[version=1.0];"t";r})"},  // ... ending a declaration
-    parse_case{"<r><b/>t</r>", "doc{r{b}}"},                                        // "/>" after a name
-    parse_case{"<r><b x=\"1\" />t</r>", "doc{r{b[x=1]}}"},                          // "/>" after white space
-    parse_case{"<r><b>x</b>t</r>", R"(doc{r{b{"x"};"t"}})"},                        // end tag after text
-    parse_case{"<r><b><c/></b>t</r>", "doc{r{b{c}}}"},                              // other end tag
-    parse_case{"<r><!--c-->t</r>", R"(doc{r{<!--c-->;"t"}})"},                      // comment
-    parse_case{"<r><![CDATA[c]]>t</r>", R"(doc{r{<cdata:c>;"t"}})"},                // CDATA
-    parse_case{"<r><![INCLUDE[c]]>t</r>", R"(doc{r{<include:c>;"t"}})"},            // INCLUDE
-    parse_case{"<r><!DOCTYPE d>t</r>", "doc{r{!DOCTYPE[d=d](~)}}"},                 // DOCTYPE
-    parse_case{"<r><!ENTITY e 'v'>t</r>", "doc{r{!ENTITY e('v')}}"}));              // declaration
+INSTANTIATE_TEST_SUITE_P(
+    StateAfterConstruct, ParseOptAll,
+    testing::Values(parse_case{"<r>t</r>", R"(doc{r{"t"}})"},                     // ">" of a start tag
+                    parse_case{"<r x=\"1\">t</r>", R"(doc{r[x=1]{"t"}})"},        // ... with attributes
+                    parse_case{"<r><b x=\"1\"/>t</r>", R"(doc{r{b[x=1];"t"}})"},  // "/>" right after a value
+                    parse_case{"<?xml version=\"1.0\"?>t<r/>",
+                               R"(doc{?xml[version=1.0];"t";r})"},                        // ... ending a declaration
+                    parse_case{"<r><b/>t</r>", "doc{r{b}}"},                              // "/>" after a name
+                    parse_case{"<r><b x=\"1\" />t</r>", "doc{r{b[x=1]}}"},                // "/>" after white space
+                    parse_case{"<r><b>x</b>t</r>", R"(doc{r{b{"x"};"t"}})"},              // end tag after text
+                    parse_case{"<r><b><c/></b>t</r>", "doc{r{b{c}}}"},                    // other end tag
+                    parse_case{"<r><!--c-->t</r>", R"(doc{r{<!--c-->;"t"}})"},            // comment
+                    parse_case{"<r><![CDATA[c]]>t</r>", R"(doc{r{<cdata:c>;"t"}})"},      // CDATA
+                    parse_case{"<r><![INCLUDE[c]]>t</r>", R"(doc{r{<include:c>;"t"}})"},  // INCLUDE
+                    parse_case{"<r><!DOCTYPE d>t</r>", "doc{r{!DOCTYPE[d=d](~)}}"},       // DOCTYPE
+                    parse_case{"<r><!ENTITY e 'v'>t</r>", "doc{r{!ENTITY e('v')}}"}));    // declaration
 
 // The other option sets: each construct is skipped or kept raw when its bit is off.
 constexpr std::uint32_t all_but(std::uint32_t bits)
@@ -158,39 +159,41 @@ constexpr std::uint32_t all_but(std::uint32_t bits)
     return pug::opt_all & ~bits;
 }
 
-INSTANTIATE_TEST_SUITE_P(OtherOptions, ParseOptAll, testing::Values(
-    parse_case{"<!DOCTYPE r [<!ELEMENT r ANY>]><r/>", "doc{!DOCTYPE[r=r](<!ELEMENT){!ELEMENT r(ANY)};r}",
-               all_but(pug::opt_subset_only)},
-    parse_case{"<!DOCTYPE r [ <!ELEMENT  r ANY> ]><r/>", "doc{!DOCTYPE[r=r]( <!ELEMENT  r ANY> )}",
-               all_but(pug::opt_parse_subset)},
-    parse_case{"<!DOCTYPE a [<!DOCTYPE b [<!ENTITY e 'v'>]><!ELEMENT x ANY>]><r/>",
-               "doc{!DOCTYPE[a=a](<!DOCTYPE b){!DOCTYPE[b=b](<!ENTITY){!ENTITY e('v')};!ELEMENT x(ANY)};r}",
-               all_but(pug::opt_subset_only)},
-    // subsets side by side and inside each other, each to its own "]"
-    parse_case{"<!DOCTYPE a [<!DOCTYPE b [<!ENTITY e '[v'>]]><!DOCTYPE c [<!ELEMENT y ANY>]>]>"
-               "<!DOCTYPE d [[]]><r/>",
-               "doc{!DOCTYPE[a=a](<!DOCTYPE b){!DOCTYPE[b=b](<!ENTITY){!ENTITY e('[v')};"
-               "!DOCTYPE[c=c](<!ELEMENT){!ELEMENT y(ANY)}};!DOCTYPE[d=d]([]);r}",
-               all_but(pug::opt_subset_only)},
-    parse_case{"<!DOCTYPE a [<!DOCTYPE b [x]>]><!DOCTYPE c [<!DOCTYPE d [y]>]><r/>",
-               "doc{!DOCTYPE[a=a](<!DOCTYPE b [x]>);!DOCTYPE[c=c](<!DOCTYPE d [y]>);r}",
-               all_but(pug::opt_subset_only | pug::opt_parse_subset | pug::opt_trim_subset)},
-    parse_case{"<!DOCTYPE r [ <!ELEMENT  r ANY> ]><r/>", "doc{!DOCTYPE[r=r](<!ELEMENT  r ANY>);r}",
-               all_but(pug::opt_parse_subset | pug::opt_subset_only | pug::opt_collapse)},
-    parse_case{"<!DOCTYPE r [ <!ELEMENT r ANY> ]><r/>", "doc{!DOCTYPE[r=r]( <!ELEMENT r ANY> );r}",
-               all_but(pug::opt_parse_subset | pug::opt_subset_only | pug::opt_trim_subset)},
-    parse_case{"<!DOCTYPE r [<!ELEMENT r ANY>]><r/>", "doc", all_but(pug::opt_doctype)},
-    parse_case{"<!DOCTYPE r><r><![INCLUDE[i]]>t</r>", R"(doc{r{"t"}})", all_but(pug::opt_doctype)},
-    parse_case{"<?xml version=\"1.0\"?><r/>", "doc{r}", all_but(pug::opt_instructions)},
-    parse_case{"<r><!-- c -->t</r>", R"(doc{r{"t"}})", all_but(pug::opt_comments)},
-    parse_case{"<r><!-- c --></r>", "doc{r{<!-- c -->}}", all_but(pug::opt_trim_comments)},
-    parse_case{"<r><![CDATA[ <c> ]]>t</r>", R"(doc{r{"t"}})", all_but(pug::opt_cdata)},
-    parse_case{"<r><![CDATA[ c ]]></r>", "doc{r{<cdata: c >}}", all_but(pug::opt_trim_cdata)},
-    parse_case{"<r> a  b </r>", R"(doc{r{" a  b "}})", all_but(pug::opt_trim_text)},
-    parse_case{"<r> a  b </r>", R"(doc{r{"a  b"}})", all_but(pug::opt_collapse)},
-    parse_case{"<r x=\" a  b \"/>", "doc{r[x= a  b ]}", all_but(pug::opt_trim_attributes)},
-    parse_case{"<!ENTITY e  'a  b'  >", "doc{!ENTITY e('a  b'  )}", all_but(pug::opt_trim_declarations)},
-    parse_case{"<r>t</r>", R"(doc{r{"t"}})", 0x0001 | 0x0020 | 0x8000}));
+INSTANTIATE_TEST_SUITE_P(
+    OtherOptions, ParseOptAll,
+    testing::Values(
+        parse_case{"<!DOCTYPE r [<!ELEMENT r ANY>]><r/>", "doc{!DOCTYPE[r=r](<!ELEMENT){!ELEMENT r(ANY)};r}",
+                   all_but(pug::opt_subset_only)},
+        parse_case{"<!DOCTYPE r [ <!ELEMENT  r ANY> ]><r/>", "doc{!DOCTYPE[r=r]( <!ELEMENT  r ANY> )}",
+                   all_but(pug::opt_parse_subset)},
+        parse_case{"<!DOCTYPE a [<!DOCTYPE b [<!ENTITY e 'v'>]><!ELEMENT x ANY>]><r/>",
+                   "doc{!DOCTYPE[a=a](<!DOCTYPE b){!DOCTYPE[b=b](<!ENTITY){!ENTITY e('v')};!ELEMENT x(ANY)};r}",
+                   all_but(pug::opt_subset_only)},
+        // subsets side by side and inside each other, each to its own "]"
+        parse_case{"<!DOCTYPE a [<!DOCTYPE b [<!ENTITY e '[v'>]]><!DOCTYPE c [<!ELEMENT y ANY>]>]>"
+                   "<!DOCTYPE d [[]]><r/>",
+                   "doc{!DOCTYPE[a=a](<!DOCTYPE b){!DOCTYPE[b=b](<!ENTITY){!ENTITY e('[v')};"
+                   "!DOCTYPE[c=c](<!ELEMENT){!ELEMENT y(ANY)}};!DOCTYPE[d=d]([]);r}",
+                   all_but(pug::opt_subset_only)},
+        parse_case{"<!DOCTYPE a [<!DOCTYPE b [x]>]><!DOCTYPE c [<!DOCTYPE d [y]>]><r/>",
+                   "doc{!DOCTYPE[a=a](<!DOCTYPE b [x]>);!DOCTYPE[c=c](<!DOCTYPE d [y]>);r}",
+                   all_but(pug::opt_subset_only | pug::opt_parse_subset | pug::opt_trim_subset)},
+        parse_case{"<!DOCTYPE r [ <!ELEMENT  r ANY> ]><r/>", "doc{!DOCTYPE[r=r](<!ELEMENT  r ANY>);r}",
+                   all_but(pug::opt_parse_subset | pug::opt_subset_only | pug::opt_collapse)},
+        parse_case{"<!DOCTYPE r [ <!ELEMENT r ANY> ]><r/>", "doc{!DOCTYPE[r=r]( <!ELEMENT r ANY> );r}",
+                   all_but(pug::opt_parse_subset | pug::opt_subset_only | pug::opt_trim_subset)},
+        parse_case{"<!DOCTYPE r [<!ELEMENT r ANY>]><r/>", "doc", all_but(pug::opt_doctype)},
+        parse_case{"<!DOCTYPE r><r><![INCLUDE[i]]>t</r>", R"(doc{r{"t"}})", all_but(pug::opt_doctype)},
+        parse_case{"<?xml version=\"1.0\"?><r/>", "doc{r}", all_but(pug::opt_instructions)},
+        parse_case{"<r><!-- c -->t</r>", R"(doc{r{"t"}})", all_but(pug::opt_comments)},
+        parse_case{"<r><!-- c --></r>", "doc{r{<!-- c -->}}", all_but(pug::opt_trim_comments)},
+        parse_case{"<r><![CDATA[ <c> ]]>t</r>", R"(doc{r{"t"}})", all_but(pug::opt_cdata)},
+        parse_case{"<r><![CDATA[ c ]]></r>", "doc{r{<cdata: c >}}", all_but(pug::opt_trim_cdata)},
+        parse_case{"<r> a  b </r>", R"(doc{r{" a  b "}})", all_but(pug::opt_trim_text)},
+        parse_case{"<r> a  b </r>", R"(doc{r{"a  b"}})", all_but(pug::opt_collapse)},
+        parse_case{"<r x=\" a  b \"/>", "doc{r[x= a  b ]}", all_but(pug::opt_trim_attributes)},
+        parse_case{"<!ENTITY e  'a  b'  >", "doc{!ENTITY e('a  b'  )}", all_but(pug::opt_trim_declarations)},
+        parse_case{"<r>t</r>", R"(doc{r{"t"}})", 0x0001 | 0x0020 | 0x8000}));
 
 TEST(ParseStream, NamesTakeLettersBeyondAscii)
 {
@@ -263,8 +266,7 @@ TEST(ParseStream, NestedSubsetsAreReadInOnePass)
         pug::xml_parser parser;
         pug::string_source source(c.text);
         ASSERT_TRUE(parser.parse_stream(&source, c.options)) << c.name;
-        const auto seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         EXPECT_LT(seconds, 20.0) << c.name;
 
         std::size_t depth = 0;
@@ -285,8 +287,8 @@ TEST(ParseStream, NestedSubsetsAreReadInOnePass)
 // same trimmed and collapsed values.
 TEST(ParseStream, ValuesAreScannedAlikeAtEveryOffset)
 {
-    const std::u16string bodies[] = {u"plain", u"two  words", u"\u9000\u9001", u"\u9000 \uffff", u" lead",
-                                     u"trail\t", u"a\r\nb"};
+    const std::u16string bodies[] = {u"plain", u"two  words", u"\u9000\u9001", u"\u9000 \uffff",
+                                     u" lead", u"trail\t",    u"a\r\nb"};
     for (std::size_t offset = 0; offset < 18; ++offset) {
         for (const std::u16string& body : bodies) {
             const std::u16string value = std::u16string(offset, u'v') + body;
@@ -457,7 +459,8 @@ TEST(ParseStream, ParsedTreeTakesEditsAndIsReleasedWhole)
         added.add_attribute(u"k", u"v");
         r.child(0).add_child(pug::kind_text).set_value(u"more");
 
-        EXPECT_EQ(render(last), "a-much-longer-name[a=2999,b=x,c=y,missing=,n=-5,o=6,p=7]{\"longer text than before\";new[k=v]}");
+        EXPECT_EQ(render(last),
+                  "a-much-longer-name[a=2999,b=x,c=y,missing=,n=-5,o=6,p=7]{\"longer text than before\";new[k=v]}");
         EXPECT_EQ(render(r.child(0)), "e[a=0,b=x,c=y]{\"t\";\"more\"}");
     }
 }
@@ -474,7 +477,9 @@ TEST(TrimText, TrimsAndCollapsesInPlace)
         {u" \t\r\n", u"", u""},
         {u"a", u"a", u"a"},
         {u"  a \x01 b\t\tc  ", u"a \x01 b\t\tc", u"a b c"},
-        {u"\x1f" u"x\x20", u"x", u"x"},
+        {u"\x1f"
+         u"x\x20",
+         u"x", u"x"},
     };
     for (const row& r : rows) {
         std::u16string a(r.input);

@@ -9,11 +9,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
-#include <QScreen>
-#include <QTimer>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QScreen>
 #include <QTextStream>
+#include <QTimer>
 
 using namespace quarn;
 
@@ -38,8 +38,8 @@ int main(int argc, char* argv[])
         loop.exec();
     }
     const QRect frame = window.frameGeometry();
-    const QPixmap shot = onScreen ? window.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height())
-                                  : window.grab();
+    const QPixmap shot =
+        onScreen ? window.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height()) : window.grab();
 
     const QString path = folder.filePath(QStringLiteral("morvex-window.png"));
     const bool saved = shot.save(path);

@@ -141,8 +141,12 @@ void TestMorvexWindow::layoutTitleAndTabOrder()
     QVERIFY(!window_->windowIcon().isNull());
 
     // The template's ids.
-    const int ids[] = {CMorvexDlg::kSourceField, CMorvexDlg::kSourceBrowse, CMorvexDlg::kDestinationField,
-                       CMorvexDlg::kDestinationBrowse, CMorvexDlg::kTransform, CMorvexDlg::kUpload,
+    const int ids[] = {CMorvexDlg::kSourceField,
+                       CMorvexDlg::kSourceBrowse,
+                       CMorvexDlg::kDestinationField,
+                       CMorvexDlg::kDestinationBrowse,
+                       CMorvexDlg::kTransform,
+                       CMorvexDlg::kUpload,
                        CMorvexDlg::kExit};
     QCOMPARE(QList<int>(std::begin(ids), std::end(ids)), (QList<int>{1000, 1001, 1002, 1003, 1004, 1005, 1}));
 
@@ -167,8 +171,8 @@ void TestMorvexWindow::layoutTitleAndTabOrder()
     for (const Place& place : places) {
         auto* control = test::FindControl(*window_, place.id);
         QVERIFY2(control != nullptr, qPrintable(QStringLiteral("control %1 is missing").arg(place.id)));
-        QCOMPARE(control->geometry(), du.rect(place.units.x(), place.units.y(), place.units.width(),
-                                              place.units.height()));
+        QCOMPARE(control->geometry(),
+                 du.rect(place.units.x(), place.units.y(), place.units.width(), place.units.height()));
         if (auto* button = qobject_cast<QPushButton*>(control))
             QCOMPARE(button->text(), place.text);
         if (expectedNext != nullptr)
@@ -341,11 +345,9 @@ void TestMorvexWindow::transformReportsItsOutcome()
     QCOMPARE(boxes.Asked().size(), std::size_t{1});
     QCOMPARE(boxes.Asked()[0].text, QStringLiteral("File transformed successfully"));
     QCOMPARE(boxes.Asked()[0].icon, QMessageBox::Information);
-    QVERIFY2(boxes.Asked()[0].details.contains(QStringLiteral("extra")),
-             qPrintable(boxes.Asked()[0].details));
+    QVERIFY2(boxes.Asked()[0].details.contains(QStringLiteral("extra")), qPrintable(boxes.Asked()[0].details));
     QVERIFY(boxes.Asked()[0].details.count(QLatin1Char('\n')) >= 2);
-    QCOMPARE(ReadBytes(typed),
-             ReadBytes(QStringLiteral(QUARN_CONVERTER_FIXTURES "/office-uml2.expected.xml")));
+    QCOMPARE(ReadBytes(typed), ReadBytes(QStringLiteral(QUARN_CONVERTER_FIXTURES "/office-uml2.expected.xml")));
     QVERIFY2(!QFile::exists(model + QStringLiteral(".xml")), "wrote beside the source");
     QCOMPARE(Field(CMorvexDlg::kDestinationField)->text(), typed);
 
@@ -442,8 +444,7 @@ void TestMorvexWindow::uploadWithEmptyDestinationAsksNothing()
     QTest::mouseClick(Button(CMorvexDlg::kUpload), Qt::LeftButton);
     QCoreApplication::processEvents();
     QVERIFY2(!dialogOpened, "a dialog opened for an empty destination");
-    QCOMPARE(boxes.Shown(),
-             QStringList{QStringLiteral("The XML file will be uploaded, but the filename is empty.")});
+    QCOMPARE(boxes.Shown(), QStringList{QStringLiteral("The XML file will be uploaded, but the filename is empty.")});
     QCOMPARE(boxes.Asked()[0].icon, QMessageBox::Warning);
 }
 
@@ -529,8 +530,9 @@ void TestMorvexWindow::startUpOpensTheConverterStore()
     QCOMPARE(SettingsStore::CompanyKey(), QStringLiteral("Local AppWizard-Generated Applications"));
     QVERIFY(app.MainWindow() != nullptr);
     QCOMPARE(MessageBoxTitle(), QStringLiteral("tst_morvex_window"));
-    QTimer::singleShot(0, app.MainWindow(), [&] { QTest::mouseClick(
-        test::FindControl<QPushButton>(*app.MainWindow(), CMorvexDlg::kExit), Qt::LeftButton); });
+    QTimer::singleShot(0, app.MainWindow(), [&] {
+        QTest::mouseClick(test::FindControl<QPushButton>(*app.MainWindow(), CMorvexDlg::kExit), Qt::LeftButton);
+    });
     app.RunMainWindow();
 }
 

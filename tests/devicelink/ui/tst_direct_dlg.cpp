@@ -5,13 +5,13 @@
 #include "devicelink/ui/direct_dlg.hpp"
 #include "devicelink/ui/relay_button.hpp"
 #include "devicelink/ui/window_exchange.hpp"
-#include "tests/support/test_peer.hpp"
 #include "tests/support/qt/window_test_support.hpp"
+#include "tests/support/test_peer.hpp"
 
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QSignalSpy>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -29,8 +29,8 @@ const QByteArray kUnreachable = "unreachable";
 
 QByteArray MaskPage(int mask)
 {
-    return "HTTP/1.0 200 OK\r\n\r\n<html><body>Relays <span id=\"R\">" + QByteArray::number(mask)
-           + "</span></body></html>";
+    return "HTTP/1.0 200 OK\r\n\r\n<html><body>Relays <span id=\"R\">" + QByteArray::number(mask) +
+           "</span></body></html>";
 }
 
 // One exchange: a peer that answers reply, or no peer at all.
@@ -66,10 +66,10 @@ void PostClick(QWidget* button)
 {
     const QPointF at = QRectF(button->rect()).center();
     const QPointF global = button->mapToGlobal(at);
-    QCoreApplication::postEvent(button, new QMouseEvent(QEvent::MouseButtonPress, at, global, Qt::LeftButton,
-                                                        Qt::LeftButton, Qt::NoModifier));
-    QCoreApplication::postEvent(button, new QMouseEvent(QEvent::MouseButtonRelease, at, global, Qt::LeftButton,
-                                                        Qt::NoButton, Qt::NoModifier));
+    QCoreApplication::postEvent(
+        button, new QMouseEvent(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+    QCoreApplication::postEvent(
+        button, new QMouseEvent(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
 }
 
 // The buttons as one text: 1 on, 0 off, ? unknown.
@@ -212,8 +212,7 @@ void TestDirectDlg::statesAtOpening_data()
     // Without a relay mask nothing is known; no relay is shown off on a guess.
     QTest::newRow("something else before the number")
         << QByteArray("HTTP/1.0 200 OK\r\n\r\n<b id=\"R\">x3</b>") << "????????";
-    QTest::newRow("401 with a mask") << QByteArray("HTTP/1.0 401 Unauthorized\r\n\r\n<b id=\"R\">3</b>")
-                                     << "????????";
+    QTest::newRow("401 with a mask") << QByteArray("HTTP/1.0 401 Unauthorized\r\n\r\n<b id=\"R\">3</b>") << "????????";
     QTest::newRow("unreachable") << kUnreachable << "????????";
 }
 
@@ -237,8 +236,7 @@ void TestDirectDlg::press_data()
     const QByteArray r3On = "GET /control.html?D=1 HTTP/1.0\r\n\r\n";
     QTest::newRow("on, buttons follow the mask") << 5 << MaskPage(9) << r3On << "10010000";
     QTest::newRow("off") << 8 << MaskPage(0) << QByteArray("GET /control.html?D=0 HTTP/1.0\r\n\r\n") << "00000000";
-    QTest::newRow("200 without mask") << 5 << QByteArray("HTTP/1.0 200 OK\r\n\r\n<html></html>") << r3On
-                                      << "101?0000";
+    QTest::newRow("200 without mask") << 5 << QByteArray("HTTP/1.0 200 OK\r\n\r\n<html></html>") << r3On << "101?0000";
     QTest::newRow("401") << 5 << QByteArray("HTTP/1.0 401 Unauthorized\r\n\r\n") << r3On << "101?0000";
     QTest::newRow("500 with a mask") << 5 << QByteArray("HTTP/1.0 500 Oops\r\n\r\n<b id=\"R\">255</b>") << r3On
                                      << "101?0000";
@@ -290,11 +288,14 @@ void TestDirectDlg::addressStoredOnClose_data()
     QTest::addColumn<QString>("stored");
 
     // 127.0.0.2 is loopback too, but nothing listens there: refused at once.
-    QTest::newRow("Exit takes the field") << false << "exit" << "127.0.0.2";
-    QTest::newRow("Enter is Exit") << false << "enter" << "127.0.0.2";
+    QTest::newRow("Exit takes the field") << false << "exit"
+                                          << "127.0.0.2";
+    QTest::newRow("Enter is Exit") << false << "enter"
+                                   << "127.0.0.2";
     QTest::newRow("Escape keeps the loaded address") << false << "escape" << kHost;
     QTest::newRow("close box keeps the loaded address") << false << "close" << kHost;
-    QTest::newRow("Escape keeps the address of the last press") << true << "escape" << "127.0.0.2";
+    QTest::newRow("Escape keeps the address of the last press") << true << "escape"
+                                                                << "127.0.0.2";
 }
 
 void TestDirectDlg::addressStoredOnClose()

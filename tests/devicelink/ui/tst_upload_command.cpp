@@ -1,13 +1,13 @@
 // The upload dialog in both variants and the upload command both programs
 // share, against a loopback peer.
-#include "devicelink/ui/upload_command.hpp"
-#include "devicelink/ui/upload_dlg.hpp"
 #include "devicelink/direct_control.hpp"
 #include "devicelink/socket_layer.hpp"
+#include "devicelink/ui/upload_command.hpp"
+#include "devicelink/ui/upload_dlg.hpp"
 #include "devicelink/ui/window_exchange.hpp"
 #include "devicelink/upload.hpp"
-#include "tests/support/test_peer.hpp"
 #include "tests/support/qt/window_test_support.hpp"
+#include "tests/support/test_peer.hpp"
 
 #include <QFile>
 #include <QLabel>
@@ -132,7 +132,8 @@ void TestUploadCommand::variants_data()
     QTest::addColumn<int>("urlId");
     QTest::addColumn<int>("passwordId");
 
-    QTest::newRow("editor") << UploadDlgVariant::Editor << "Upload file to the QUARN" << "URL:" << 1227 << 1228;
+    QTest::newRow("editor") << UploadDlgVariant::Editor << "Upload file to the QUARN"
+                            << "URL:" << 1227 << 1228;
     QTest::newRow("converter") << UploadDlgVariant::Converter << "Upload state machine file to QUARN LAN"
                                << "QUARN URL:" << 1006 << 1007;
 }
@@ -252,8 +253,8 @@ void TestUploadCommand::outcomes_data()
     QTest::addColumn<QByteArray>("reply");
     QTest::addColumn<QString>("message");
 
-    for (const auto& [name, variant] : {std::pair{"editor", UploadDlgVariant::Editor},
-                                        std::pair{"converter", UploadDlgVariant::Converter}}) {
+    for (const auto& [name, variant] :
+         {std::pair{"editor", UploadDlgVariant::Editor}, std::pair{"converter", UploadDlgVariant::Converter}}) {
         QTest::addRow("%s, 200 with message", name)
             << variant
             << QByteArray("HTTP/1.0 200 OK\r\n\r\n<html><p name=\"status\"><b> Upload accepted </b></p></html>")
@@ -383,8 +384,8 @@ void TestUploadCommand::waitCursorEndsOnEveryPath()
         std::function<void()> run;
         bool seen;
     } cases[] = {
-        {"upload of a file that cannot be opened",
-         [&] { UploadStateMachine(u"127.0.0.1", missing, u"pw", editor); }, true},
+        {"upload of a file that cannot be opened", [&] { UploadStateMachine(u"127.0.0.1", missing, u"pw", editor); },
+         true},
         {"upload to a port where nothing listens",
          [&] {
              UploadOptions upload = editor;
@@ -455,12 +456,13 @@ void TestUploadCommand::fileWithoutRelayAsksFirst_data()
     QTest::addColumn<bool>("asked");
     QTest::addColumn<bool>("sent");
 
-    for (const auto& [name, variant] : {std::pair{"editor", UploadDlgVariant::Editor},
-                                        std::pair{"converter", UploadDlgVariant::Converter}}) {
+    for (const auto& [name, variant] :
+         {std::pair{"editor", UploadDlgVariant::Editor}, std::pair{"converter", UploadDlgVariant::Converter}}) {
         QTest::addRow("%s, no relay, No keeps the running program", name)
             << variant << QByteArray("<statemachine/>\r\n") << MessageAnswer::No << true << false;
         QTest::addRow("%s, timers but no relay, Yes sends it", name)
-            << variant << QByteArray("<statemachine><timer id=\"0\" start=\"1\" end=\"2\" dow=\"1\"> </timer></statemachine>")
+            << variant
+            << QByteArray("<statemachine><timer id=\"0\" start=\"1\" end=\"2\" dow=\"1\"> </timer></statemachine>")
             << MessageAnswer::Yes << true << true;
         QTest::addRow("%s, a relay, nothing asked", name) << variant << kOneRelay << MessageAnswer::No << false << true;
     }
