@@ -14,6 +14,7 @@ packages=(
   xvfb openbox xdotool
   poppler-utils
   chromium
+  clang-format
   help2man desktop-file-utils appstream shared-mime-info dpkg-dev file man-db
 )
 
