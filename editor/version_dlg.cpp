@@ -2,6 +2,7 @@
 
 #include "platform/control_name.hpp"
 #include "platform/dialog_units.hpp"
+#include "platform/window_geometry.hpp"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -17,7 +18,6 @@ CVersionDlg::CVersionDlg(QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Version"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     const DialogUnits du(font());
-    setFixedSize(du.size(339, 81));
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(ControlName(kOkId));
@@ -43,6 +43,11 @@ CVersionDlg::CVersionDlg(QWidget* parent) : QDialog(parent)
     // field, which comes first in the tab order.
     setTabOrder(field_, ok);
     setTabOrder(ok, cancel);
+
+    // Fixed in size as laid out; on a screen with less room, as at a high
+    // scale factor, the controls scroll inside it.
+    ScrollControlsWithinScreen(this, du.size(339, 81));
+    setFixedSize(size());
     field_->setFocus();
 }
 

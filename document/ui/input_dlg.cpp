@@ -6,6 +6,7 @@
 #include "platform/control_name.hpp"
 #include "platform/dialog_units.hpp"
 #include "platform/message_box.hpp"
+#include "platform/window_geometry.hpp"
 
 #include <QComboBox>
 #include <QFrame>
@@ -145,6 +146,7 @@ CInputDlg::CInputDlg(QWidget* parent) : QDialog(parent)
     cancel->setGeometry(du.rect(252, 186, 50, 14));
     connect(cancel, &QPushButton::clicked, this, &CInputDlg::reject);
 
+    ScrollControlsWithinScreen(this, du.size(kWidthUnits, kHeightUnits));
     SetConditionText(QString());
 }
 
@@ -161,7 +163,11 @@ void CInputDlg::LayOut()
         band = du.y(6) + height;
     }
     circuit_->move(0, band);
-    setFixedSize(circuitSize.width(), circuitSize.height() + band);
+    // The controls scroll inside the dialog where the screen has less room
+    // than they take (a high scale factor); the dialog is never larger.
+    const QSize whole(circuitSize.width(), circuitSize.height() + band);
+    circuit_->parentWidget()->setFixedSize(whole);
+    setFixedSize(WithinScreen(this, whole));
 }
 
 void CInputDlg::SetConditionText(const QString& condition)

@@ -2,8 +2,10 @@
 // in a settings section of its own and put back on the screen, a place that
 // cannot be read is ignored, and on a screen smaller than the grid the grid
 // (or a dialog's fixed controls) scrolls inside a window that fits.
+#include "document/ui/input_dlg.hpp"
 #include "editor/quarn_tool_app.hpp"
 #include "editor/quarn_tool_dlg.hpp"
+#include "editor/version_dlg.hpp"
 #include "platform/window_geometry.hpp"
 #include "tests/support/qt/window_test_support.hpp"
 
@@ -40,6 +42,7 @@ private slots:
     void storedPlaceThatCannotBeReadIsIgnored();
     void gridScrollsOnAScreenSmallerThanTheWindow();
     void fixedControlsScrollOnAScreenSmallerThanTheirWindow();
+    void dialogsStayWithinTheScreen();
 
 private:
     QTemporaryDir settingsDir_;
@@ -217,6 +220,36 @@ void TestWindowGeometry::fixedControlsScrollOnAScreenSmallerThanTheirWindow()
     QVERIFY2(scroll->viewport()->rect().contains(seen), "the focused button stays out of view");
     QTest::keyClick(window.focusWidget(), Qt::Key_Tab);
     QCOMPARE(window.focusWidget(), field);
+}
+
+// The dialogs laid out at fixed places stay within the screen: at the scale
+// factor of an ordinary screen they are exactly as laid out; where the screen
+// has less room (ctest runs this program again at QT_SCALE_FACTOR=3) their
+// controls scroll inside them. The condition dialog keeps to it also when its
+// notice opens a band above the circuit.
+void TestWindowGeometry::dialogsStayWithinTheScreen()
+{
+    const QRect area = Available();
+    CVersionDlg version;
+    CInputDlg condition;
+    condition.SetConditionText(QStringLiteral("!#S0 && #S1 || (#T0 && !#R2)"));
+    for (QDialog* dialog : {static_cast<QDialog*>(&version), static_cast<QDialog*>(&condition)}) {
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        const QString name = dialog->objectName();
+        QVERIFY2(dialog->width() <= area.width() && dialog->height() <= area.height(),
+                 qPrintable(name + QStringLiteral(" runs off the screen")));
+        auto* scroll = dialog->findChild<QScrollArea*>(QStringLiteral("controlsScroll"));
+        QVERIFY(scroll != nullptr);
+        const QSize controls = scroll->widget()->size();
+        if (WithinScreen(dialog, controls) == controls) {
+            QCOMPARE(dialog->size(), controls);
+        } else {
+            QVERIFY2(scroll->horizontalScrollBar()->isVisible() || scroll->verticalScrollBar()->isVisible(),
+                     qPrintable(name + QStringLiteral(" cuts its controls off without a scroll bar")));
+        }
+        dialog->hide();
+    }
 }
 
 QTEST_MAIN(TestWindowGeometry)
