@@ -3,6 +3,7 @@
 #include "editor/editor_texts.hpp"
 #include "platform/control_name.hpp"
 #include "platform/dialog_units.hpp"
+#include "platform/window_geometry.hpp"
 
 #include <QIcon>
 #include <QLabel>
@@ -16,7 +17,6 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("About QuarnTool"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     const DialogUnits du(font());
-    setFixedSize(du.size(231, 81));
 
     const QRect iconRect = du.rect(14, 14, 20, 20);
     auto* icon = new QLabel(this);
@@ -37,6 +37,10 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     ok->setGeometry(du.rect(168, 54, 50, 14));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &CAboutDlg::accept);
+
+    // Fixed in size as laid out; on a screen with less room, as at a high
+    // scale factor, the controls scroll inside it.
+    FixedSizeWithinScreen(this, du.size(231, 81));
 }
 
 }  // namespace quarn

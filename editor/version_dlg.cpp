@@ -46,8 +46,7 @@ CVersionDlg::CVersionDlg(QWidget* parent) : QDialog(parent)
 
     // Fixed in size as laid out; on a screen with less room, as at a high
     // scale factor, the controls scroll inside it.
-    ScrollControlsWithinScreen(this, du.size(339, 81));
-    setFixedSize(size());
+    FixedSizeWithinScreen(this, du.size(339, 81));
     field_->setFocus();
 }
 

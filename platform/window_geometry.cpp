@@ -117,4 +117,10 @@ void ScrollControlsWithinScreen(QWidget* window, QSize designed)
     window->resize(WithinScreen(window, designed));
 }
 
+void FixedSizeWithinScreen(QWidget* window, QSize designed)
+{
+    ScrollControlsWithinScreen(window, designed);
+    window->setFixedSize(window->size());
+}
+
 }  // namespace quarn

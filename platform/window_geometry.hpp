@@ -38,4 +38,9 @@ QSize WithinScreen(const QWidget* window, QSize wanted);
 // Call once the controls are made and before the window shows.
 void ScrollControlsWithinScreen(QWidget* window, QSize designed);
 
+// The same for a dialog of fixed size: it is exactly designed where the
+// screen has room, and no larger than the screen where it has not. Focus
+// set before is lost with the move: set it after.
+void FixedSizeWithinScreen(QWidget* window, QSize designed);
+
 }  // namespace quarn

@@ -3,6 +3,7 @@
 #include "platform/control_name.hpp"
 #include "platform/dialog_units.hpp"
 #include "platform/message_box.hpp"
+#include "platform/window_geometry.hpp"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -88,7 +89,6 @@ CUploadDlg::CUploadDlg(UploadDlgVariant variant, QWidget* parent) : QDialog(pare
     setWindowTitle(QString::fromLatin1(layout.title));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     const DialogUnits du(font());
-    setFixedSize(du.size(292, 84));
 
     // Fields first, so that Tab runs address, password, OK, Cancel.
     url_ = new QLineEdit(this);
@@ -113,6 +113,10 @@ CUploadDlg::CUploadDlg(UploadDlgVariant variant, QWidget* parent) : QDialog(pare
 
     AddLabel(this, du, QString::fromLatin1(layout.urlLabel), 12, 12, layout.urlLabelWidth, 8)->setBuddy(url_);
     AddLabel(this, du, QStringLiteral("Password:"), 12, 42, 34, 8)->setBuddy(password_);
+
+    // Fixed in size as laid out; on a screen with less room, as at a high
+    // scale factor, the controls scroll inside it.
+    FixedSizeWithinScreen(this, du.size(292, 84));
 }
 
 int CUploadDlg::UrlId() const

@@ -2,7 +2,9 @@
 // in a settings section of its own and put back on the screen, a place that
 // cannot be read is ignored, and on a screen smaller than the grid the grid
 // (or a dialog's fixed controls) scrolls inside a window that fits.
+#include "devicelink/ui/upload_dlg.hpp"
 #include "document/ui/input_dlg.hpp"
+#include "editor/about_dlg.hpp"
 #include "editor/quarn_tool_app.hpp"
 #include "editor/quarn_tool_dlg.hpp"
 #include "editor/version_dlg.hpp"
@@ -15,6 +17,8 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
+
+#include <array>
 
 using namespace quarn;
 using namespace quarn::test;
@@ -231,9 +235,13 @@ void TestWindowGeometry::dialogsStayWithinTheScreen()
 {
     const QRect area = Available();
     CVersionDlg version;
+    CAboutDlg about;
+    CUploadDlg editorUpload(UploadDlgVariant::Editor);
+    CUploadDlg converterUpload(UploadDlgVariant::Converter);
     CInputDlg condition;
     condition.SetConditionText(QStringLiteral("!#S0 && #S1 || (#T0 && !#R2)"));
-    for (QDialog* dialog : {static_cast<QDialog*>(&version), static_cast<QDialog*>(&condition)}) {
+    const std::array<QDialog*, 5> dialogs{&version, &about, &editorUpload, &converterUpload, &condition};
+    for (QDialog* dialog : dialogs) {
         dialog->show();
         QVERIFY(QTest::qWaitForWindowExposed(dialog));
         const QString name = dialog->objectName();
