@@ -9,6 +9,7 @@
 #include "runtime/local_clock.hpp"
 #include "tests/support/file_size_limit.hpp"
 #include "tests/support/files.hpp"
+#include "tests/support/office_model.hpp"
 #include "tests/support/qt/window_test_support.hpp"
 
 #include <QAction>
@@ -38,19 +39,6 @@ const QDate kMonday(2026, 12, 14);
 Instant At(int day, int hour, int minute = 0)
 {
     return runtime::InstantOf(runtime::DateTime{2026, 12, day, hour, minute, 0});
-}
-
-// T0 07:30-22:00 Monday to Friday; R3 follows T0, R5 follows input S1.
-StateMachineModel WorkingWeek()
-{
-    StateMachineModel model;
-    ResetModel(model);
-    model.timers[0].onTime = TimeOfDay{7, 30, 0};
-    model.timers[0].offTime = TimeOfDay{22, 0, 0};
-    SetWeekdayMask(model, 0, 31);
-    model.relays[3] = u"#T0";
-    model.relays[5] = u"#S1";
-    return model;
 }
 
 QStringList LaneLabels(const WeekPreview& preview)
@@ -137,7 +125,7 @@ void TestWeekPreview::drawsTheFieldsAsSaveTakesThem()
     RecentFileList recent;
     ScriptedFileDialogs files;
     CQuarnToolDlg window(recent, files);
-    window.Model() = WorkingWeek();
+    window.Model() = WorkingWeekModel();
     window.ShowModel();
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -168,7 +156,7 @@ void TestWeekPreview::drawsTheFieldsAsSaveTakesThem()
 void TestWeekPreview::drawsTheWeekWithHeldInputs()
 {
     ScriptedFileDialogs files;
-    CWeekPreviewDlg dialog(WorkingWeek(), files);
+    CWeekPreviewDlg dialog(WorkingWeekModel(), files);
     dialog.FirstDayField()->setDate(kMonday);
     QCOMPARE(dialog.Preview().timeline.from, At(14, 0));
     QCOMPARE(dialog.Preview().timeline.to, At(21, 0));
@@ -186,7 +174,7 @@ void TestWeekPreview::drawsTheWeekWithHeldInputs()
 void TestWeekPreview::toolTipTellsTimeAndStates()
 {
     ScriptedFileDialogs files;
-    CWeekPreviewDlg dialog(WorkingWeek(), files);
+    CWeekPreviewDlg dialog(WorkingWeekModel(), files);
     dialog.FirstDayField()->setDate(kMonday);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -224,7 +212,7 @@ void TestWeekPreview::toolTipTellsTimeAndStates()
 
 void TestWeekPreview::conditionErrorReplacesThePicture()
 {
-    StateMachineModel model = WorkingWeek();
+    StateMachineModel model = WorkingWeekModel();
     model.relays[2] = u"#T0&&";
     ScriptedFileDialogs files;
     CWeekPreviewDlg dialog(model, files);
@@ -245,7 +233,7 @@ void TestWeekPreview::conditionErrorReplacesThePicture()
 void TestWeekPreview::savesThePictureAsPngOrSvg()
 {
     ScriptedFileDialogs files;
-    CWeekPreviewDlg dialog(WorkingWeek(), files);
+    CWeekPreviewDlg dialog(WorkingWeekModel(), files);
     dialog.FirstDayField()->setDate(kMonday);
     const QString svg = dir_.filePath(QStringLiteral("week.svg"));
     const QString png = dir_.filePath(QStringLiteral("week.png"));
@@ -298,7 +286,7 @@ void TestWeekPreview::aFailedSaveKeepsTheOldPicture()
     const std::string earlier = "an earlier picture\n";
     QVERIFY(WriteBytes(path.toStdString(), earlier));
     ScriptedFileDialogs files;
-    CWeekPreviewDlg dialog(WorkingWeek(), files);
+    CWeekPreviewDlg dialog(WorkingWeekModel(), files);
     dialog.FirstDayField()->setDate(kMonday);
     files.answers = {path};
 
@@ -323,7 +311,7 @@ void TestWeekPreview::enterInTheFirstDayAppliesIt()
 {
     QFETCH(int, key);
     ScriptedFileDialogs files;
-    CWeekPreviewDlg dialog(WorkingWeek(), files);
+    CWeekPreviewDlg dialog(WorkingWeekModel(), files);
     dialog.FirstDayField()->setDate(kMonday);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -347,7 +335,7 @@ void TestWeekPreview::enterInTheFirstDayAppliesIt()
 // a relay's lane explains it at that instant (on a timer's lane: its window).
 void TestWeekPreview::listsTheFindingsAndExplainsAClickedLane()
 {
-    StateMachineModel model = WorkingWeek();
+    StateMachineModel model = WorkingWeekModel();
     model.relays[0] = u"#S0||#R0";  // a latch: lost in a power cut
     ScriptedFileDialogs files;
     CWeekPreviewDlg dialog(model, files);
@@ -407,7 +395,7 @@ QPoint PointOf(const CWeekPreviewDlg& dialog, const std::string& label, Instant 
 void TestWeekPreview::switchesAnInputFromAClickedInstant()
 {
     ScriptedFileDialogs files;
-    CWeekPreviewDlg dialog(WorkingWeek(), files);
+    CWeekPreviewDlg dialog(WorkingWeekModel(), files);
     dialog.FirstDayField()->setDate(kMonday);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -451,7 +439,7 @@ void TestWeekPreview::switchesAnInputFromAClickedInstant()
 void TestWeekPreview::clearInputsAndCopyTheOptions()
 {
     ScriptedFileDialogs files;
-    CWeekPreviewDlg dialog(WorkingWeek(), files);
+    CWeekPreviewDlg dialog(WorkingWeekModel(), files);
     dialog.FirstDayField()->setDate(kMonday);
     dialog.HoldInputBox(3)->setChecked(true);
     dialog.ToggleInput(1, At(16, 9));
@@ -477,7 +465,7 @@ void TestWeekPreview::clearInputsAndCopyTheOptions()
 void TestWeekPreview::savedPictureNamesTheInputs()
 {
     ScriptedFileDialogs files;
-    CWeekPreviewDlg dialog(WorkingWeek(), files);
+    CWeekPreviewDlg dialog(WorkingWeekModel(), files);
     dialog.FirstDayField()->setDate(kMonday);
     dialog.ToggleInput(1, At(15, 8));
     dialog.ToggleInput(1, At(15, 17));

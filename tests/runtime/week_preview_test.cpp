@@ -4,6 +4,7 @@
 #include "runtime/week_preview.hpp"
 
 #include "runtime_test_support.hpp"
+#include "tests/support/office_model.hpp"
 
 #include <gtest/gtest.h>
 
@@ -12,19 +13,7 @@ namespace {
 
 using test::At;
 using test::kMonday;
-
-// T0 07:30-22:00 Monday to Friday; R3 follows T0, R5 follows input S1.
-StateMachineModel WorkingWeekModel()
-{
-    StateMachineModel model;
-    ResetModel(model);
-    model.timers[0].onTime = TimeOfDay{7, 30, 0};
-    model.timers[0].offTime = TimeOfDay{22, 0, 0};
-    SetWeekdayMask(model, 0, 31);
-    model.relays[3] = u"#T0";
-    model.relays[5] = u"#S1";
-    return model;
-}
+using quarn::test::WorkingWeekModel;
 
 // The week from kMonday with the inputs of bits (bit n: Sn) on throughout.
 InputPlan HeldOn(std::uint8_t bits)

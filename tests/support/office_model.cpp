@@ -2,6 +2,18 @@
 
 namespace quarn::test {
 
+StateMachineModel WorkingWeekModel()
+{
+    StateMachineModel model;
+    ResetModel(model);
+    model.timers[0].onTime = TimeOfDay{7, 30, 0};
+    model.timers[0].offTime = TimeOfDay{22, 0, 0};
+    SetWeekdayMask(model, 0, 31);
+    model.relays[3] = u"#T0";
+    model.relays[5] = u"#S1";
+    return model;
+}
+
 CalendarDate Date(int year, int month, int day)
 {
     return CalendarDate{static_cast<std::uint16_t>(year), static_cast<std::uint8_t>(month),

@@ -12,6 +12,10 @@ namespace quarn::test {
 // fixture office.xml.
 StateMachineModel OfficeModel();
 
+// The Week preview's working week: T0 07:30-22:00 Monday to Friday; R3
+// follows T0, R5 follows input S1.
+StateMachineModel WorkingWeekModel();
+
 CalendarDate Date(int year, int month, int day);
 TimeOfDay Time(int hour, int minute, int second);
 
