@@ -11,9 +11,9 @@
 namespace quarn::runtime {
 namespace {
 
+using quarn::test::WorkingWeekModel;
 using test::At;
 using test::kMonday;
-using quarn::test::WorkingWeekModel;
 
 // The week from kMonday with the inputs of bits (bit n: Sn) on throughout.
 InputPlan HeldOn(std::uint8_t bits)
